@@ -1,0 +1,8 @@
+#include "kernel/kernel.h"
+
+void RegisterKernelClasses() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    // Units register here in their initialisation order.
+}

@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include "platform/sysutils.h"
+
+TEST(Cp1250, CzechLiteralsRoundTrip) {
+    std::string s = Cz("Příliš žluťoučký kůň");
+    EXPECT_EQ(s.size(), 20u);
+    EXPECT_EQ(static_cast<unsigned char>(s[1]), 0xF8);  // ř
+    EXPECT_EQ(ToUtf8(s), "Příliš žluťoučký kůň");
+}
+
+TEST(Cp1250, CaseTable) {
+    EXPECT_EQ(AnsiUpperCase(Cz("ěščřžýáíéůúďťň")), Cz("ĚŠČŘŽÝÁÍÉŮÚĎŤŇ"));
+    EXPECT_EQ(AnsiLowerCase(Cz("ĚŠČŘŽÝÁÍÉŮÚĎŤŇ")), Cz("ěščřžýáíéůúďťň"));
+    EXPECT_EQ(AnsiUpperChar(0xDF), 0xDF);  // ß has no capital
+    EXPECT_EQ(AnsiUpperChar(0xFF), 0xFF);
+    EXPECT_EQ(AnsiUpperChar(0xF7), 0xF7);  // ÷
+    EXPECT_EQ(UpperCase(Cz("čaj")), Cz("čAJ"));  // ASCII only
+    EXPECT_TRUE(AnsiSameText(Cz("Žluť"), Cz("žLUŤ")));
+    EXPECT_LT(AnsiCompareText("abc", "ABD"), 0);
+}
+
+TEST(Numbers, LocaleSeparator) {
+    char old = DecimalSeparator();
+    SetDecimalSeparator(',');
+    EXPECT_EQ(FloatToStr(1.5), "1,5");
+    EXPECT_EQ(FloatToStr(1e20), "1E20");
+    EXPECT_EQ(FloatToStr(1e-5), "1E-5");
+    double v = 0;
+    EXPECT_TRUE(TextToFloat(" 2,25 ", v));
+    EXPECT_DOUBLE_EQ(v, 2.25);
+    EXPECT_FALSE(TextToFloat("2.25", v));
+    EXPECT_TRUE(TextToFloatC("2.5e3", v));
+    EXPECT_DOUBLE_EQ(v, 2500);
+    EXPECT_EQ(Format("%*.*f|%*d", 6, 2, 3.14159, 4, 7), "  3,14|   7");
+    SetDecimalSeparator(old);
+}
+
+TEST(Numbers, ValReportsPosition) {
+    int code;
+    EXPECT_EQ(ValInt("  -42", code), -42);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(ValInt("$FF", code), 255);
+    EXPECT_EQ(ValInt("0x10", code), 16);
+    ValInt("12a", code);
+    EXPECT_EQ(code, 3);
+    ValInt("", code);
+    EXPECT_EQ(code, 1);
+    EXPECT_THROW(StrToInt("x"), EConvertError);
+    EXPECT_EQ(Round(2.5), 2);
+    EXPECT_EQ(Round(3.5), 4);
+}
