@@ -1,0 +1,290 @@
+#include "platform/rtti.h"
+
+#include <deque>
+#include <memory>
+#include <unordered_set>
+
+#include "platform/sysutils.h"
+
+namespace {
+
+std::unordered_set<const void*>& LiveSet() {
+    static auto* set = new std::unordered_set<const void*>();  // outlives every static object
+    return *set;
+}
+
+std::deque<std::unique_ptr<TTypeInfo>>& TypeStore() {
+    static auto* store = new std::deque<std::unique_ptr<TTypeInfo>>();
+    return *store;
+}
+
+const TTypeInfo* Keep(TTypeInfo t) {
+    TypeStore().push_back(std::make_unique<TTypeInfo>(std::move(t)));
+    return TypeStore().back().get();
+}
+
+const TTypeInfo* Ordinal(TTypeKind kind, const char* name, TOrdType ot, int64_t lo, int64_t hi) {
+    TTypeInfo t;
+    t.Kind = kind;
+    t.Name = name;
+    t.OrdType = ot;
+    t.MinValue = lo;
+    t.MaxValue = hi;
+    return Keep(std::move(t));
+}
+
+}  // namespace
+
+const TTypeInfo* TypeInfoInteger() { static auto t = Ordinal(tkInteger, "Integer", otSLong, INT32_MIN, INT32_MAX); return t; }
+const TTypeInfo* TypeInfoCardinal() { static auto t = Ordinal(tkInteger, "Cardinal", otULong, 0, UINT32_MAX); return t; }
+const TTypeInfo* TypeInfoSmallInt() { static auto t = Ordinal(tkInteger, "SmallInt", otSWord, INT16_MIN, INT16_MAX); return t; }
+const TTypeInfo* TypeInfoByte() { static auto t = Ordinal(tkInteger, "Byte", otUByte, 0, 255); return t; }
+const TTypeInfo* TypeInfoChar() { static auto t = Ordinal(tkChar, "Char", otUByte, 0, 255); return t; }
+const TTypeInfo* TypeInfoBoolean() { static auto t = MakeEnumType("Boolean", {"False", "True"}); return t; }
+const TTypeInfo* TypeInfoInt64() { static auto t = Ordinal(tkInt64, "Int64", otSLong, INT64_MIN, INT64_MAX); return t; }
+
+const TTypeInfo* TypeInfoFloat() {
+    static const TTypeInfo* t = [] { TTypeInfo i; i.Kind = tkFloat; i.Name = "Extended"; return Keep(std::move(i)); }();
+    return t;
+}
+const TTypeInfo* TypeInfoLString() {
+    static const TTypeInfo* t = [] { TTypeInfo i; i.Kind = tkLString; i.Name = "String"; return Keep(std::move(i)); }();
+    return t;
+}
+const TTypeInfo* TypeInfoMethod() {
+    static const TTypeInfo* t = [] { TTypeInfo i; i.Kind = tkMethod; i.Name = "TMethod"; return Keep(std::move(i)); }();
+    return t;
+}
+
+const TTypeInfo* TypeInfoShortString(int maxLength) {
+    static const TTypeInfo* cache[256] = {};
+    if (maxLength < 1 || maxLength > 255) maxLength = 255;
+    if (!cache[maxLength]) {
+        TTypeInfo i;
+        i.Kind = tkString;
+        i.Name = "String[" + std::to_string(maxLength) + "]";
+        i.MaxLength = maxLength;
+        cache[maxLength] = Keep(std::move(i));
+    }
+    return cache[maxLength];
+}
+
+const TTypeInfo* MakeEnumType(std::string name, std::initializer_list<const char*> identifiers) {
+    TTypeInfo t;
+    t.Kind = tkEnumeration;
+    t.Name = std::move(name);
+    for (const char* id : identifiers) t.Names.emplace_back(id);
+    t.OrdType = t.Names.size() <= 256 ? otUByte : otUWord;
+    t.MinValue = 0;
+    t.MaxValue = static_cast<int64_t>(t.Names.size()) - 1;
+    return Keep(std::move(t));
+}
+
+const TTypeInfo* MakeSetType(std::string name, const TTypeInfo* members) {
+    TTypeInfo t;
+    t.Kind = tkSet;
+    t.Name = std::move(name);
+    t.CompType = members;
+    t.OrdType = otULong;
+    t.MinValue = 0;
+    t.MaxValue = SetTypeMask(&t);
+    return Keep(std::move(t));
+}
+
+const TTypeInfo* MakeClassType(const TClassInfo* cls) {
+    TTypeInfo t;
+    t.Kind = tkClass;
+    t.Name = cls ? cls->Name : "TObject";
+    t.ClassType = cls;
+    return Keep(std::move(t));
+}
+
+uint32_t SetTypeMask(const TTypeInfo* t) {
+    if (!t || !t->CompType) return 0;
+    int64_t hi = std::min<int64_t>(t->CompType->MaxValue, 31);
+    int64_t lo = std::max<int64_t>(t->CompType->MinValue, 0);
+    uint32_t mask = 0;
+    for (int64_t i = lo; i <= hi; ++i) mask |= 1u << i;
+    return mask;
+}
+
+bool TPropInfo::HasReader() const {
+    if (WriteOnly) return false;
+    switch (Kind()) {
+        case tkFloat: return static_cast<bool>(GetFloat);
+        case tkString: case tkLString: case tkWString: return static_cast<bool>(GetStr);
+        case tkClass: return static_cast<bool>(GetObj);
+        case tkMethod: return static_cast<bool>(GetMeth);
+        default: return static_cast<bool>(GetOrd);
+    }
+}
+
+bool TPropInfo::HasWriter() const {
+    switch (Kind()) {
+        case tkFloat: return static_cast<bool>(SetFloat);
+        case tkString: case tkLString: case tkWString: return static_cast<bool>(SetStr);
+        case tkClass: return static_cast<bool>(SetObj);
+        case tkMethod: return static_cast<bool>(SetMeth);
+        default: return static_cast<bool>(SetOrd);
+    }
+}
+
+// ---- class records --------------------------------------------------------------------
+
+bool TClassInfo::InheritsFrom(const TClassInfo* other) const {
+    for (const TClassInfo* c = this; c; c = c->Parent)
+        if (c == other) return true;
+    return false;
+}
+
+TPersistent* TClassInfo::CreateInstance() const {
+    TPersistent* o = NewBlank();
+    try {
+        o->Create();
+    } catch (...) {
+        delete o;
+        throw;
+    }
+    return o;
+}
+
+const TPropInfo* TClassInfo::FindProp(std::string_view name) const {
+    for (const TPropInfo& p : Props)
+        if (SameText(p.Name, name)) return &p;
+    return nullptr;
+}
+
+namespace rtti_detail {
+
+TClassInfo* NewClassInfo(const char* name, const TClassInfo* parent, TPersistent* (*blank)(), size_t size) {
+    auto* ci = new TClassInfo();  // class records live for the whole process
+    ci->Name = name;
+    ci->Parent = parent;
+    ci->NewBlank = blank;
+    ci->InstanceSize = size;
+    if (parent) ci->Props = parent->Props;
+    return ci;
+}
+
+void FinishClassInfo(TClassInfo* ci) {
+    for (size_t i = 0; i < ci->Props.size(); ++i) ci->Props[i].NameIndex = static_cast<int>(i);
+}
+
+}  // namespace rtti_detail
+
+PropRef PropertyTable::Add(TPropInfo info) {
+    if (!info.HasReader() && info.HasWriter()) info.WriteOnly = true;
+    for (size_t i = 0; i < list_.size(); ++i) {
+        if (SameText(list_[i].Name, info.Name)) {
+            list_[i] = std::move(info);
+            return PropRef(list_, i);
+        }
+    }
+    list_.push_back(std::move(info));
+    return PropRef(list_, list_.size() - 1);
+}
+
+PropRef& PropRef::Stored(bool value) {
+    P().StoredFn = nullptr;
+    P().StoredConst = value;
+    return *this;
+}
+
+PropRef& PropRef::Default(int32_t value) {
+    P().Default = value;
+    return *this;
+}
+
+// ---- objects ----------------------------------------------------------------------------
+
+TPersistent::TPersistent() { LiveSet().insert(this); }
+TPersistent::~TPersistent() { LiveSet().erase(this); }
+
+const TClassInfo* TPersistent::StaticClass() {
+    static const TClassInfo* ci = rtti_detail::NewClassInfo("TPersistent", nullptr, nullptr, sizeof(TPersistent));
+    return ci;
+}
+
+void TPersistent::AssignTo(TPersistent* dest) {
+    throw EConvertError("Cannot assign a " + ClassName() + " to a " + (dest ? dest->ClassName() : "nil"));
+}
+
+void TPersistent::Assign(TPersistent* source) {
+    if (source) source->AssignTo(this);
+    else AssignTo(this);
+}
+
+void Free(TPersistent* obj) {
+    if (!obj) return;
+    try {
+        obj->Destroy();
+    } catch (...) {
+        delete obj;
+        throw;
+    }
+    delete obj;
+}
+
+bool IsLive(const void* obj) { return obj && LiveSet().count(obj) != 0; }
+
+TPersistent* LiveObjectAt(uintptr_t address) {
+    const void* p = reinterpret_cast<const void*>(address);
+    if (!IsLive(p)) return nullptr;
+    return const_cast<TPersistent*>(static_cast<const TPersistent*>(p));
+}
+
+// ---- property access ---------------------------------------------------------------------
+
+const TPropList& GetPropInfos(const TPersistent* obj) {
+    static const TPropList empty;
+    return obj ? obj->ClassType()->Props : empty;
+}
+
+const TPropInfo* GetPropInfo(const TPersistent* obj, std::string_view name) {
+    return obj ? obj->ClassType()->FindProp(name) : nullptr;
+}
+
+int64_t GetOrdProp(TPersistent* obj, const TPropInfo& p) {
+    if (p.Kind() == tkClass) return p.GetObj ? static_cast<int64_t>(reinterpret_cast<uintptr_t>(p.GetObj(obj))) : 0;
+    return (p.GetOrd && !p.WriteOnly) ? p.GetOrd(obj) : 0;
+}
+
+void SetOrdProp(TPersistent* obj, const TPropInfo& p, int64_t v) {
+    if (p.Kind() == tkClass) return;  // references are set only through SetObjectProp
+    if (p.SetOrd) p.SetOrd(obj, v);
+}
+
+double GetFloatProp(TPersistent* obj, const TPropInfo& p) { return (p.GetFloat && !p.WriteOnly) ? p.GetFloat(obj) : 0.0; }
+void SetFloatProp(TPersistent* obj, const TPropInfo& p, double v) { if (p.SetFloat) p.SetFloat(obj, v); }
+std::string GetStrProp(TPersistent* obj, const TPropInfo& p) { return (p.GetStr && !p.WriteOnly) ? p.GetStr(obj) : std::string(); }
+
+void SetStrProp(TPersistent* obj, const TPropInfo& p, const std::string& v) {
+    if (!p.SetStr) return;
+    if (p.Kind() == tkString && p.PropType && v.size() > static_cast<size_t>(p.PropType->MaxLength))
+        p.SetStr(obj, v.substr(0, p.PropType->MaxLength));
+    else
+        p.SetStr(obj, v);
+}
+
+TPersistent* GetObjectProp(TPersistent* obj, const TPropInfo& p) { return (p.GetObj && !p.WriteOnly) ? p.GetObj(obj) : nullptr; }
+void SetObjectProp(TPersistent* obj, const TPropInfo& p, TPersistent* v) { if (p.SetObj) p.SetObj(obj, v); }
+TMethod GetMethodProp(TPersistent* obj, const TPropInfo& p) { return (p.GetMeth && !p.WriteOnly) ? p.GetMeth(obj) : TMethod{}; }
+void SetMethodProp(TPersistent* obj, const TPropInfo& p, const TMethod& v) { if (p.SetMeth) p.SetMeth(obj, v); }
+
+bool IsStoredProp(TPersistent* obj, const TPropInfo& p) {
+    if (p.WriteOnly) return false;
+    if (p.StoredFn) return p.StoredFn(obj);
+    return p.StoredConst;
+}
+
+std::string GetEnumName(const TTypeInfo* t, int64_t value) {
+    if (!t || value < 0 || value >= static_cast<int64_t>(t->Names.size())) return std::string();
+    return t->Names[static_cast<size_t>(value)];
+}
+
+int GetEnumValue(const TTypeInfo* t, std::string_view name) {
+    if (!t) return -1;
+    for (size_t i = 0; i < t->Names.size(); ++i)
+        if (SameText(t->Names[i], name)) return static_cast<int>(i);
+    return -1;
+}

@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include "platform/rtti.h"
+
+namespace {
+
+class TBase : public TPersistent {
+    ZARIX_CLASS(TBase, TPersistent)
+    static void Publish(PropertyTable& t) {
+        t.Int<TBase>("Count", &TBase::count, &TBase::SetCount);
+        t.Str<TBase>("Label", &TBase::label, nullptr);
+        t.Bool<TBase>("Flag", &TBase::flag, &TBase::SetFlag).Stored(false);
+    }
+    int count = 0;
+    std::string label;
+    bool flag = false;
+    void Create() override { count = 5; label = "base"; }
+    void SetCount(int v) { count = v; }
+    void SetFlag(bool v) { flag = v; }
+};
+
+class TDerived : public TBase {
+    ZARIX_CLASS(TDerived, TBase)
+    static void Publish(PropertyTable& t) {
+        t.Float<TDerived>("Scale", &TDerived::scale, &TDerived::SetScale);
+        t.Str<TDerived>("Label", &TDerived::label, &TDerived::SetLabel);  // redeclared
+        t.Obj<TDerived, TBase>("Link", &TDerived::link, nullptr);
+        t.Int<TDerived>("Command", nullptr, &TDerived::SetCount);
+    }
+    double scale = 0;
+    TBase* link = nullptr;
+    void SetScale(double v) { scale = v; }
+    void SetLabel(const std::string& v) { label = v; }
+};
+
+class TPlain : public TDerived {
+    ZARIX_CLASS(TPlain, TDerived)
+};
+
+}  // namespace
+
+TEST(Rtti, TableOrderAndRedeclaredNames) {
+    const TPropList& props = TDerived::StaticClass()->Props;
+    ASSERT_EQ(props.size(), 6u);
+    EXPECT_EQ(props[0].Name, "Count");
+    EXPECT_EQ(props[1].Name, "Label");  // replaced in place
+    EXPECT_TRUE(props[1].HasWriter());
+    EXPECT_EQ(props[3].Name, "Scale");
+    EXPECT_EQ(props[5].NameIndex, 5);
+    EXPECT_TRUE(props[5].WriteOnly);
+    EXPECT_FALSE(props[5].HasReader());
+    // A class without its own Publish inherits the table unchanged.
+    EXPECT_EQ(TPlain::StaticClass()->Props.size(), 6u);
+    EXPECT_FALSE(TBase::StaticClass()->FindProp("flag")->StoredOnClass());
+}
+
+TEST(Rtti, CreationAndClassTests) {
+    TPersistent* o = TDerived::StaticClass()->CreateInstance();
+    EXPECT_TRUE(IsLive(o));
+    EXPECT_EQ(o->ClassName(), "TDerived");
+    EXPECT_TRUE(o->Is<TBase>());
+    auto* d = As<TDerived>(o);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->count, 5);
+    TPersistent* blank = TDerived::StaticClass()->NewBlank();
+    EXPECT_EQ(static_cast<TDerived*>(blank)->count, 0);
+    Free(blank);
+    Free(o);
+    EXPECT_FALSE(IsLive(o));
+    EXPECT_EQ(LiveObjectAt(reinterpret_cast<uintptr_t>(o)), nullptr);
+}
+
+TEST(Rtti, AccessByKind) {
+    TDerived* d = TDerived::New();
+    const TPropInfo* scale = GetPropInfo(d, "SCALE");
+    ASSERT_NE(scale, nullptr);
+    SetFloatProp(d, *scale, 2.5);
+    EXPECT_DOUBLE_EQ(GetFloatProp(d, *scale), 2.5);
+    const TPropInfo* cmd = GetPropInfo(d, "Command");
+    SetOrdProp(d, *cmd, 9);
+    EXPECT_EQ(d->count, 9);
+    EXPECT_EQ(GetOrdProp(d, *cmd), 0);  // write-only reads nothing
+    EXPECT_FALSE(IsStoredProp(d, *cmd));
+    EXPECT_EQ(GetEnumValue(TypeInfoBoolean(), "true"), 1);
+    EXPECT_EQ(GetEnumValue(TypeInfoBoolean(), "yes"), -1);
+    EXPECT_EQ(GetEnumName(TypeInfoBoolean(), 2), "");
+    const TTypeInfo* e = MakeEnumType("TColorKind", {"ckRed", "ckGreen", "ckBlue"});
+    EXPECT_EQ(SetTypeMask(MakeSetType("TColorKinds", e)), 7u);
+    Free(d);
+}
