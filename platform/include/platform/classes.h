@@ -1,0 +1,277 @@
+// Lists, string lists, streams and the component writer and reader of the class library.
+// Strings are Windows-1250 byte strings; multi-byte numbers in streams are little-endian.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/sysutils.h"
+
+// ---- TList -------------------------------------------------------------------
+
+// A list of untyped pointers. A bad index raises EListError "List index out of bounds (N)".
+class TList {
+public:
+    TList() = default;
+    virtual ~TList() = default;
+
+    int Count() const { return static_cast<int>(items_.size()); }
+    void* Get(int index) const;
+    void Put(int index, void* item);
+    void* operator[](int index) const { return Get(index); }
+
+    int Add(void* item);                  // answers the new index
+    void Insert(int index, void* item);   // 0..Count
+    void Delete(int index);
+    int Remove(void* item);               // first occurrence; answers its index or -1
+    int IndexOf(void* item) const;        // -1 when absent
+    void Clear();
+    void Exchange(int i, int j);
+    void* First() const { return Get(0); }
+    void* Last() const { return Get(Count() - 1); }
+
+private:
+    void CheckIndex(int index, int count) const;
+    std::vector<void*> items_;
+};
+
+// ---- TStringList ---------------------------------------------------------------
+
+class TStream;
+
+// Windows-1250 strings, each with an optional object pointer (not owned).
+// Names, values, IndexOf and sorting ignore letter case (Windows-1250 table).
+// A sorted list keeps its order on Add and ignores a string it already holds
+// (Add answers the index of the one present); Insert and Put are refused on it.
+class TStringList {
+public:
+    TStringList() = default;
+    virtual ~TStringList() = default;
+
+    int Count() const { return static_cast<int>(items_.size()); }
+    const std::string& Strings(int index) const;
+    const std::string& operator[](int index) const { return Strings(index); }
+    void Put(int index, const std::string& s);
+    void* Objects(int index) const;
+    void PutObject(int index, void* object);
+
+    int Add(const std::string& s);
+    int AddObject(const std::string& s, void* object);
+    void Insert(int index, const std::string& s);
+    void InsertObject(int index, const std::string& s, void* object);
+    void Delete(int index);
+    void Clear();
+    void Exchange(int i, int j);
+    int IndexOf(std::string_view s) const;     // case-insensitive; -1 when absent
+
+    // name=value lines: the name is the text before the first "=" (empty without one).
+    std::string Names(int index) const;
+    std::string Values(std::string_view name) const;   // empty when absent
+    // Replaces the value of the first line of that name, or adds "name=value";
+    // an empty value deletes the line.
+    void SetValue(std::string_view name, std::string_view value);
+    int IndexOfName(std::string_view name) const;
+
+    void Sort();                                 // case-insensitive, stable
+    bool Sorted() const { return sorted_; }
+    void SetSorted(bool sorted);
+
+    // Every line followed by CR LF.
+    std::string Text() const;
+    // Replaces the lines with those of the text, split at CR LF, LF or CR.
+    void SetText(std::string_view text);
+
+    // EFOpenError / EFCreateError name the file. Saving writes a temporary file beside
+    // the target and renames it over the target.
+    void LoadFromFile(const std::string& path);
+    void SaveToFile(const std::string& path) const;
+    void LoadFromStream(TStream& stream);        // from the position to the end
+    void SaveToStream(TStream& stream) const;
+
+private:
+    struct Item {
+        std::string s;
+        void* object = nullptr;
+    };
+    void CheckIndex(int index, int count) const;
+    int FindSorted(std::string_view s, bool& found) const;
+    std::vector<Item> items_;
+    bool sorted_ = false;
+};
+
+// ---- streams --------------------------------------------------------------------
+
+enum TSeekOrigin { soBeginning = 0, soCurrent = 1, soEnd = 2 };
+
+// File stream modes; the share flags are accepted and ignored.
+constexpr uint16_t fmCreate = 0xFFFF;
+constexpr uint16_t fmOpenRead = 0x0000;
+constexpr uint16_t fmOpenWrite = 0x0001;
+constexpr uint16_t fmOpenReadWrite = 0x0002;
+constexpr uint16_t fmShareCompat = 0x0000;
+constexpr uint16_t fmShareExclusive = 0x0010;
+constexpr uint16_t fmShareDenyWrite = 0x0020;
+constexpr uint16_t fmShareDenyRead = 0x0030;
+constexpr uint16_t fmShareDenyNone = 0x0040;
+
+class TStream {
+public:
+    virtual ~TStream() = default;
+
+    // Answer the number of bytes moved (fewer at the end of the data, or on failure).
+    virtual int64_t Read(void* buffer, int64_t count) = 0;
+    virtual int64_t Write(const void* buffer, int64_t count) = 0;
+    // Answers the new position.
+    virtual int64_t Seek(int64_t offset, TSeekOrigin origin) = 0;
+    virtual int64_t Size();
+    virtual void SetSize(int64_t size);          // EStreamError where not supported
+
+    int64_t Position() { return Seek(0, soCurrent); }
+    void SetPosition(int64_t pos) { Seek(pos, soBeginning); }
+
+    // EReadError "Stream read error" / EWriteError "Stream write error" on a short transfer.
+    void ReadBuffer(void* buffer, int64_t count);
+    void WriteBuffer(const void* buffer, int64_t count);
+    // Copies count bytes from the source's position; count 0 copies the whole source
+    // from its start. Answers the bytes copied.
+    int64_t CopyFrom(TStream& source, int64_t count);
+};
+
+class TFileStream : public TStream {
+public:
+    // EFCreateError (fmCreate) or EFOpenError when the file cannot be opened.
+    TFileStream(const std::string& path, uint16_t mode);
+    ~TFileStream() override;
+    TFileStream(const TFileStream&) = delete;
+    TFileStream& operator=(const TFileStream&) = delete;
+
+    int64_t Read(void* buffer, int64_t count) override;
+    int64_t Write(const void* buffer, int64_t count) override;
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+    int64_t Size() override;
+    void SetSize(int64_t size) override;
+    const std::string& FileName() const { return fileName_; }
+
+private:
+    std::string fileName_;
+    int fd_ = -1;
+};
+
+class TMemoryStream : public TStream {
+public:
+    TMemoryStream() = default;
+
+    int64_t Read(void* buffer, int64_t count) override;
+    int64_t Write(const void* buffer, int64_t count) override;
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+    int64_t Size() override { return static_cast<int64_t>(data_.size()); }
+    void SetSize(int64_t size) override;         // the position is kept within the new size
+
+    unsigned char* Memory() { return data_.data(); }
+    const unsigned char* Memory() const { return data_.data(); }
+    void Clear();
+    // Whole file into memory, position 0 (EFOpenError).
+    void LoadFromFile(const std::string& path);
+    void LoadFromStream(TStream& stream);        // the whole stream, from its start
+    // Temporary file beside the target, renamed over it (EFCreateError).
+    void SaveToFile(const std::string& path) const;
+    void SaveToStream(TStream& stream) const;
+
+private:
+    std::vector<unsigned char> data_;
+    int64_t position_ = 0;
+};
+
+// ---- component stream encoding --------------------------------------------------
+
+// Value tags of the component stream encoding.
+enum TValueType : uint8_t {
+    vaNull = 0,       // end of list
+    vaList = 1,
+    vaInt8 = 2,
+    vaInt16 = 3,
+    vaInt32 = 4,
+    vaExtended = 5,   // 10-byte 80-bit extended
+    vaString = 6,     // 1-byte length
+    vaFalse = 8,
+    vaTrue = 9,
+    vaLString = 12,   // 4-byte length
+};
+
+// 80-bit x87 extended precision (8-byte significand with explicit integer bit, then
+// sign and 15-bit exponent), little-endian. Conversion to extended is exact; back to
+// double it rounds to nearest even, and values beyond the double range give +-inf.
+void DoubleToExtended(double value, unsigned char out[10]);
+double ExtendedToDouble(const unsigned char in[10]);
+
+// Writes values with their tags. Buffered: the buffer goes to the stream when full, on
+// FlushBuffer and on destruction (a failure there is swallowed: call FlushBuffer to see it).
+class TWriter {
+public:
+    explicit TWriter(TStream& stream, int bufSize = 4096);
+    ~TWriter();
+    TWriter(const TWriter&) = delete;
+    TWriter& operator=(const TWriter&) = delete;
+
+    void FlushBuffer();
+    int64_t Position();                          // stream position including the buffer
+
+    void Write(const void* buffer, int64_t count);   // raw bytes
+    void WriteValue(TValueType tag);
+    void WriteSignature();                       // raw "TPF0"
+    void WriteListBegin();
+    void WriteListEnd();
+    void WriteInteger(int32_t value);            // shortest of tags 2, 3, 4
+    void WriteFloat(double value);
+    void WriteString(std::string_view s);        // tag 6 up to 255 bytes, else tag 12
+    void WriteBoolean(bool value);
+    void WriteStr(std::string_view s);           // raw 1-byte length and bytes, cut at 255
+
+private:
+    TStream& stream_;
+    std::vector<unsigned char> buf_;
+    size_t bufSize_;
+};
+
+// Reads values written by TWriter. Every failure raises EReadError: a wrong tag, data
+// ending early, a length longer than what remains in the stream, a wrong signature
+// ("Invalid stream format"). Buffered: on destruction the stream is set back to the
+// position just after the last value read.
+class TReader {
+public:
+    explicit TReader(TStream& stream, int bufSize = 4096);
+    ~TReader();
+    TReader(const TReader&) = delete;
+    TReader& operator=(const TReader&) = delete;
+
+    int64_t Position();                          // stream position of the next byte to read
+
+    void Read(void* buffer, int64_t count);      // raw bytes
+    void ReadSignature();                        // "TPF0"
+    TValueType ReadValue();
+    TValueType NextValue();                      // peeks at the next tag
+    bool EndOfList();                            // the next tag is the end of a list
+    void ReadListBegin();
+    void ReadListEnd();
+    int32_t ReadInteger();                       // tags 2, 3, 4
+    double ReadFloat();                          // tag 5, or an integer
+    std::string ReadString();                    // tags 6, 12
+    bool ReadBoolean();                          // tags 8, 9
+    std::string ReadStr();                       // raw 1-byte length and bytes
+    void SkipValue();                            // one value of any tag above, lists whole
+
+private:
+    [[noreturn]] static void ReadError(const char* message);
+    [[noreturn]] static void PropValueError();
+    void Fill();
+    int64_t Remaining();
+    void CheckLength(int64_t length);
+    unsigned char ReadByte();
+
+    TStream& stream_;
+    std::vector<unsigned char> buf_;
+    size_t pos_ = 0;                             // next byte in buf_
+    size_t end_ = 0;                             // bytes held in buf_
+};

@@ -1,0 +1,348 @@
+// TList, TStringList and the file helpers behind them.
+#include "platform/classes.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "classes_internal.h"
+
+namespace platform_internal {
+
+std::string HostPath(const std::string& path) { return path; }
+
+namespace {
+
+std::string OsError(int err) { return std::strerror(err); }
+
+}  // namespace
+
+bool TryReadWholeFile(const std::string& path, std::string& bytes) {
+    int fd = ::open(HostPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    std::string out;
+    char chunk[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ::close(fd);
+            return false;
+        }
+        if (n == 0) break;
+        out.append(chunk, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    bytes = std::move(out);
+    return true;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::string bytes;
+    if (!TryReadWholeFile(path, bytes)) {
+        int err = errno;
+        throw EFOpenError("Cannot open file \"" + path + "\". " + OsError(err ? err : EISDIR));
+    }
+    return bytes;
+}
+
+void ReplaceFile(const std::string& path, std::string_view bytes) {
+    const std::string target = HostPath(path);
+    std::string tmp = target + ".~XXXXXX";
+    auto fail = [&](int err) {
+        throw EFCreateError("Cannot create file \"" + path + "\". " + OsError(err));
+    };
+    int fd = ::mkstemp(tmp.data());
+    if (fd < 0) fail(errno);
+    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    // Keep the permissions of the file replaced; a new file gets the usual ones.
+    struct stat st {};
+    mode_t mode;
+    if (::stat(target.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ::fchmod(fd, mode);
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            int err = errno;
+            ::close(fd);
+            ::unlink(tmp.c_str());
+            fail(err);
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (::close(fd) != 0) {
+        int err = errno;
+        ::unlink(tmp.c_str());
+        fail(err);
+    }
+    if (::rename(tmp.c_str(), target.c_str()) != 0) {
+        int err = errno;
+        ::unlink(tmp.c_str());
+        fail(err);
+    }
+}
+
+}  // namespace platform_internal
+
+namespace {
+
+[[noreturn]] void ListIndexError(int index) {
+    throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+}
+
+[[noreturn]] void SortedListError() {
+    throw EListError("Operation not allowed on sorted string list");
+}
+
+}  // namespace
+
+// ---- TList -------------------------------------------------------------------------
+
+void TList::CheckIndex(int index, int count) const {
+    if (index < 0 || index >= count) ListIndexError(index);
+}
+
+void* TList::Get(int index) const {
+    CheckIndex(index, Count());
+    return items_[static_cast<size_t>(index)];
+}
+
+void TList::Put(int index, void* item) {
+    CheckIndex(index, Count());
+    items_[static_cast<size_t>(index)] = item;
+}
+
+int TList::Add(void* item) {
+    items_.push_back(item);
+    return Count() - 1;
+}
+
+void TList::Insert(int index, void* item) {
+    CheckIndex(index, Count() + 1);
+    items_.insert(items_.begin() + index, item);
+}
+
+void TList::Delete(int index) {
+    CheckIndex(index, Count());
+    items_.erase(items_.begin() + index);
+}
+
+int TList::Remove(void* item) {
+    int i = IndexOf(item);
+    if (i >= 0) Delete(i);
+    return i;
+}
+
+int TList::IndexOf(void* item) const {
+    auto it = std::find(items_.begin(), items_.end(), item);
+    return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
+}
+
+void TList::Clear() { items_.clear(); }
+
+void TList::Exchange(int i, int j) {
+    CheckIndex(i, Count());
+    CheckIndex(j, Count());
+    std::swap(items_[static_cast<size_t>(i)], items_[static_cast<size_t>(j)]);
+}
+
+// ---- TStringList -------------------------------------------------------------------
+
+void TStringList::CheckIndex(int index, int count) const {
+    if (index < 0 || index >= count) ListIndexError(index);
+}
+
+const std::string& TStringList::Strings(int index) const {
+    CheckIndex(index, Count());
+    return items_[static_cast<size_t>(index)].s;
+}
+
+void TStringList::Put(int index, const std::string& s) {
+    if (sorted_) SortedListError();
+    CheckIndex(index, Count());
+    items_[static_cast<size_t>(index)].s = s;
+}
+
+void* TStringList::Objects(int index) const {
+    CheckIndex(index, Count());
+    return items_[static_cast<size_t>(index)].object;
+}
+
+void TStringList::PutObject(int index, void* object) {
+    CheckIndex(index, Count());
+    items_[static_cast<size_t>(index)].object = object;
+}
+
+int TStringList::FindSorted(std::string_view s, bool& found) const {
+    // First position whose string is not below s.
+    int lo = 0, hi = Count();
+    while (lo < hi) {
+        int mid = lo + (hi - lo) / 2;
+        if (AnsiCompareText(items_[static_cast<size_t>(mid)].s, s) < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    found = lo < Count() && AnsiCompareText(items_[static_cast<size_t>(lo)].s, s) == 0;
+    return lo;
+}
+
+int TStringList::Add(const std::string& s) { return AddObject(s, nullptr); }
+
+int TStringList::AddObject(const std::string& s, void* object) {
+    if (!sorted_) {
+        items_.push_back({s, object});
+        return Count() - 1;
+    }
+    bool found = false;
+    int at = FindSorted(s, found);
+    if (found) return at;
+    items_.insert(items_.begin() + at, Item{s, object});
+    return at;
+}
+
+void TStringList::Insert(int index, const std::string& s) { InsertObject(index, s, nullptr); }
+
+void TStringList::InsertObject(int index, const std::string& s, void* object) {
+    if (sorted_) SortedListError();
+    CheckIndex(index, Count() + 1);
+    items_.insert(items_.begin() + index, Item{s, object});
+}
+
+void TStringList::Delete(int index) {
+    CheckIndex(index, Count());
+    items_.erase(items_.begin() + index);
+}
+
+void TStringList::Clear() { items_.clear(); }
+
+void TStringList::Exchange(int i, int j) {
+    CheckIndex(i, Count());
+    CheckIndex(j, Count());
+    std::swap(items_[static_cast<size_t>(i)], items_[static_cast<size_t>(j)]);
+}
+
+int TStringList::IndexOf(std::string_view s) const {
+    if (sorted_) {
+        bool found = false;
+        int at = FindSorted(s, found);
+        return found ? at : -1;
+    }
+    for (int i = 0; i < Count(); ++i)
+        if (AnsiCompareText(items_[static_cast<size_t>(i)].s, s) == 0) return i;
+    return -1;
+}
+
+std::string TStringList::Names(int index) const {
+    const std::string& s = Strings(index);
+    size_t eq = s.find('=');
+    return eq == std::string::npos ? std::string() : s.substr(0, eq);
+}
+
+int TStringList::IndexOfName(std::string_view name) const {
+    for (int i = 0; i < Count(); ++i) {
+        const std::string& s = items_[static_cast<size_t>(i)].s;
+        size_t eq = s.find('=');
+        if (eq != std::string::npos && AnsiCompareText(std::string_view(s).substr(0, eq), name) == 0)
+            return i;
+    }
+    return -1;
+}
+
+std::string TStringList::Values(std::string_view name) const {
+    int i = IndexOfName(name);
+    if (i < 0) return {};
+    const std::string& s = items_[static_cast<size_t>(i)].s;
+    return s.substr(s.find('=') + 1);
+}
+
+void TStringList::SetValue(std::string_view name, std::string_view value) {
+    int i = IndexOfName(name);
+    if (value.empty()) {
+        if (i >= 0) Delete(i);
+        return;
+    }
+    std::string line = std::string(name) + "=" + std::string(value);
+    if (i < 0) {
+        Add(line);
+    } else if (sorted_) {
+        void* object = items_[static_cast<size_t>(i)].object;
+        Delete(i);
+        AddObject(line, object);
+    } else {
+        Put(i, line);
+    }
+}
+
+void TStringList::Sort() {
+    std::stable_sort(items_.begin(), items_.end(), [](const Item& a, const Item& b) {
+        return AnsiCompareText(a.s, b.s) < 0;
+    });
+}
+
+void TStringList::SetSorted(bool sorted) {
+    if (sorted && !sorted_) Sort();
+    sorted_ = sorted;
+}
+
+std::string TStringList::Text() const {
+    std::string out;
+    for (const Item& it : items_) {
+        out += it.s;
+        out += "\r\n";
+    }
+    return out;
+}
+
+void TStringList::SetText(std::string_view text) {
+    Clear();
+    size_t i = 0;
+    while (i < text.size()) {
+        size_t start = i;
+        while (i < text.size() && text[i] != '\r' && text[i] != '\n') ++i;
+        Add(std::string(text.substr(start, i - start)));
+        if (i < text.size() && text[i] == '\r') ++i;
+        if (i < text.size() && text[i] == '\n') ++i;
+    }
+}
+
+void TStringList::LoadFromFile(const std::string& path) {
+    SetText(platform_internal::ReadWholeFile(path));
+}
+
+void TStringList::SaveToFile(const std::string& path) const {
+    platform_internal::ReplaceFile(path, Text());
+}
+
+void TStringList::LoadFromStream(TStream& stream) {
+    int64_t n = stream.Size() - stream.Position();
+    std::string bytes;
+    if (n > 0) {
+        bytes.resize(static_cast<size_t>(n));
+        bytes.resize(static_cast<size_t>(stream.Read(bytes.data(), n)));
+    }
+    SetText(bytes);
+}
+
+void TStringList::SaveToStream(TStream& stream) const {
+    std::string t = Text();
+    stream.WriteBuffer(t.data(), static_cast<int64_t>(t.size()));
+}

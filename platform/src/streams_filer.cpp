@@ -1,0 +1,364 @@
+// The component writer and reader, and the 80-bit extended codec.
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "platform/classes.h"
+
+// ---- 80-bit extended ------------------------------------------------------------
+
+namespace {
+
+void PutLE(unsigned char* out, uint64_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) out[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+uint64_t GetLE(const unsigned char* in, int bytes) {
+    uint64_t v = 0;
+    for (int i = 0; i < bytes; ++i) v |= static_cast<uint64_t>(in[i]) << (8 * i);
+    return v;
+}
+
+}  // namespace
+
+void DoubleToExtended(double value, unsigned char out[10]) {
+    const uint64_t bits = std::bit_cast<uint64_t>(value);
+    const unsigned sign = static_cast<unsigned>(bits >> 63);
+    const int exp = static_cast<int>((bits >> 52) & 0x7FF);
+    const uint64_t frac = bits & ((uint64_t(1) << 52) - 1);
+    uint64_t mant = 0;
+    unsigned e = 0;
+    if (exp == 0x7FF) {
+        e = 0x7FFF;
+        mant = (uint64_t(1) << 63) | (frac << 11);
+        if (frac != 0) mant |= uint64_t(1) << 62;    // NaN stays a quiet NaN
+    } else if (exp != 0) {
+        e = static_cast<unsigned>(exp - 1023 + 16383);
+        mant = (uint64_t(1) << 63) | (frac << 11);
+    } else if (frac != 0) {
+        // A double denormal is a normal extended number.
+        const int lead = 63 - std::countl_zero(frac);   // highest set bit, 0..51
+        mant = frac << (63 - lead);
+        e = static_cast<unsigned>(lead - 1074 + 16383);
+    }
+    PutLE(out, mant, 8);
+    PutLE(out + 8, (sign << 15) | e, 2);
+}
+
+double ExtendedToDouble(const unsigned char in[10]) {
+    const uint64_t mant = GetLE(in, 8);
+    const unsigned se = static_cast<unsigned>(GetLE(in + 8, 2));
+    const bool negative = (se & 0x8000) != 0;
+    const int exp = static_cast<int>(se & 0x7FFF);
+    double r;
+    if (exp == 0x7FFF) {
+        r = (mant << 1) == 0 ? std::numeric_limits<double>::infinity()
+                             : std::numeric_limits<double>::quiet_NaN();
+    } else if (mant == 0) {
+        r = 0.0;
+    } else {
+        // value = mant * 2^(e - 63); extended denormals use the exponent of 1.
+        const int e = (exp == 0 ? 1 : exp) - 16383;
+        const int lowExp = e - 63;                      // weight of bit 0 of mant
+        const int top = lowExp + (63 - std::countl_zero(mant));
+        // Keep 53 significant bits, and no bit below the smallest denormal.
+        const int unit = std::max(top - 52, -1074);
+        const int shift = unit - lowExp;
+        if (shift <= 0) {
+            r = std::ldexp(static_cast<double>(mant), lowExp);
+        } else if (shift > 64) {
+            r = 0.0;
+        } else {
+            // Round to nearest, ties to even.
+            uint64_t kept = shift == 64 ? 0 : mant >> shift;
+            const uint64_t rest = shift == 64 ? mant : mant & ((uint64_t(1) << shift) - 1);
+            const uint64_t half = uint64_t(1) << (shift - 1);
+            if (rest > half || (rest == half && (kept & 1))) ++kept;
+            r = std::ldexp(static_cast<double>(kept), unit);   // inf when out of range
+        }
+    }
+    return negative ? -r : r;
+}
+
+// ---- TWriter ----------------------------------------------------------------------
+
+TWriter::TWriter(TStream& stream, int bufSize)
+    : stream_(stream), bufSize_(static_cast<size_t>(std::max(bufSize, 16))) {
+    buf_.reserve(bufSize_);
+}
+
+TWriter::~TWriter() {
+    try {
+        FlushBuffer();
+    } catch (...) {
+    }
+}
+
+void TWriter::FlushBuffer() {
+    if (buf_.empty()) return;
+    // Drop the buffer first so a failed write is not repeated by the destructor.
+    std::vector<unsigned char> pending;
+    pending.swap(buf_);
+    buf_.reserve(bufSize_);
+    stream_.WriteBuffer(pending.data(), static_cast<int64_t>(pending.size()));
+}
+
+int64_t TWriter::Position() { return stream_.Position() + static_cast<int64_t>(buf_.size()); }
+
+void TWriter::Write(const void* buffer, int64_t count) {
+    if (count <= 0) return;
+    const auto* p = static_cast<const unsigned char*>(buffer);
+    const size_t n = static_cast<size_t>(count);
+    if (buf_.size() + n > bufSize_) {
+        FlushBuffer();
+        if (n >= bufSize_) {
+            stream_.WriteBuffer(p, count);
+            return;
+        }
+    }
+    buf_.insert(buf_.end(), p, p + n);
+}
+
+void TWriter::WriteValue(TValueType tag) {
+    const unsigned char b = tag;
+    Write(&b, 1);
+}
+
+void TWriter::WriteSignature() { Write("TPF0", 4); }
+
+void TWriter::WriteListBegin() { WriteValue(vaList); }
+
+void TWriter::WriteListEnd() { WriteValue(vaNull); }
+
+void TWriter::WriteInteger(int32_t value) {
+    unsigned char b[5];
+    const uint32_t u = static_cast<uint32_t>(value);
+    int n;
+    if (value >= -128 && value <= 127) {
+        b[0] = vaInt8;
+        n = 1;
+    } else if (value >= -32768 && value <= 32767) {
+        b[0] = vaInt16;
+        n = 2;
+    } else {
+        b[0] = vaInt32;
+        n = 4;
+    }
+    PutLE(b + 1, u, n);
+    Write(b, n + 1);
+}
+
+void TWriter::WriteFloat(double value) {
+    unsigned char b[11];
+    b[0] = vaExtended;
+    DoubleToExtended(value, b + 1);
+    Write(b, sizeof b);
+}
+
+void TWriter::WriteString(std::string_view s) {
+    if (s.size() <= 255) {
+        unsigned char h[2] = {vaString, static_cast<unsigned char>(s.size())};
+        Write(h, 2);
+    } else {
+        if (s.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
+            throw EWriteError("String too long for the stream");
+        unsigned char h[5];
+        h[0] = vaLString;
+        PutLE(h + 1, s.size(), 4);
+        Write(h, 5);
+    }
+    Write(s.data(), static_cast<int64_t>(s.size()));
+}
+
+void TWriter::WriteBoolean(bool value) { WriteValue(value ? vaTrue : vaFalse); }
+
+void TWriter::WriteStr(std::string_view s) {
+    const unsigned char len = static_cast<unsigned char>(std::min<size_t>(s.size(), 255));
+    Write(&len, 1);
+    Write(s.data(), len);
+}
+
+// ---- TReader ----------------------------------------------------------------------
+
+TReader::TReader(TStream& stream, int bufSize)
+    : stream_(stream), buf_(static_cast<size_t>(std::max(bufSize, 16))) {}
+
+TReader::~TReader() {
+    // Leave the stream just after the last value read.
+    if (end_ > pos_) {
+        try {
+            stream_.Seek(-static_cast<int64_t>(end_ - pos_), soCurrent);
+        } catch (...) {
+        }
+    }
+}
+
+void TReader::ReadError(const char* message) { throw EReadError(message); }
+
+void TReader::PropValueError() { ReadError("Invalid property value"); }
+
+void TReader::Fill() {
+    pos_ = 0;
+    end_ = static_cast<size_t>(stream_.Read(buf_.data(), static_cast<int64_t>(buf_.size())));
+    if (end_ == 0) ReadError("Stream read error");
+}
+
+int64_t TReader::Position() { return stream_.Position() - static_cast<int64_t>(end_ - pos_); }
+
+int64_t TReader::Remaining() {
+    const int64_t rest = stream_.Size() - stream_.Position();
+    return static_cast<int64_t>(end_ - pos_) + std::max<int64_t>(rest, 0);
+}
+
+void TReader::CheckLength(int64_t length) {
+    if (length < 0 || length > Remaining()) ReadError("Stream read error");
+}
+
+unsigned char TReader::ReadByte() {
+    if (pos_ == end_) Fill();
+    return buf_[pos_++];
+}
+
+void TReader::Read(void* buffer, int64_t count) {
+    if (count <= 0) return;
+    auto* p = static_cast<unsigned char*>(buffer);
+    size_t want = static_cast<size_t>(count);
+    const size_t have = std::min(want, end_ - pos_);
+    std::memcpy(p, buf_.data() + pos_, have);
+    pos_ += have;
+    p += have;
+    want -= have;
+    if (want == 0) return;
+    if (want >= buf_.size()) {
+        stream_.ReadBuffer(p, static_cast<int64_t>(want));
+        return;
+    }
+    while (want > 0) {
+        Fill();
+        const size_t n = std::min(want, end_);
+        std::memcpy(p, buf_.data(), n);
+        pos_ = n;
+        p += n;
+        want -= n;
+    }
+}
+
+void TReader::ReadSignature() {
+    char sig[4];
+    Read(sig, 4);
+    if (std::memcmp(sig, "TPF0", 4) != 0) ReadError("Invalid stream format");
+}
+
+TValueType TReader::ReadValue() { return static_cast<TValueType>(ReadByte()); }
+
+TValueType TReader::NextValue() {
+    if (pos_ == end_) Fill();
+    return static_cast<TValueType>(buf_[pos_]);
+}
+
+bool TReader::EndOfList() { return NextValue() == vaNull; }
+
+void TReader::ReadListBegin() {
+    if (ReadValue() != vaList) PropValueError();
+}
+
+void TReader::ReadListEnd() {
+    if (ReadValue() != vaNull) PropValueError();
+}
+
+int32_t TReader::ReadInteger() {
+    unsigned char b[4];
+    switch (ReadValue()) {
+    case vaInt8:
+        Read(b, 1);
+        return static_cast<int8_t>(b[0]);
+    case vaInt16:
+        Read(b, 2);
+        return static_cast<int16_t>(GetLE(b, 2));
+    case vaInt32:
+        Read(b, 4);
+        return static_cast<int32_t>(GetLE(b, 4));
+    default:
+        PropValueError();
+    }
+}
+
+double TReader::ReadFloat() {
+    if (NextValue() != vaExtended) return ReadInteger();
+    ReadByte();
+    unsigned char b[10];
+    Read(b, 10);
+    return ExtendedToDouble(b);
+}
+
+std::string TReader::ReadString() {
+    int64_t len;
+    switch (ReadValue()) {
+    case vaString:
+        len = ReadByte();
+        break;
+    case vaLString: {
+        unsigned char b[4];
+        Read(b, 4);
+        len = static_cast<int32_t>(GetLE(b, 4));
+        break;
+    }
+    default:
+        PropValueError();
+    }
+    CheckLength(len);
+    std::string s(static_cast<size_t>(len), '\0');
+    Read(s.data(), len);
+    return s;
+}
+
+bool TReader::ReadBoolean() {
+    switch (ReadValue()) {
+    case vaFalse: return false;
+    case vaTrue: return true;
+    default: PropValueError();
+    }
+}
+
+std::string TReader::ReadStr() {
+    const int64_t len = ReadByte();
+    CheckLength(len);
+    std::string s(static_cast<size_t>(len), '\0');
+    Read(s.data(), len);
+    return s;
+}
+
+void TReader::SkipValue() {
+    // Iterative, so deeply nested lists cannot exhaust the stack.
+    int64_t depth = 0;
+    do {
+        int64_t skip = 0;
+        switch (ReadValue()) {
+        case vaNull:
+            if (depth > 0) --depth;
+            break;
+        case vaList: ++depth; break;
+        case vaInt8: skip = 1; break;
+        case vaInt16: skip = 2; break;
+        case vaInt32: skip = 4; break;
+        case vaExtended: skip = 10; break;
+        case vaString: skip = ReadByte(); break;
+        case vaLString: {
+            unsigned char b[4];
+            Read(b, 4);
+            skip = static_cast<int32_t>(GetLE(b, 4));
+            break;
+        }
+        case vaFalse:
+        case vaTrue: break;
+        default: PropValueError();
+        }
+        if (skip == 0) continue;
+        CheckLength(skip);
+        const size_t inBuf = std::min(static_cast<size_t>(skip), end_ - pos_);
+        pos_ += inBuf;
+        if (static_cast<int64_t>(inBuf) < skip) stream_.Seek(skip - static_cast<int64_t>(inBuf), soCurrent);
+    } while (depth > 0);
+}
