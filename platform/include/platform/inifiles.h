@@ -1,0 +1,56 @@
+// Ini files with the behaviour of Windows profile files.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/classes.h"
+#include "platform/sysutils.h"
+
+SUITE_EXCEPTION(EIniFileException, Exception)   // the file could not be written
+
+// Every call reads the file afresh; every write rewrites it at once (a temporary file
+// beside it renamed over it), keeping the lines it does not change byte for byte.
+// - "[name]" lines open sections; "key=value" lines inside them are keys; lines starting
+//   with ";" and all other lines are kept and otherwise ignored.
+// - Section and key names ignore letter case (Windows-1250 table) and surrounding blanks;
+//   the first section and the first key of a name count.
+// - Values are trimmed and lose one pair of matching outer quotes (" or ').
+// - A missing file or key gives the default; an empty value is a value.
+// - A new key goes after the last non-blank line of its section, a new section at the
+//   end of the file. Lines are written with CR LF; CR LF, LF and CR are read.
+// - A value is written up to its first line break, so it cannot add lines.
+// - EIniFileException "Unable to write to <file>" when the file cannot be written.
+class TIniFile {
+public:
+    explicit TIniFile(std::string fileName) : fileName_(std::move(fileName)) {}
+    virtual ~TIniFile() = default;
+
+    const std::string& FileName() const { return fileName_; }
+
+    std::string ReadString(std::string_view section, std::string_view ident,
+                           std::string_view def) const;
+    void WriteString(std::string_view section, std::string_view ident, std::string_view value);
+    // The value as an integer (decimal, "$" or "0x" hex); def when missing or not a number.
+    int32_t ReadInteger(std::string_view section, std::string_view ident, int32_t def) const;
+    void WriteInteger(std::string_view section, std::string_view ident, int32_t value);
+    // An integer value other than 0 is true.
+    bool ReadBool(std::string_view section, std::string_view ident, bool def) const;
+    void WriteBool(std::string_view section, std::string_view ident, bool value);   // "1"/"0"
+
+    // These clear the list first.
+    void ReadSection(std::string_view section, TStringList& keys) const;   // file order
+    void ReadSections(TStringList& sections) const;                        // each name once
+    // "name=value" per key in file order; a repeated key gives its first value once,
+    // a key with an empty value gives no line.
+    void ReadSectionValues(std::string_view section, TStringList& lines) const;
+
+    bool SectionExists(std::string_view section) const;
+    bool ValueExists(std::string_view section, std::string_view ident) const;
+    void EraseSection(std::string_view section);      // every section of that name
+    void DeleteKey(std::string_view section, std::string_view ident);
+    void UpdateFile() {}                               // writes are never held back
+
+private:
+    std::string fileName_;
+};
