@@ -1,0 +1,58 @@
+// Element messages: objects carried through the application's queue as WM_USER with
+// the message object as the long parameter.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "kernel/elements.h"
+
+class TZarixMessage : public TElement {
+    ZARIX_CLASS(TZarixMessage, TElement)
+    static void Publish(PropertyTable& t);
+
+public:
+    TElement* Sender = nullptr;
+    TElement* Receiver = nullptr;
+    int32_t Message = 0;
+    TElement* Data = nullptr;
+    bool KillData = false;  // the message owns Data and frees it with itself
+    double Time = 0;        // date and time of creation, days since 1899-12-30
+
+    // A new message stamped with the current time. The kill-data flag is not stored:
+    // only an assignment to KillData makes a message own its data.
+    static TZarixMessage* CreateMessage(int32_t msg, TElement* sender, TElement* receiver,
+                                        TElement* data, bool killData);
+
+    void Destroy() override;
+
+    // Posts the message to the application window; returns at once.
+    void Post();
+    // Hands the message to the application window's procedure.
+    intptr_t Send();
+    // A non-zero number replaces Message first.
+    void DoPostIt(int32_t msg);
+    void DoSendIt(int32_t msg);
+
+protected:
+    void Init(int32_t msg, TElement* sender, TElement* receiver, TElement* data);
+};
+
+class TZarixTextMessage : public TZarixMessage {
+    ZARIX_CLASS(TZarixTextMessage, TZarixMessage)
+    static void Publish(PropertyTable& t);
+
+public:
+    static TZarixTextMessage* CreateMessage(int32_t msg, TElement* sender, TElement* receiver,
+                                            TElement* data, bool killData);
+
+    std::string GetMessageText() const { return FText; }
+    void SetMessageText(const std::string& text) { FText = text; }
+    void Destroy() override;
+
+private:
+    std::string FText;
+};
+
+// The element message carried in a queued window message, or nil when the window
+// message is none or its object is gone.
+TZarixMessage* QueuedElementMessage(intptr_t lParam);
