@@ -1,0 +1,159 @@
+#include "platform/forms.h"
+
+#include <deque>
+#include <exception>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "platform/files.h"
+#include "platform/host.h"
+
+namespace {
+
+struct WindowState {
+    uintptr_t nextHandle = 0x10000;
+    std::unordered_set<void*> handles;
+    std::unordered_map<void*, TWindowProc> procs;
+    std::deque<TMsg> queue;
+};
+
+// Never destroyed: handlers may still post while other globals are torn down.
+WindowState& Windows() {
+    static WindowState* s = new WindowState;
+    return *s;
+}
+
+intptr_t CallWindowProc(TMsg& m) {
+    auto& w = Windows();
+    auto it = w.procs.find(m.hwnd);
+    if (it == w.procs.end() || !it->second) return 0;
+    TWindowProc proc = it->second;  // the procedure may unregister itself
+    return proc(m);
+}
+
+}  // namespace
+
+void* AllocateWindowHandle() {
+    auto& w = Windows();
+    void* h = reinterpret_cast<void*>(w.nextHandle);
+    w.nextHandle += 0x10;
+    w.handles.insert(h);
+    return h;
+}
+
+void RegisterWindowProc(void* hwnd, TWindowProc proc) { Windows().procs[hwnd] = std::move(proc); }
+
+void UnregisterWindowProc(void* hwnd) { Windows().procs.erase(hwnd); }
+
+bool PostMessage(void* hwnd, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+    auto& w = Windows();
+    if (hwnd && !w.handles.count(hwnd)) return false;
+    w.queue.push_back(TMsg{hwnd, msg, wParam, lParam});
+    return true;
+}
+
+intptr_t SendMessage(void* hwnd, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+    TMsg m{hwnd, msg, wParam, lParam};
+    return CallWindowProc(m);
+}
+
+void RemoveQueuedMessages(const std::function<bool(TMsg&)>& pred) {
+    auto& q = Windows().queue;
+    std::deque<TMsg> kept;
+    for (TMsg& m : q)
+        if (!pred(m)) kept.push_back(m);
+    q.swap(kept);
+}
+
+void ForEachQueued(const std::function<void(TMsg&)>& fn) {
+    for (TMsg& m : Windows().queue) fn(m);
+}
+
+size_t QueuedCount() { return Windows().queue.size(); }
+
+// ---- TApplication ---------------------------------------------------------
+
+TApplication::TApplication() : handle_(AllocateWindowHandle()) {}
+
+std::string TApplication::Title() const {
+    if (titleSet_) return title_;
+    return ChangeFileExt(ExtractFileName(ExeName()), "");
+}
+
+std::string TApplication::ExeName() const { return ExecutablePath(); }
+
+void TApplication::Initialize() {}
+
+bool TApplication::HandleMessage() {
+    auto& q = Windows().queue;
+    if (q.empty()) return false;
+    TMsg m = q.front();
+    q.pop_front();
+    try {
+        Dispatch(m);
+    } catch (...) {
+        HandleException(this);
+    }
+    return true;
+}
+
+void TApplication::Dispatch(TMsg& m) {
+    bool handled = false;
+    if (OnMessage) {
+        MessageHook hook = OnMessage;  // a handler may replace the hook
+        hook(m, handled);
+    }
+    if (!handled) CallWindowProc(m);
+}
+
+void TApplication::ProcessMessages() {
+    while (HandleMessage()) {
+    }
+}
+
+void TApplication::Run() {
+    while (!terminated_ && HandleMessage()) {
+    }
+}
+
+void TApplication::HandleException(void* sender) {
+    std::exception_ptr ep = std::current_exception();
+    if (!ep) return;
+    try {
+        std::rethrow_exception(ep);
+    } catch (Exception& e) {
+        Report(sender, e);
+    } catch (std::exception& e) {
+        Exception wrapped(Cz(e.what()));
+        Report(sender, wrapped);
+    }
+}
+
+void TApplication::Report(void* sender, Exception& e) {
+    if (!OnException) {
+        ShowException(e);
+        return;
+    }
+    ExceptionHook hook = OnException;
+    try {
+        hook(sender, e);
+    } catch (Exception& again) {
+        ShowException(again);
+    } catch (std::exception& again) {
+        ShowException(Exception(Cz(again.what())));
+    }
+}
+
+void TApplication::ShowException(const Exception& e) {
+    HostMessageBox(e.Message(), Title(), mtError, mbOK);
+}
+
+TApplication& Application() {
+    static TApplication* app = new TApplication;
+    return *app;
+}
+
+TScreen& Screen() {
+    static TScreen* s = new TScreen;
+    return *s;
+}

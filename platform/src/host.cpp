@@ -1,0 +1,242 @@
+#include "platform/host.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+
+#include "platform/forms.h"
+#include "platform/sysutils.h"
+
+namespace {
+
+struct HostState {
+    ConsoleHost console;
+    UserHost* current = nullptr;
+    std::vector<std::string> log;
+};
+
+HostState& State() {
+    static HostState* s = new HostState;
+    return *s;
+}
+
+const char* const kButtonNames[] = {"Yes", "No", "OK", "Cancel", "Abort", "Retry",
+                                    "Ignore", "All", "NoToAll", "YesToAll", "Help"};
+constexpr int kButtonCount = 11;
+
+// Windows-1250 text for the terminal: UTF-8, one kind of line end.
+std::string ForTerminal(const std::string& text) {
+    std::string s = ToUtf8(text), out;
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\r') {
+            out += '\n';
+            if (i + 1 < s.size() && s[i + 1] == '\n') ++i;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+std::string ButtonName(int result) {
+    for (int b = 0; b < kButtonCount; ++b)
+        if (ButtonResult(static_cast<TMsgDlgBtn>(b)) == result) return kButtonNames[b];
+    return std::to_string(result);
+}
+
+}  // namespace
+
+int ButtonResult(TMsgDlgBtn b) {
+    switch (b) {
+        case mbYes: return mrYes;
+        case mbNo: return mrNo;
+        case mbOK: return mrOk;
+        case mbCancel: return mrCancel;
+        case mbAbort: return mrAbort;
+        case mbRetry: return mrRetry;
+        case mbIgnore: return mrIgnore;
+        case mbAll: return mrAll;
+        case mbNoToAll: return mrNoToAll;
+        case mbYesToAll: return mrYesToAll;
+        case mbHelp: return mrNone;
+    }
+    return mrNone;
+}
+
+int DefaultResult(TMsgDlgButtons buttons) {
+    if (buttons.Has(mbOK)) return mrOk;
+    if (buttons.Has(mbYes)) return mrYes;
+    for (int b = 0; b < kButtonCount; ++b) {
+        auto btn = static_cast<TMsgDlgBtn>(b);
+        if (btn != mbHelp && buttons.Has(btn)) return ButtonResult(btn);
+    }
+    return mrOk;
+}
+
+// ---- ConsoleHost ----------------------------------------------------------
+
+bool ConsoleHost::ReadLine(std::string& line) {
+    if (!isatty(STDIN_FILENO)) return false;
+    std::cout.flush();
+    if (!std::getline(std::cin, line)) return false;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    line = Cz(line);
+    return true;
+}
+
+int ConsoleHost::MessageBox(const std::string& text, const std::string& caption, TMsgDlgType type,
+                            TMsgDlgButtons buttons) {
+    std::ostream& out = (type == mtError || type == mtWarning) ? std::cerr : std::cout;
+    out << ForTerminal(caption) << ": " << ForTerminal(text) << std::endl;
+    int def = DefaultResult(buttons);
+    std::vector<TMsgDlgBtn> choices;
+    for (int b = 0; b < kButtonCount; ++b)
+        if (b != mbHelp && buttons.Has(static_cast<TMsgDlgBtn>(b))) choices.push_back(static_cast<TMsgDlgBtn>(b));
+    if (choices.size() < 2) return def;
+    for (;;) {
+        std::string prompt;
+        for (TMsgDlgBtn b : choices) prompt += (prompt.empty() ? "" : "/") + std::string(kButtonNames[b]);
+        std::cout << prompt << " [" << ButtonName(def) << "]: ";
+        std::string line;
+        if (!ReadLine(line)) {
+            std::cout << std::endl;
+            return def;
+        }
+        line = Trim(line);
+        if (line.empty()) return def;
+        int found = mrNone, matches = 0;
+        for (TMsgDlgBtn b : choices) {
+            std::string name = kButtonNames[b];
+            if (SameText(line, name)) { found = ButtonResult(b); matches = 1; break; }
+            if (line.size() < name.size() && SameText(line, name.substr(0, line.size()))) {
+                found = ButtonResult(b);
+                ++matches;
+            }
+        }
+        if (matches == 1) return found;
+    }
+}
+
+bool ConsoleHost::InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
+    std::cout << ForTerminal(caption) << ": " << ForTerminal(prompt) << " [" << ForTerminal(value) << "]: ";
+    std::string line;
+    if (!ReadLine(line)) {
+        std::cout << std::endl;
+        return true;
+    }
+    if (!line.empty()) value = line;
+    return true;
+}
+
+bool ConsoleHost::SelectFile(const std::string& filter, const std::string& initialDir, std::string& fileName) {
+    std::cout << "File (" << ForTerminal(filter) << ") in " << ForTerminal(initialDir) << " ["
+              << ForTerminal(fileName) << "]: ";
+    std::string line;
+    if (!ReadLine(line)) {
+        std::cout << std::endl;
+        return true;
+    }
+    if (!line.empty()) fileName = line;
+    return true;
+}
+
+bool ConsoleHost::SelectDirectory(const std::string& caption, std::string& directory) {
+    std::cout << ForTerminal(caption) << " [" << ForTerminal(directory) << "]: ";
+    std::string line;
+    if (!ReadLine(line)) {
+        std::cout << std::endl;
+        return true;
+    }
+    if (!line.empty()) directory = line;
+    return true;
+}
+
+int ConsoleHost::ShowModal(const std::string& formName) {
+    return MessageBox(formName, Application().Title(), mtCustom, mbOKCancel);
+}
+
+// ---- ScriptedHost ---------------------------------------------------------
+
+bool ScriptedHost::Next(ScriptedAnswer& a) {
+    if (answers_.empty()) return false;
+    a = std::move(answers_.front());
+    answers_.pop_front();
+    return true;
+}
+
+int ScriptedHost::MessageBox(const std::string& text, const std::string& caption, TMsgDlgType type,
+                             TMsgDlgButtons buttons) {
+    ScriptedAnswer a;
+    int result = DefaultResult(buttons);
+    if (Next(a)) result = a.action ? a.action() : a.result;
+    records_.push_back(HostRecord{HostRecord::Box, caption, text, type, buttons, result});
+    return result;
+}
+
+bool ScriptedHost::Confirm(HostRecord r, std::string& value) {
+    ScriptedAnswer a;
+    int result = mrOk;
+    if (Next(a)) {
+        result = a.action ? a.action() : a.result;
+        if ((result == mrOk || result == mrYes) && a.hasText) value = a.text;
+    }
+    r.result = result;
+    records_.push_back(std::move(r));
+    return result == mrOk || result == mrYes;
+}
+
+bool ScriptedHost::InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
+    return Confirm(HostRecord{HostRecord::Query, caption, prompt, mtCustom, {}, mrNone}, value);
+}
+
+bool ScriptedHost::SelectFile(const std::string& filter, const std::string& initialDir, std::string& fileName) {
+    return Confirm(HostRecord{HostRecord::File, filter, initialDir, mtCustom, {}, mrNone}, fileName);
+}
+
+bool ScriptedHost::SelectDirectory(const std::string& caption, std::string& directory) {
+    return Confirm(HostRecord{HostRecord::Directory, caption, directory, mtCustom, {}, mrNone}, directory);
+}
+
+int ScriptedHost::ShowModal(const std::string& formName) {
+    ScriptedAnswer a;
+    int result = mrOk;
+    if (Next(a)) result = a.action ? a.action() : a.result;
+    records_.push_back(HostRecord{HostRecord::Modal, formName, {}, mtCustom, {}, result});
+    return result;
+}
+
+// ---- front end ------------------------------------------------------------
+
+void SetUserHost(UserHost* host) { State().current = host; }
+
+UserHost& GetUserHost() {
+    auto& s = State();
+    return s.current ? *s.current : static_cast<UserHost&>(s.console);
+}
+
+int HostMessageBox(const std::string& text, const std::string& caption, TMsgDlgType type, TMsgDlgButtons buttons) {
+    State().log.push_back(text);
+    return GetUserHost().MessageBox(text, caption, type, buttons);
+}
+
+void ShowMessage(const std::string& text) { HostMessageBox(text, Application().Title(), mtCustom, mbOK); }
+
+int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons, int /*helpCtx*/) {
+    std::string caption;
+    switch (type) {
+        case mtWarning: caption = "Warning"; break;
+        case mtError: caption = "Error"; break;
+        case mtInformation: caption = "Information"; break;
+        case mtConfirmation: caption = "Confirm"; break;
+        case mtCustom: caption = Application().Title(); break;
+    }
+    return HostMessageBox(text, caption, type, buttons);
+}
+
+void MessageBeep(uint32_t type) { State().log.push_back("MessageBeep(" + std::to_string(type) + ")"); }
+
+const std::vector<std::string>& HostLog() { return State().log; }
+
+void ClearHostLog() { State().log.clear(); }
