@@ -28,6 +28,7 @@ bool TryReadWholeFile(const std::string& path, std::string& bytes) {
     struct stat st {};
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
         ::close(fd);
+        errno = EISDIR;
         return false;
     }
     std::string out;
@@ -36,7 +37,9 @@ bool TryReadWholeFile(const std::string& path, std::string& bytes) {
         ssize_t n = ::read(fd, chunk, sizeof chunk);
         if (n < 0) {
             if (errno == EINTR) continue;
+            int err = errno;
             ::close(fd);
+            errno = err;
             return false;
         }
         if (n == 0) break;
@@ -49,10 +52,8 @@ bool TryReadWholeFile(const std::string& path, std::string& bytes) {
 
 std::string ReadWholeFile(const std::string& path) {
     std::string bytes;
-    if (!TryReadWholeFile(path, bytes)) {
-        int err = errno;
-        throw EFOpenError("Cannot open file \"" + path + "\". " + OsError(err ? err : EISDIR));
-    }
+    if (!TryReadWholeFile(path, bytes))
+        throw EFOpenError("Cannot open file \"" + path + "\". " + OsError(errno));
     return bytes;
 }
 
