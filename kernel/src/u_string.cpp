@@ -143,7 +143,7 @@ void CheckClassName(std::string& name, std::string& result) {
 
 void AddBackSlash(std::string& path, std::string& result) {
     if (path.empty()) {
-        result = "\\";
+        result.assign(1, '\\');
         return;
     }
     if (path.back() != '\\') path += '\\';
