@@ -12,7 +12,7 @@
 class TsetOfChar {
 public:
     TsetOfChar() = default;
-    TsetOfChar(std::string_view chars) {  // NOLINT: implicit from a list of characters
+    TsetOfChar(std::string_view chars) {  // implicit: a set may be written as its characters
         for (char c : chars) Include(c);
     }
     void Include(char c) { bits_.set(static_cast<unsigned char>(c)); }
