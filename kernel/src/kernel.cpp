@@ -1,11 +1,21 @@
 #include "kernel/kernel.h"
 
+#include "kernel/e_class.h"
+#include "kernel/elements.h"
 #include "kernel/e_inhmdl.h"
+#include "kernel/e_sysreg.h"
+#include "kernel/e_type.h"
 
 void RegisterKernelClasses() {
     static bool done = false;
     if (done) return;
     done = true;
     // Units register here in their initialisation order.
+    RegisterEClassUnit();
+    RegisterElementsUnit();
     RegisterInhMdlUnit();
+    RegisterETypeUnit();
+    RegisterESysRegUnit();
+    RegisterEElementModelUnit();
+    RegisterEToolModelUnit();
 }

@@ -53,6 +53,11 @@ private:
     std::string FText;
 };
 
-// The element message carried in a queued window message, or nil when the window
-// message is none or its object is gone.
-TZarixMessage* QueuedElementMessage(intptr_t lParam);
+// The element message carried by a window message: WM_USER with a live message object
+// as the long parameter; nil otherwise.
+TZarixMessage* ElementMessageOf(uint32_t msg, intptr_t lParam);
+
+// Makes queued messages harmless before an element is freed: one addressed to it is
+// dropped (and freed with its data when it owns it), one naming it as sender or data
+// forgets it, and the queue entries of a freed message object are removed.
+void ForgetQueuedMessagesOf(TElement* element);

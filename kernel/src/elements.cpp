@@ -1,0 +1,882 @@
+#include "kernel/elements.h"
+
+#include <unordered_set>
+
+#include "kernel/e_class.h"
+#include "kernel/zmessage.h"
+#include "platform/forms.h"
+#include "platform/host.h"
+#include "platform/windows.h"
+
+int32_t BaseID = 0;
+TElement* TestedElement = nullptr;
+
+namespace {
+
+// Entities of more than this many children let pending messages through before freeing.
+constexpr int kPumpAbove = 200;
+
+const std::string kCrLf = "\r\n";
+
+// Remembers which pointers a freeing loop has freed, so that an element listed twice
+// is freed once.
+class FreedSet {
+public:
+    bool Has(TElement* e) const { return set_.count(e) != 0; }
+    void Add(TElement* e) { set_.insert(e); }
+private:
+    std::unordered_set<TElement*> set_;
+};
+
+// The index to look at next when walking a list from its end while items may vanish.
+int Clamp(int index, const TList* list) {
+    if (!list) return -1;
+    return index < list->Count() ? index : list->Count() - 1;
+}
+
+TElement* LiveElement(void* p) {
+    return IsLive(p) ? static_cast<TElement*>(p) : nullptr;
+}
+
+}  // namespace
+
+// ---- TSuperList ------------------------------------------------------------------------
+
+void TSuperList::FreeAll() {
+    FreedSet freed;
+    for (int i = Count() - 1; i >= 0; i = Clamp(i - 1, this)) {
+        TElement* e = Item(i);
+        if (!e || freed.Has(e) || !IsLive(e)) continue;
+        if (e->IsPossibleToFree()) {
+            freed.Add(e);
+            Free(e);
+        }
+    }
+}
+
+void TSuperList::FreeItem(int index) {
+    TElement* e = Item(index);
+    if (!e || !IsLive(e) || !e->IsPossibleToFree()) return;
+    Delete(index);
+    Free(e);
+}
+
+void TSuperList::FastFreeAll() {
+    FreedSet freed;
+    for (int i = Count() - 1; i >= 0; i = Clamp(i - 1, this)) {
+        TElement* e = Item(i);
+        if (!e || freed.Has(e) || !IsLive(e)) continue;
+        freed.Add(e);
+        if (auto* entity = As<TEntity>(e)) entity->FastFreeAll();
+        Free(e);
+    }
+    Clear();
+}
+
+void TSuperList::FastFreeItem(int index) {
+    TElement* e = Item(index);
+    Delete(index);
+    if (!e || !IsLive(e)) return;
+    if (auto* entity = As<TEntity>(e)) entity->FastFreeAll();
+    Free(e);
+}
+
+// ---- TElement ------------------------------------------------------------------------
+
+void TElement::Publish(PropertyTable& t) {
+    t.Int<TElement>("ID", &TElement::ID, [](TElement* e, int32_t v) { e->ID = v; }).Stored(false);
+    t.Str<TElement>("Name", &TElement::GetName, &TElement::SetName).StoredIf<TElement>(&TElement::StoreName);
+    t.Int<TElement>("OwnersCount", &TElement::GetOwnersCount, nullptr).Stored(false);
+    t.Int<TElement>("Size", &TElement::GetInstanceSize, nullptr).Stored(false);
+    t.Int<TElement>("WholeSize", &TElement::GetWholeSize, nullptr).Stored(false);
+}
+
+int32_t TElement::GetInstanceSize() { return static_cast<int32_t>(ClassType()->InstanceSize); }
+
+int32_t TElement::GetWholeSize() {
+    ResetBaseID();
+    return GetWholeSizes();
+}
+
+int32_t TElement::GetWholeSizes() {
+    ID = BaseID;
+    return GetInstanceSize();
+}
+
+std::string TElement::GetName() { return ClassName(); }
+void TElement::SetName(const std::string&) {}
+TEntity* TElement::GetOwnerEntity(int32_t) { return nullptr; }
+void TElement::PutOwner(int32_t, TEntity*) {}
+int32_t TElement::GetOwnersCount() { return 0; }
+
+void TElement::Create() {
+    inherited::Create();
+    ID = -1;
+}
+
+bool TElement::StoreName() { return false; }
+
+void TElement::Load(TReader& reader, TEntity*) { ID = reader.ReadInteger(); }
+
+void TElement::Save(TWriter& writer) {
+    writer.WriteString(ClassName());
+    writer.WriteInteger(ID);
+}
+
+bool TElement::NoElements() { return true; }
+
+TElement* TElement::CreateEnvelope() {
+    auto* envelope = static_cast<TElement*>(ClassType()->NewBlank());
+    envelope->SetName(Cz("Obálka: ") + GetName());
+    return envelope;
+}
+
+void TElement::OnTimer() {}
+void TElement::AddOwner(TEntity*) {}
+void TElement::RemoveOwner(TEntity*) {}
+bool TElement::IsMyOwner(TEntity*) { return false; }
+bool TElement::NoOwners() { return GetOwnersCount() < 1; }
+TEntity* TElement::FindOwnerClass(TElementClass) { return nullptr; }
+TEntity* TElement::FindOwnerName(const std::string&) { return nullptr; }
+
+TElement* TElement::FindClassInOwners(TElementClass cls) {
+    if (InheritsFrom(cls)) return this;
+    for (int32_t i = 0; i < GetOwnersCount(); ++i) {
+        TEntity* owner = GetOwnerEntity(i);
+        if (!owner) continue;
+        if (TElement* found = owner->FindClassInOwners(cls)) return found;
+    }
+    return nullptr;
+}
+
+bool TElement::IsPossibleToFree() {
+    int32_t count = GetOwnersCount();
+    if (count <= 1) return true;
+    for (int32_t i = 0; i < count; ++i) {
+        TEntity* owner = GetOwnerEntity(i);
+        if (!owner || !owner->CanFreeElement(this)) return false;
+    }
+    return true;
+}
+
+void TElement::ResetID() {
+    ResetBaseID();
+    ResetIDs();
+}
+
+void TElement::ResetIDs() { ID = BaseID; }
+
+void TElement::Destroy() {
+    ForgetQueuedMessagesOf(this);
+    inherited::Destroy();
+}
+
+TElement* TElement::LoadElement(TReader& reader, TEntity* dictionary) {
+    int32_t index = reader.ReadInteger();
+    if (index < 0 || !dictionary) return nullptr;
+    return dictionary->Get(index);
+}
+
+void TElement::SaveElement(TElement* element, TWriter& writer) {
+    writer.WriteInteger(element ? element->ID : -1);
+}
+
+int32_t TElement::GetLastPropertyIndex() { return ClassType()->PropCount() - 1; }
+
+// ---- TNameElement -----------------------------------------------------------------------
+
+int32_t TNameElement::GetInstanceSize() {
+    std::string name = GetName();
+    int32_t size = TElement::GetInstanceSize();
+    return name.empty() ? size : size + static_cast<int32_t>(name.size()) + 1;
+}
+
+std::string TNameElement::GetName() { return FName.empty() ? ClassName() : FName; }
+void TNameElement::SetName(const std::string& value) { FName = value; }
+bool TNameElement::StoreName() { return !FName.empty(); }
+
+void TNameElement::Load(TReader& reader, TEntity* dictionary) {
+    inherited::Load(reader, dictionary);
+    SetName(reader.ReadString());
+}
+
+void TNameElement::Save(TWriter& writer) {
+    inherited::Save(writer);
+    writer.WriteString(GetName());
+}
+
+void TNameElement::Destroy() {
+    FName.clear();
+    inherited::Destroy();
+}
+
+// ---- TOwnerElement ------------------------------------------------------------------------
+
+TEntity* TOwnerElement::GetOwnerEntity(int32_t index) {
+    if (!FOwners || index < 0 || index >= FOwners->Count()) return nullptr;
+    return static_cast<TEntity*>(FOwners->Item(index));
+}
+
+void TOwnerElement::PutOwner(int32_t index, TEntity* owner) {
+    if (!FOwners) FOwners = new TSuperList();
+    FOwners->Insert(index, static_cast<TElement*>(owner));
+}
+
+int32_t TOwnerElement::GetOwnersCount() { return FOwners ? FOwners->Count() : 0; }
+
+void TOwnerElement::AddOwner(TEntity* owner) {
+    if (!FOwners) FOwners = new TSuperList();
+    FOwners->Add(static_cast<TElement*>(owner));
+}
+
+void TOwnerElement::RemoveOwner(TEntity* owner) {
+    if (FOwners && FOwners->Count() > 0) FOwners->Remove(static_cast<TElement*>(owner));
+}
+
+bool TOwnerElement::IsMyOwner(TEntity* owner) {
+    return FOwners && FOwners->IndexOf(static_cast<TElement*>(owner)) >= 0;
+}
+
+bool TOwnerElement::NoOwners() { return GetOwnersCount() == 0; }
+
+TEntity* TOwnerElement::FindOwnerClass(TElementClass cls) {
+    for (int32_t i = 0; i < GetOwnersCount(); ++i) {
+        TEntity* owner = GetOwnerEntity(i);
+        if (owner && owner->InheritsFrom(cls)) return owner;
+    }
+    return nullptr;
+}
+
+TEntity* TOwnerElement::FindOwnerName(const std::string& name) {
+    for (int32_t i = 0; i < GetOwnersCount(); ++i) {
+        TEntity* owner = GetOwnerEntity(i);
+        if (owner && owner->GetName() == name) return owner;
+    }
+    return nullptr;
+}
+
+void TOwnerElement::Destroy() {
+    if (FOwners) {
+        // Each owner drops this element from its list (and from our owner list).
+        for (int i = FOwners->Count() - 1; i >= 0; i = Clamp(i - 1, FOwners)) {
+            TElement* owner = LiveElement(FOwners->Get(i));
+            if (auto* entity = As<TEntity>(owner)) entity->RemoveElement(this);
+        }
+        delete FOwners;
+        FOwners = nullptr;
+    }
+    inherited::Destroy();
+}
+
+// ---- TEntity ------------------------------------------------------------------------------
+
+void TEntity::Publish(PropertyTable& t) {
+    t.Obj<TEntity, TElement>("NextElement", nullptr, &TEntity::AddElement);
+    t.Obj<TEntity, TElement>("ElementToFree", nullptr, &TEntity::SetElementToFree);
+    t.Obj<TEntity, TElement>("ElementToRemove", nullptr, &TEntity::RemoveElement);
+    t.Obj<TEntity, TElement>("AddAllFrom", nullptr, &TEntity::PAddAllFrom);
+    t.Int<TEntity>("WholeCount", &TEntity::GetWholeCount, nullptr).Stored(false);
+    t.Int<TEntity>("Count", &TEntity::ElementsCount, nullptr).Stored(false);
+    t.Int<TEntity>("LastIndex", &TEntity::GetLastIndex, nullptr).Stored(false);
+}
+
+TSuperList* TEntity::NeedList() {
+    if (!FList) FList = new TSuperList();
+    return FList;
+}
+
+int32_t TEntity::GetWholeSizes() {
+    ID = BaseID;
+    int32_t size = 0;
+    if (FList) {
+        for (int i = 0; i < FList->Count(); ++i) {
+            TElement* child = FList->Item(i);
+            if (child && child->ID != BaseID) size += child->GetWholeSizes();
+        }
+    }
+    return size + GetInstanceSize();
+}
+
+void TEntity::Load(TReader& reader, TEntity* dictionary) {
+    TElement::Load(reader, dictionary);
+    reader.ReadListBegin();
+    while (!reader.EndOfList()) {
+        int32_t index = reader.ReadInteger();
+        AddElement(dictionary ? dictionary->Get(index) : nullptr);
+    }
+    reader.ReadListEnd();
+}
+
+void TEntity::Save(TWriter& writer) {
+    TElement::Save(writer);
+    writer.WriteListBegin();
+    if (FList) {
+        for (int i = 0; i < FList->Count(); ++i) {
+            TElement* child = FList->Item(i);
+            writer.WriteInteger(child ? child->ID : -1);
+        }
+    }
+    writer.WriteListEnd();
+}
+
+bool TEntity::NoElements() { return !FList || FList->Count() == 0; }
+
+TElement* TEntity::CreateEnvelope() {
+    auto* envelope = static_cast<TEntity*>(TElement::CreateEnvelope());
+    if (FList) {
+        int count = FList->Count();
+        for (int i = 0; i < count && i < FList->Count(); ++i) {
+            TElement* child = FList->Item(i);
+            if (!child) continue;
+            envelope->AddElement(child->NoOwners() ? child->CreateEnvelope() : child);
+        }
+    }
+    return envelope;
+}
+
+void TEntity::HandleMessage(TZarixMessage*&, bool&) {}
+
+void TEntity::OnTimer() {
+    if (!FList) return;
+    for (int i = 0; i < FList->Count(); ++i)
+        if (TElement* child = FList->Item(i)) child->OnTimer();
+}
+
+void TEntity::ResetIDs() {
+    ID = BaseID;
+    if (!FList) return;
+    for (int i = 0; i < FList->Count(); ++i) {
+        TElement* child = FList->Item(i);
+        if (child && child->ID != BaseID) child->ResetIDs();
+    }
+}
+
+void TEntity::Destroy() {
+    FreeAll();
+    delete FList;
+    FList = nullptr;
+    inherited::Destroy();
+}
+
+int32_t TEntity::ElementsCount() { return NeedList()->Count(); }
+int32_t TEntity::GetLastIndex() { return ElementsCount() - 1; }
+
+TElement* TEntity::Get(int32_t index) {
+    if (!FList) {
+        NeedList();
+        return nullptr;
+    }
+    return FList->Item(index);
+}
+
+void TEntity::Put(int32_t index, TElement* element) {
+    TSuperList* list = NeedList();
+    if (list->Count() == 0 && index == 0) list->Add(element);
+    else list->Put(index, element);
+}
+
+int32_t TEntity::IndexOf(TElement* element) { return FList ? FList->IndexOf(element) : -1; }
+
+void TEntity::FreeAll() {
+    if (NoElements()) return;
+    TCursor saved = Screen().Cursor();
+    Screen().SetCursor(crHourGlass);
+    try {
+        if (FList->Count() > kPumpAbove) Application().ProcessMessages();
+        FreedSet freed;
+        for (int i = Clamp(FList->Count() - 1, FList); i >= 0; i = Clamp(i - 1, FList)) {
+            TElement* child = FList->Item(i);
+            if (!child || freed.Has(child) || !IsLive(child)) continue;
+            if (child->IsPossibleToFree()) {
+                FList->Delete(i);
+                freed.Add(child);
+                Free(child);
+            } else {
+                child->RemoveOwner(this);
+            }
+        }
+        if (FList) FList->Clear();
+    } catch (const Exception& e) {
+        ShowMessage("TEntity.FreeAll" + kCrLf + e.Message());
+    }
+    Screen().SetCursor(saved);
+}
+
+TElement* TEntity::CreateElement(const std::string& className, const std::string& name) {
+    TElementClass cls = GetZarixClass(className);
+    if (!cls) return nullptr;
+    TPersistent* object = cls->CreateInstance();
+    auto* element = As<TElement>(object);
+    if (!element) {
+        Free(object);
+        return nullptr;
+    }
+    element->SetName(name);
+    AddElement(element);
+    return element;
+}
+
+void TEntity::AddElement(TElement* element) {
+    if (!element) return;
+    NeedList();
+    element->AddOwner(this);
+    FList->Add(element);
+}
+
+void TEntity::InsertElement(int32_t index, TElement* element) {
+    if (!element) return;
+    if (FList) {
+        FList->Insert(index, element);
+        element->AddOwner(this);
+    } else if (index == 0) {
+        NeedList()->Add(element);
+        element->AddOwner(this);
+    }
+}
+
+void TEntity::RemoveElement(TElement* element) {
+    if (!element || !FList) return;
+    try {
+        element->RemoveOwner(this);
+    } catch (...) {
+        MessageBeep(0xFFFF);
+    }
+    FList->Remove(element);
+}
+
+void TEntity::FreeElement(TElement* element) {
+    if (!element || !FList) return;
+    try {
+        FList->Remove(element);
+        if (element->IsPossibleToFree()) Free(element);
+        else element->RemoveOwner(this);
+    } catch (const Exception& e) {
+        ShowMessage("TEntity.FreeElement" + kCrLf + e.Message());
+        Screen().SetCursor(crDefault);
+    }
+}
+
+TElement* TEntity::FindElementClass(TElementClass cls) {
+    if (!FList) return nullptr;
+    for (int i = 0; i < FList->Count(); ++i) {
+        TElement* child = FList->Item(i);
+        if (child && child->InheritsFrom(cls)) return child;
+    }
+    return nullptr;
+}
+
+TElement* TEntity::FindElementName(const std::string& name) {
+    if (!FList || FList->Count() == 0) return nullptr;
+    std::string wanted = AnsiUpperCase(name);
+    for (int i = 0; i < FList->Count(); ++i) {
+        TElement* child = FList->Item(i);
+        if (child && AnsiUpperCase(child->GetName()) == wanted) return child;
+    }
+    return nullptr;
+}
+
+bool TEntity::CanFreeElement(TElement*) { return false; }
+
+int32_t TEntity::GetWholeCount() {
+    ResetBaseID();
+    return GetWholeCounts();
+}
+
+int32_t TEntity::GetWholeCounts() {
+    ID = BaseID;
+    int32_t count = 0;
+    if (FList) {
+        for (int i = 0; i < FList->Count(); ++i) {
+            TElement* child = FList->Item(i);
+            if (!child || child->ID == BaseID) continue;
+            if (auto* entity = As<TEntity>(child)) count += entity->GetWholeCounts();
+            else child->ID = BaseID;
+        }
+    }
+    return count + ElementsCount();
+}
+
+void TEntity::FastFreeAll() {
+    if (FList) FList->FastFreeAll();
+}
+
+void TEntity::HardFreeAll() {
+    try {
+        if (!FList) return;
+        if (FList->Count() > kPumpAbove) Application().ProcessMessages();
+        FreedSet freed;
+        for (int i = Clamp(FList->Count() - 1, FList); i >= 0; i = Clamp(i - 1, FList)) {
+            TElement* child = FList->Item(i);
+            FList->Delete(i);
+            if (!child || freed.Has(child) || !IsLive(child)) continue;
+            freed.Add(child);
+            try {
+                Free(child);
+            } catch (...) {
+            }
+        }
+        FList->Clear();
+    } catch (const Exception& e) {
+        ShowMessage("TEntity.HardFreeAll" + kCrLf + e.Message());
+        Screen().SetCursor(crDefault);
+    }
+}
+
+void TEntity::Clear() {
+    if (FList) FList->Clear();
+}
+
+void TEntity::PAddAllFrom(TElement* element) {
+    auto* source = As<TEntity>(element);
+    if (!source) return;
+    int32_t count = source->ElementsCount();  // read once: the source may be this entity
+    for (int32_t i = 0; i < count; ++i) AddElement(source->Get(i));
+}
+
+void TEntity::GetElements(TEntity* source, int32_t first, int32_t last) {
+    if (!source) return;
+    for (int32_t i = first; i <= last; ++i) AddElement(source->Get(i));
+}
+
+int32_t TEntity::GetClassCount(TElementClass cls) {
+    if (!FList) return 0;
+    int32_t count = 0;
+    for (int i = 0; i < FList->Count(); ++i) {
+        TElement* child = FList->Item(i);
+        if (child && child->InheritsFrom(cls)) ++count;
+    }
+    return count;
+}
+
+TElement* TEntity::FindOrCreateElementName(TElementClass cls, const std::string& name) {
+    if (TElement* found = FindElementName(name)) return found;
+    if (!cls) return nullptr;
+    TPersistent* object = cls->CreateInstance();
+    auto* element = As<TElement>(object);
+    if (!element) {
+        Free(object);
+        return nullptr;
+    }
+    element->SetName(name);
+    AddElement(element);
+    return element;
+}
+
+void TEntity::ExchangeFieldElement(TElement*& field, TElement* element) {
+    if (field == element) return;
+    if (field) {
+        TElement* previous = field;
+        field = nullptr;
+        FreeElement(previous);
+    }
+    field = element;
+    AddElement(element);
+}
+
+void TEntity::ExchangeElements(int32_t a, int32_t b) { NeedList()->Exchange(a, b); }
+
+TElement* TEntity::GetElement(const std::string& name) {
+    if (auto* aliases = As<TAliases>(FindElementClass(TAliases::StaticClass())))
+        if (TElement* target = aliases->GetAlias(name)) return target;
+    return FindElementName(name);
+}
+
+void TEntity::SetElement(const std::string& name, TElement* element) {
+    auto* aliases = As<TAliases>(FindElementClass(TAliases::StaticClass()));
+    if (!aliases) {
+        aliases = TAliases::New();
+        AddElement(aliases);
+    }
+    TElement* previous = aliases->GetAlias(name);
+    if (previous == element) return;
+    if (previous) {
+        // The alias must not keep pointing at a freed element.
+        if (auto* link = As<TAliasElement>(aliases->FindElementName(name))) link->SetTarget(nullptr);
+        FreeElement(previous);
+    }
+    aliases->SetAlias(name, element);
+    AddElement(element);
+}
+
+// ---- TAliases ------------------------------------------------------------------------------
+
+TElement* TAliases::GetAlias(const std::string& name) {
+    auto* link = As<TAliasElement>(FindElementName(name));
+    return link ? link->Target() : nullptr;
+}
+
+void TAliases::SetAlias(const std::string& name, TElement* element) {
+    if (!element) return;
+    TElement* child = FindElementName(name);
+    if (!child) {
+        child = TAliasElement::New();
+        child->SetName(name);
+        AddElement(child);
+    }
+    if (auto* link = As<TAliasElement>(child)) link->SetTarget(element);
+}
+
+// ---- TQuickEntity ----------------------------------------------------------------------------
+
+void TQuickEntity::AddElement(TElement* element) {
+    if (!element) return;
+    NeedList()->Add(element);
+}
+
+void TQuickEntity::InsertElement(int32_t index, TElement* element) {
+    if (!element) return;
+    if (FList) FList->Insert(index, element);
+    else if (index == 0) NeedList()->Add(element);
+}
+
+// ---- TEnvelopeEntity -------------------------------------------------------------------------
+
+void TEnvelopeEntity::HandleMessage(TZarixMessage*& message, bool& handled) {
+    if (!FOwner) return;
+    if (message) message->Receiver = FOwner;
+    FOwner->HandleMessage(message, handled);
+}
+
+TEntity* TEnvelopeEntity::FindOwnerClass(TElementClass cls) {
+    if (InheritsFrom(cls)) return this;
+    if (FOwner && FOwner->InheritsFrom(cls)) return FOwner;
+    return nullptr;
+}
+
+TElement* TEnvelopeEntity::FindClassInOwners(TElementClass cls) {
+    if (InheritsFrom(cls)) return this;
+    return FOwner ? FOwner->FindClassInOwners(cls) : nullptr;
+}
+
+// ---- TNameEntity -----------------------------------------------------------------------------
+
+int32_t TNameEntity::GetInstanceSize() {
+    int32_t size = TEntity::GetInstanceSize();
+    return FName.empty() ? size : size + static_cast<int32_t>(FName.size()) + 1;
+}
+
+std::string TNameEntity::GetName() { return FName.empty() ? ClassName() : FName; }
+void TNameEntity::SetName(const std::string& value) { FName = value; }
+bool TNameEntity::StoreName() { return !FName.empty(); }
+
+void TNameEntity::Load(TReader& reader, TEntity* dictionary) {
+    inherited::Load(reader, dictionary);
+    SetName(reader.ReadString());
+}
+
+void TNameEntity::Save(TWriter& writer) {
+    inherited::Save(writer);
+    writer.WriteString(GetName());
+}
+
+void TNameEntity::Destroy() {
+    FName.clear();
+    inherited::Destroy();
+}
+
+// ---- TOwnerEntity ----------------------------------------------------------------------------
+
+namespace {
+
+// The owner to test: an envelope stands for its own owner.
+TEntity* ThroughEnvelope(void* raw) {
+    TElement* owner = LiveElement(raw);
+    if (auto* envelope = As<TEnvelopeEntity>(owner)) return envelope->Owner();
+    return As<TEntity>(owner);
+}
+
+}  // namespace
+
+TEntity* TOwnerEntity::GetOwnerEntity(int32_t index) {
+    if (!FOwners || index < 0 || index >= FOwners->Count()) return nullptr;
+    void* raw = FOwners->Get(index);
+    std::string prefix = "TOwnerEntity(" + GetName() + ").GetOwner: ";
+    if (!raw) {
+        ShowMessage(prefix + Cz("Objekt vlastníka je prázdný"));
+        return nullptr;
+    }
+    TElement* owner = LiveElement(raw);
+    if (!owner) {
+        ShowMessage(prefix + Cz("Chybný objekt vlastníka"));
+        return nullptr;
+    }
+    if (!owner->Is<TEntity>()) {
+        ShowMessage(prefix + Cz("Objekt vlastníka není TEntity"));
+        return nullptr;
+    }
+    return static_cast<TEntity*>(owner);
+}
+
+void TOwnerEntity::PutOwner(int32_t index, TEntity* owner) {
+    if (!FOwners) FOwners = new TSuperList();
+    FOwners->Insert(index, static_cast<TElement*>(owner));
+}
+
+int32_t TOwnerEntity::GetOwnersCount() { return FOwners ? FOwners->Count() : 0; }
+
+void TOwnerEntity::AddOwner(TEntity* owner) {
+    if (!FOwners) FOwners = new TSuperList();
+    FOwners->Add(static_cast<TElement*>(owner));
+}
+
+void TOwnerEntity::RemoveOwner(TEntity* owner) {
+    if (FOwners && FOwners->Count() > 0) FOwners->Remove(static_cast<TElement*>(owner));
+}
+
+bool TOwnerEntity::IsMyOwner(TEntity* owner) {
+    return FOwners && FOwners->IndexOf(static_cast<TElement*>(owner)) >= 0;
+}
+
+bool TOwnerEntity::NoOwners() { return GetOwnersCount() == 0; }
+
+TEntity* TOwnerEntity::FindOwnerClass(TElementClass cls) {
+    if (!FOwners) return nullptr;
+    for (int i = 0; i < FOwners->Count(); ++i) {
+        TEntity* owner = ThroughEnvelope(FOwners->Get(i));
+        if (owner && owner->InheritsFrom(cls)) return owner;
+    }
+    return nullptr;
+}
+
+TEntity* TOwnerEntity::FindOwnerName(const std::string& name) {
+    if (!FOwners) return nullptr;
+    for (int i = 0; i < FOwners->Count(); ++i) {
+        TEntity* owner = ThroughEnvelope(FOwners->Get(i));
+        if (owner && owner->GetName() == name) return owner;
+    }
+    return nullptr;
+}
+
+void TOwnerEntity::Destroy() {
+    if (FOwners) {
+        for (int i = FOwners->Count() - 1; i >= 0; i = Clamp(i - 1, FOwners)) {
+            void* raw = FOwners->Get(i);
+            TElement* owner = LiveElement(raw);
+            if (raw && !owner) {
+                // A link to an object that no longer exists.
+                ShowMessage(Cz("TOwnerEntity.Destroy: chybný vlastník objektu ") + GetName() + Cz(" č.") +
+                            IntToStr(i));
+                continue;
+            }
+            auto* entity = As<TEntity>(owner);
+            if (!entity) {
+                ShowMessage(Cz("TOwnerEntity.Destroy: Špatný vlastník"));
+                continue;
+            }
+            try {
+                if (entity->ElementsCount() > 0) entity->RemoveElement(this);
+            } catch (const Exception&) {
+                // Report and go on: the other owners must still drop this entity.
+                std::string text = Cz("TOwnerEntity.Destroy: chyba cyklu uvolňování , ");
+                try {
+                    text += entity->ClassName() + " : " + entity->GetName();
+                } catch (...) {
+                }
+                ShowMessage(text);
+            }
+        }
+        delete FOwners;
+        FOwners = nullptr;
+    }
+    inherited::Destroy();
+}
+
+void TOwnerEntity::InsertNameSortedEntity(TElement* entity) {
+    if (!entity) return;
+    if (NoElements()) {
+        AddElement(entity);
+        return;
+    }
+    std::string name = entity->GetName();
+    int32_t count = ElementsCount();
+    TElement* last = Get(count - 1);
+    if (!last || CompareStr(last->GetName(), name) <= 0) {
+        AddElement(entity);
+        return;
+    }
+    for (int32_t i = 0; i < count; ++i) {
+        TElement* child = Get(i);
+        if (child && CompareStr(child->GetName(), name) > 0) {
+            InsertElement(i, entity);
+            return;
+        }
+    }
+    AddElement(entity);
+}
+
+TElement* TOwnerEntity::CreateSubEntity(TElementClass cls, const std::string& name) {
+    std::string wanted = name.empty() ? std::string("no name") : name;
+    if (TElement* found = FindElementName(wanted)) return found;
+    if (!cls) return nullptr;
+    TPersistent* object = cls->CreateInstance();
+    if (!object) return nullptr;
+    auto* element = As<TElement>(object);
+    if (!element) {
+        Free(object);
+        return nullptr;
+    }
+    element->SetName(wanted);
+    InsertNameSortedEntity(element);
+    return element;
+}
+
+// ---- unit routines -----------------------------------------------------------------------------
+
+void ResetBaseID() {
+    static bool seeded = false;
+    if (!seeded) {
+        Randomize();
+        seeded = true;
+    }
+    // -1 also means "not numbered", so it is never a mark.
+    int32_t previous = BaseID;
+    int32_t next;
+    do {
+        next = -Random(32000);
+    } while (next == previous || next == 0 || next == -1);
+    BaseID = next;
+}
+
+void CheckTestedElement() {
+    if (!TestedElement) return;
+    bool broken = false;
+    try {
+        if (!IsLive(TestedElement)) {
+            broken = true;
+        } else if (TestedElement->GetOwnersCount() >= 1) {
+            TEntity* owner = TestedElement->GetOwnerEntity(0);
+            if (owner && !IsLive(owner)) broken = true;
+            else if (owner) (void)owner->GetName();
+        }
+    } catch (...) {
+        broken = true;
+    }
+    if (broken) ShowMessage(Cz("Test ... chyba !!!"));
+}
+
+TElement* CreateElementByName(const std::string& name) {
+    try {
+        TElementClass cls = GetZarixClass(name);
+        if (!cls) cls = GetZarixClass("T" + name);
+        if (!cls) {
+            MessageDlg(Cz("Neregistrovaný element: ") + "T" + name, mtError, {mbOK}, 0);
+            return nullptr;
+        }
+        TPersistent* object = cls->CreateInstance();
+        if (auto* element = As<TElement>(object)) return element;
+        Free(object);
+    } catch (...) {
+    }
+    return nullptr;
+}
+
+void RegisterElementsUnit() {
+    RegisterZarixClass<TElement>();
+    RegisterZarixClass<TNameElement>();
+    RegisterZarixClass<TOwnerElement>();
+    RegisterZarixClass<TEntity>();
+    RegisterZarixClass<TNameEntity>();
+    RegisterZarixClass<TOwnerEntity>();
+    RegisterZarixClass<TEnvelopeEntity>();
+    RegisterZarixClass<TZarixMessage>();
+}
