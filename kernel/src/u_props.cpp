@@ -61,7 +61,7 @@ TPersistent* ObjectFromText(const TPropInfo& p, const std::string& text) {
     if (v == 0) return nullptr;
     TPersistent* o = LiveObjectAt(static_cast<uintptr_t>(v));
     if (!o) throw BadText();
-    const TClassInfo* cls = p.PropType->ClassType;
+    const TClassInfo* cls = p.PropType->ClassRef();
     if (cls && !o->InheritsFrom(cls)) throw BadText();
     return o;
 }
@@ -140,7 +140,7 @@ TPersistent* GetObjectPropByName(TPersistent* obj, const std::string& name) {
 bool SetObjectPropByName(TPersistent* obj, const std::string& name, TPersistent* value) {
     const TPropInfo* p = PropByName(obj, name);
     if (!p || p->Kind() != tkClass || !p->HasWriter()) return false;
-    const TClassInfo* cls = p->PropType->ClassType;
+    const TClassInfo* cls = p->PropType->ClassRef();
     if (value && cls && !value->InheritsFrom(cls)) return false;
     SetObjectProp(obj, *p, value);
     return true;

@@ -99,6 +99,23 @@ const TTypeInfo* MakeClassType(const TClassInfo* cls) {
     return Keep(std::move(t));
 }
 
+const TTypeInfo* MakeLazyClassType(const TClassInfo* (*cls)()) {
+    TTypeInfo t;
+    t.Kind = tkClass;
+    t.ClassTypeFn = cls;
+    return Keep(std::move(t));
+}
+
+const TClassInfo* TTypeInfo::ClassRef() const {
+    if (!ClassType && ClassTypeFn) {
+        // Type records are made non-const in the store and live for the whole process.
+        auto* self = const_cast<TTypeInfo*>(this);
+        self->ClassType = ClassTypeFn();
+        if (ClassType) self->Name = ClassType->Name;
+    }
+    return ClassType;
+}
+
 uint32_t SetTypeMask(const TTypeInfo* t) {
     if (!t || !t->CompType) return 0;
     int64_t hi = std::min<int64_t>(t->CompType->MaxValue, 31);

@@ -32,7 +32,12 @@ struct TTypeInfo {
     std::vector<std::string> Names;          // enumeration identifiers
     const TTypeInfo* CompType = nullptr;     // member type of a set
     int MaxLength = 255;                     // short strings
-    const TClassInfo* ClassType = nullptr;   // class properties
+    const TClassInfo* ClassType = nullptr;   // class properties (read it through ClassRef)
+    const TClassInfo* (*ClassTypeFn)() = nullptr;  // supplies ClassType on first use
+
+    // The class of a class-kind type. A type made before its class record existed (a
+    // property of the declaring class's own type) resolves it, and its Name, here.
+    const TClassInfo* ClassRef() const;
 };
 
 // Shared type records.
@@ -51,6 +56,8 @@ const TTypeInfo* TypeInfoShortString(int maxLength);
 const TTypeInfo* MakeEnumType(std::string name, std::initializer_list<const char*> identifiers);
 const TTypeInfo* MakeSetType(std::string name, const TTypeInfo* members);
 const TTypeInfo* MakeClassType(const TClassInfo* cls);
+// The same, with the class record taken from cls() on first use.
+const TTypeInfo* MakeLazyClassType(const TClassInfo* (*cls)());
 
 // A method value: code and data addresses.
 struct TMethod {
@@ -197,7 +204,7 @@ public:
 
     // Object property of class V (a TPersistent descendant).
     template <class C, class V, class G, class S> PropRef Obj(const char* n, G g, S s) {
-        TPropInfo p = Base(n, MakeClassType(V::StaticClass()));
+        TPropInfo p = Base(n, MakeLazyClassType(&V::StaticClass));
         if constexpr (!std::is_null_pointer_v<G>) p.GetObj = [g](TPersistent* o) -> TPersistent* { return std::invoke(g, static_cast<C*>(o)); };
         if constexpr (!std::is_null_pointer_v<S>) p.SetObj = [s](TPersistent* o, TPersistent* v) { std::invoke(s, static_cast<C*>(o), static_cast<V*>(v)); };
         return Add(std::move(p));
