@@ -1,0 +1,566 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "kernel/elements.h"
+#include "kernel/kernel.h"
+#include "kernel/zmessage.h"
+#include "platform/forms.h"
+#include "platform/host.h"
+
+namespace {
+
+// Records OnTimer calls in order.
+std::vector<std::string>* g_ticks = nullptr;
+
+class TTickElement : public TNameElement {
+    ZARIX_CLASS(TTickElement, TNameElement)
+    void OnTimer() override {
+        if (g_ticks) g_ticks->push_back(GetName());
+    }
+};
+
+// An owner whose RemoveElement fails.
+class TFailingEntity : public TEntity {
+    ZARIX_CLASS(TFailingEntity, TEntity)
+    void RemoveElement(TElement*) override { throw Exception("remove failed"); }
+};
+
+class ElementsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegisterKernelClasses();
+        SetUserHost(&host_);
+        ClearHostLog();
+    }
+    void TearDown() override {
+        SetUserHost(nullptr);
+        Application().OnMessage = nullptr;
+        RemoveQueuedMessages([](TMsg&) { return true; });
+    }
+    TNameElement* Named(const char* name) {
+        TNameElement* e = TNameElement::New();
+        e->SetName(name);
+        return e;
+    }
+    TOwnerEntity* OwnerEntity(const char* name) {
+        TOwnerEntity* e = TOwnerEntity::New();
+        e->SetName(name);
+        return e;
+    }
+    ScriptedHost host_;
+};
+
+std::vector<std::string> ChildNames(TEntity* e) {
+    std::vector<std::string> names;
+    for (int i = 0; i < e->ElementsCount(); ++i) names.push_back(e->Get(i)->GetName());
+    return names;
+}
+
+}  // namespace
+
+TEST_F(ElementsTest, CreationDefaultsAndNames) {
+    TElement* e = TElement::New();
+    EXPECT_EQ(e->ID, -1);
+    EXPECT_EQ(e->GetName(), "TElement");
+    TElement* envelope = e->CreateEnvelope();
+    EXPECT_EQ(envelope->ID, 0);
+    Free(envelope);
+    Free(e);
+
+    TNameElement* n = TNameElement::New();
+    EXPECT_EQ(n->GetName(), "TNameElement");
+    EXPECT_FALSE(n->StoreName());
+    n->SetName("Legend");
+    EXPECT_TRUE(n->StoreName());
+    EXPECT_EQ(n->GetInstanceSize(), static_cast<int32_t>(sizeof(TNameElement)) + 7);
+    TElement* copy = n->CreateEnvelope();
+    EXPECT_EQ(copy->ClassType(), TNameElement::StaticClass());
+    EXPECT_EQ(copy->GetName(), Cz("Obálka: Legend"));
+    Free(copy);
+    Free(n);
+
+    TNameEntity* ne = TNameEntity::New();
+    EXPECT_EQ(ne->GetInstanceSize(), static_cast<int32_t>(sizeof(TNameEntity)));  // no own name
+    Free(ne);
+}
+
+TEST_F(ElementsTest, AddAndInsertEdgeCases) {
+    TOwnerEntity* e = OwnerEntity("E");
+    TOwnerElement* x = TOwnerElement::New();
+    e->AddElement(nullptr);
+    e->InsertElement(0, nullptr);
+    EXPECT_TRUE(e->NoElements());
+    e->InsertElement(3, x);  // never had a child: nothing happens
+    EXPECT_TRUE(e->NoElements());
+    EXPECT_EQ(x->GetOwnersCount(), 0);
+    EXPECT_EQ(e->Get(0), nullptr);  // creates the empty list
+    EXPECT_THROW(e->Get(0), EListError);
+    e->InsertElement(0, x);
+    EXPECT_EQ(e->IndexOf(x), 0);
+    EXPECT_TRUE(x->IsMyOwner(e));
+    EXPECT_THROW(e->InsertElement(5, x), EListError);
+    Free(e);
+    EXPECT_FALSE(IsLive(x));
+
+    // A quick entity never becomes an owner.
+    TQuickEntity* q = TQuickEntity::New();
+    TOwnerElement* y = TOwnerElement::New();
+    q->AddElement(y);
+    EXPECT_EQ(y->GetOwnersCount(), 0);
+    q->FreeAll();
+    EXPECT_FALSE(IsLive(y));
+    Free(q);
+}
+
+TEST_F(ElementsTest, OwnerListPositions) {
+    TOwnerElement* x = TOwnerElement::New();
+    TOwnerEntity* a = OwnerEntity("A");
+    TOwnerEntity* b = OwnerEntity("B");
+    x->AddOwner(a);
+    x->PutOwner(0, b);
+    EXPECT_EQ(x->GetOwnerEntity(0), b);
+    EXPECT_EQ(x->GetOwnerEntity(1), a);
+    EXPECT_EQ(x->GetOwnerEntity(2), nullptr);
+    EXPECT_EQ(x->FindOwnerName("A"), a);
+    EXPECT_EQ(x->FindOwnerName("a"), nullptr);  // case-sensitive
+    x->RemoveOwner(b);
+    x->RemoveOwner(a);
+    EXPECT_TRUE(x->NoOwners());
+    Free(x);
+    Free(a);
+    Free(b);
+}
+
+TEST_F(ElementsTest, SharedElementSurvivesFirstOwner) {
+    TOwnerEntity* a = OwnerEntity("A");
+    TOwnerEntity* b = OwnerEntity("B");
+    TOwnerElement* shared = TOwnerElement::New();
+    TOwnerEntity* sharedEntity = OwnerEntity("S");
+    for (TEntity* owner : {static_cast<TEntity*>(a), static_cast<TEntity*>(b)}) {
+        owner->AddElement(shared);
+        owner->AddElement(sharedEntity);
+    }
+    a->FreeAll();
+    ASSERT_TRUE(IsLive(shared));
+    ASSERT_TRUE(IsLive(sharedEntity));
+    EXPECT_TRUE(a->NoElements());
+    EXPECT_EQ(shared->GetOwnersCount(), 1);
+    EXPECT_EQ(shared->GetOwnerEntity(0), b);
+    b->FreeAll();
+    EXPECT_FALSE(IsLive(shared));
+    EXPECT_FALSE(IsLive(sharedEntity));
+
+    // FreeElement only detaches an element that another owner keeps; freeing the
+    // element itself detaches it from every owner.
+    TOwnerElement* x = TOwnerElement::New();
+    a->AddElement(x);
+    b->AddElement(x);
+    a->FreeElement(x);
+    EXPECT_TRUE(IsLive(x));
+    EXPECT_EQ(a->IndexOf(x), -1);
+    a->AddElement(x);
+    Free(x);
+    EXPECT_TRUE(a->NoElements());
+    EXPECT_TRUE(b->NoElements());
+    Free(a);
+    Free(b);
+}
+
+TEST_F(ElementsTest, ChildListedTwiceIsFreedOnce) {
+    // Plain children agree to be freed every time they are asked.
+    TEntity* e = TEntity::New();
+    TNameElement* n = Named("n");
+    e->AddElement(n);
+    e->AddElement(Named("m"));
+    e->AddElement(n);
+    e->FreeAll();
+    EXPECT_FALSE(IsLive(n));
+    EXPECT_TRUE(e->NoElements());
+
+    n = Named("n");
+    e->AddElement(n);
+    e->AddElement(n);
+    e->HardFreeAll();
+    EXPECT_FALSE(IsLive(n));
+
+    TEntity* inner = TEntity::New();
+    n = Named("n");
+    inner->AddElement(n);
+    inner->AddElement(n);
+    e->AddElement(inner);
+    e->AddElement(inner);
+    e->FastFreeAll();
+    EXPECT_FALSE(IsLive(inner));
+    EXPECT_FALSE(IsLive(n));
+    EXPECT_TRUE(e->NoElements());
+    Free(e);
+
+    // An owner-tracking child listed twice has two owner entries: the first visit
+    // detaches one, the second frees it.
+    TOwnerEntity* o = OwnerEntity("O");
+    TOwnerElement* x = TOwnerElement::New();
+    o->AddElement(x);
+    o->AddElement(x);
+    o->FreeAll();
+    EXPECT_FALSE(IsLive(x));
+    Free(o);
+}
+
+TEST_F(ElementsTest, LargeEntitiesLetPendingMessagesThrough) {
+    int seen = 0;
+    Application().OnMessage = [&](TMsg& m, bool& handled) {
+        if (m.message == WM_USER + 7) ++seen;
+        handled = true;
+    };
+    for (int children : {200, 201}) {
+        seen = 0;
+        TEntity* e = TEntity::New();
+        for (int i = 0; i < children; ++i) e->AddElement(TElement::New());
+        PostMessage(Application().Handle(), WM_USER + 7, 0, 0);
+        Screen().SetCursor(crCross);
+        e->FreeAll();
+        EXPECT_EQ(Screen().Cursor(), crCross);
+        EXPECT_EQ(seen, children > 200 ? 1 : 0) << children;
+        EXPECT_EQ(QueuedCount(), children > 200 ? 0u : 1u) << children;
+        RemoveQueuedMessages([](TMsg&) { return true; });
+
+        for (int i = 0; i < children; ++i) e->AddElement(TElement::New());
+        PostMessage(Application().Handle(), WM_USER + 7, 0, 0);
+        seen = 0;
+        e->HardFreeAll();
+        EXPECT_EQ(seen, children > 200 ? 1 : 0) << children;
+        RemoveQueuedMessages([](TMsg&) { return true; });
+        Free(e);
+    }
+    Screen().SetCursor(crDefault);
+}
+
+TEST_F(ElementsTest, NameSortedInsertionAndSubEntities) {
+    TOwnerEntity* root = OwnerEntity("root");
+    root->InsertNameSortedEntity(OwnerEntity("b"));
+    root->InsertNameSortedEntity(OwnerEntity("a"));
+    TOwnerEntity* capital = OwnerEntity("B");
+    root->InsertNameSortedEntity(capital);
+    EXPECT_EQ(root->Get(0), capital);  // capitals sort before small letters
+    TOwnerEntity* secondB = OwnerEntity("b");
+    root->InsertNameSortedEntity(secondB);
+    EXPECT_EQ(ChildNames(root), (std::vector<std::string>{"B", "a", "b", "b"}));
+    EXPECT_EQ(root->Get(3), secondB);  // equal names go after
+
+    TElement* unnamed = root->CreateSubEntity(TOwnerEntity::StaticClass(), "");
+    ASSERT_NE(unnamed, nullptr);
+    EXPECT_EQ(unnamed->GetName(), "no name");
+    EXPECT_EQ(root->CreateSubEntity(TOwnerEntity::StaticClass(), ""), unnamed);
+    EXPECT_EQ(root->CreateSubEntity(TOwnerEntity::StaticClass(), "A"), root->Get(1));  // found, any case
+    EXPECT_EQ(ChildNames(root), (std::vector<std::string>{"B", "a", "b", "b", "no name"}));
+    Free(root);
+}
+
+TEST_F(ElementsTest, WholeCountsOfSharedSubtrees) {
+    TOwnerEntity* root = OwnerEntity("root");
+    TOwnerEntity* left = OwnerEntity("left");
+    TOwnerEntity* right = OwnerEntity("right");
+    TOwnerEntity* shared = OwnerEntity("shared");
+    for (int i = 0; i < 3; ++i) shared->AddElement(TOwnerElement::New());
+    left->AddElement(shared);
+    right->AddElement(shared);
+    root->AddElement(left);
+    root->AddElement(right);
+    for (int walk = 0; walk < 3000; ++walk) {
+        int32_t previous = BaseID;
+        ASSERT_EQ(root->GetWholeCount(), 7) << walk;
+        ASSERT_NE(BaseID, previous);
+    }
+    // A cycle ends too.
+    shared->AddElement(root);
+    EXPECT_EQ(root->GetWholeCount(), 8);
+    EXPECT_GT(root->GetWholeSize(), 0);
+    shared->RemoveElement(root);
+    EXPECT_EQ(root->GetWholeCount(), 7);
+
+    // The published WholeCount is not stored: reading it re-marks the tree.
+    const TPropInfo* wc = GetPropInfo(root, "WholeCount");
+    ASSERT_NE(wc, nullptr);
+    EXPECT_FALSE(IsStoredProp(root, *wc));
+    EXPECT_EQ(GetOrdProp(root, *wc), 7);
+    Free(root);
+    EXPECT_FALSE(IsLive(shared));
+}
+
+TEST_F(ElementsTest, VisitMarksAreFreshAndNeverMinusOne) {
+    for (int i = 0; i < 20000; ++i) {
+        int32_t previous = BaseID;
+        ResetBaseID();
+        ASSERT_NE(BaseID, previous);
+        ASSERT_LE(BaseID, -2);
+        ASSERT_GE(BaseID, -31999);
+    }
+    TEntity* e = TEntity::New();
+    TElement* child = TElement::New();
+    e->AddElement(child);
+    e->ResetID();
+    EXPECT_EQ(child->ID, BaseID);
+    EXPECT_EQ(e->ID, BaseID);
+    Free(e);
+}
+
+TEST_F(ElementsTest, OnTimerReachesChildrenInOrder) {
+    std::vector<std::string> ticks;
+    g_ticks = &ticks;
+    TEntity* e = TEntity::New();
+    e->OnTimer();
+    EXPECT_TRUE(ticks.empty());
+    for (const char* n : {"one", "two", "three"}) {
+        TTickElement* t = TTickElement::New();
+        t->SetName(n);
+        e->AddElement(t);
+    }
+    e->OnTimer();
+    EXPECT_EQ(ticks, (std::vector<std::string>{"one", "two", "three"}));
+    g_ticks = nullptr;
+    Free(e);
+}
+
+TEST_F(ElementsTest, OwnerEntityDestroyGoesOnAfterAFailingOwner) {
+    TEntity* first = TEntity::New();
+    TFailingEntity* failing = TFailingEntity::New();
+    TEntity* last = TEntity::New();
+    TOwnerEntity* x = OwnerEntity("x");
+    first->AddElement(x);
+    failing->AddElement(x);
+    last->AddElement(x);
+    Free(x);
+    EXPECT_EQ(first->IndexOf(x), -1);  // asked after the failing owner
+    EXPECT_EQ(last->IndexOf(x), -1);
+    ASSERT_EQ(HostLog().size(), 1u);
+    EXPECT_EQ(HostLog()[0], Cz("TOwnerEntity.Destroy: chyba cyklu uvolňování , TFailingEntity : TFailingEntity"));
+    failing->Clear();
+    Free(first);
+    Free(failing);
+    Free(last);
+}
+
+TEST_F(ElementsTest, BrokenOwnerLinksAreReported) {
+    TOwnerEntity* x = OwnerEntity("x");
+    x->PutOwner(0, nullptr);
+    EXPECT_EQ(x->GetOwnerEntity(0), nullptr);
+    TNameElement* notEntity = Named("plain");
+    x->PutOwner(0, static_cast<TEntity*>(static_cast<TElement*>(notEntity)));
+    EXPECT_EQ(x->GetOwnerEntity(0), nullptr);
+    TEntity* gone = TEntity::New();
+    x->PutOwner(0, gone);
+    gone->Clear();
+    Free(gone);
+    EXPECT_EQ(x->GetOwnerEntity(0), nullptr);
+    ASSERT_EQ(HostLog().size(), 3u);
+    EXPECT_EQ(HostLog()[0], Cz("TOwnerEntity(x).GetOwner: Objekt vlastníka je prázdný"));
+    EXPECT_EQ(HostLog()[1], Cz("TOwnerEntity(x).GetOwner: Objekt vlastníka není TEntity"));
+    EXPECT_EQ(HostLog()[2], Cz("TOwnerEntity(x).GetOwner: Chybný objekt vlastníka"));
+    ClearHostLog();
+
+    // Owners [gone, plain, nil] are visited last first.
+    Free(x);
+    ASSERT_EQ(HostLog().size(), 3u);
+    EXPECT_EQ(HostLog()[0], Cz("TOwnerEntity.Destroy: Špatný vlastník"));
+    EXPECT_EQ(HostLog()[1], Cz("TOwnerEntity.Destroy: Špatný vlastník"));
+    EXPECT_EQ(HostLog()[2], Cz("TOwnerEntity.Destroy: chybný vlastník objektu x č.0"));
+    Free(notEntity);
+
+    // The diagnostic of the tested element.
+    TOwnerElement* y = TOwnerElement::New();
+    TEntity* owner = TEntity::New();
+    owner->AddElement(y);
+    TestedElement = y;
+    CheckTestedElement();
+    EXPECT_TRUE(HostLog().size() == 3u);
+    owner->Clear();
+    Free(owner);
+    CheckTestedElement();
+    EXPECT_EQ(HostLog().back(), Cz("Test ... chyba !!!"));
+    TestedElement = nullptr;
+    y->RemoveOwner(owner);
+    Free(y);
+}
+
+TEST_F(ElementsTest, SettingTheHeldElementAgainKeepsIt) {
+    TOwnerEntity* e = OwnerEntity("E");
+    TElement* field = nullptr;
+    TOwnerElement* first = TOwnerElement::New();
+    e->ExchangeFieldElement(field, first);
+    e->ExchangeFieldElement(field, first);
+    ASSERT_TRUE(IsLive(first));
+    EXPECT_EQ(field, first);
+    EXPECT_EQ(e->ElementsCount(), 1);
+    TOwnerElement* second = TOwnerElement::New();
+    e->ExchangeFieldElement(field, second);
+    EXPECT_FALSE(IsLive(first));
+    EXPECT_EQ(field, second);
+    EXPECT_EQ(e->ElementsCount(), 1);
+
+    // Named access through aliases.
+    TOwnerElement* legend = TOwnerElement::New();
+    e->SetElement("Legend", legend);
+    e->SetElement("Legend", legend);
+    ASSERT_TRUE(IsLive(legend));
+    EXPECT_EQ(e->GetElement("LEGEND"), legend);
+    EXPECT_EQ(e->GetElement("E"), nullptr);
+    TOwnerElement* other = TOwnerElement::New();
+    e->SetElement("Legend", other);
+    EXPECT_FALSE(IsLive(legend));
+    EXPECT_EQ(e->GetElement("legend"), other);
+    e->SetElement("Legend", nullptr);
+    EXPECT_FALSE(IsLive(other));
+    EXPECT_EQ(e->GetElement("Legend"), nullptr);
+    Free(e);
+}
+
+TEST_F(ElementsTest, EnvelopesCopyFreeChildrenAndShareOwnedOnes) {
+    TOwnerEntity* owned = OwnerEntity("owned");
+    TEntity* e = TEntity::New();
+    e->AddElement(Named("free"));
+    e->AddElement(owned);  // now owned by e
+    TElement* envelope = e->CreateEnvelope();
+    ASSERT_EQ(envelope->ClassType(), TEntity::StaticClass());
+    auto* env = static_cast<TEntity*>(envelope);
+    ASSERT_EQ(env->ElementsCount(), 2);
+    EXPECT_NE(env->Get(0), e->Get(0));
+    EXPECT_EQ(env->Get(0)->GetName(), Cz("Obálka: free"));
+    EXPECT_EQ(env->Get(1), owned);
+    EXPECT_EQ(owned->GetOwnersCount(), 2);
+    Free(envelope);
+    EXPECT_TRUE(IsLive(owned));
+    EXPECT_EQ(owned->GetOwnersCount(), 1);
+    Free(e);
+    EXPECT_FALSE(IsLive(owned));
+
+    // Envelope entities have one owner and look through to it.
+    TOwnerEntity* holder = OwnerEntity("holder");
+    TEnvelopeEntity* wrap = TEnvelopeEntity::New();
+    TOwnerEntity* inner = OwnerEntity("inner");
+    holder->AddElement(wrap);
+    wrap->AddElement(inner);
+    EXPECT_EQ(wrap->Owner(), holder);
+    EXPECT_EQ(wrap->GetOwnersCount(), 0);
+    EXPECT_EQ(inner->FindOwnerName("holder"), holder);
+    EXPECT_EQ(inner->FindOwnerClass(TOwnerEntity::StaticClass()), holder);
+    EXPECT_EQ(wrap->FindClassInOwners(TOwnerEntity::StaticClass()), holder);
+    EXPECT_EQ(inner->FindClassInOwners(TEnvelopeEntity::StaticClass()), wrap);
+    Free(holder);
+    EXPECT_FALSE(IsLive(inner));
+}
+
+TEST_F(ElementsTest, OwnPartStreaming) {
+    TMemoryStream stream;
+    TNameEntity* e = TNameEntity::New();
+    TNameElement* a = Named("a");
+    TNameElement* b = TNameElement::New();
+    a->ID = 0;
+    b->ID = 1;
+    e->ID = 2;
+    e->SetName("box");
+    e->AddElement(a);
+    e->AddElement(b);
+    {
+        TWriter w(stream);
+        b->Save(w);
+        e->Save(w);
+        TElement::SaveElement(a, w);
+        TElement::SaveElement(nullptr, w);
+    }
+    TQuickEntity* dictionary = TQuickEntity::New();
+    dictionary->AddElement(a);
+    dictionary->AddElement(b);
+    stream.SetPosition(0);
+    {
+        TReader r(stream);
+        EXPECT_EQ(r.ReadString(), "TNameElement");
+        TNameElement* b2 = TNameElement::New();
+        b2->Load(r, dictionary);
+        EXPECT_EQ(b2->ID, 1);
+        EXPECT_EQ(b2->GetName(), "TNameElement");  // the class name was written as the name
+        EXPECT_TRUE(b2->StoreName());
+        Free(b2);
+        EXPECT_EQ(r.ReadString(), "TNameEntity");
+        TNameEntity* e2 = TNameEntity::New();
+        e2->Load(r, dictionary);
+        EXPECT_EQ(e2->ID, 2);
+        EXPECT_EQ(e2->GetName(), "box");
+        EXPECT_EQ(ChildNames(e2), (std::vector<std::string>{"a", "TNameElement"}));
+        e2->Clear();
+        Free(e2);
+        EXPECT_EQ(TElement::LoadElement(r, dictionary), a);
+        EXPECT_EQ(TElement::LoadElement(r, dictionary), nullptr);
+    }
+    dictionary->Clear();
+    Free(dictionary);
+    Free(e);
+}
+
+TEST_F(ElementsTest, PublishedPropertiesAndStoredFlags) {
+    const TPropList& props = TEntity::StaticClass()->Props;
+    std::vector<std::string> names;
+    for (const TPropInfo& p : props) names.push_back(p.Name);
+    EXPECT_EQ(names, (std::vector<std::string>{"ID", "Name", "OwnersCount", "Size", "WholeSize", "NextElement",
+                                               "ElementToFree", "ElementToRemove", "AddAllFrom", "WholeCount",
+                                               "Count", "LastIndex"}));
+    TOwnerEntity* e = OwnerEntity("");
+    for (const TPropInfo& p : props) {
+        bool stored = IsStoredProp(e, p);
+        EXPECT_FALSE(stored) << p.Name;  // nameless: nothing of these is stored
+    }
+    e->SetName("named");
+    EXPECT_TRUE(IsStoredProp(e, *GetPropInfo(e, "Name")));
+    EXPECT_EQ(e->GetLastPropertyIndex(), static_cast<int32_t>(props.size()) - 1);
+
+    // The write-only commands act on the entity.
+    TOwnerEntity* source = OwnerEntity("source");
+    TOwnerElement* x = TOwnerElement::New();
+    source->AddElement(x);
+    SetObjectProp(e, *GetPropInfo(e, "AddAllFrom"), source);
+    EXPECT_EQ(e->IndexOf(x), 0);
+    SetObjectProp(e, *GetPropInfo(e, "ElementToFree"), x);
+    EXPECT_TRUE(IsLive(x));  // source still holds it
+    EXPECT_EQ(x->GetOwnersCount(), 1);
+    SetObjectProp(e, *GetPropInfo(e, "NextElement"), x);
+    SetObjectProp(e, *GetPropInfo(e, "ElementToRemove"), x);
+    EXPECT_EQ(e->IndexOf(x), -1);
+    EXPECT_EQ(GetOrdProp(e, *GetPropInfo(e, "LastIndex")), -1);
+    Free(source);
+    EXPECT_FALSE(IsLive(x));
+    Free(e);
+}
+
+TEST_F(ElementsTest, FreeingLargeSharedTrees) {
+    // Two roots share every second branch; each branch shares leaves with the next.
+    TOwnerEntity* r1 = OwnerEntity("r1");
+    TOwnerEntity* r2 = OwnerEntity("r2");
+    std::vector<TOwnerEntity*> branches;
+    TOwnerElement* carried = nullptr;
+    for (int i = 0; i < 300; ++i) {
+        TOwnerEntity* br = OwnerEntity("branch");
+        for (int j = 0; j < 20; ++j) br->AddElement(TOwnerElement::New());
+        if (carried) br->AddElement(carried);
+        carried = static_cast<TOwnerElement*>(br->Get(0));
+        r1->AddElement(br);
+        if (i % 2 == 0) r2->AddElement(br);
+        branches.push_back(br);
+    }
+    EXPECT_EQ(r1->GetWholeCount(), 300 + 300 * 20 + 299);
+    Free(r1);
+    for (int i = 0; i < 300; ++i) ASSERT_EQ(IsLive(branches[i]), i % 2 == 0) << i;
+    Free(r2);
+    for (TOwnerEntity* br : branches) ASSERT_FALSE(IsLive(br));
+
+    // A tree without shared elements freed without asking anyone.
+    TEntity* big = TEntity::New();
+    for (int i = 0; i < 50; ++i) {
+        TEntity* sub = TEntity::New();
+        for (int j = 0; j < 200; ++j) sub->AddElement(TNameElement::New());
+        big->AddElement(sub);
+    }
+    big->FastFreeAll();
+    EXPECT_TRUE(big->NoElements());
+    Free(big);
+}
