@@ -11,10 +11,11 @@
 #include <cstring>
 
 #include "classes_internal.h"
+#include "platform/files.h"
 
 namespace platform_internal {
 
-std::string HostPath(const std::string& path) { return path; }
+std::string HostPath(const std::string& path) { return MapPath(path); }
 
 namespace {
 

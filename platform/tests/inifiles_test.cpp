@@ -135,6 +135,18 @@ TEST_F(IniTest, AFileThatIsNoIniFileStillYieldsItsSections) {
     EXPECT_EQ(ini.ReadString("Unit_Description", "Admin", "?"), "?");
 }
 
+TEST_F(IniTest, WindowsPathsReachTheFileWhateverTheLetterCase) {
+    Put("[S]\r\nk=v\r\n");
+    std::string win = dir_ + "test.ini";
+    for (char& c : win)
+        if (c == '/') c = '\\';
+    TIniFile ini(win);
+    EXPECT_EQ(ini.ReadString("S", "k", ""), "v");
+    ini.WriteString("S", "k", "w");
+    EXPECT_EQ(Get(), "[S]\r\nk=w\r\n");
+    EXPECT_EQ(FilesInDir(), 1u);
+}
+
 TEST_F(IniTest, AFailedWriteRaisesAndLeavesNoTrace) {
     TIniFile ini(dir_ + "missing/X.INI");
     try {

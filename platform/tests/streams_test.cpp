@@ -440,6 +440,10 @@ TEST_F(StreamsTempDir, FileStreamsOpenCreateAndFail) {
         EXPECT_NE(e.Message().find(missing), std::string::npos);
     }
     EXPECT_THROW(TFileStream(dir_, fmOpenRead), EFOpenError);
+    std::string win = dir_ + "DATA.BIN";       // Windows form, other letter case
+    for (char& c : win)
+        if (c == '/') c = '\\';
+    EXPECT_EQ(TFileStream(win, fmOpenRead).Size(), 5);
     EXPECT_THROW(TFileStream(dir_ + "no/such.bin", fmCreate), EFCreateError);
     EXPECT_THROW(m.LoadFromFile(missing), EFOpenError);
 }
