@@ -214,27 +214,27 @@ void TNameElement::Destroy() {
 
 TEntity* TOwnerElement::GetOwnerEntity(int32_t index) {
     if (!FOwners || index < 0 || index >= FOwners->Count()) return nullptr;
-    return static_cast<TEntity*>(FOwners->Item(index));
+    return static_cast<TEntity*>(FOwners->Get(index));
 }
 
 void TOwnerElement::PutOwner(int32_t index, TEntity* owner) {
     if (!FOwners) FOwners = new TSuperList();
-    FOwners->Insert(index, static_cast<TElement*>(owner));
+    FOwners->Insert(index, owner);
 }
 
 int32_t TOwnerElement::GetOwnersCount() { return FOwners ? FOwners->Count() : 0; }
 
 void TOwnerElement::AddOwner(TEntity* owner) {
     if (!FOwners) FOwners = new TSuperList();
-    FOwners->Add(static_cast<TElement*>(owner));
+    FOwners->Add(owner);
 }
 
 void TOwnerElement::RemoveOwner(TEntity* owner) {
-    if (FOwners && FOwners->Count() > 0) FOwners->Remove(static_cast<TElement*>(owner));
+    if (FOwners && FOwners->Count() > 0) FOwners->Remove(owner);
 }
 
 bool TOwnerElement::IsMyOwner(TEntity* owner) {
-    return FOwners && FOwners->IndexOf(static_cast<TElement*>(owner)) >= 0;
+    return FOwners && FOwners->IndexOf(owner) >= 0;
 }
 
 bool TOwnerElement::NoOwners() { return GetOwnersCount() == 0; }
@@ -709,22 +709,22 @@ TEntity* TOwnerEntity::GetOwnerEntity(int32_t index) {
 
 void TOwnerEntity::PutOwner(int32_t index, TEntity* owner) {
     if (!FOwners) FOwners = new TSuperList();
-    FOwners->Insert(index, static_cast<TElement*>(owner));
+    FOwners->Insert(index, owner);
 }
 
 int32_t TOwnerEntity::GetOwnersCount() { return FOwners ? FOwners->Count() : 0; }
 
 void TOwnerEntity::AddOwner(TEntity* owner) {
     if (!FOwners) FOwners = new TSuperList();
-    FOwners->Add(static_cast<TElement*>(owner));
+    FOwners->Add(owner);
 }
 
 void TOwnerEntity::RemoveOwner(TEntity* owner) {
-    if (FOwners && FOwners->Count() > 0) FOwners->Remove(static_cast<TElement*>(owner));
+    if (FOwners && FOwners->Count() > 0) FOwners->Remove(owner);
 }
 
 bool TOwnerEntity::IsMyOwner(TEntity* owner) {
-    return FOwners && FOwners->IndexOf(static_cast<TElement*>(owner)) >= 0;
+    return FOwners && FOwners->IndexOf(owner) >= 0;
 }
 
 bool TOwnerEntity::NoOwners() { return GetOwnersCount() == 0; }

@@ -95,8 +95,7 @@ TEST_F(EClassTest, RegistrationKeepsEntriesSorted) {
     // Many names in random order, with repeats and letter case mixed.
     reg = TZarixClasses::New();
     std::mt19937 rng(7);
-    static std::vector<TClassInfo*> records;  // class records live for the whole process
-    records.clear();
+    std::vector<TClassInfo*> records;
     for (int i = 0; i < 400; ++i) {
         std::string name = "T";
         int len = 1 + static_cast<int>(rng() % 4);
@@ -114,6 +113,7 @@ TEST_F(EClassTest, RegistrationKeepsEntriesSorted) {
         EXPECT_TRUE(AnsiSameText(found->Name, r->Name));
     }
     Free(reg);
+    for (TClassInfo* r : records) delete r;
 }
 
 TEST_F(EClassTest, LookupsIgnoreCaseAndOnlyCreationByNameAddsT) {

@@ -347,7 +347,7 @@ TEST_F(ElementsTest, BrokenOwnerLinksAreReported) {
     x->PutOwner(0, nullptr);
     EXPECT_EQ(x->GetOwnerEntity(0), nullptr);
     TNameElement* notEntity = Named("plain");
-    x->PutOwner(0, static_cast<TEntity*>(static_cast<TElement*>(notEntity)));
+    x->PutOwner(0, reinterpret_cast<TEntity*>(notEntity));  // a broken link on purpose
     EXPECT_EQ(x->GetOwnerEntity(0), nullptr);
     TEntity* gone = TEntity::New();
     x->PutOwner(0, gone);
