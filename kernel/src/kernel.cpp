@@ -5,6 +5,9 @@
 #include "kernel/e_inhmdl.h"
 #include "kernel/e_sysreg.h"
 #include "kernel/e_type.h"
+#include "kernel/recursor.h"
+#include "kernel/tools.h"
+#include "kernel/worlds.h"
 
 void RegisterKernelClasses() {
     static bool done = false;
@@ -18,4 +21,7 @@ void RegisterKernelClasses() {
     RegisterESysRegUnit();
     RegisterEElementModelUnit();
     RegisterEToolModelUnit();
+    RegisterToolsUnit();
+    RegisterRecursUnit();
+    RegisterWorldsUnit();
 }

@@ -1,0 +1,84 @@
+#include "kernel/recursor.h"
+
+#include "kernel/e_class.h"
+
+namespace {
+
+// The tool while it is alive and a tool, else nil.
+TTool* LiveTool(TTool* tool) { return IsLive(tool) ? As<TTool>(static_cast<TPersistent*>(tool)) : nullptr; }
+
+// Runs the tool on the element.
+void RunOn(TTool* tool, TElement* element) {
+    tool->SetInput(element);
+    tool->DoIt();
+}
+
+}  // namespace
+
+// ---- TRecursor -----------------------------------------------------------------------------
+
+void TRecursor::Publish(PropertyTable& t) {
+    using C = TRecursor;
+    t.Bool<C>("NotInside", [](C* c) { return c->NotInside; }, [](C* c, bool v) { c->NotInside = v; });
+    t.Int<C>("Level", [](C* c) { return c->Level; }, [](C* c, int32_t v) { c->Level = v; });
+}
+
+void TRecursor::GoInside(TElement* element) {
+    auto* entity = As<TEntity>(element);
+    if (NotInside || !entity) return;
+    ++Level;
+    int32_t count = entity->ElementsCount();
+    // Handlers may change the list: indexes are checked against the present count.
+    for (int32_t i = 0; i < count && i < entity->ElementsCount(); ++i) {
+        TElement* child = entity->Get(i);
+        if (!child) continue;
+        if (QProcessBefore(child)) Process(child);
+        if (QGoInside(child)) GoInside(child);
+        if (QProcessAfter(child)) Process(child);
+    }
+    --Level;
+}
+
+bool TRecursor::QGoInside(TElement* element) { return element && element->Is<TEntity>(); }
+bool TRecursor::QProcessBefore(TElement*) { return false; }
+bool TRecursor::QProcessAfter(TElement*) { return false; }
+void TRecursor::Process(TElement*) {}
+void TRecursor::PrepareOutPut() {}
+
+void TRecursor::DoIt() {
+    Level = 1;
+    if (!Input) return;
+    PrepareOutPut();
+    if (QProcessBefore(Input)) Process(Input);
+    if (QGoInside(Input)) GoInside(Input);
+    if (QProcessAfter(Input)) Process(Input);
+}
+
+// ---- TRecursorWithTools ------------------------------------------------------------------
+
+void TRecursorWithTools::Publish(PropertyTable& t) {
+    using C = TRecursorWithTools;
+    t.Obj<C, TTool>("BeforeTool", [](C* c) { return c->BeforeTool; }, [](C* c, TTool* v) { c->BeforeTool = v; });
+    t.Obj<C, TTool>("AfterTool", [](C* c) { return c->AfterTool; }, [](C* c, TTool* v) { c->AfterTool = v; });
+    t.Obj<C, TTool>("QGoInsideTool", [](C* c) { return c->QGoInsideTool; },
+                    [](C* c, TTool* v) { c->QGoInsideTool = v; });
+}
+
+bool TRecursorWithTools::QGoInside(TElement* element) {
+    TTool* tool = LiveTool(QGoInsideTool);
+    if (!element || !element->Is<TEntity>() || !tool) return true;
+    RunOn(tool, element);
+    return IsLive(tool) && tool->Output != nullptr;
+}
+
+bool TRecursorWithTools::QProcessBefore(TElement* element) {
+    if (TTool* tool = LiveTool(BeforeTool)) RunOn(tool, element);
+    return false;
+}
+
+bool TRecursorWithTools::QProcessAfter(TElement* element) {
+    if (TTool* tool = LiveTool(AfterTool)) RunOn(tool, element);
+    return false;
+}
+
+void RegisterRecursUnit() { RegisterZarixClass<TRecursorWithTools>(); }
