@@ -52,7 +52,7 @@ std::string TInheritanceModel::GetClassName() { return FEClass ? FEClass->Name :
 
 void TInheritanceModel::SetClassName(const std::string& name) { SetEClass(GetZarixClass(name)); }
 
-bool TInheritanceModel::ItsMyClass(TElementClass cls) { return !FEClass || cls == FEClass || Inherits(cls, FEClass); }
+bool TInheritanceModel::ItsMyClass(TElementClass cls) { return Inherits(cls, FEClass); }
 
 TInheritanceModel* TInheritanceModel::GetItemForClass(TElementClass cls) {
     if (cls != FEClass && !GetNoItems()) {
