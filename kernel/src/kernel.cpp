@@ -1,6 +1,9 @@
 #include "kernel/kernel.h"
 
 #include "kernel/e_class.h"
+#include "kernel/e_files.h"
+#include "kernel/e_memory.h"
+#include "kernel/e_time.h"
 #include "kernel/elements.h"
 #include "kernel/e_inhmdl.h"
 #include "kernel/e_sysreg.h"
@@ -24,4 +27,7 @@ void RegisterKernelClasses() {
     RegisterToolsUnit();
     RegisterRecursUnit();
     RegisterWorldsUnit();
+    RegisterEFilesUnit();
+    RegisterETimeUnit();
+    RegisterEMemoryUnit();
 }
