@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "device/devtool.h"
 #include "kernel/e_class.h"
 
 namespace {
@@ -242,4 +243,5 @@ void RegisterDeviceClasses() {
     RegisterZarixClass<TCanvasDevice>();
     RegisterZarixClass<TBitmapDevice>();
     RegisterZarixClass<TImageCanvasDevice>();
+    RegisterZarixClass<TDeviceTool>();
 }

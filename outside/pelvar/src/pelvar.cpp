@@ -1,6 +1,7 @@
 #include "pelvar/pelvar.h"
 
 #include "kernel/e_class.h"
+#include "pelvar/wcsworld.h"
 #include "platform/rtti.h"
 #include "platform/sysutils.h"
 
@@ -267,4 +268,5 @@ void RegisterPelvarClasses() {
     RegisterZarixClass<TSelectedElement>();
     RegisterZarixClass<T2DCoordinate>();
     RegisterZarixClass<TColorPalette>();
+    RegisterZarixClass<TWCSWorld>();
 }
