@@ -1,9 +1,9 @@
 #include "kernel/u_string.h"
 
-#include <cstdlib>
 #include <utility>
 
 #include "platform/sysutils.h"
+#include "platform/windows.h"
 
 namespace {
 
@@ -161,10 +161,7 @@ void RemoveBackSlash(std::string& path, std::string& result) {
     result = path;
 }
 
-std::string WinDirStr() {
-    const char* dir = std::getenv("WINDIR");
-    return dir && *dir ? std::string(dir) : std::string("C:\\WINDOWS");
-}
+std::string WinDirStr() { return GetWindowsDirectory(); }
 
 void GetPString(const std::string* p, std::string& text) { text = p ? *p : std::string(); }
 

@@ -49,7 +49,7 @@ void AddBackSlash(std::string& path, std::string& result);
 void CheckBackSlash(std::string& path, std::string& result);
 // Removes one trailing "\" from path; result = path (empty for an empty path).
 void RemoveBackSlash(std::string& path, std::string& result);
-// The Windows folder: the WINDIR environment variable, else "C:\WINDOWS".
+// The Windows folder as the platform reports it.
 std::string WinDirStr();
 // Heap strings: nullptr stands for the empty text.
 void GetPString(const std::string* p, std::string& text);
