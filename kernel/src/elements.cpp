@@ -398,6 +398,9 @@ void TEntity::FreeAll() {
         if (FList) FList->Clear();
     } catch (const Exception& e) {
         ShowMessage("TEntity.FreeAll" + kCrLf + e.Message());
+    } catch (...) {
+        Screen().SetCursor(saved);
+        throw;
     }
     Screen().SetCursor(saved);
 }

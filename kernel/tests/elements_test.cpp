@@ -564,3 +564,17 @@ TEST_F(ElementsTest, FreeingLargeSharedTrees) {
     EXPECT_TRUE(big->NoElements());
     Free(big);
 }
+
+TEST_F(ElementsTest, TypedFieldsExchangeTheirElements) {
+    TOwnerEntity* e = OwnerEntity("E");
+    TOwnerEntity* field = nullptr;
+    TOwnerEntity* first = OwnerEntity("first");
+    e->ExchangeFieldElement(field, first);
+    e->ExchangeFieldElement(field, first);
+    ASSERT_TRUE(IsLive(first));
+    e->ExchangeFieldElement(field, nullptr);
+    EXPECT_FALSE(IsLive(first));
+    EXPECT_EQ(field, nullptr);
+    EXPECT_TRUE(e->NoElements());
+    Free(e);
+}

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <type_traits>
 
 #include "platform/classes.h"
 #include "platform/rtti.h"
@@ -190,7 +191,7 @@ public:
     // released with FreeElement, the new one added. Setting the held element again
     // changes nothing.
     void ExchangeFieldElement(TElement*& field, TElement* element);
-    template <class T> void ExchangeFieldElement(T*& field, T* element) {
+    template <class T> void ExchangeFieldElement(T*& field, std::type_identity_t<T>* element) {
         TElement* f = field;
         ExchangeFieldElement(f, static_cast<TElement*>(element));
         field = static_cast<T*>(f);
