@@ -386,7 +386,7 @@ TEST_F(ElementsTest, BrokenOwnerLinksAreReported) {
 
 TEST_F(ElementsTest, SettingTheHeldElementAgainKeepsIt) {
     TOwnerEntity* e = OwnerEntity("E");
-    TElement* field = nullptr;
+    TOwnerElement* field = nullptr;  // a typed field
     TOwnerElement* first = TOwnerElement::New();
     e->ExchangeFieldElement(field, first);
     e->ExchangeFieldElement(field, first);
@@ -398,6 +398,10 @@ TEST_F(ElementsTest, SettingTheHeldElementAgainKeepsIt) {
     EXPECT_FALSE(IsLive(first));
     EXPECT_EQ(field, second);
     EXPECT_EQ(e->ElementsCount(), 1);
+    e->ExchangeFieldElement(field, nullptr);
+    EXPECT_FALSE(IsLive(second));
+    EXPECT_EQ(field, nullptr);
+    EXPECT_TRUE(e->NoElements());
 
     // Named access through aliases.
     TOwnerElement* legend = TOwnerElement::New();
@@ -563,18 +567,4 @@ TEST_F(ElementsTest, FreeingLargeSharedTrees) {
     big->FastFreeAll();
     EXPECT_TRUE(big->NoElements());
     Free(big);
-}
-
-TEST_F(ElementsTest, TypedFieldsExchangeTheirElements) {
-    TOwnerEntity* e = OwnerEntity("E");
-    TOwnerEntity* field = nullptr;
-    TOwnerEntity* first = OwnerEntity("first");
-    e->ExchangeFieldElement(field, first);
-    e->ExchangeFieldElement(field, first);
-    ASSERT_TRUE(IsLive(first));
-    e->ExchangeFieldElement(field, nullptr);
-    EXPECT_FALSE(IsLive(first));
-    EXPECT_EQ(field, nullptr);
-    EXPECT_TRUE(e->NoElements());
-    Free(e);
 }
