@@ -1,10 +1,12 @@
 #include "device/canvas.h"
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/sysutils.h"
@@ -50,6 +52,23 @@ cairo_pattern_t* HatchPattern(TBrushStyle style, TColor c) {
     cairo_pattern_set_filter(pat, CAIRO_FILTER_NEAREST);
     cairo_surface_destroy(tile);
     return pat;
+}
+
+// Text drawing fills the font caches of Cairo and fontconfig; they are emptied when the
+// process ends, unless a canvas still holds fonts then.
+int gLiveCanvases = 0;
+
+void ReleaseFontCaches() {
+    if (gLiveCanvases > 0) return;
+    cairo_debug_reset_static_data();
+    FcFini();
+}
+
+void EnsureFontCleanup() {
+    static bool registered = false;
+    if (registered) return;
+    registered = true;
+    std::atexit(ReleaseFontCaches);
 }
 
 }  // namespace
@@ -167,9 +186,13 @@ TCanvas::TCanvas(cairo_surface_t* surface, int width, int height, double unitsPe
     if (unitsPerPixel != 1.0) cairo_scale(cr_, unitsPerPixel, unitsPerPixel);
     cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
     cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_EVEN_ODD);
+    ++gLiveCanvases;
 }
 
-TCanvas::~TCanvas() { cairo_destroy(cr_); }
+TCanvas::~TCanvas() {
+    cairo_destroy(cr_);
+    --gLiveCanvases;
+}
 
 void TCanvas::Flush() { cairo_surface_flush(surface_); }
 
@@ -375,6 +398,7 @@ void TCanvas::Ellipse(int left, int top, int right, int bottom) {
 }
 
 void TCanvas::SelectFont() {
+    EnsureFontCleanup();
     std::string face = ToUtf8(font_.Name());
     cairo_select_font_face(cr_, face.c_str(),
                            (font_.Style() & fsItalic) ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,

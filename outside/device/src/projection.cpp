@@ -259,6 +259,17 @@ double TPageProjection::GetModelLength(double pixels) const {
 
 void TPageProjection::GetModelRect(TRectangle& r) { r.Assign(FRegion); }
 
+void TPageProjection::GetModelRect(const TPixelRect& pixels, TRectangle& r) const {
+    r.Clear();
+    const double xs[2] = {static_cast<double>(pixels.Left), static_cast<double>(pixels.Right)};
+    const double ys[2] = {static_cast<double>(pixels.Top), static_cast<double>(pixels.Bottom)};
+    for (double x : xs)
+        for (double y : ys) {
+            T2DPoint p = GetModelPoint(x, y);
+            r.UpdateByXY(p.X, p.Y);
+        }
+}
+
 void TPageProjection::SetCenter(const T2DPoint& p) { ChangeProjection(p, nullptr, FScale); }
 void TPageProjection::SetCenterX(double x) { ChangeProjection(T2DPoint{x, FCenter.Y}, nullptr, FScale); }
 void TPageProjection::SetCenterY(double y) { ChangeProjection(T2DPoint{FCenter.X, y}, nullptr, FScale); }

@@ -9,6 +9,8 @@
 #include <string>
 
 #include "device/device.h"
+#include "device/devtool.h"
+#include "platform/sysutils.h"
 
 namespace {
 
@@ -143,6 +145,24 @@ TEST(Device, DrawsInModelCoordinatesOntoTheRaster) {
     EXPECT_EQ(r.Bmp().Pixel(60, 98), clWhite);
 }
 
+TEST(Device, TextIsWrittenFromItsTopLeftCorner) {
+    RasterDevice r;
+    TDevice* d = r.dev;
+    d->GetProjection()->ChangeProjection(T2DPoint{100, 50}, d->GetPage(), 96 / 0.0254);
+    d->GetFont()->SetHeight(-20);
+    d->GetFont()->SetColor(clBlack);
+    d->TextOut(10, 90, Cz("Čára"));  // pixel (10, 10)
+    int inked = 0, above = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x)
+            if (r.Bmp().Pixel(x, y) != clWhite) (y < 10 ? above : inked)++;
+    EXPECT_EQ(above, 0);
+    if (d->TextWidth("M") > 0) {  // a font is installed
+        EXPECT_GT(inked, 20);
+        EXPECT_GT(d->TextModelWidth("MM"), d->TextModelWidth("M"));
+    }
+}
+
 TEST(Device, PenWidthAndRealSizeFollowTheProjection) {
     RasterDevice r(378, 189);  // 0.1 m x 0.05 m at 96 dpi
     TDevice* d = r.dev;
@@ -221,6 +241,10 @@ TEST(Projection, FitsRectanglesAndCentresOnTheClipRegion) {
     EXPECT_DOUBLE_EQ(shown.Max.Y, 150);
     TPixelRect pr = p->GetPageRect(shown);
     EXPECT_EQ(pr, (TPixelRect{0, 0, 400, 200}));
+    TRectangle back;
+    p->GetModelRect(TPixelRect{100, 50, 300, 150}, back);  // pixels to model
+    EXPECT_DOUBLE_EQ(back.Min.X, 100);
+    EXPECT_DOUBLE_EQ(back.Max.Y, 100);
 
     // A zero-size rectangle moves the centre and keeps the scale.
     p->ChangeProjectionByRect(10, 10, 10, 10, nullptr);
@@ -286,4 +310,51 @@ TEST(PrintDevice, AbortLeavesNoFile) {
     Free(d);  // the aborted job is not ended again
     EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_FALSE(std::filesystem::exists(path + ".part"));
+}
+
+TEST(Projection, RecentringOnAClippedPartKeepsTheMapping) {
+    // A map window's drawing: clip to the window, show the window's model centre there,
+    // then narrow the clip to the visible part and centre on that part's model point.
+    T_Page* page = T_Page::New();
+    page->SetSize(400, 200);
+    page->SetResolution(1000, 1000);
+    TPageProjection* p = TPageProjection::New();
+    page->SetClipRegion(100, 20, 300, 180);
+    page->SetClipping(true);
+    p->ChangeProjection(T2DPoint{5000, 7000}, page, 50);
+    p->SetAngle(0.4);
+    EXPECT_EQ(p->GetPagePoint(5000, 7000), (TPixelPoint{200, 100}));
+    double before[2][2];
+    p->GetPagePointF(5100, 6950, before[0][0], before[0][1]);
+    p->GetPagePointF(4900, 7040, before[1][0], before[1][1]);
+    TPixelRect part{150, 20, 300, 120};
+    T2DPoint m = p->GetModelPoint((part.Left + part.Right) / 2.0, (part.Top + part.Bottom) / 2.0);
+    page->SetClipRegion(part);
+    p->ChangeProjection(m, page, 50);
+    double after[2][2];
+    p->GetPagePointF(5100, 6950, after[0][0], after[0][1]);
+    p->GetPagePointF(4900, 7040, after[1][0], after[1][1]);
+    for (int i = 0; i < 2; ++i)
+        for (int j = 0; j < 2; ++j) EXPECT_NEAR(after[i][j], before[i][j], 1e-6);
+    Free(p);
+    Free(page);
+}
+
+TEST(DeviceTool, DeviceScaleIsTheProjectionScale) {
+    TDeviceTool* tool = TDeviceTool::New();
+    EXPECT_EQ(tool->GetDeviceScale(), 0);
+    tool->SetDeviceScale(10);  // no device: nothing happens
+    TBitmapDevice* d = TBitmapDevice::New();
+    d->SetPageSize(100, 100);
+    tool->SetDevice(d);
+    d->GetProjection()->ChangeProjection(T2DPoint{3, 4}, nullptr, 500);
+    EXPECT_DOUBLE_EQ(tool->GetDeviceScale(), 500);
+    tool->SetDeviceScale(250);  // F5 halves the scale around the same centre
+    EXPECT_DOUBLE_EQ(d->GetProjection()->GetScale(), 250);
+    EXPECT_DOUBLE_EQ(d->GetProjection()->GetCenterY(), 4);
+    tool->SetDeviceScale(-1);
+    EXPECT_DOUBLE_EQ(tool->GetDeviceScale(), 250);
+    Free(d);
+    EXPECT_EQ(tool->GetDevice(), nullptr);  // not owned; gone with the device
+    Free(tool);
 }

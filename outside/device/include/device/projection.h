@@ -140,6 +140,8 @@ public:
     void SetPageRegion(const TRectangle& r) { FRegion.Assign(r); }
 
     void GetModelRect(TRectangle& r) override;
+    // The model rectangle covering a pixel rectangle.
+    void GetModelRect(const TPixelRect& pixels, TRectangle& r) const;
     void SetCenter(const T2DPoint& p) override;
     void SetCenterX(double x) override;
     void SetCenterY(double y) override;
