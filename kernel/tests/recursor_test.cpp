@@ -1,0 +1,181 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "kernel/kernel.h"
+#include "kernel/recursor.h"
+#include "kernel/u_props.h"
+
+namespace {
+
+std::vector<std::string>* g_trace = nullptr;
+
+void Trace(const std::string& s) {
+    if (g_trace) g_trace->push_back(s);
+}
+
+// Processes every element before and after its children and traces each call.
+class TTraceRecursor : public TRecursor {
+    ZARIX_CLASS(TTraceRecursor, TRecursor)
+
+public:
+    bool Before = true;
+    bool After = true;
+    TEntity* PruneOwner = nullptr;  // frees PruneVictim from PruneOwner while "+a" is processed
+    TElement* PruneVictim = nullptr;
+    bool QProcessBefore(TElement* e) override {
+        Trace("before " + e->GetName() + " " + IntToStr(Level));
+        return Before;
+    }
+    bool QProcessAfter(TElement* e) override {
+        Trace("after " + e->GetName());
+        return After;
+    }
+    void Process(TElement* e) override {
+        Trace("process " + e->GetName());
+        if (PruneOwner && e->GetName() == "+a") PruneOwner->FreeElement(PruneVictim);
+    }
+    void PrepareOutPut() override { Trace("prepare"); }
+};
+
+// Records what the walk descends into.
+class TInsideRecursor : public TRecursorWithTools {
+    ZARIX_CLASS(TInsideRecursor, TRecursorWithTools)
+
+public:
+    void GoInside(TElement* e) override {
+        Trace("inside " + e->GetName());
+        inherited::GoInside(e);
+    }
+};
+
+// Traces its input; leaves an output only for entities whose name starts with "+".
+class TTraceTool : public TTool {
+    ZARIX_CLASS(TTraceTool, TTool)
+
+public:
+    void DoIt() override {
+        Trace(GetName() + " " + Input->GetName());
+        SetOutput(Input->GetName()[0] == '+' ? Input : nullptr);
+    }
+};
+
+TOwnerEntity* Entity(const char* name, std::initializer_list<TElement*> children = {}) {
+    TOwnerEntity* e = TOwnerEntity::New();
+    e->SetName(name);
+    for (TElement* c : children) e->AddElement(c);
+    return e;
+}
+
+TNameElement* Leaf(const char* name) {
+    TNameElement* e = TNameElement::New();
+    e->SetName(name);
+    return e;
+}
+
+class RecursorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegisterKernelClasses();
+        g_trace = &trace_;
+        // root { +a { a1 }, b, c {} }
+        root_ = Entity("root", {Entity("+a", {Leaf("a1")}), Leaf("b"), Entity("c")});
+    }
+    void TearDown() override {
+        Free(root_);
+        g_trace = nullptr;
+    }
+    std::vector<std::string> trace_;
+    TOwnerEntity* root_ = nullptr;
+};
+
+using Lines = std::vector<std::string>;
+
+}  // namespace
+
+TEST_F(RecursorTest, WalksBeforeInsideAfterAtEveryLevel) {
+    TTraceRecursor* r = TTraceRecursor::New();
+    r->After = false;
+    r->SetInput(root_);
+    r->DoIt();
+    EXPECT_EQ(trace_, (Lines{"prepare", "before root 1", "process root", "before +a 2", "process +a", "before a1 3",
+                             "process a1", "after a1", "after +a", "before b 2", "process b", "after b",
+                             "before c 2", "process c", "after c", "after root"}));
+    EXPECT_EQ(r->Level, 1);
+    EXPECT_FALSE(r->Status.Has(st_FOCUSED));
+    Free(r);
+}
+
+TEST_F(RecursorTest, InputEdges) {
+    TTraceRecursor* r = TTraceRecursor::New();
+    r->Level = 7;
+    r->DoIt();  // no input
+    EXPECT_EQ(r->Level, 1);
+    EXPECT_TRUE(trace_.empty());
+
+    TNameElement* leaf = Leaf("leaf");
+    r->SetInput(leaf);
+    r->DoIt();
+    EXPECT_EQ(trace_, (Lines{"prepare", "before leaf 1", "process leaf", "after leaf", "process leaf"}));
+    Free(leaf);
+
+    trace_.clear();
+    r->Before = r->After = false;
+    SetPropStringByName(r, "NotInside", "True");
+    r->SetInput(root_);
+    r->DoIt();
+    EXPECT_EQ(trace_, (Lines{"prepare", "before root 1", "after root"}));
+    Free(r);
+}
+
+TEST_F(RecursorTest, ChildrenFreedDuringTheWalkAreSkipped) {
+    TTraceRecursor* r = TTraceRecursor::New();
+    r->After = false;
+    r->PruneOwner = root_;
+    r->PruneVictim = root_->Get(2);
+    r->SetInput(root_);
+    r->DoIt();
+    EXPECT_EQ(trace_, (Lines{"prepare", "before root 1", "process root", "before +a 2", "process +a", "before a1 3",
+                             "process a1", "after a1", "after +a", "before b 2", "process b", "after b",
+                             "after root"}));
+    EXPECT_EQ(root_->ElementsCount(), 2);
+    EXPECT_EQ(r->Level, 1);
+    Free(r);
+}
+
+TEST_F(RecursorTest, ToolsDecideAndProcess) {
+    TInsideRecursor* r = TInsideRecursor::New();
+    r->SetInput(root_);
+    r->DoIt();  // no tools: every entity is entered, nothing processed
+    // Non-entities are offered too and refused by GoInside itself.
+    EXPECT_EQ(trace_, (Lines{"inside root", "inside +a", "inside a1", "inside b", "inside c"}));
+
+    trace_.clear();
+    TTraceTool* before = TTraceTool::New();
+    before->SetName("B");
+    TTraceTool* after = TTraceTool::New();
+    after->SetName("A");
+    TTraceTool* gate = TTraceTool::New();
+    gate->SetName("Q");
+    r->BeforeTool = before;
+    r->AfterTool = after;
+    r->QGoInsideTool = gate;
+    r->DoIt();
+    // The gate is asked only for entities; root has no "+", so nothing below it is seen.
+    EXPECT_EQ(trace_, (Lines{"B root", "Q root", "A root"}));
+
+    trace_.clear();
+    r->SetInput(root_->Get(0));
+    r->DoIt();
+    EXPECT_EQ(trace_, (Lines{"B +a", "Q +a", "inside +a", "B a1", "inside a1", "A a1", "A +a"}));
+
+    // A freed tool is no longer run.
+    trace_.clear();
+    Free(after);
+    r->DoIt();
+    EXPECT_EQ(trace_, (Lines{"B +a", "Q +a", "inside +a", "B a1", "inside a1"}));
+    Free(before);
+    Free(gate);
+    Free(r);
+}
