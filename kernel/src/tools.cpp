@@ -51,8 +51,7 @@ TParameters* TTool::GetParameters() {
 
 void TTool::SetParameters(TParameters* parameters) {
     if (parameters == FParameters) return;
-    if (FParameters) {
-        TParameters* previous = FParameters;
+    if (TParameters* previous = StillChild(this, FParameters)) {
         FParameters = nullptr;
         FreeElement(previous);
     }
@@ -242,10 +241,9 @@ TTools* TTechnology::GetTools() {
 
 void TTechnology::SetTools(TTools* tools) {
     if (tools == FTools) return;
-    if (FTools) {
-        TTools* previous = FTools;
+    if (TTools* previous = LiveTools()) {
         FTools = nullptr;
-        if (IndexOf(previous) >= 0) FreeElement(previous);
+        FreeElement(previous);
     }
     FTools = tools;
     AddElement(tools);  // an envelope takes its adder as its one owner
@@ -268,7 +266,7 @@ void TTechnology::ExchangeFieldTool(TTool*& field, TTool* tool) {
     if (field) {
         TTool* previous = field;
         field = nullptr;
-        FreeTool(previous);
+        if (IsLive(previous)) FreeTool(previous);
     }
     field = tool;
     AddTool(tool);
@@ -378,7 +376,10 @@ void TTechnology::UpdateModel() {
 void TTechnology::on_tm_EndTask(TZarixMessage*& message, bool& handled) {
     TElement* sender = message ? message->Sender : nullptr;
     TTools* tools = LiveTools();
-    if (sender && tools && IsLive(sender) && tools->IndexOf(sender) >= 0) FreeTool(static_cast<TTool*>(sender));
+    if (sender && tools && IsLive(sender) && tools->IndexOf(sender) >= 0) {
+        if (TTool* tool = As<TTool>(sender)) FreeTool(tool);
+        else tools->FreeElement(sender);
+    }
     handled = true;
 }
 
