@@ -8,6 +8,8 @@
 #include <sstream>
 #include <string>
 
+#include <unistd.h>
+
 #include "device/device.h"
 #include "device/devtool.h"
 #include "platform/sysutils.h"
@@ -17,7 +19,8 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 
 std::string TempPath(const std::string& name) {
-    return (std::filesystem::temp_directory_path() / ("outside_device_" + name)).string();
+    return (std::filesystem::temp_directory_path() /
+            ("outside_device_" + std::to_string(::getpid()) + "_" + name)).string();
 }
 
 std::string ReadFile(const std::string& path) {

@@ -367,3 +367,41 @@ TEST_F(Interpret, CheckSetPropertiesArePublished) {
     EXPECT_EQ(n->ElementsCount(), 1);
     Free(n);
 }
+
+TEST_F(Interpret, GeneralInterpretClaimsItsConfiguredClass) {
+    TGeneralBrushInterpret* g = TGeneralBrushInterpret::New();
+    TText* t = TText::New();
+    TRectEntity* r = TRectEntity::New();
+    EXPECT_TRUE(g->IsItsClass(r));  // no class set: every element
+    g->SetPropertyStringByName("ElementClass", "TText");
+    g->SetPropertyStringByName("PropColor", "Color");
+    g->SetPropertyStringByName("UseCode", "TRUE");
+    EXPECT_TRUE(g->QProcessBefore(t));
+    EXPECT_FALSE(g->QProcessBefore(r));
+    EXPECT_TRUE(g->QGoInside(r));
+    EXPECT_EQ(g->GetCommandLine(), "Color");
+    EXPECT_TRUE(g->UseCode);
+    g->SetPropertyStringByName("ElementClass", "TNoSuchClass");
+    EXPECT_FALSE(g->IsItsClass(t));
+    Free(t);
+    Free(r);
+    Free(g);
+}
+
+TEST_F(Interpret, RedrawOfOneElementWalksOnlyThatElement) {
+    TRecInterpret* it = Rec("I");
+    TRectEntity* model = Named(TRectEntity::New(), "M");
+    TRectEntity* part = Named(TRectEntity::New(), "p");
+    model->AddElement(part);
+    it->SetInput(model);
+    TZarixMessage* msg = TZarixMessage::CreateMessage(31, nullptr, it, part, false);
+    bool handled = false;
+    it->HandleMessage(msg, handled);
+    EXPECT_TRUE(handled);
+    EXPECT_EQ(Log(), (std::vector<std::string>{"I.Reset", "I:p", "I.Close"}));
+    EXPECT_EQ(it->Input, model);  // the input is kept
+    Free(msg);
+    Free(it);
+    model->FreeAll();
+    Free(model);
+}
