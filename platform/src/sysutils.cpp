@@ -32,9 +32,9 @@ const char16_t kHigh[128] = {
 };
 
 struct CaseTables {
-    unsigned char upper[256];
-    unsigned char lower[256];
-    CaseTables() {
+    unsigned char upper[256] = {};
+    unsigned char lower[256] = {};
+    constexpr CaseTables() {
         for (int i = 0; i < 256; ++i) upper[i] = lower[i] = static_cast<unsigned char>(i);
         auto pair = [this](int lo, int up) {
             upper[lo] = static_cast<unsigned char>(up);
@@ -48,10 +48,7 @@ struct CaseTables {
     }
 };
 
-const CaseTables& Cases() {
-    static const CaseTables t;
-    return t;
-}
+constexpr CaseTables kCases{};
 
 void AppendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
@@ -102,8 +99,8 @@ std::string ToUtf8(std::string_view s) {
     return out;
 }
 
-unsigned char AnsiUpperChar(unsigned char c) { return Cases().upper[c]; }
-unsigned char AnsiLowerChar(unsigned char c) { return Cases().lower[c]; }
+unsigned char AnsiUpperChar(unsigned char c) { return kCases.upper[c]; }
+unsigned char AnsiLowerChar(unsigned char c) { return kCases.lower[c]; }
 
 std::string UpperCase(std::string_view s) {
     std::string r(s);
