@@ -1,0 +1,278 @@
+// Model files: element trees with their classes, published property values, children
+// and references. The current form ("ZRX0") names each class and property, so files stay
+// readable when classes change; the older form ("TPF0") holds each element's own part.
+#pragma once
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "kernel/e_class.h"
+#include "kernel/recursor.h"
+#include "kernel/tools.h"
+
+SUITE_EXCEPTION(EBadStream, Exception)
+SUITE_EXCEPTION(EBadStreamName, EBadStream)
+// A model file whose structure is damaged.
+SUITE_EXCEPTION(EModelFileError, EReadError)
+
+// Whose rules the writers follow. The reader accepts the files of both programs.
+enum class TModelFileProfile : uint8_t {
+    Oskelt,   // "OSKELT32" / "3.01 BETA"; sets written, elements outside the tree inline
+    Tarvine,  // "Tarvine" / "1.05"; no sets, nil written as -1, no inline elements
+};
+void SetModelFileProfile(TModelFileProfile profile);
+TModelFileProfile ModelFileProfile();
+
+// Inline records nest at most this deep.
+constexpr int32_t kMaxInlineDepth = 256;
+
+// ---- writers ---------------------------------------------------------------------------
+
+// The writer of the current form: a tree walk that writes every element after its
+// children, the root last. Elements are numbered from 0 in writing order.
+class TZarixSaver : public TRecursor {
+    ZARIX_CLASS(TZarixSaver, TRecursor)
+    static void Publish(PropertyTable& t);
+
+public:
+    std::string FileName;
+
+    virtual void WriteClasses();
+    virtual void WriteClassesInline();
+    virtual void WriteHeader();
+    virtual bool EnsureClass();
+    virtual void WriteClassRecord(TZarixClass* cls);
+    virtual void WriteElementHeader();
+    virtual void WriteProperties();
+    virtual void WriteChildren(bool hasChildren);
+    virtual void WriteIntegerProperty(int32_t value);
+    virtual void WriteCharProperty(int32_t value);
+    virtual void WriteFloatProperty(double value);
+    virtual void WriteStringProperty(const std::string& text);
+    virtual void WriteObjectProperty(TPersistent* object);
+
+    // Enters an entity only while it is unwritten and not already being entered.
+    void GoInside(TElement* element) override;
+    bool QGoInside(TElement* element) override;
+    bool QProcessAfter(TElement* element) override;
+    void Process(TElement* element) override;
+    void DoIt() override;
+    std::string NumberToPropertyName(int32_t number) override;
+    void Destroy() override;
+
+    const std::string& GetFileName() const { return FileName; }
+    void SetFileName(const std::string& value) { FileName = value; }
+
+protected:
+    // Whether the element's ID is its record number in this file.
+    bool MapsBack(const TElement* element) const;
+    // Writes the referenced element's records inside the current record.
+    void WriteInline(TElement* element);
+    // Nothing is written below a record; the stream writers override these.
+    virtual void WriteRawInteger(int32_t value);
+    virtual void WriteRawListBegin();
+    virtual void WriteRawListEnd();
+
+    int32_t FCounter = 0;                 // the next ID
+    TZarixClasses* FClasses = nullptr;    // classes met so far, owned
+    TZarixInstance* FAccessor = nullptr;  // bound to the element being written; a child
+    TElement* FCurrent = nullptr;
+    int32_t FPropIndex = 0;
+    std::string FComment;
+    TZarixClass* FCurrentClass = nullptr; // the class entry of the current element
+    std::vector<TElement*> FWritten;      // element of each record number
+    std::unordered_set<TElement*> FEntering;  // entities whose children are being written
+    int32_t FInlineDepth = 0;
+    bool FTarvine = false;
+};
+
+// The current form written to a file through the stream writer. The file is written
+// beside the target and renamed over it once complete.
+class TStreamSaver : public TZarixSaver {
+    ZARIX_CLASS(TStreamSaver, TZarixSaver)
+
+public:
+    void WriteHeader() override;
+    void WriteClassRecord(TZarixClass* cls) override;
+    void WriteElementHeader() override;
+    void WriteProperties() override;
+    void WriteChildren(bool hasChildren) override;
+    void WriteIntegerProperty(int32_t value) override;
+    void WriteCharProperty(int32_t value) override;
+    void WriteFloatProperty(double value) override;
+    void WriteStringProperty(const std::string& text) override;
+    void DoIt() override;
+
+protected:
+    void WriteRawInteger(int32_t value) override;
+    void WriteRawListBegin() override;
+    void WriteRawListEnd() override;
+
+    TWriter* FWriter = nullptr;      // during DoIt only
+    TMemoryStream* FStream = nullptr;
+};
+
+// The writer created by name ("TSave").
+class TSave : public TStreamSaver {
+    ZARIX_CLASS(TSave, TStreamSaver)
+
+public:
+    static TSave* New(const std::string& fileName);
+};
+
+// The writer of the older form: each element writes its own part. It does not reset
+// the tree's identities; the caller calls ResetID on the input first. The file name
+// is the element's name.
+class TSaver : public TRecursor {
+    ZARIX_CLASS(TSaver, TRecursor)
+
+public:
+    static TSaver* New(const std::string& fileName);
+
+    void Create() override;  // name "ZARIX.ZRX"
+    void GoInside(TElement* element) override;
+    bool QGoInside(TElement* element) override;
+    bool QProcessAfter(TElement* element) override;
+    void Process(TElement* element) override;
+    void DoIt() override;
+
+protected:
+    int32_t FCounter = 0;
+    TWriter* FWriter = nullptr;      // during DoIt only
+    TMemoryStream* FStream = nullptr;
+    std::unordered_set<TElement*> FEntering;
+};
+
+// ---- readers ---------------------------------------------------------------------------
+
+// The reader of the current form. Each record takes one position in the object list
+// (an element ID in the file is its position); classes and properties are matched to
+// the live classes by name and kind.
+class TZarixLoader : public TTool {
+    ZARIX_CLASS(TZarixLoader, TTool)
+    static void Publish(PropertyTable& t);
+
+public:
+    std::string FileName;
+
+    virtual void BeginLoad();
+    virtual void EndLoad();
+    virtual void StepProgress();
+    virtual int64_t GetSourceSize();
+    virtual void CreateTables();
+    virtual void FreeTables();
+    virtual void NewClassTable();
+    virtual void ReadHeader();
+    virtual void AfterHeader();
+    virtual void ReadClassRecord();
+    virtual void AddClass(const std::string& name);
+    virtual void AddClassProperty(const std::string& name, int32_t kind);
+    virtual void ReadElements();
+    virtual void BeginElement(int32_t classIndex);
+    virtual void ReadProperties();
+    virtual void SetPropertyValue(int32_t liveIndex, int32_t kind, TZarixPropValue& value);
+    virtual void ReadChildren();
+    virtual void AddChild(int32_t id);
+
+    void DoIt() override;
+    std::string NumberToPropertyName(int32_t number) override;
+    void Destroy() override;
+
+    const std::string& GetFileName() const { return FileName; }
+    void SetFileName(const std::string& value) { FileName = value; }
+
+    // The element of the record being read (nil for a record of an unknown class).
+    TElement* CurrentElement() const { return FCurrent; }
+
+protected:
+    struct ClassProperty {
+        std::string Name;
+        int32_t Kind = 0;
+        int32_t Live = -1;  // index of the matching live property, or -1
+    };
+    struct ClassRecord {
+        std::string Name;
+        TElementClass Class = nullptr;  // the registered class, nil when none
+        std::vector<ClassProperty> Props;
+    };
+    enum : uint8_t { psComplete = 1, psChild = 2, psTaken = 4 };
+
+    // Ends the load: the file is damaged.
+    [[noreturn]] void Damaged(const std::string& what);
+    // The element at a position that may be referred to, or nil.
+    TElement* ElementAt(int32_t position);
+    // Frees the elements made so far (the load failed).
+    void FreeMade();
+    // Frees the elements that nothing took (no parent, no property, not the root).
+    void FreeUntaken(TElement* root);
+
+    std::deque<ClassRecord> FClassTable;   // stable while records are added
+    std::vector<TElement*> FObjects;       // element of each position, nil for none
+    std::vector<uint8_t> FPosState;        // ps* flags of each position
+    TZarixInstance* FAccessor = nullptr;   // a child of the loader
+    ClassRecord* FCurrentClass = nullptr;
+    TElement* FCurrent = nullptr;
+    int32_t FCurrentPos = -1;
+    int32_t FNextIndex = 0;
+    int32_t FLastID = -1;
+    int32_t FLastPos = -1;                 // position of the last element record of a list
+    ClassRecord* FLastClass = nullptr;     // and its class record
+    int32_t FDepth = 0;                    // nesting of inline records
+    bool FSkipping = false;                // records read without making elements
+    TEntity* FHeldFor = nullptr;           // the entity whose children FHeld holds
+    std::unordered_set<TElement*> FHeld;
+};
+
+// The current form read through the stream reader; an older-form file is handed to
+// TLoader.
+class TStreamLoader : public TZarixLoader {
+    ZARIX_CLASS(TStreamLoader, TZarixLoader)
+
+public:
+    void StepProgress() override;
+    int64_t GetSourceSize() override;
+    void ReadHeader() override;
+    void ReadClassRecord() override;
+    void ReadElements() override;
+    void ReadProperties() override;
+    void ReadChildren() override;
+    void DoIt() override;
+    virtual void LoadOldFormat();
+
+protected:
+    // One value of a property of the declared kind; true with the value when it can be
+    // applied to the live kind.
+    bool ReadValue(const ClassProperty& prop, const TPropInfo* live, TZarixPropValue& value);
+    // The records of an inline element; answers its element and position (nil and -1
+    // when none was made).
+    TElement* ReadInline(bool make, int32_t& position);
+    TReader* FReader = nullptr;   // during DoIt only
+    TStream* FSource = nullptr;
+};
+
+// The reader created by name ("TLoad").
+class TLoad : public TStreamLoader {
+    ZARIX_CLASS(TLoad, TStreamLoader)
+
+public:
+    static TLoad* New(const std::string& fileName);
+};
+
+// The reader of the older form. The file name is the element's name.
+class TLoader : public TTool {
+    ZARIX_CLASS(TLoader, TTool)
+
+public:
+    void Create() override;  // name "ZARIX.ZRX"
+    void DoIt() override;
+};
+
+// Frees elements made by one load: they are detached from one another first, so each
+// is freed once whatever links the file made between them.
+void FreeLoadedElements(const std::vector<TElement*>& elements);
+
+// Registers TSaver and TSave, and TLoader and TLoad.
+void RegisterESaverUnit();
+void RegisterELoaderUnit();

@@ -1,0 +1,686 @@
+#include <cstring>
+#include <memory>
+
+#include "composition/modelfile.h"
+#include "platform/files.h"
+#include "platform/forms.h"
+#include "platform/host.h"
+#include "platform/sysutils.h"
+
+namespace {
+
+bool IsStringKind(int32_t kind) { return kind == tkString || kind == tkLString; }
+bool KindsMatch(int32_t a, int32_t b) { return a == b || (IsStringKind(a) && IsStringKind(b)); }
+
+// Temporarily sets the hourglass; the default cursor comes back on every path.
+class HourGlass {
+public:
+    HourGlass() { Screen().SetCursor(crHourGlass); }
+    ~HourGlass() { Screen().SetCursor(crDefault); }
+    HourGlass(const HourGlass&) = delete;
+    HourGlass& operator=(const HourGlass&) = delete;
+};
+
+// The object list of the older form: it notes every element handed out, as a child or
+// as a reference.
+class TLoaderDictionary : public TQuickEntity {
+    ZARIX_CLASS(TLoaderDictionary, TQuickEntity)
+
+public:
+    TElement* Get(int32_t index) override {
+        TElement* element = inherited::Get(index);
+        if (element) Taken.insert(element);
+        return element;
+    }
+    std::unordered_set<TElement*> Taken;
+};
+
+// Children that one load attached twice: a duplicate in one list, or a child that cannot
+// know its owners (it would be freed by each parent) held by a second parent.
+void DropDoubleChildren(TEntity* parent, std::unordered_set<TElement*>& hasParent) {
+    TSuperList* list = parent->List();
+    if (!list) return;
+    std::unordered_set<TElement*> seen;
+    for (int32_t i = 0; i < list->Count();) {
+        TElement* child = list->Item(i);
+        bool drop = false;
+        if (child) {
+            if (seen.count(child)) drop = true;
+            else if (hasParent.count(child) && child->GetOwnersCount() == 0) drop = true;
+        }
+        if (!drop) {
+            if (child) {
+                seen.insert(child);
+                hasParent.insert(child);
+            }
+            ++i;
+            continue;
+        }
+        list->Delete(i);
+        if (child->GetOwnersCount() > 0) child->RemoveOwner(parent);
+    }
+}
+
+}  // namespace
+
+void FreeLoadedElements(const std::vector<TElement*>& elements) {
+    std::unordered_set<TElement*> made;
+    for (TElement* e : elements)
+        if (e && IsLive(e)) made.insert(e);
+    // Links between the elements go first, so no element frees another.
+    for (TElement* e : elements) {
+        if (!e || !made.count(e) || !IsLive(e)) continue;
+        auto* entity = As<TEntity>(e);
+        TSuperList* list = entity ? entity->List() : nullptr;
+        if (!list) continue;
+        for (int32_t i = list->Count() - 1; i >= 0; --i) {
+            if (i >= list->Count()) continue;
+            TElement* child = list->Item(i);
+            if (!child || !made.count(child)) continue;
+            try {
+                entity->RemoveElement(child);
+            } catch (...) {
+            }
+        }
+    }
+    for (auto it = elements.rbegin(); it != elements.rend(); ++it) {
+        TElement* e = *it;
+        if (!e || !made.count(e) || !IsLive(e)) continue;
+        made.erase(e);
+        try {
+            Free(e);
+        } catch (...) {
+        }
+    }
+}
+
+// ---- TZarixLoader --------------------------------------------------------------------------
+
+void TZarixLoader::Publish(PropertyTable& t) {
+    t.Str<TZarixLoader>("FileName", &TZarixLoader::GetFileName, &TZarixLoader::SetFileName);
+}
+
+std::string TZarixLoader::NumberToPropertyName(int32_t) { return "FileName"; }
+
+void TZarixLoader::Destroy() {
+    FAccessor = nullptr;  // a child: freed with the children
+    FClassTable.clear();
+    inherited::Destroy();
+}
+
+void TZarixLoader::BeginLoad() {
+    Screen().SetCursor(crHourGlass);
+    int64_t size = GetSourceSize();
+    StartProgress(Cz("Načítání modelu ze souboru ") + FileName, 0,
+                  static_cast<int32_t>(std::min<int64_t>(size, INT32_MAX)));
+    Application().ProcessMessages();
+}
+
+void TZarixLoader::EndLoad() {
+    Screen().SetCursor(crDefault);
+    EndProgress();
+}
+
+void TZarixLoader::StepProgress() {}
+int64_t TZarixLoader::GetSourceSize() { return 0; }
+
+void TZarixLoader::CreateTables() {
+    FObjects.clear();
+    FPosState.clear();
+    if (!FAccessor || !IsLive(FAccessor) || IndexOf(FAccessor) < 0) {
+        FAccessor = TZarixInstance::New();
+        AddElement(FAccessor);
+    }
+    NewClassTable();
+    FCurrent = nullptr;
+    FCurrentClass = nullptr;
+    FCurrentPos = -1;
+    FNextIndex = 0;
+    FLastID = -1;
+    FLastPos = -1;
+    FDepth = 0;
+    FSkipping = false;
+    FHeldFor = nullptr;
+    FHeld.clear();
+}
+
+void TZarixLoader::FreeTables() {
+    std::vector<TElement*>().swap(FObjects);
+    std::vector<uint8_t>().swap(FPosState);
+    FCurrent = nullptr;
+    FHeldFor = nullptr;
+    FHeld.clear();
+    if (FAccessor) FAccessor->SetInstance(nullptr);
+}
+
+void TZarixLoader::NewClassTable() {
+    FClassTable.clear();
+    FCurrentClass = nullptr;
+}
+
+void TZarixLoader::ReadHeader() {}
+void TZarixLoader::AfterHeader() {}
+void TZarixLoader::ReadClassRecord() {}
+void TZarixLoader::ReadElements() {}
+void TZarixLoader::ReadProperties() {}
+void TZarixLoader::ReadChildren() {}
+
+void TZarixLoader::AddClass(const std::string& name) {
+    ClassRecord record;
+    record.Name = name;
+    TElementClass cls = GetZarixClass(name);
+    if (cls && cls->NewBlank && cls->InheritsFrom(TElement::StaticClass())) record.Class = cls;
+    FClassTable.push_back(std::move(record));
+    FCurrentClass = &FClassTable.back();
+    FNextIndex = 0;
+}
+
+void TZarixLoader::AddClassProperty(const std::string& name, int32_t kind) {
+    if (!FCurrentClass) Damaged(Cz("vlastnost mimo záznam třídy"));
+    ClassProperty prop;
+    prop.Name = name;
+    prop.Kind = kind;
+    if (TElementClass cls = FCurrentClass->Class) {
+        const TPropList& live = cls->Props;
+        int32_t count = static_cast<int32_t>(live.size());
+        if (FNextIndex >= 0 && FNextIndex < count && AnsiSameText(live[static_cast<size_t>(FNextIndex)].Name, name)) {
+            if (KindsMatch(live[static_cast<size_t>(FNextIndex)].Kind(), kind)) prop.Live = FNextIndex++;
+        } else {
+            for (int32_t i = 0; i < count; ++i) {
+                if (!AnsiSameText(live[static_cast<size_t>(i)].Name, name)) continue;
+                if (KindsMatch(live[static_cast<size_t>(i)].Kind(), kind)) {
+                    prop.Live = i;
+                    FNextIndex = i + 1;
+                }
+                break;
+            }
+        }
+    }
+    FCurrentClass->Props.push_back(std::move(prop));
+}
+
+void TZarixLoader::BeginElement(int32_t classIndex) {
+    if (classIndex < 0 || classIndex >= static_cast<int32_t>(FClassTable.size()))
+        Damaged(Cz("chybné číslo třídy ") + IntToStr(classIndex));
+    FCurrentClass = &FClassTable[static_cast<size_t>(classIndex)];
+    TElement* element = nullptr;
+    if (!FSkipping && FCurrentClass->Class) {
+        try {
+            element = static_cast<TElement*>(FCurrentClass->Class->CreateInstance());
+        } catch (...) {
+            element = nullptr;
+        }
+    }
+    FCurrent = element;
+    FCurrentPos = static_cast<int32_t>(FObjects.size());
+    FObjects.push_back(element);
+    FPosState.push_back(0);
+    FHeldFor = nullptr;
+    if (element && FAccessor) FAccessor->SetInstance(element);
+    FNextIndex = 0;
+}
+
+void TZarixLoader::SetPropertyValue(int32_t liveIndex, int32_t kind, TZarixPropValue& value) {
+    if (!FCurrent || !FCurrentClass || !FCurrentClass->Class || liveIndex < 0) return;
+    const TPropList& props = FCurrentClass->Class->Props;
+    if (liveIndex >= static_cast<int32_t>(props.size())) return;
+    const TPropInfo& p = props[static_cast<size_t>(liveIndex)];
+    if (p.Kind() != kind || p.WriteOnly) return;
+    // A failing setter loses its own value only.
+    try {
+        switch (p.Kind()) {
+            case tkInteger:
+            case tkChar:
+            case tkEnumeration:
+            case tkSet:
+                SetOrdProp(FCurrent, p, value.Ord);
+                break;
+            case tkFloat:
+                SetFloatProp(FCurrent, p, value.Float);
+                break;
+            case tkString:
+            case tkLString:
+                SetStrProp(FCurrent, p, value.Str);
+                break;
+            case tkClass:
+                SetObjectProp(FCurrent, p, value.Obj);
+                break;
+            default:
+                break;
+        }
+    } catch (...) {
+    }
+}
+
+void TZarixLoader::AddChild(int32_t id) {
+    auto* parent = As<TEntity>(FCurrent);
+    if (!parent) return;
+    // Only an element whose record is complete and came before its parent's.
+    if (id < 0 || id >= FCurrentPos) return;
+    TElement* child = FObjects[static_cast<size_t>(id)];
+    uint8_t& state = FPosState[static_cast<size_t>(id)];
+    if (!child || !(state & psComplete) || !IsLive(child)) return;
+    if (FHeldFor != parent) {
+        FHeld.clear();
+        if (TSuperList* list = parent->List())
+            for (int32_t i = 0; i < list->Count(); ++i) FHeld.insert(list->Item(i));
+        FHeldFor = parent;
+    }
+    if (FHeld.count(child)) return;
+    // A child that cannot know its owners would be freed by each of its parents.
+    if ((state & psChild) && child->GetOwnersCount() == 0) return;
+    try {
+        parent->AddElement(child);
+    } catch (...) {
+        return;
+    }
+    FHeld.insert(child);
+    state |= psChild;
+}
+
+void TZarixLoader::Damaged(const std::string& what) {
+    throw EModelFileError(Cz("Poškozený soubor modelu ") + FileName + " : " + what);
+}
+
+TElement* TZarixLoader::ElementAt(int32_t position) {
+    if (position < 0 || position >= static_cast<int32_t>(FObjects.size())) return nullptr;
+    TElement* element = FObjects[static_cast<size_t>(position)];
+    return IsLive(element) ? element : nullptr;
+}
+
+void TZarixLoader::FreeMade() {
+    FreeLoadedElements(FObjects);
+    FObjects.clear();
+}
+
+void TZarixLoader::FreeUntaken(TElement* root) {
+    std::vector<int32_t> candidates;
+    for (int32_t i = 0; i < static_cast<int32_t>(FObjects.size()); ++i) {
+        TElement* e = FObjects[static_cast<size_t>(i)];
+        if (e && e != root && !(FPosState[static_cast<size_t>(i)] & (psChild | psTaken))) candidates.push_back(i);
+    }
+    if (candidates.empty()) return;
+    // Setters and constructors may have made some of them children.
+    std::unordered_set<TElement*> held;
+    for (TElement* e : FObjects) {
+        auto* entity = IsLive(e) ? As<TEntity>(e) : nullptr;
+        TSuperList* list = entity ? entity->List() : nullptr;
+        if (!list) continue;
+        for (int32_t i = 0; i < list->Count(); ++i) held.insert(list->Item(i));
+    }
+    for (auto it = candidates.rbegin(); it != candidates.rend(); ++it) {
+        TElement* e = FObjects[static_cast<size_t>(*it)];
+        if (held.count(e) || !IsLive(e)) continue;
+        try {
+            Free(e);
+        } catch (...) {
+        }
+    }
+}
+
+void TZarixLoader::DoIt() {
+    BeginLoad();
+    TElement* root = nullptr;
+    try {
+        CreateTables();
+        ReadHeader();
+        AfterHeader();
+        ReadElements();
+        if (FLastPos < 0) throw EListError("List index out of bounds (-1)");
+        root = ElementAt(FLastPos);
+        if (!root) {
+            throw EClassNotFound(Cz("Neregistrovaný element: ") + (FLastClass ? FLastClass->Name : std::string()));
+        }
+    } catch (const EModelFileError&) {
+        FreeMade();
+        FreeTables();
+        EndLoad();
+        throw;
+    } catch (const EReadError& e) {
+        FreeMade();
+        FreeTables();
+        EndLoad();
+        throw EModelFileError(Cz("Poškozený soubor modelu ") + FileName + " : " + e.Message());
+    } catch (...) {
+        FreeMade();
+        FreeTables();
+        EndLoad();
+        throw;
+    }
+    FPosState[static_cast<size_t>(FLastPos)] |= psTaken;
+    FreeUntaken(root);
+    Output = root;
+    FreeTables();
+    EndLoad();
+}
+
+// ---- TStreamLoader -------------------------------------------------------------------------
+
+int64_t TStreamLoader::GetSourceSize() { return FSource ? FSource->Size() : 0; }
+
+void TStreamLoader::StepProgress() {
+    int64_t pos = FReader->Position();
+    if (pos % 200 != 0) return;
+    SetProgress(static_cast<int32_t>(std::min<int64_t>(pos, INT32_MAX)));
+    SetProgressText(IntToStr(pos) + Cz(" bytů z celkových ") + IntToStr(GetSourceSize()));
+    Application().ProcessMessages();
+}
+
+void TStreamLoader::ReadHeader() {
+    FReader->ReadString();
+    FReader->ReadString();
+    FReader->ReadString();
+}
+
+void TStreamLoader::ReadClassRecord() {
+    std::string name = FReader->ReadString();
+    FReader->ReadInteger();  // the position counts
+    AddClass(name);
+    FReader->ReadListBegin();
+    while (!FReader->EndOfList()) {
+        std::string prop = FReader->ReadString();
+        int32_t kind = FReader->ReadInteger();
+        AddClassProperty(prop, kind);
+    }
+    FReader->ReadListEnd();
+}
+
+void TStreamLoader::ReadElements() {
+    FReader->ReadListBegin();
+    int32_t last = -1;
+    ClassRecord* lastClass = nullptr;
+    while (!FReader->EndOfList()) {
+        int32_t n = FReader->ReadInteger();
+        if (n == -1) {
+            ReadClassRecord();
+        } else {
+            BeginElement(n);
+            int32_t pos = FCurrentPos;
+            lastClass = FCurrentClass;
+            FLastID = FReader->ReadInteger();
+            ReadProperties();
+            ReadChildren();
+            FPosState[static_cast<size_t>(pos)] |= psComplete;
+            last = pos;
+        }
+        StepProgress();
+    }
+    FReader->ReadListEnd();
+    FLastPos = last;
+    FLastClass = lastClass;
+}
+
+TElement* TStreamLoader::ReadInline(bool make, int32_t& position) {
+    position = -1;
+    if (FDepth >= kMaxInlineDepth) Damaged(Cz("příliš hluboko vnořené elementy"));
+    TElement* current = FCurrent;
+    ClassRecord* currentClass = FCurrentClass;
+    int32_t currentPos = FCurrentPos;
+    int32_t nextIndex = FNextIndex;
+    bool skipping = FSkipping;
+    ++FDepth;
+    FSkipping = skipping || !make;
+    ReadElements();
+    int32_t pos = FLastPos;
+    --FDepth;
+    FSkipping = skipping;
+    FCurrent = current;
+    FCurrentClass = currentClass;
+    FCurrentPos = currentPos;
+    FNextIndex = nextIndex;
+    FHeldFor = nullptr;
+    if (FAccessor) FAccessor->SetInstance(current);
+    TElement* element = ElementAt(pos);
+    if (!element) return nullptr;
+    element->ID = -1;
+    position = pos;
+    return element;
+}
+
+bool TStreamLoader::ReadValue(const ClassProperty& prop, const TPropInfo* live, TZarixPropValue& value) {
+    switch (FReader->NextValue()) {
+        case vaInt8:
+        case vaInt16:
+        case vaInt32: {
+            int32_t n = FReader->ReadInteger();
+            TTypeKind kind = live ? live->Kind() : tkUnknown;
+            if (prop.Kind == tkClass && n == -2) {
+                int32_t pos = -1;
+                TElement* element = ReadInline(live != nullptr && kind == tkClass, pos);
+                if (!element || kind != tkClass) return false;
+                const TClassInfo* want = live->PropType ? live->PropType->ClassRef() : nullptr;
+                if (want && !element->InheritsFrom(want)) return false;
+                FPosState[static_cast<size_t>(pos)] |= psTaken;
+                value.Obj = element;
+                return true;
+            }
+            if (!live) return false;
+            switch (kind) {
+                case tkClass: {
+                    if (n == -1) {
+                        value.Obj = nullptr;
+                        return true;
+                    }
+                    TElement* element = ElementAt(n);
+                    if (!element) return false;
+                    const TClassInfo* want = live->PropType ? live->PropType->ClassRef() : nullptr;
+                    if (want && !element->InheritsFrom(want)) return false;
+                    FPosState[static_cast<size_t>(n)] |= psTaken;
+                    value.Obj = element;
+                    return true;
+                }
+                case tkInteger:
+                case tkEnumeration: {
+                    int64_t v = n;
+                    if (live->PropType && live->PropType->OrdType == otULong) v = static_cast<uint32_t>(n);
+                    if (live->PropType && (v < live->PropType->MinValue || v > live->PropType->MaxValue)) return false;
+                    value.Ord = v;
+                    return true;
+                }
+                case tkChar:
+                    if (n < 0 || n > 255) return false;
+                    value.Ord = n;
+                    return true;
+                case tkSet:
+                    if (static_cast<uint32_t>(n) & ~SetTypeMask(live->PropType)) return false;
+                    value.Ord = static_cast<uint32_t>(n);
+                    return true;
+                case tkFloat:
+                    value.Float = n;
+                    return true;
+                default:
+                    return false;
+            }
+        }
+        case vaExtended: {
+            double v = FReader->ReadFloat();
+            if (!live || live->Kind() != tkFloat) return false;
+            value.Float = v;
+            return true;
+        }
+        case vaString:
+        case vaLString: {
+            std::string s = FReader->ReadString();
+            if (!live || !IsStringKind(live->Kind())) return false;
+            value.Str = std::move(s);
+            return true;
+        }
+        case vaNull:
+        case vaList:
+            Damaged(Cz("chybná hodnota vlastnosti ") + prop.Name);
+        default:
+            FReader->SkipValue();
+            return false;
+    }
+}
+
+void TStreamLoader::ReadProperties() {
+    FReader->ReadListBegin();
+    ClassRecord* record = FCurrentClass;
+    std::vector<bool> seen(record->Props.size());
+    while (!FReader->EndOfList()) {
+        int32_t index = FReader->ReadInteger();
+        if (index < 0 || index >= static_cast<int32_t>(record->Props.size()))
+            Damaged(Cz("chybné číslo vlastnosti ") + IntToStr(index));
+        const ClassProperty& prop = record->Props[static_cast<size_t>(index)];
+        const TPropInfo* live = nullptr;
+        // A value is applied once, to a live property of the same kind that can be set.
+        if (FCurrent && !FSkipping && prop.Live >= 0 && record->Class && !seen[static_cast<size_t>(index)]) {
+            live = &record->Class->Props[static_cast<size_t>(prop.Live)];
+            if (live->WriteOnly || !live->HasWriter()) live = nullptr;
+        }
+        seen[static_cast<size_t>(index)] = true;
+        TZarixPropValue value;
+        if (ReadValue(prop, live, value)) {
+            value.Kind = live->Kind();
+            SetPropertyValue(prop.Live, live->Kind(), value);
+        }
+    }
+    FReader->ReadListEnd();
+}
+
+void TStreamLoader::ReadChildren() {
+    if (FReader->ReadInteger() == 0) return;
+    FReader->ReadListBegin();
+    while (!FReader->EndOfList()) AddChild(FReader->ReadInteger());
+    FReader->ReadListEnd();
+}
+
+void TStreamLoader::LoadOldFormat() {
+    TLoader* loader = TLoader::New();
+    loader->SetName(FileName);
+    try {
+        loader->DoIt();
+    } catch (...) {
+        Free(loader);
+        throw;
+    }
+    if (loader->Output) Output = loader->Output;
+    Free(loader);
+}
+
+void TStreamLoader::DoIt() {
+    if (FileName.empty()) throw EBadStreamName(Cz("Chybné jméno souboru : ") + FileName + " !");
+    if (!FileExists(FileName)) throw EBadStream(Cz("Soubor ") + FileName + Cz(" neexistuje!"));
+    std::unique_ptr<TStream> source;
+    try {
+        auto memory = std::make_unique<TMemoryStream>();
+        memory->LoadFromFile(FileName);
+        source = std::move(memory);
+    } catch (...) {
+        source = std::make_unique<TFileStream>(FileName, fmOpenRead);
+    }
+    char signature[4];
+    {
+        TReader reader(*source, 4096);
+        FReader = &reader;
+        FSource = source.get();
+        try {
+            reader.Read(signature, 4);
+            if (std::memcmp(signature, "ZRX0", 4) == 0) inherited::DoIt();
+        } catch (...) {
+            FReader = nullptr;
+            FSource = nullptr;
+            throw;
+        }
+        FReader = nullptr;
+        FSource = nullptr;
+    }
+    if (std::memcmp(signature, "ZRX0", 4) == 0) return;
+    source.reset();
+    if (std::memcmp(signature, "TPF0", 4) == 0) {
+        LoadOldFormat();
+        return;
+    }
+    throw EBadStream(FileName + Cz(" ... neznámý typ souboru"));
+}
+
+// ---- TLoad ---------------------------------------------------------------------------------
+
+TLoad* TLoad::New(const std::string& fileName) {
+    TLoad* loader = New();
+    loader->FileName = fileName;
+    return loader;
+}
+
+// ---- TLoader -------------------------------------------------------------------------------
+
+void TLoader::Create() {
+    inherited::Create();
+    SetName("ZARIX.ZRX");
+}
+
+void TLoader::DoIt() {
+    HourGlass cursor;
+    std::string name = GetName();
+    if (name.empty()) throw EBadStreamName(Cz("Chybné jméno streamu : ") + name + " !");
+    TFileStream stream(name, fmOpenRead);
+    TReader reader(stream, 64000);
+    auto* dictionary = TLoaderDictionary::New();
+    std::vector<TElement*> made;
+    std::unordered_set<TElement*> hasParent;
+    auto close = [&] {
+        dictionary->Clear();
+        Free(dictionary);
+    };
+    auto fail = [&](const std::string& text) {
+        MessageDlg(text, mtError, mbOK, 0);
+        FreeLoadedElements(made);
+        close();
+    };
+    try {
+        reader.ReadSignature();
+        reader.ReadListBegin();
+    } catch (...) {
+        close();
+        throw;
+    }
+    while (true) {
+        std::string className;
+        try {
+            if (reader.EndOfList()) break;
+            className = reader.ReadString();
+        } catch (...) {
+            fail(Cz("Chyba při čtení elementu: ") + className);
+            return;
+        }
+        TElementClass cls = GetZarixClass(className);
+        if (!cls || !cls->NewBlank || !cls->InheritsFrom(TElement::StaticClass())) {
+            fail(Cz("Neregistrovaný element: ") + className);
+            return;
+        }
+        try {
+            auto* element = static_cast<TElement*>(cls->CreateInstance());
+            made.push_back(element);
+            element->Load(reader, dictionary);
+            if (auto* entity = As<TEntity>(element)) DropDoubleChildren(entity, hasParent);
+            dictionary->AddElement(element);
+        } catch (...) {
+            fail(Cz("Chyba při čtení elementu: ") + className);
+            return;
+        }
+    }
+    try {
+        reader.ReadListEnd();
+    } catch (...) {
+        fail(Cz("Chyba při čtení elementu: "));
+        return;
+    }
+    TElement* root = made.empty() ? nullptr : made.back();
+    // Elements that no parent and no reference took are freed.
+    for (auto it = made.rbegin(); it != made.rend(); ++it) {
+        TElement* e = *it;
+        if (e == root || dictionary->Taken.count(e) || hasParent.count(e) || !IsLive(e)) continue;
+        try {
+            Free(e);
+        } catch (...) {
+        }
+    }
+    if (root) Output = root;
+    close();
+}
+
+void RegisterELoaderUnit() {
+    RegisterZarixClass<TLoader>();
+    RegisterZarixClass<TLoad>();
+}

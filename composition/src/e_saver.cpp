@@ -1,0 +1,429 @@
+#include <memory>
+
+#include "composition/modelfile.h"
+#include "platform/forms.h"
+#include "platform/sysutils.h"
+
+namespace {
+
+TModelFileProfile gProfile = TModelFileProfile::Oskelt;
+
+// Temporarily sets the hourglass; the default cursor comes back on every path.
+class HourGlass {
+public:
+    HourGlass() { Screen().SetCursor(crHourGlass); }
+    ~HourGlass() { Screen().SetCursor(crDefault); }
+    HourGlass(const HourGlass&) = delete;
+    HourGlass& operator=(const HourGlass&) = delete;
+};
+
+// The stored rule of the entry itself: write-only object properties count as stored,
+// so they are written as nil references.
+bool StoredFor(TPersistent* obj, const TPropInfo& p) { return p.StoredFn ? p.StoredFn(obj) : p.StoredConst; }
+
+std::string NothingToSave(const std::string& fileName) { return Cz("Není co uložit do souboru ") + fileName; }
+
+}  // namespace
+
+void SetModelFileProfile(TModelFileProfile profile) { gProfile = profile; }
+TModelFileProfile ModelFileProfile() { return gProfile; }
+
+// ---- TZarixSaver ---------------------------------------------------------------------------
+
+void TZarixSaver::Publish(PropertyTable& t) {
+    t.Str<TZarixSaver>("FileName", &TZarixSaver::GetFileName, &TZarixSaver::SetFileName);
+}
+
+std::string TZarixSaver::NumberToPropertyName(int32_t) { return "FileName"; }
+
+void TZarixSaver::Destroy() {
+    Free(FClasses);
+    FClasses = nullptr;
+    FAccessor = nullptr;  // a child: freed with the children
+    inherited::Destroy();
+}
+
+void TZarixSaver::WriteClasses() { WriteClassesInline(); }
+
+void TZarixSaver::WriteClassesInline() {
+    Input->ResetID();
+    Free(FClasses);
+    FClasses = TZarixClasses::New();
+    FCurrentClass = nullptr;
+}
+
+void TZarixSaver::WriteHeader() {}
+
+bool TZarixSaver::EnsureClass() {
+    TElementClass cls = FCurrent->ClassType();
+    if (FCurrentClass && FCurrentClass->ElementClass() == cls) return true;
+    TZarixClass* entry = FClasses->GetZarixClassByName(cls->Name);
+    if (entry && entry->ElementClass() == cls) {
+        FCurrentClass = entry;
+        return true;
+    }
+    FClasses->AddClass(cls);
+    FCurrentClass = FClasses->LastEntry();
+    return false;
+}
+
+void TZarixSaver::WriteClassRecord(TZarixClass*) {}
+void TZarixSaver::WriteElementHeader() {}
+
+void TZarixSaver::WriteProperties() {
+    const TPropList& props = FCurrent->ClassType()->Props;
+    for (int32_t i = 0; i < static_cast<int32_t>(props.size()); ++i) {
+        FPropIndex = i;
+        const TPropInfo& p = props[static_cast<size_t>(i)];
+        if (!StoredFor(FCurrent, p)) continue;
+        TTypeKind kind = p.Kind();
+        if (kind == tkClass) {
+            TPersistent* value = nullptr;
+            bool readable = p.GetObj && !p.WriteOnly;
+            if (readable) {
+                try {
+                    value = p.GetObj(FCurrent);
+                } catch (...) {
+                    readable = false;
+                }
+            }
+            if (!readable) WriteIntegerProperty(-1);
+            else if (value) WriteObjectProperty(value);
+            else if (FTarvine) WriteIntegerProperty(-1);
+            continue;
+        }
+        if (!p.HasReader()) continue;
+        switch (kind) {
+            case tkInteger:
+            case tkEnumeration:
+                WriteIntegerProperty(static_cast<int32_t>(GetOrdProp(FCurrent, p)));
+                break;
+            case tkSet:
+                if (!FTarvine) WriteIntegerProperty(static_cast<int32_t>(GetOrdProp(FCurrent, p)));
+                break;
+            case tkChar:
+                WriteCharProperty(static_cast<int32_t>(GetOrdProp(FCurrent, p) & 0xFF));
+                break;
+            case tkFloat:
+                WriteFloatProperty(GetFloatProp(FCurrent, p));
+                break;
+            case tkString:
+            case tkLString:
+                WriteStringProperty(GetStrProp(FCurrent, p));
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+void TZarixSaver::WriteChildren(bool) {}
+void TZarixSaver::WriteIntegerProperty(int32_t) {}
+void TZarixSaver::WriteCharProperty(int32_t) {}
+void TZarixSaver::WriteFloatProperty(double) {}
+void TZarixSaver::WriteStringProperty(const std::string&) {}
+void TZarixSaver::WriteRawInteger(int32_t) {}
+void TZarixSaver::WriteRawListBegin() {}
+void TZarixSaver::WriteRawListEnd() {}
+
+bool TZarixSaver::MapsBack(const TElement* element) const {
+    int32_t id = element->ID;
+    return id >= 0 && id < static_cast<int32_t>(FWritten.size()) && FWritten[static_cast<size_t>(id)] == element;
+}
+
+void TZarixSaver::WriteObjectProperty(TPersistent* object) {
+    auto* element = As<TElement>(object);
+    if (!element) return;
+    WriteRawInteger(FPropIndex);
+    if (MapsBack(element)) {
+        WriteRawInteger(element->ID);
+    } else if (FTarvine || FEntering.count(element) || FInlineDepth >= kMaxInlineDepth) {
+        // No inline records in this profile; an entity whose children are being written
+        // has no number yet and cannot be written inside one of them; nesting is bounded
+        // as the reader bounds it.
+        WriteRawInteger(-1);
+    } else {
+        WriteInline(element);
+    }
+}
+
+void TZarixSaver::WriteInline(TElement* element) {
+    TElement* current = FCurrent;
+    TZarixClass* currentClass = FCurrentClass;
+    int32_t propIndex = FPropIndex;
+    WriteRawInteger(-2);
+    WriteRawListBegin();
+    // An unwritten element of the tree keeps its number, so later references and its
+    // parents find it; an element from outside is written afresh for every reference.
+    bool inTree = element->ID == BaseID;
+    if (!inTree) element->ResetIDs();
+    ++FInlineDepth;
+    try {
+        if (QGoInside(element)) GoInside(element);
+        Process(element);
+    } catch (...) {
+        --FInlineDepth;
+        throw;
+    }
+    --FInlineDepth;
+    WriteRawListEnd();
+    if (!inTree) element->ID = -1;
+    FCurrent = current;
+    FCurrentClass = currentClass;
+    FPropIndex = propIndex;
+    if (FAccessor) FAccessor->SetInstance(current);
+}
+
+void TZarixSaver::GoInside(TElement* element) {
+    FEntering.insert(element);
+    try {
+        inherited::GoInside(element);
+    } catch (...) {
+        FEntering.erase(element);
+        throw;
+    }
+    FEntering.erase(element);
+}
+
+bool TZarixSaver::QGoInside(TElement* element) {
+    return element && element->Is<TEntity>() && element->ID <= BaseID && !FEntering.count(element);
+}
+
+bool TZarixSaver::QProcessAfter(TElement*) { return true; }
+
+void TZarixSaver::Process(TElement* element) {
+    if (element->ID > BaseID || FEntering.count(element)) return;
+    element->ID = FCounter++;
+    FWritten.push_back(element);
+    if (FCounter % 500 == 0) {
+        SetProgress(FCounter);
+        SetProgressText(Cz("Uloženo ") + IntToStr(FCounter) + Cz(" elementů"));
+        Application().ProcessMessages();
+    }
+    FCurrent = element;
+    if (FAccessor) FAccessor->SetInstance(element);
+    if (!EnsureClass()) WriteClassRecord(FCurrentClass);
+    WriteElementHeader();
+    WriteProperties();
+    auto* entity = As<TEntity>(element);
+    WriteChildren(entity && !entity->NoElements());
+}
+
+void TZarixSaver::DoIt() {
+    if (!FAccessor || !IsLive(FAccessor) || IndexOf(FAccessor) < 0) {
+        FAccessor = TZarixInstance::New();
+        AddElement(FAccessor);
+    }
+    if (!Input) return;
+    FTarvine = gProfile == TModelFileProfile::Tarvine;
+    HourGlass cursor;
+    int32_t count = 500;
+    if (auto* entity = As<TEntity>(Input)) count = entity->GetWholeCount();
+    try {
+        if (count > 500)
+            StartProgress(Cz("Ukládání modelu do souboru ") + FileName + Cz(" -celkem ") + IntToStr(count) +
+                              Cz(" Elementů"),
+                          0, count);
+        WriteClasses();
+        FCounter = 0;
+        FWritten.clear();
+        FEntering.clear();
+        FCurrent = nullptr;
+        FInlineDepth = 0;
+        WriteHeader();
+        inherited::DoIt();
+    } catch (...) {
+        FWritten.clear();
+        FEntering.clear();
+        EndProgress();
+        throw;
+    }
+    FWritten.clear();
+    FEntering.clear();
+    EndProgress();
+}
+
+// ---- TStreamSaver --------------------------------------------------------------------------
+
+void TStreamSaver::WriteRawInteger(int32_t value) { FWriter->WriteInteger(value); }
+void TStreamSaver::WriteRawListBegin() { FWriter->WriteListBegin(); }
+void TStreamSaver::WriteRawListEnd() { FWriter->WriteListEnd(); }
+
+void TStreamSaver::WriteHeader() {
+    bool tarvine = gProfile == TModelFileProfile::Tarvine;
+    if (FComment.empty()) FComment = "No comment";
+    FWriter->Write("ZRX0", 4);
+    FWriter->WriteString(tarvine ? "Tarvine" : "OSKELT32");
+    FWriter->WriteString(tarvine ? "1.05" : "3.01 BETA");
+    FWriter->WriteString(FComment);
+    FWriter->WriteListBegin();
+}
+
+void TStreamSaver::WriteClassRecord(TZarixClass* cls) {
+    FWriter->WriteInteger(-1);
+    FWriter->WriteString(cls->GetName());
+    FWriter->WriteInteger(cls->ID);
+    FWriter->WriteListBegin();
+    for (const TPropInfo& p : FCurrent->ClassType()->Props) {
+        FWriter->WriteString(p.Name);
+        FWriter->WriteInteger(static_cast<int32_t>(p.Kind()));
+    }
+    FWriter->WriteListEnd();
+}
+
+void TStreamSaver::WriteElementHeader() {
+    FWriter->WriteInteger(FCurrentClass->ID);
+    FWriter->WriteInteger(FCurrent->ID);
+}
+
+void TStreamSaver::WriteProperties() {
+    FWriter->WriteListBegin();
+    inherited::WriteProperties();
+    FWriter->WriteListEnd();
+}
+
+void TStreamSaver::WriteChildren(bool hasChildren) {
+    if (!hasChildren) {
+        FWriter->WriteInteger(0);
+        return;
+    }
+    auto* entity = static_cast<TEntity*>(FCurrent);
+    FWriter->WriteInteger(1);
+    FWriter->WriteListBegin();
+    for (int32_t i = 0; i < entity->ElementsCount(); ++i) {
+        TElement* child = entity->Get(i);
+        if (!child) continue;
+        int32_t id = child->ID;
+        if (!MapsBack(child)) {
+            // Not written (an entity met inside its own subtree): a number of no record.
+            if (id >= 0) id = -1;
+            PostTextMsg(tm_TextNote, child->GetName() + ": " + IntToStr(id) + "\r", nullptr);
+        }
+        FWriter->WriteInteger(id);
+    }
+    FWriter->WriteListEnd();
+}
+
+void TStreamSaver::WriteIntegerProperty(int32_t value) {
+    if (value == 0) return;
+    FWriter->WriteInteger(FPropIndex);
+    FWriter->WriteInteger(value);
+}
+
+void TStreamSaver::WriteCharProperty(int32_t value) {
+    FWriter->WriteInteger(FPropIndex);
+    FWriter->WriteInteger(value);
+}
+
+void TStreamSaver::WriteFloatProperty(double value) {
+    if (value == 0.0) return;
+    FWriter->WriteInteger(FPropIndex);
+    FWriter->WriteFloat(value);
+}
+
+void TStreamSaver::WriteStringProperty(const std::string& text) {
+    if (text.empty()) return;
+    FWriter->WriteInteger(FPropIndex);
+    FWriter->WriteString(text);
+}
+
+void TStreamSaver::DoIt() {
+    // Nothing to save leaves an existing file alone.
+    if (!Input) throw Exception(NothingToSave(FileName));
+    TMemoryStream stream;
+    {
+        TWriter writer(stream, 4096);
+        FStream = &stream;
+        FWriter = &writer;
+        try {
+            inherited::DoIt();
+            writer.WriteListEnd();
+            writer.FlushBuffer();
+        } catch (...) {
+            FWriter = nullptr;
+            FStream = nullptr;
+            throw;
+        }
+        FWriter = nullptr;
+        FStream = nullptr;
+    }
+    stream.SaveToFile(FileName);
+}
+
+// ---- TSave ---------------------------------------------------------------------------------
+
+TSave* TSave::New(const std::string& fileName) {
+    TSave* saver = New();
+    saver->FileName = fileName;
+    return saver;
+}
+
+// ---- TSaver --------------------------------------------------------------------------------
+
+void TSaver::Create() {
+    inherited::Create();
+    SetName("ZARIX.ZRX");
+}
+
+TSaver* TSaver::New(const std::string& fileName) {
+    TSaver* saver = New();
+    saver->SetName(fileName);
+    return saver;
+}
+
+void TSaver::GoInside(TElement* element) {
+    FEntering.insert(element);
+    try {
+        inherited::GoInside(element);
+    } catch (...) {
+        FEntering.erase(element);
+        throw;
+    }
+    FEntering.erase(element);
+}
+
+bool TSaver::QGoInside(TElement* element) {
+    return element && element->Is<TEntity>() && element->ID <= BaseID && !FEntering.count(element);
+}
+
+bool TSaver::QProcessAfter(TElement*) { return true; }
+
+void TSaver::Process(TElement* element) {
+    if (element->ID > BaseID || FEntering.count(element)) return;
+    element->ID = FCounter++;
+    element->Save(*FWriter);
+}
+
+void TSaver::DoIt() {
+    std::string fileName = GetName();
+    if (!Input) throw Exception(NothingToSave(fileName));
+    HourGlass cursor;
+    TMemoryStream stream;
+    {
+        TWriter writer(stream, 64000);
+        FWriter = &writer;
+        FStream = &stream;
+        FCounter = 0;
+        FEntering.clear();
+        try {
+            writer.WriteSignature();
+            writer.WriteListBegin();
+            inherited::DoIt();
+            writer.WriteListEnd();
+            writer.FlushBuffer();
+        } catch (...) {
+            FWriter = nullptr;
+            FStream = nullptr;
+            FEntering.clear();
+            throw;
+        }
+        FWriter = nullptr;
+        FStream = nullptr;
+    }
+    stream.SaveToFile(fileName);
+}
+
+void RegisterESaverUnit() {
+    RegisterZarixClass<TSaver>();
+    RegisterZarixClass<TSave>();
+}
