@@ -109,7 +109,15 @@ void TElement::OwnersHandleMessage(TZarixMessage*& message, bool& handled) {
 }
 
 void TElement::SendMsg(int32_t msg, TElement* receiver, TElement* data, bool killData) {
-    TZarixMessage::CreateMessage(msg, this, receiver, data, killData)->Send();
+    // A sent message passes no queue and no handler takes it over: free it here.
+    TZarixMessage* m = TZarixMessage::CreateMessage(msg, this, receiver, data, killData);
+    try {
+        m->Send();
+    } catch (...) {
+        Free(m);
+        throw;
+    }
+    Free(m);
 }
 
 void TElement::PostMsg(int32_t msg, TElement* receiver, TElement* data, bool killData) {

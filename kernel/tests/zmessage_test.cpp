@@ -105,6 +105,22 @@ TEST_F(ZMessageTest, PostedMessagesCarryTheirFields) {
     Free(receiver);
 }
 
+// A sent message bypasses the queue and the world; nobody handles it, and it must not
+// be left behind (the leak checker of the sanitizer build sees it).
+TEST_F(ZMessageTest, SentMessagesReachNoHandlerAndAreNotKept) {
+    TListener* receiver = Listener("r");
+    TNameElement* sender = TNameElement::New();
+    TElement* data = TElement::New();
+    sender->SendMsg(5, receiver, data, true);
+    EXPECT_TRUE(Queued().empty());
+    Application().ProcessMessages();
+    EXPECT_TRUE(log_.empty());
+    EXPECT_TRUE(IsLive(data));
+    Free(data);
+    Free(sender);
+    Free(receiver);
+}
+
 TEST_F(ZMessageTest, KillDataFreesTheDataWithTheMessage) {
     TElement* data = TElement::New();
     TZarixMessage* m = TZarixMessage::CreateMessage(3, nullptr, nullptr, data, true);
