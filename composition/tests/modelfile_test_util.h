@@ -102,6 +102,19 @@ public:
     int32_t Value = 0;
 };
 
+// A reader that keeps every element it makes, so a test can free them all whatever the
+// file linked.
+class TRecordingLoad : public TLoad {
+    ZARIX_CLASS(TRecordingLoad, TLoad)
+
+public:
+    void BeginElement(int32_t classIndex) override {
+        inherited::BeginElement(classIndex);
+        if (CurrentElement()) Made.push_back(CurrentElement());
+    }
+    std::vector<TElement*> Made;
+};
+
 inline void RegisterTestClasses() {
     static bool done = false;
     if (done) return;
@@ -255,6 +268,23 @@ protected:
     TElement* LoadBytes(const std::string& bytes, const std::string& name = "hand.zrx") {
         WriteFile(Path(name), bytes);
         return Load(name);
+    }
+    // Reads the bytes keeping every element made; answers the root (nil after an error,
+    // whose message goes to error). Everything made is freed.
+    bool LoadAndFree(const std::string& bytes, std::string* error = nullptr) {
+        WriteFile(Path("any.zrx"), bytes);
+        TRecordingLoad* loader = TRecordingLoad::New();
+        loader->FileName = Path("any.zrx");
+        bool ok = true;
+        try {
+            loader->DoIt();
+        } catch (const Exception& e) {
+            ok = false;
+            if (error) *error = e.Message();
+        }
+        if (ok) FreeLoadedElements(loader->Made);
+        Free(loader);
+        return ok;
     }
     // The texts of the collected messages with that number.
     std::vector<std::string> Texts(int32_t number) {
