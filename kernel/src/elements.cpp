@@ -210,32 +210,50 @@ void TNameElement::Destroy() {
     inherited::Destroy();
 }
 
+// ---- owner lists ----------------------------------------------------------------------------
+// TOwnerElement and TOwnerEntity keep their owners alike: a list made on first use, its
+// items untyped until checked.
+
+namespace {
+namespace owner_list {
+
+bool InRange(const TSuperList* list, int32_t index) {
+    return list && index >= 0 && index < list->Count();
+}
+
+int32_t Count(const TSuperList* list) { return list ? list->Count() : 0; }
+
+void Insert(TSuperList*& list, int32_t index, TEntity* owner) {
+    if (!list) list = new TSuperList();
+    list->Insert(index, owner);
+}
+
+void Add(TSuperList*& list, TEntity* owner) {
+    if (!list) list = new TSuperList();
+    list->Add(owner);
+}
+
+void Remove(TSuperList* list, TEntity* owner) {
+    if (list && list->Count() > 0) list->Remove(owner);
+}
+
+bool Has(const TSuperList* list, TEntity* owner) { return list && list->IndexOf(owner) >= 0; }
+
+}  // namespace owner_list
+}  // namespace
+
 // ---- TOwnerElement ------------------------------------------------------------------------
 
 TEntity* TOwnerElement::GetOwnerEntity(int32_t index) {
-    if (!FOwners || index < 0 || index >= FOwners->Count()) return nullptr;
+    if (!owner_list::InRange(FOwners, index)) return nullptr;
     return static_cast<TEntity*>(FOwners->Get(index));
 }
 
-void TOwnerElement::PutOwner(int32_t index, TEntity* owner) {
-    if (!FOwners) FOwners = new TSuperList();
-    FOwners->Insert(index, owner);
-}
-
-int32_t TOwnerElement::GetOwnersCount() { return FOwners ? FOwners->Count() : 0; }
-
-void TOwnerElement::AddOwner(TEntity* owner) {
-    if (!FOwners) FOwners = new TSuperList();
-    FOwners->Add(owner);
-}
-
-void TOwnerElement::RemoveOwner(TEntity* owner) {
-    if (FOwners && FOwners->Count() > 0) FOwners->Remove(owner);
-}
-
-bool TOwnerElement::IsMyOwner(TEntity* owner) {
-    return FOwners && FOwners->IndexOf(owner) >= 0;
-}
+void TOwnerElement::PutOwner(int32_t index, TEntity* owner) { owner_list::Insert(FOwners, index, owner); }
+int32_t TOwnerElement::GetOwnersCount() { return owner_list::Count(FOwners); }
+void TOwnerElement::AddOwner(TEntity* owner) { owner_list::Add(FOwners, owner); }
+void TOwnerElement::RemoveOwner(TEntity* owner) { owner_list::Remove(FOwners, owner); }
+bool TOwnerElement::IsMyOwner(TEntity* owner) { return owner_list::Has(FOwners, owner); }
 
 bool TOwnerElement::NoOwners() { return GetOwnersCount() == 0; }
 
@@ -691,7 +709,7 @@ TEntity* ThroughEnvelope(void* raw) {
 }  // namespace
 
 TEntity* TOwnerEntity::GetOwnerEntity(int32_t index) {
-    if (!FOwners || index < 0 || index >= FOwners->Count()) return nullptr;
+    if (!owner_list::InRange(FOwners, index)) return nullptr;
     void* raw = FOwners->Get(index);
     std::string prefix = "TOwnerEntity(" + GetName() + ").GetOwner: ";
     if (!raw) {
@@ -710,25 +728,11 @@ TEntity* TOwnerEntity::GetOwnerEntity(int32_t index) {
     return static_cast<TEntity*>(owner);
 }
 
-void TOwnerEntity::PutOwner(int32_t index, TEntity* owner) {
-    if (!FOwners) FOwners = new TSuperList();
-    FOwners->Insert(index, owner);
-}
-
-int32_t TOwnerEntity::GetOwnersCount() { return FOwners ? FOwners->Count() : 0; }
-
-void TOwnerEntity::AddOwner(TEntity* owner) {
-    if (!FOwners) FOwners = new TSuperList();
-    FOwners->Add(owner);
-}
-
-void TOwnerEntity::RemoveOwner(TEntity* owner) {
-    if (FOwners && FOwners->Count() > 0) FOwners->Remove(owner);
-}
-
-bool TOwnerEntity::IsMyOwner(TEntity* owner) {
-    return FOwners && FOwners->IndexOf(owner) >= 0;
-}
+void TOwnerEntity::PutOwner(int32_t index, TEntity* owner) { owner_list::Insert(FOwners, index, owner); }
+int32_t TOwnerEntity::GetOwnersCount() { return owner_list::Count(FOwners); }
+void TOwnerEntity::AddOwner(TEntity* owner) { owner_list::Add(FOwners, owner); }
+void TOwnerEntity::RemoveOwner(TEntity* owner) { owner_list::Remove(FOwners, owner); }
+bool TOwnerEntity::IsMyOwner(TEntity* owner) { return owner_list::Has(FOwners, owner); }
 
 bool TOwnerEntity::NoOwners() { return GetOwnersCount() == 0; }
 
