@@ -1,0 +1,146 @@
+// Writing and reading a model file of one million elements, against writing and reading
+// the same bytes raw.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "composition/composition.h"
+#include "composition/modelfile.h"
+#include "kernel/kernel.h"
+#include "kernel/zmessage.h"
+#include "platform/classes.h"
+#include "platform/forms.h"
+#include "platform/host.h"
+
+namespace {
+
+constexpr int kGroups = 1000;
+constexpr int kLeavesPerGroup = 999;  // with the groups and the root: 1 000 001 elements
+
+class TBenchLeaf : public TOwnerElement {
+    ZARIX_CLASS(TBenchLeaf, TOwnerElement)
+    static void Publish(PropertyTable& t) {
+        using C = TBenchLeaf;
+        t.Int<C>("Value", &C::Value, [](C* c, int32_t v) { c->Value = v; });
+        t.Float<C>("Ratio", &C::Ratio, [](C* c, double v) { c->Ratio = v; });
+        t.Bool<C>("Visible", &C::Visible, [](C* c, bool v) { c->Visible = v; });
+    }
+
+public:
+    int32_t Value = 0;
+    double Ratio = 0;
+    bool Visible = false;
+};
+
+ScriptedHost gHost;
+
+void Setup() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    RegisterKernelClasses();
+    RegisterCompositionClasses();
+    RegisterZarixClass<TBenchLeaf>();
+    SetUserHost(&gHost);
+    // Progress messages are dropped.
+    Application().OnMessage = [](TMsg& m, bool& handled) {
+        if (TZarixMessage* zm = ElementMessageOf(m.message, m.lParam)) {
+            handled = true;
+            Free(zm);
+        }
+    };
+}
+
+TOwnerEntity* Tree() {
+    static TOwnerEntity* root = [] {
+        Setup();
+        TOwnerEntity* r = TOwnerEntity::New();
+        r->SetName("root");
+        for (int g = 0; g < kGroups; ++g) {
+            TOwnerEntity* group = TOwnerEntity::New();
+            group->SetName("group " + std::to_string(g));
+            for (int i = 0; i < kLeavesPerGroup; ++i) {
+                TBenchLeaf* leaf = TBenchLeaf::New();
+                leaf->Value = g * kLeavesPerGroup + i;
+                leaf->Ratio = i * 0.5;
+                leaf->Visible = (i & 1) != 0;
+                group->AddElement(leaf);
+            }
+            r->AddElement(group);
+        }
+        return r;
+    }();
+    return root;
+}
+
+std::string Path(const char* name) { return "/tmp/modelfile-bench-" + std::to_string(getpid()) + "-" + name; }
+
+void Save(const std::string& path) {
+    TSave* saver = TSave::New(path);
+    saver->SetInput(Tree());
+    saver->DoIt();
+    Free(saver);
+}
+
+void BM_WriteModel(benchmark::State& state) {
+    std::string path = Path("w.zrx");
+    for (auto _ : state) Save(path);
+    TMemoryStream m;
+    m.LoadFromFile(path);
+    state.counters["bytes"] = static_cast<double>(m.Size());
+    state.SetBytesProcessed(state.iterations() * m.Size());
+    std::remove(path.c_str());
+}
+
+void BM_ReadModel(benchmark::State& state) {
+    std::string path = Path("r.zrx");
+    Save(path);
+    TMemoryStream m;
+    m.LoadFromFile(path);
+    for (auto _ : state) {
+        TLoad* loader = TLoad::New(path);
+        loader->DoIt();
+        TElement* root = loader->Output;
+        Free(loader);
+        state.PauseTiming();
+        Free(root);
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * m.Size());
+    std::remove(path.c_str());
+}
+
+void BM_WriteRawBytes(benchmark::State& state) {
+    std::string model = Path("m.zrx");
+    std::string path = Path("raw.bin");
+    Save(model);
+    TMemoryStream m;
+    m.LoadFromFile(model);
+    for (auto _ : state) m.SaveToFile(path);
+    state.SetBytesProcessed(state.iterations() * m.Size());
+    std::remove(model.c_str());
+    std::remove(path.c_str());
+}
+
+void BM_ReadRawBytes(benchmark::State& state) {
+    std::string path = Path("raw2.zrx");
+    Save(path);
+    int64_t size = 0;
+    for (auto _ : state) {
+        TMemoryStream m;
+        m.LoadFromFile(path);
+        size = m.Size();
+        benchmark::DoNotOptimize(m.Memory());
+    }
+    state.SetBytesProcessed(state.iterations() * size);
+    std::remove(path.c_str());
+}
+
+BENCHMARK(BM_WriteModel)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_ReadModel)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_WriteRawBytes)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_ReadRawBytes)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}  // namespace
