@@ -9,6 +9,7 @@
 #include "platform/classes.h"
 #include "platform/host.h"
 #include "platform/sysutils.h"
+#include "test_support.h"
 
 namespace {
 
@@ -89,7 +90,6 @@ protected:
         }
     }
     void SetUp() override {
-        SetUserHost(&host);
         root = TCmdNode::New();
         root->scale = 2.5;
         root->text = "root";
@@ -108,7 +108,6 @@ protected:
     void TearDown() override {
         Free(root);
         Free(view);
-        SetUserHost(nullptr);
     }
     std::string Text(const std::string& cmd) {
         std::string r = "unset";
@@ -121,7 +120,7 @@ protected:
         EXPECT_EQ(r, "") << cmd;
         return msg;
     }
-    ScriptedHost host;
+    InstalledHost host;
     TCmdThing thing;
     TCmdNode* root = nullptr;
     TCmdNode* view = nullptr;

@@ -1,33 +1,23 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 
 #include "kernel/ctipar.h"
 #include "kernel/inifile.h"
 #include "platform/files.h"
 #include "platform/sysutils.h"
+#include "test_support.h"
 
 namespace {
 
 class CtiparTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/ctipar_testXXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
+    void SetUp() override { ASSERT_FALSE(dir_.empty()); }
 
     std::string Write(const std::string& name, const std::string& bytes) {
         std::string path = dir_ + "/" + name;
         std::ofstream(path, std::ios::binary) << bytes;
         return path;
-    }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
     struct Line {
@@ -40,7 +30,8 @@ protected:
         return l;
     }
 
-    std::string dir_;
+    TempDir tmp_{"ctipar_test"};
+    const std::string& dir_ = tmp_.Path();
 };
 
 // ---- parameter files ---------------------------------------------------------------
@@ -224,10 +215,10 @@ TEST_F(CtiparTest, ReadAndWriteDouble) {
     EXPECT_DOUBLE_EQ(ini.ReadDouble("S", "E", 9), 9);
     EXPECT_DOUBLE_EQ(ini.ReadDouble("S", "missing", 9), 9);
 
-    char old = DecimalSeparator();
-    SetDecimalSeparator(',');
-    ini.WriteDouble("S", "W", 0.25);
-    SetDecimalSeparator(old);
+    {
+        SeparatorScope comma(',');
+        ini.WriteDouble("S", "W", 0.25);
+    }
     EXPECT_EQ(ini.ReadString("S", "W", ""), "0,25");
     EXPECT_DOUBLE_EQ(ini.ReadDouble("S", "W", 0), 0.25);
 }
@@ -246,7 +237,7 @@ TEST_F(CtiparTest, WriteSectionReplacesTheSection) {
     EXPECT_EQ(ini.ReadString("Opt", "c", "?"), "d=e");
     EXPECT_FALSE(ini.ValueExists("Opt", "old"));
     EXPECT_EQ(ini.ReadString("Keep", "x", "?"), "1");
-    EXPECT_NE(Read(path).find("a=b\r\n"), std::string::npos);
+    EXPECT_NE(ReadFile(path).find("a=b\r\n"), std::string::npos);
 }
 
 TEST_F(CtiparTest, ModuleIniFileName) {

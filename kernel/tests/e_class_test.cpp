@@ -8,6 +8,7 @@
 #include "kernel/e_class.h"
 #include "kernel/kernel.h"
 #include "platform/host.h"
+#include "test_support.h"
 
 namespace {
 
@@ -58,18 +59,9 @@ protected:
             registered = true;
             RegisterZarixClass<TRegView>();
         }
-        SetUserHost(&host_);
-        ClearHostLog();
     }
-    void TearDown() override { SetUserHost(nullptr); }
-    ScriptedHost host_;
+    InstalledHost host_;
 };
-
-std::vector<std::string> EntryNames(TEntity* registry) {
-    std::vector<std::string> names;
-    for (int i = 0; i < registry->ElementsCount(); ++i) names.push_back(registry->Get(i)->GetName());
-    return names;
-}
 
 }  // namespace
 
@@ -78,7 +70,7 @@ TEST_F(EClassTest, RegistrationKeepsEntriesSorted) {
     reg->AddClass(TB::StaticClass());
     reg->AddClass(TA::StaticClass());
     reg->AddClass(TC::StaticClass());
-    EXPECT_EQ(EntryNames(reg), (std::vector<std::string>{"TA", "TB", "TC"}));
+    EXPECT_EQ(ChildNames(reg), (std::vector<std::string>{"TA", "TB", "TC"}));
     EXPECT_EQ(reg->Get(0)->ID, 1);
     EXPECT_EQ(reg->Get(1)->ID, 0);
     EXPECT_EQ(reg->Get(2)->ID, 2);
@@ -87,7 +79,7 @@ TEST_F(EClassTest, RegistrationKeepsEntriesSorted) {
 
     // A second entry of an equal name goes right after the first.
     reg->AddClass(TB::StaticClass());
-    EXPECT_EQ(EntryNames(reg), (std::vector<std::string>{"TA", "TB", "TB", "TC"}));
+    EXPECT_EQ(ChildNames(reg), (std::vector<std::string>{"TA", "TB", "TB", "TC"}));
     EXPECT_EQ(reg->Get(2)->ID, 3);
     EXPECT_EQ(reg->GetClass("tb"), TB::StaticClass());
     Free(reg);
@@ -104,7 +96,7 @@ TEST_F(EClassTest, RegistrationKeepsEntriesSorted) {
                                                     TElement::StaticClass()->NewBlank, sizeof(TElement)));
         reg->AddClass(records.back());
     }
-    std::vector<std::string> names = EntryNames(reg);
+    std::vector<std::string> names = ChildNames(reg);
     ASSERT_EQ(names.size(), 400u);
     for (size_t i = 1; i < names.size(); ++i) ASSERT_LE(AnsiCompareText(names[i - 1], names[i]), 0) << i;
     for (TClassInfo* r : records) {

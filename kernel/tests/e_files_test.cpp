@@ -5,7 +5,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -17,33 +16,15 @@
 #include "platform/host.h"
 #include "platform/sysutils.h"
 #include "platform/windows.h"
+#include "test_support.h"
 
 namespace {
 
-template <class T> struct Owned {
-    T* p;
-    explicit Owned(T* e) : p(e) {}
-    ~Owned() { Free(p); }
-    T* operator->() const { return p; }
-    operator T*() const { return p; }
-};
-
 class FilesTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/e_files_test_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        SetUserHost(&host);
-        ClearHostLog();
-    }
-    void TearDown() override {
-        SetUserHost(nullptr);
-        SetDriveRoot('Q', "");
-        std::string cmd = "chmod -R u+w '" + dir + "' && rm -rf '" + dir + "'";
-        ASSERT_EQ(std::system(cmd.c_str()), 0);
-    }
-    std::string Path(const std::string& rel) const { return dir + "/" + rel; }
+    void SetUp() override { ASSERT_FALSE(dir.empty()); }
+    void TearDown() override { SetDriveRoot('Q', ""); }
+    std::string Path(const std::string& rel) const { return tmp.Path(rel); }
     void Touch(const std::string& rel, const std::string& content = "x") { std::ofstream(Path(rel)) << content; }
     void MkDir(const std::string& rel) { ASSERT_TRUE(CreateDir(Path(rel))); }
     static std::string Names(TEntity* e) {
@@ -62,8 +43,9 @@ protected:
         return s;
     }
 
-    std::string dir;
-    ScriptedHost host;
+    InstalledHost host;
+    TempDir tmp{"e_files_test_"};
+    const std::string& dir = tmp.Path();
 };
 
 }  // namespace
@@ -415,10 +397,7 @@ TEST_F(FilesTest, EditorGetsThePathAsOneArgumentWithoutAShell) {
     std::string odd = Path("my file; touch pwned.txt");
     ASSERT_TRUE(UseNotePadFor(odd));
     for (int i = 0; i < 500 && !FileExists(out); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::ifstream in(out);
-    std::stringstream got;
-    got << in.rdbuf();
-    EXPECT_EQ(got.str(), "2|--flag|" + odd + "|");
+    EXPECT_EQ(ReadFile(out), "2|--flag|" + odd + "|");
     EXPECT_FALSE(FileExists(Path("pwned.txt")));
     EXPECT_FALSE(FileExists("pwned.txt"));
 }

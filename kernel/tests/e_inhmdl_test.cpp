@@ -5,6 +5,7 @@
 #include "kernel/kernel.h"
 #include "kernel/u_props.h"
 #include "platform/host.h"
+#include "test_support.h"
 
 namespace {
 
@@ -51,22 +52,15 @@ protected:
             registered = true;
         }
     }
-    void SetUp() override {
-        SetUserHost(&host);
-        ClearHostLog();
-        root = TInheritanceModelEntity::New();
-    }
-    void TearDown() override {
-        Free(root);
-        SetUserHost(nullptr);
-    }
+    void SetUp() override { root = TInheritanceModelEntity::New(); }
+    void TearDown() override { Free(root); }
     // Inserts an item by name and answers it.
     TInheritanceModel* Add(const std::string& cls) {
         root->SetPropertyStringByName("NewClassName", cls);
         EXPECT_EQ(root->Error, 0) << cls;
         return root->ActualItem();
     }
-    ScriptedHost host;
+    InstalledHost host;
     TInheritanceModelEntity* root = nullptr;
 };
 

@@ -4,23 +4,7 @@
 #include "kernel/e_sysreg.h"
 #include "kernel/kernel.h"
 #include "kernel/u_props.h"
-
-namespace {
-
-template <class T> struct Owned {
-    T* p;
-    explicit Owned(T* e) : p(e) {}
-    ~Owned() { Free(p); }
-    T* operator->() const { return p; }
-    operator T*() const { return p; }
-};
-
-bool Stored(TPersistent* obj, const char* name) {
-    const TPropInfo* p = GetPropInfo(obj, name);
-    return p && IsStoredProp(obj, *p);
-}
-
-}  // namespace
+#include "test_support.h"
 
 TEST(ElementModel, ChildrenAreMadeOnlyWhenRead) {
     Owned m(TElementModel::New());
@@ -131,13 +115,6 @@ TEST(SystemRegister, ClassModelsByName) {
 
 TEST(SystemRegister, RegisteredInUnitOrder) {
     RegisterKernelClasses();
-    const char* order[] = {"TSystemRegister", "TRegisterClassModel", "TRegisterClassModels",
-                           "TRegisterPropertyModel", "TPropertyModel", "TElementModel", "TToolModel"};
-    int32_t last = -1;
-    for (const char* name : order) {
-        TZarixClass* entry = ZarixClasses->GetZarixClassByName(name);
-        ASSERT_NE(entry, nullptr) << name;
-        EXPECT_GT(entry->ID, last) << name;
-        last = entry->ID;
-    }
+    ExpectRegisteredInOrder({"TSystemRegister", "TRegisterClassModel", "TRegisterClassModels",
+                             "TRegisterPropertyModel", "TPropertyModel", "TElementModel", "TToolModel"});
 }

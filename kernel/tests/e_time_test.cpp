@@ -7,16 +7,9 @@
 #include "kernel/e_time.h"
 #include "kernel/u_props.h"
 #include "platform/files.h"
+#include "test_support.h"
 
 namespace {
-
-template <class T> struct Owned {
-    T* p;
-    explicit Owned(T* e) : p(e) {}
-    ~Owned() { Free(p); }
-    T* operator->() const { return p; }
-    operator T*() const { return p; }
-};
 
 void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 
 #include "kernel/e_class.h"
@@ -9,26 +7,9 @@
 #include "kernel/kernel.h"
 #include "kernel/u_props.h"
 #include "platform/sysutils.h"
+#include "test_support.h"
 
 namespace {
-
-// Restores the decimal separator a test changed.
-class SeparatorGuard {
-public:
-    explicit SeparatorGuard(char c) : old_(DecimalSeparator()) { SetDecimalSeparator(c); }
-    ~SeparatorGuard() { SetDecimalSeparator(old_); }
-private:
-    char old_;
-};
-
-// Frees an element at the end of a test.
-template <class T> struct Owned {
-    T* p;
-    explicit Owned(T* e) : p(e) {}
-    ~Owned() { Free(p); }
-    T* operator->() const { return p; }
-    operator T*() const { return p; }
-};
 
 class TRectProbe : public TOwnerElement {
     ZARIX_CLASS(TRectProbe, TOwnerElement)
@@ -39,11 +20,6 @@ class TRectProbe : public TOwnerElement {
     int32_t left = 0;
     std::string caption;
 };
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 }  // namespace
 
@@ -102,7 +78,7 @@ TEST(TypeElements, CharAndByteRanges) {
 }
 
 TEST(TypeElements, FloatTextIgnoresTheLocale) {
-    SeparatorGuard comma(',');
+    SeparatorScope comma(',');
     Owned f(TFloatElement::New(0));
     f->SetAsString("1.5e3");
     EXPECT_DOUBLE_EQ(f->GetAsFloat(), 1500);
@@ -148,7 +124,7 @@ TEST(TypeElements, StringConversions) {
     s->SetAsBoolean(true);
     EXPECT_EQ(s->GetAsString(), "TRUE");
 
-    SeparatorGuard comma(',');
+    SeparatorScope comma(',');
     s->SetAsFloat(1.5);
     EXPECT_EQ(s->GetAsString(), "1,5");
     EXPECT_DOUBLE_EQ(s->GetDouble(ok), 1.5);
@@ -313,9 +289,9 @@ TEST(StringListElement, AddingLines) {
 }
 
 TEST(StringListElement, FileFormRoundTrips) {
-    char tmpl[] = "/tmp/e_type_testXXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    std::string dir = tmpl;
+    TempDir tmp("e_type_test");
+    const std::string& dir = tmp.Path();
+    ASSERT_FALSE(dir.empty());
     Owned l(TStringListElement::New());
     l->AddNameString("Plugin", "C:\\x.bpl");
     l->AddName("NoValue");
@@ -344,7 +320,6 @@ TEST(StringListElement, FileFormRoundTrips) {
     EXPECT_TRUE(SetObjectPropByName(lf, "NextStringList", l));
     EXPECT_EQ(lf->ElementsCount(), 7);
     EXPECT_EQ(lf->GetString(5), "no name");
-    std::filesystem::remove_all(dir);
 }
 
 TEST(StringListElement, PropertyListNegatesSignedNames) {
@@ -412,16 +387,10 @@ TEST(IntegerListElement, ListsFromText) {
 
 TEST(TypeElements, RegisteredInUnitOrder) {
     RegisterKernelClasses();
-    const char* order[] = {"TTypeElement", "TBooleanElement", "TCharElement", "TByteElement",
-                           "TFloatElement", "TIntegerListElement", "TStringElement", "TIntegerElement",
-                           "TPointerElement", "TStringListElement", "TPathElement", "TPropertyList"};
-    int32_t last = -1;
-    for (const char* name : order) {
-        TZarixClass* entry = ZarixClasses->GetZarixClassByName(name);
-        ASSERT_NE(entry, nullptr) << name;
-        EXPECT_GT(entry->ID, last) << name;
-        last = entry->ID;
-    }
+    ASSERT_NO_FATAL_FAILURE(ExpectRegisteredInOrder(
+        {"TTypeElement", "TBooleanElement", "TCharElement", "TByteElement", "TFloatElement", "TIntegerListElement",
+         "TStringElement", "TIntegerElement", "TPointerElement", "TStringListElement", "TPathElement",
+         "TPropertyList"}));
     TElement* e = CreateElementByName("PathElement");
     ASSERT_NE(e, nullptr);
     EXPECT_TRUE(e->Is<TPathElement>());

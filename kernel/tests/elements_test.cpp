@@ -8,6 +8,7 @@
 #include "kernel/zmessage.h"
 #include "platform/forms.h"
 #include "platform/host.h"
+#include "test_support.h"
 
 namespace {
 
@@ -31,11 +32,8 @@ class ElementsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         RegisterKernelClasses();
-        SetUserHost(&host_);
-        ClearHostLog();
     }
     void TearDown() override {
-        SetUserHost(nullptr);
         Application().OnMessage = nullptr;
         RemoveQueuedMessages([](TMsg&) { return true; });
     }
@@ -49,14 +47,8 @@ protected:
         e->SetName(name);
         return e;
     }
-    ScriptedHost host_;
+    InstalledHost host_;
 };
-
-std::vector<std::string> ChildNames(TEntity* e) {
-    std::vector<std::string> names;
-    for (int i = 0; i < e->ElementsCount(); ++i) names.push_back(e->Get(i)->GetName());
-    return names;
-}
 
 }  // namespace
 

@@ -12,6 +12,7 @@
 #include "kernel/worlds.h"
 #include "platform/forms.h"
 #include "platform/host.h"
+#include "test_support.h"
 
 namespace {
 
@@ -43,17 +44,6 @@ public:
         return n;
     }
 };
-
-// Frees whatever message objects are still queued.
-void DropQueue() {
-    std::vector<TZarixMessage*> left;
-    ForEachQueued([&](TMsg& m) {
-        if (TZarixMessage* zm = ElementMessageOf(m.message, m.lParam)) left.push_back(zm);
-    });
-    RemoveQueuedMessages([](TMsg&) { return true; });
-    for (TZarixMessage* zm : left)
-        if (IsLive(zm)) Free(zm);
-}
 
 std::vector<std::string>* g_runs = nullptr;
 
@@ -104,8 +94,6 @@ protected:
             RegisterZarixClass<TStepTool>();
             registered = true;
         }
-        SetUserHost(&host_);
-        ClearHostLog();
         g_runs = &runs_;
         world_ = TWorld::New();
         World = world_;
@@ -119,7 +107,6 @@ protected:
         Free(world_);
         DropQueue();
         g_runs = nullptr;
-        SetUserHost(nullptr);
     }
     TStepTool* Step(TTechnology* t, const char* name) {
         TStepTool* s = TStepTool::New();
@@ -134,7 +121,7 @@ protected:
             if (r.number == tm_TextNote) n.push_back(r.text);
         return n;
     }
-    ScriptedHost host_;
+    InstalledHost host_;
     std::vector<std::string> runs_;
     TWorld* world_ = nullptr;
     TToolsTestMain* main_ = nullptr;

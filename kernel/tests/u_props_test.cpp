@@ -3,6 +3,7 @@
 #include "kernel/u_props.h"
 #include "platform/host.h"
 #include "platform/sysutils.h"
+#include "test_support.h"
 
 namespace {
 
@@ -69,15 +70,12 @@ std::string Addr(const void* p) { return IntToStr(static_cast<int64_t>(reinterpr
 class UProps : public ::testing::Test {
 protected:
     void SetUp() override {
-        SetUserHost(&host);
-        ClearHostLog();
         sep = DecimalSeparator();
         h = THolder::New();
     }
     void TearDown() override {
         Free(h);
         SetDecimalSeparator(sep);
-        SetUserHost(nullptr);
     }
     // Writes text and answers the box shown, empty when none.
     std::string Write(const std::string& name, const std::string& text) {
@@ -88,7 +86,7 @@ protected:
     static std::string Refused(const std::string& name, const std::string& text) {
         return "Error filling property " + name + " by string " + text;
     }
-    ScriptedHost host;
+    InstalledHost host;
     char sep = '.';
     THolder* h = nullptr;
 };

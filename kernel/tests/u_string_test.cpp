@@ -5,15 +5,9 @@
 #include <vector>
 
 #include "platform/sysutils.h"
+#include "test_support.h"
 
 namespace {
-
-// Sets the locale decimal separator for one scope.
-struct SeparatorScope {
-    explicit SeparatorScope(char c) : old(DecimalSeparator()) { SetDecimalSeparator(c); }
-    ~SeparatorScope() { SetDecimalSeparator(old); }
-    char old;
-};
 
 // Scans a whole text, as callers do: token and delimiter pairs up to the NUL delimiter.
 std::vector<std::pair<std::string, char>> Scan(const std::string& text, std::string_view delims,

@@ -9,6 +9,7 @@
 #include "kernel/worlds.h"
 #include "platform/forms.h"
 #include "platform/host.h"
+#include "test_support.h"
 
 namespace {
 
@@ -47,17 +48,6 @@ public:
     void Error() override { ++errors; }
 };
 
-// Frees whatever message objects are still queued.
-void DropQueue() {
-    std::vector<TZarixMessage*> left;
-    ForEachQueued([&](TMsg& m) {
-        if (TZarixMessage* zm = ElementMessageOf(m.message, m.lParam)) left.push_back(zm);
-    });
-    RemoveQueuedMessages([](TMsg&) { return true; });
-    for (TZarixMessage* zm : left)
-        if (IsLive(zm)) Free(zm);
-}
-
 TMsg Carrier(TZarixMessage* m) {
     return TMsg{Application().Handle(), WM_USER, 0, reinterpret_cast<intptr_t>(m)};
 }
@@ -66,8 +56,6 @@ class WorldsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         RegisterKernelClasses();
-        SetUserHost(&host_);
-        ClearHostLog();
         g_log = &log_;
         world_ = TCountingWorld::New();
         World = world_;
@@ -82,7 +70,6 @@ protected:
         DropQueue();
         EXPECT_EQ(World, nullptr);
         g_log = nullptr;
-        SetUserHost(nullptr);
     }
     static TLoggingTech* Tech(const char* name) {
         TLoggingTech* t = TLoggingTech::New();
@@ -93,7 +80,7 @@ protected:
         world_->SetMainTool(main_);
         world_->HookApplication();
     }
-    ScriptedHost host_;
+    InstalledHost host_;
     std::vector<Delivery> log_;
     TCountingWorld* world_ = nullptr;
     TLoggingTech* main_ = nullptr;

@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/forms.h"
 #include "platform/host.h"
+#include "test_support.h"
 
 namespace {
 
@@ -34,8 +35,6 @@ class ZMessageTest : public ::testing::Test {
 protected:
     void SetUp() override {
         RegisterKernelClasses();
-        SetUserHost(&host_);
-        ClearHostLog();
         g_log = &log_;
         // Stands in for the world: hands each element message to its receiver, then frees it.
         Application().OnMessage = [this](TMsg& m, bool& handled) {
@@ -49,13 +48,7 @@ protected:
     void TearDown() override {
         Application().OnMessage = nullptr;
         g_log = nullptr;
-        SetUserHost(nullptr);
-        std::vector<TZarixMessage*> left;
-        RemoveQueuedMessages([&](TMsg& m) {
-            if (TZarixMessage* zm = ElementMessageOf(m.message, m.lParam)) left.push_back(zm);
-            return true;
-        });
-        for (TZarixMessage* zm : left) Free(zm);
+        DropQueue();
     }
     // The element messages waiting in the queue, in order.
     std::vector<TZarixMessage*> Queued() {
@@ -72,7 +65,7 @@ protected:
         l->SetName(name);
         return l;
     }
-    ScriptedHost host_;
+    InstalledHost host_;
     std::vector<Delivery> log_;
     std::vector<int32_t> delivered_;
 };
