@@ -250,6 +250,14 @@ void TZarixLoader::SetPropertyValue(int32_t liveIndex, int32_t kind, TZarixPropV
         }
     } catch (...) {
     }
+    // A setter that made the element a child: the children list must not add it again,
+    // nor may another parent take a child that cannot know its owners.
+    if (kind == tkClass && value.Obj && FValuePos >= 0 && FValuePos < static_cast<int32_t>(FPosState.size())) {
+        auto* parent = IsLive(FCurrent) ? As<TEntity>(FCurrent) : nullptr;
+        auto* element = static_cast<TElement*>(value.Obj);
+        if (parent && IsLive(element) && parent->IndexOf(element) >= 0)
+            FPosState[static_cast<size_t>(FValuePos)] |= psChild;
+    }
 }
 
 void TZarixLoader::AddChild(int32_t id) {
@@ -451,6 +459,7 @@ bool TStreamLoader::ReadValue(const ClassProperty& prop, const TPropInfo* live, 
                 const TClassInfo* want = live->PropType ? live->PropType->ClassRef() : nullptr;
                 if (want && !element->InheritsFrom(want)) return false;
                 FPosState[static_cast<size_t>(pos)] |= psTaken;
+                FValuePos = pos;
                 value.Obj = element;
                 return true;
             }
@@ -466,6 +475,7 @@ bool TStreamLoader::ReadValue(const ClassProperty& prop, const TPropInfo* live, 
                     const TClassInfo* want = live->PropType ? live->PropType->ClassRef() : nullptr;
                     if (want && !element->InheritsFrom(want)) return false;
                     FPosState[static_cast<size_t>(n)] |= psTaken;
+                    FValuePos = n;
                     value.Obj = element;
                     return true;
                 }
@@ -531,6 +541,7 @@ void TStreamLoader::ReadProperties() {
         }
         seen[static_cast<size_t>(index)] = true;
         TZarixPropValue value;
+        FValuePos = -1;
         if (ReadValue(prop, live, value)) {
             value.Kind = live->Kind();
             SetPropertyValue(prop.Live, live->Kind(), value);

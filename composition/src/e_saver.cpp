@@ -86,6 +86,8 @@ void TZarixSaver::WriteProperties() {
                 } catch (...) {
                     readable = false;
                 }
+                // A freed object cannot be read either.
+                if (value && !IsLive(value)) readable = false;
             }
             if (!readable) WriteIntegerProperty(-1);
             else if (value) WriteObjectProperty(value);

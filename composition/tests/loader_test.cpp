@@ -177,6 +177,21 @@ TEST_F(LoaderTest, WriteOnlyPropertiesAreNeverApplied) {
     Free(loaded);
 }
 
+TEST_F(LoaderTest, ChildMadeByASetterIsNotAddedAgainByTheChildrenList) {
+    TProbe* root = TProbe::New();
+    TLeaf* part = TLeaf::New("part");
+    root->ExchangeFieldElement(root->Part, static_cast<TElement*>(part));
+    Save(root);
+    TElement* loaded = Load();
+    auto* r = As<TProbe>(loaded);
+    ASSERT_NE(r, nullptr);
+    ASSERT_EQ(r->ElementsCount(), 1);
+    EXPECT_EQ(r->Part, r->Get(0));
+    EXPECT_EQ(r->Part->GetOwnersCount(), 1);
+    Free(loaded);
+    Free(root);
+}
+
 TEST_F(LoaderTest, RootIsTheLastTopLevelRecordNotTheLastInlineOne) {
     TProbe* root = TProbe::New("root");
     TLeaf* outside = TLeaf::New("outside");

@@ -51,6 +51,8 @@ class TProbe : public TOwnerEntity {
         t.Obj<C, TProbe>("Other", &C::Other, [](C* c, TProbe* v) { c->Other = v; });
         t.Int<C>("Level", &C::Level, [](C* c, int32_t v) { c->Level = v; });
         t.Method<C>("Event", &C::Event, [](C* c, const TMethod& v) { c->Event = v; });
+        // A sub-object: the setter makes it a child.
+        t.Obj<C, TElement>("Part", &C::Part, [](C* c, TElement* v) { c->ExchangeFieldElement(c->Part, v); });
     }
 
 public:
@@ -83,6 +85,7 @@ public:
     TProbe* Other = nullptr;
     int32_t Level = 0;
     TMethod Event;
+    TElement* Part = nullptr;
 };
 
 // A plain named element with one integer.

@@ -155,6 +155,19 @@ TEST_F(SaverTest, ReferenceOutsideTheTreeIsInlineEveryTime) {
     Free(outside);
 }
 
+TEST_F(SaverTest, AFreedReferenceIsWrittenAsNil) {
+    TProbe* root = TProbe::New();
+    TLeaf* gone = TLeaf::New();
+    root->Link = gone;
+    Free(gone);
+    std::string bytes = Save(root);
+    Bytes nil;
+    nil.Int(PropIndex(TProbe::StaticClass(), "Link")).Int(-1);
+    EXPECT_NE(bytes.find(nil.str()), std::string::npos);
+    EXPECT_EQ(bytes.find(std::string("\x02\xFE", 2)), std::string::npos);  // nothing inline
+    Free(root);
+}
+
 TEST_F(SaverTest, TarvineProfileKeepsItsOwnRules) {
     SetModelFileProfile(TModelFileProfile::Tarvine);
     const TClassInfo* probe = TProbe::StaticClass();
@@ -170,7 +183,7 @@ TEST_F(SaverTest, TarvineProfileKeepsItsOwnRules) {
     // No set; the outside element and the nil references as -1.
     expected.Int(PropIndex(probe, "Letter")).Int(0).Int(PropIndex(probe, "Link")).Int(-1);
     expected.Int(PropIndex(probe, "Victim")).Int(-1).Int(PropIndex(probe, "Other")).Int(-1);
-    expected.Int(PropIndex(probe, "Level")).Int(7).End().Int(0).End();
+    expected.Int(PropIndex(probe, "Level")).Int(7).Int(PropIndex(probe, "Part")).Int(-1).End().Int(0).End();
     EXPECT_EQ(bytes, expected.str());
     Free(root);
     Free(outside);

@@ -220,6 +220,7 @@ protected:
     int32_t FLastPos = -1;                 // position of the last element record of a list
     ClassRecord* FLastClass = nullptr;     // and its class record
     int32_t FDepth = 0;                    // nesting of inline records
+    int32_t FValuePos = -1;                // position of the element value being set
     bool FSkipping = false;                // records read without making elements
     TEntity* FHeldFor = nullptr;           // the entity whose children FHeld holds
     std::unordered_set<TElement*> FHeld;
