@@ -125,16 +125,8 @@ void TPageProjection::Recompute() {
     } else {
         FOriginX = FOriginY = 0;
     }
-    FRegion.Clear();
-    if (!FPage || FactorX() <= 0 || FactorY() <= 0) return;
-    TPixelRect a = FPage->GetActiveRect();
-    const double xs[2] = {static_cast<double>(a.Left), static_cast<double>(a.Right)};
-    const double ys[2] = {static_cast<double>(a.Top), static_cast<double>(a.Bottom)};
-    for (double x : xs)
-        for (double y : ys) {
-            T2DPoint p = GetModelPoint(x, y);
-            FRegion.UpdateByXY(p.X, p.Y);
-        }
+    if (FPage && FactorX() > 0 && FactorY() > 0) GetModelRect(FPage->GetActiveRect(), FRegion);
+    else FRegion.Clear();
 }
 
 void TPageProjection::Changed() { Recompute(); }
@@ -164,7 +156,7 @@ void TPageProjection::ChangeProjectionByRect(const TRectangle& r, T_Page* page) 
         if (realW > 0) scale = std::max(scale, w / realW);
         if (realH > 0) scale = std::max(scale, h / realH);
     }
-    ChangeProjection(T2DPoint{(r.Min.X + r.Max.X) / 2, (r.Min.Y + r.Max.Y) / 2}, nullptr, scale);
+    ChangeProjection(r.GetCenter(), nullptr, scale);
 }
 
 void TPageProjection::ChangeProjectionByRect(double minX, double minY, double maxX, double maxY, T_Page* page) {
