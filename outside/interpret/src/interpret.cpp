@@ -32,6 +32,17 @@ struct BusyGuard {
     }
 };
 
+// Runs the interpret's walk; the finishing step follows also when the walk raises.
+template <class Finish> void DoItThen(TInterpret* interpret, Finish finish) {
+    try {
+        interpret->DoIt();
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
+}
+
 }  // namespace
 
 // ---- TInterpret --------------------------------------------------------------------------
@@ -136,13 +147,7 @@ bool TInterpret::CanUniGoInside(TElement*) { return false; }
 void TInterpret::On_tm_ReView(TZarixMessage*&, bool& handled) {
     handled = true;
     Reset(GetDevice());
-    try {
-        DoIt();
-    } catch (...) {
-        Close();
-        throw;
-    }
-    Close();
+    DoItThen(this, [this] { Close(); });
 }
 
 void TInterpret::On_tm_ReViewByElement(TZarixMessage*& message, bool& handled) {
@@ -155,15 +160,10 @@ void TInterpret::On_tm_ReViewByElement(TZarixMessage*& message, bool& handled) {
     TElement* input = Input;
     Reset(GetDevice());
     Input = e;
-    try {
-        DoIt();
-    } catch (...) {
+    DoItThen(this, [this, input] {
         Input = input;
         Close();
-        throw;
-    }
-    Input = input;
-    Close();
+    });
 }
 
 void TInterpret::HandleMessage(TZarixMessage*& message, bool& handled) {

@@ -11,6 +11,15 @@ template <class T> T* LiveChild(TEntity* self, T*& field) {
     return field;
 }
 
+// The children of the entity that are of class T, in child order.
+template <class T> std::vector<T*> ChildrenOf(TEntity* entity) {
+    std::vector<T*> list;
+    int32_t n = entity->ElementsCount();
+    for (int32_t i = 0; i < n; ++i)
+        if (auto* child = As<T>(entity->Get(i))) list.push_back(child);
+    return list;
+}
+
 template <class T> void HoldChild(TEntity* self, T*& field, T* element) {
     LiveChild(self, field);
     if (field == element) return;
@@ -26,13 +35,8 @@ TPropertyModel* FindPropertyModel(TElementModel* model, const std::string& name)
 }
 
 std::vector<TToolModel*> ToolModelsOf(TToolModel* model) {
-    std::vector<TToolModel*> list;
-    if (!model || model->GetNoModelTools()) return list;
-    TOwnerEntity* tools = model->GetModelTools();
-    int32_t n = tools->ElementsCount();
-    for (int32_t i = 0; i < n; ++i)
-        if (auto* m = As<TToolModel>(tools->Get(i))) list.push_back(m);
-    return list;
+    if (!model || model->GetNoModelTools()) return {};
+    return ChildrenOf<TToolModel>(model->GetModelTools());
 }
 
 TToolModel* FindByName(const std::vector<TToolModel*>& models, const std::string& name) {
@@ -70,13 +74,8 @@ void ApplyProperties(TElement* target, TElementModel* model) {
 // ---- models ------------------------------------------------------------------------------
 
 std::vector<TPropertyModel*> PropertyModelsOf(TElementModel* model) {
-    std::vector<TPropertyModel*> list;
-    if (!model || model->GetNoModelProperties()) return list;
-    TOwnerEntity* props = model->GetModelProperties();
-    int32_t n = props->ElementsCount();
-    for (int32_t i = 0; i < n; ++i)
-        if (auto* p = As<TPropertyModel>(props->Get(i))) list.push_back(p);
-    return list;
+    if (!model || model->GetNoModelProperties()) return {};
+    return ChildrenOf<TPropertyModel>(model->GetModelProperties());
 }
 
 TToolModel* CopyToolModel(TToolModel* model) {
@@ -105,13 +104,7 @@ void TInterpretModelEntity::Publish(PropertyTable& t) {
     t.Obj<TInterpretModelEntity, TToolModel>("ModelToDelete", nullptr, &TInterpretModelEntity::SetModelToDelete);
 }
 
-std::vector<TToolModel*> TInterpretModelEntity::GetModels() {
-    std::vector<TToolModel*> list;
-    int32_t n = ElementsCount();
-    for (int32_t i = 0; i < n; ++i)
-        if (auto* m = As<TToolModel>(Get(i))) list.push_back(m);
-    return list;
-}
+std::vector<TToolModel*> TInterpretModelEntity::GetModels() { return ChildrenOf<TToolModel>(this); }
 
 void TInterpretModelEntity::SetModelToAdd(TToolModel* model) {
     if (model) AddElement(CopyToolModel(model));

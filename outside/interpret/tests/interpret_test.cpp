@@ -25,11 +25,15 @@ class TRecInterpret : public TRectInterpret {
 public:
     TElementClass Claims = nullptr;
     bool Uni = false;  // let the universal interpret walk on
+    std::string FailAt;  // the walk raises at the element of this name
 
     bool IsItsClass(TElement* e) override { return !Claims || e->InheritsFrom(Claims); }
     bool QProcessBefore(TElement* e) override { return IsItsClass(e); }
     bool CanUniGoInside(TElement* e) override { return Uni && As<TEntity>(e); }
-    void Process(TElement* e) override { Log().push_back(GetName() + ":" + e->GetName()); }
+    void Process(TElement* e) override {
+        if (!FailAt.empty() && e->GetName() == FailAt) throw Exception("walk failed");
+        Log().push_back(GetName() + ":" + e->GetName());
+    }
     void Reset(TDevice* d) override {
         inherited::Reset(d);
         Log().push_back(GetName() + ".Reset");
@@ -400,6 +404,31 @@ TEST_F(Interpret, RedrawOfOneElementWalksOnlyThatElement) {
     EXPECT_TRUE(handled);
     EXPECT_EQ(Log(), (std::vector<std::string>{"I.Reset", "I:p", "I.Close"}));
     EXPECT_EQ(it->Input, model);  // the input is kept
+    Free(msg);
+    Free(it);
+    model->FreeAll();
+    Free(model);
+}
+
+TEST_F(Interpret, FailedRedrawStillClosesAndKeepsTheInput) {
+    TRecInterpret* it = Rec("I");
+    it->FailAt = "p";
+    TRectEntity* model = Named(TRectEntity::New(), "M");
+    TRectEntity* part = Named(TRectEntity::New(), "p");
+    model->AddElement(part);
+    it->SetInput(model);
+    TZarixMessage* msg = TZarixMessage::CreateMessage(31, nullptr, it, part, false);
+    bool handled = false;
+    EXPECT_THROW(it->HandleMessage(msg, handled), Exception);
+    EXPECT_EQ(Log(), (std::vector<std::string>{"I.Reset", "I.Close"}));
+    EXPECT_EQ(it->Input, model);
+
+    Log().clear();
+    msg->Data = nullptr;  // the whole input
+    handled = false;
+    EXPECT_THROW(it->HandleMessage(msg, handled), Exception);
+    EXPECT_EQ(Log(), (std::vector<std::string>{"I.Reset", "I:M", "I.Close"}));
+    EXPECT_EQ(it->Input, model);
     Free(msg);
     Free(it);
     model->FreeAll();
