@@ -31,6 +31,24 @@ bool TruncIn(double x, double lo, double hi, int32_t& value) {
     return true;
 }
 
+// The new element, named.
+template <class T> T* Named(T* element, const std::string& name) {
+    element->SetName(name);
+    return element;
+}
+
+// The item of that name, added when there is none.
+TStringElement* ItemNamed(TStringListElement* list, const std::string& name) {
+    TStringElement* item = list->GetStringElementByName(name);
+    return item ? item : list->AddName(name);
+}
+
+// Each item as a "name=value" line.
+void AddNameValueLines(TStringListElement* list, TStringList& lines) {
+    for (int32_t i = 0, n = list->ElementsCount(); i < n; ++i)
+        if (TStringElement* item = list->GetSElems(i)) lines.Add(item->OwnName() + "=" + item->GetAsString());
+}
+
 void* LiveAddress(int64_t address) {
     return LiveObjectAt(static_cast<uintptr_t>(address));
 }
@@ -90,11 +108,7 @@ TBooleanElement* TBooleanElement::New(bool value) {
     return e;
 }
 
-TBooleanElement* TBooleanElement::New(const std::string& name, bool value) {
-    TBooleanElement* e = New(value);
-    e->SetName(name);
-    return e;
-}
+TBooleanElement* TBooleanElement::New(const std::string& name, bool value) { return Named(New(value), name); }
 
 void TBooleanElement::SetAsString(const std::string& value) {
     if (value == "true") FValue = true;
@@ -123,11 +137,7 @@ TCharElement* TCharElement::New(char value) {
     return e;
 }
 
-TCharElement* TCharElement::New(const std::string& name, char value) {
-    TCharElement* e = New(value);
-    e->SetName(name);
-    return e;
-}
+TCharElement* TCharElement::New(const std::string& name, char value) { return Named(New(value), name); }
 
 void TCharElement::SetAsString(const std::string& value) {
     if (!value.empty()) FValue = value[0];
@@ -160,11 +170,7 @@ TByteElement* TByteElement::New(uint8_t value) {
     return e;
 }
 
-TByteElement* TByteElement::New(const std::string& name, uint8_t value) {
-    TByteElement* e = New(value);
-    e->SetName(name);
-    return e;
-}
+TByteElement* TByteElement::New(const std::string& name, uint8_t value) { return Named(New(value), name); }
 
 void TByteElement::SetAsInteger(int32_t value) {
     if (value >= 0 && value <= 255) FValue = static_cast<uint8_t>(value);
@@ -206,11 +212,7 @@ TFloatElement* TFloatElement::New(double value) {
     return e;
 }
 
-TFloatElement* TFloatElement::New(const std::string& name, double value) {
-    TFloatElement* e = New(value);
-    e->SetName(name);
-    return e;
-}
+TFloatElement* TFloatElement::New(const std::string& name, double value) { return Named(New(value), name); }
 
 void TFloatElement::SetAsString(const std::string& value) {
     double v;
@@ -263,9 +265,7 @@ TStringElement* TStringElement::New(const std::string& value) {
 }
 
 TStringElement* TStringElement::New(const std::string& name, const std::string& value) {
-    TStringElement* e = New(value);
-    e->SetName(name);
-    return e;
+    return Named(New(value), name);
 }
 
 TStringElement* TStringElement::New(const std::string& text, int32_t) {
@@ -357,9 +357,7 @@ TIntegerElement* TIntegerElement::New(int32_t value) {
 }
 
 TIntegerElement* TIntegerElement::New(const std::string& name, int32_t value) {
-    TIntegerElement* e = New(value);
-    e->SetName(name);
-    return e;
+    return Named(New(value), name);
 }
 
 void TIntegerElement::SetAsString(const std::string& value) {
@@ -398,9 +396,7 @@ TPointerElement* TPointerElement::New(void* value) {
 }
 
 TPointerElement* TPointerElement::New(const std::string& name, void* value) {
-    TPointerElement* e = New(value);
-    e->SetName(name);
-    return e;
+    return Named(New(value), name);
 }
 
 void TPointerElement::SetAsInteger(int32_t value) { FValue = LiveAddress(value); }
@@ -430,9 +426,7 @@ TPathElement* TPathElement::New(const std::string& value) {
 }
 
 TPathElement* TPathElement::New(const std::string& name, const std::string& value) {
-    TPathElement* e = New(value);
-    e->SetName(name);
-    return e;
+    return Named(New(value), name);
 }
 
 // ---- TStringListElement ------------------------------------------------------------------
@@ -519,21 +513,15 @@ double TStringListElement::GetDoubleByName(const std::string& name) {
 }
 
 void TStringListElement::SetStringByName(const std::string& name, const std::string& text) {
-    TStringElement* item = GetStringElementByName(name);
-    if (!item) item = AddName(name);
-    item->SetAsString(text);
+    ItemNamed(this, name)->SetAsString(text);
 }
 
 void TStringListElement::SetIntegerByName(const std::string& name, int32_t value) {
-    TStringElement* item = GetStringElementByName(name);
-    if (!item) item = AddName(name);
-    item->SetLongInt(value);
+    ItemNamed(this, name)->SetLongInt(value);
 }
 
 void TStringListElement::SetDoubleByName(const std::string& name, double value) {
-    TStringElement* item = GetStringElementByName(name);
-    if (!item) item = AddName(name);
-    item->SetDouble(value);
+    ItemNamed(this, name)->SetDouble(value);
 }
 
 TStringElement* TStringListElement::AddString(const std::string& text) {
@@ -576,8 +564,7 @@ void TStringListElement::AddStringList(const TStringList* list) {
 void TStringListElement::AddStringListElement(TStringListElement* other) {
     if (!other) return;
     TStringList lines;
-    for (int32_t i = 0, n = other->ElementsCount(); i < n; ++i)
-        if (TStringElement* item = other->GetSElems(i)) lines.Add(item->OwnName() + "=" + item->GetAsString());
+    AddNameValueLines(other, lines);
     AddStringList(&lines);
 }
 
@@ -590,8 +577,7 @@ void TStringListElement::AddFile(const std::string& path) {
 
 void TStringListElement::IntoFile(const std::string& path) {
     TStringList lines;
-    for (int32_t i = 0, n = ElementsCount(); i < n; ++i)
-        if (TStringElement* item = GetSElems(i)) lines.Add(item->OwnName() + "=" + item->GetAsString());
+    AddNameValueLines(this, lines);
     lines.SaveToFile(path);
 }
 

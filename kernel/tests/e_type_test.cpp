@@ -249,6 +249,9 @@ TEST(StringListElement, LookupAndPropertiesByName) {
     l->SetPropertyStringByName("NextValue", "added");
     EXPECT_EQ(l->GetString(4), "added");
     EXPECT_EQ(l->ElementsCount(), 5);
+    l->SetIntegerByName("MIXEDCASE", 7);  // an existing item is set in place
+    EXPECT_EQ(l->ElementsCount(), 5);
+    EXPECT_EQ(l->GetString(0), "7");
 }
 
 TEST(StringListElement, AddingLines) {
