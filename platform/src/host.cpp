@@ -119,37 +119,31 @@ int ConsoleHost::MessageBox(const std::string& text, const std::string& caption,
     }
 }
 
-bool ConsoleHost::InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
-    std::cout << ForTerminal(caption) << ": " << ForTerminal(prompt) << " [" << ForTerminal(value) << "]: ";
+void ConsoleHost::ReadValue(std::string& value) {
     std::string line;
     if (!ReadLine(line)) {
         std::cout << std::endl;
-        return true;
+        return;
     }
     if (!line.empty()) value = line;
+}
+
+bool ConsoleHost::InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
+    std::cout << ForTerminal(caption) << ": " << ForTerminal(prompt) << " [" << ForTerminal(value) << "]: ";
+    ReadValue(value);
     return true;
 }
 
 bool ConsoleHost::SelectFile(const std::string& filter, const std::string& initialDir, std::string& fileName) {
     std::cout << "File (" << ForTerminal(filter) << ") in " << ForTerminal(initialDir) << " ["
               << ForTerminal(fileName) << "]: ";
-    std::string line;
-    if (!ReadLine(line)) {
-        std::cout << std::endl;
-        return true;
-    }
-    if (!line.empty()) fileName = line;
+    ReadValue(fileName);
     return true;
 }
 
 bool ConsoleHost::SelectDirectory(const std::string& caption, std::string& directory) {
     std::cout << ForTerminal(caption) << " [" << ForTerminal(directory) << "]: ";
-    std::string line;
-    if (!ReadLine(line)) {
-        std::cout << std::endl;
-        return true;
-    }
-    if (!line.empty()) directory = line;
+    ReadValue(directory);
     return true;
 }
 

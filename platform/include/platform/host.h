@@ -76,6 +76,7 @@ public:
     int ShowModal(const std::string& formName) override;
 private:
     bool ReadLine(std::string& line);  // false without a terminal or at end of input
+    void ReadValue(std::string& value);  // a blank line or the end of input keeps the value
 };
 
 // One prepared answer. For a box or form the result is returned as it is; for a query or a
