@@ -21,14 +21,17 @@ template <class T> T* StillChild(TEntity* owner, T*& field) {
 // Releases the element held in field and makes the new one a child.
 template <class T> void ExchangeChild(TEntity* owner, T*& field, T* element) {
     StillChild(owner, field);
-    if (field == element) return;
-    if (field) {
-        T* previous = field;
-        field = nullptr;
-        owner->FreeElement(previous);
+    owner->ExchangeFieldElement(field, element);
+}
+
+// The child held in field; a new one of that name when it is gone.
+template <class T> T* ChildMadeOnUse(TEntity* owner, T*& field, const char* name) {
+    if (!StillChild(owner, field)) {
+        field = T::New();
+        field->SetName(name);
+        owner->AddElement(field);
     }
-    owner->AddElement(element);
-    field = element;
+    return field;
 }
 
 }  // namespace
@@ -125,14 +128,7 @@ TTechnology* TWorld::GetMainTool() {
 
 void TWorld::SetMainTool(TTechnology* tool) { ExchangeChild(this, FMainTool, tool); }
 
-TSystemRegister* TWorld::GetSysReg() {
-    if (!StillChild(this, FSystemRegister)) {
-        FSystemRegister = TSystemRegister::New();
-        FSystemRegister->SetName("System register");
-        AddElement(FSystemRegister);
-    }
-    return FSystemRegister;
-}
+TSystemRegister* TWorld::GetSysReg() { return ChildMadeOnUse(this, FSystemRegister, "System register"); }
 
 void TWorld::SetSysReg(TSystemRegister* reg) { ExchangeChild(this, FSystemRegister, reg); }
 
@@ -145,14 +141,7 @@ TOwnerEntity* TWorld::GetObjectClasses() {
     return FObjectClasses;
 }
 
-TObjectModel* TWorld::GetObjectModel() {
-    if (!StillChild(this, FObjectModel)) {
-        FObjectModel = TObjectModel::New();
-        FObjectModel->SetName("Object model");
-        AddElement(FObjectModel);
-    }
-    return FObjectModel;
-}
+TObjectModel* TWorld::GetObjectModel() { return ChildMadeOnUse(this, FObjectModel, "Object model"); }
 
 void TWorld::SetObjectModel(TObjectModel* model) { ExchangeChild(this, FObjectModel, model); }
 
