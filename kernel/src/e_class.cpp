@@ -213,13 +213,17 @@ int32_t TZarixClasses::FindIndex(const std::string& name, int32_t& insertPos) {
     }
 }
 
-void TZarixClasses::AddZarixClass(TZarixClass* entry) {
-    if (!entry) return;
+void TZarixClasses::InsertByName(TZarixClass* entry) {
     int32_t insertPos;
     FindIndex(entry->GetName(), insertPos);
     if (insertPos < 0) AddElement(entry);
     else InsertElement(insertPos, entry);
     FLast = entry;
+}
+
+void TZarixClasses::AddZarixClass(TZarixClass* entry) {
+    if (!entry) return;
+    InsertByName(entry);
     entry->ID = FCounter++;
 }
 
@@ -229,11 +233,7 @@ void TZarixClasses::AddClass(TElementClass cls) {
     entry->SetName(cls ? cls->Name : std::string());
     entry->ID = FCounter++;
     if (FShowProperties) entry->ShowProperties();
-    int32_t insertPos;
-    FindIndex(entry->GetName(), insertPos);
-    if (insertPos < 0) AddElement(entry);
-    else InsertElement(insertPos, entry);
-    FLast = entry;
+    InsertByName(entry);
 }
 
 TZarixClass* TZarixClasses::GetZarixClassByName(const std::string& name) {

@@ -108,6 +108,8 @@ public:
     void Destroy() override;
 
 private:
+    // Puts the entry at its place in name order; it becomes the last entry.
+    void InsertByName(TZarixClass* entry);
     TZarixClass* FLast = nullptr;
     bool FShowProperties = false;
     bool FSortByName = false;
