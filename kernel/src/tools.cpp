@@ -6,15 +6,7 @@
 #include "platform/forms.h"
 #include "platform/sysutils.h"
 
-namespace {
-
-// The element while it is alive and still a child of owner, else nil.
-template <class T> T* StillChild(TEntity* owner, T* element) {
-    if (!element || owner->IndexOf(element) < 0 || !IsLive(element)) return nullptr;
-    return element;
-}
-
-}  // namespace
+#include "child_field.h"
 
 // ---- TProgressMessage ------------------------------------------------------------------
 
@@ -41,23 +33,8 @@ void TTool::Publish(PropertyTable& t) {
 void TTool::SetInput(TElement* element) { Input = element; }
 void TTool::SetOutput(TElement* element) { Output = element; }
 
-TParameters* TTool::GetParameters() {
-    if (!StillChild(this, FParameters)) {
-        FParameters = TParameters::New();
-        AddElement(FParameters);
-    }
-    return FParameters;
-}
-
-void TTool::SetParameters(TParameters* parameters) {
-    if (parameters == FParameters) return;
-    if (TParameters* previous = StillChild(this, FParameters)) {
-        FParameters = nullptr;
-        FreeElement(previous);
-    }
-    FParameters = parameters;
-    AddElement(parameters);
-}
+TParameters* TTool::GetParameters() { return ChildMadeOnUse(this, FParameters); }
+void TTool::SetParameters(TParameters* parameters) { ExchangeChild(this, FParameters, parameters); }
 
 TElement* TTool::GetNameParameter(const std::string& name) { return GetParameters()->GetElement(name); }
 
@@ -231,23 +208,10 @@ void TTechnology::Publish(PropertyTable& t) {
 
 TTools* TTechnology::LiveTools() { return StillChild(this, FTools); }
 
-TTools* TTechnology::GetTools() {
-    if (!LiveTools()) {
-        FTools = TTools::New();
-        AddElement(FTools);
-    }
-    return FTools;
-}
+TTools* TTechnology::GetTools() { return ChildMadeOnUse(this, FTools); }
 
-void TTechnology::SetTools(TTools* tools) {
-    if (tools == FTools) return;
-    if (TTools* previous = LiveTools()) {
-        FTools = nullptr;
-        FreeElement(previous);
-    }
-    FTools = tools;
-    AddElement(tools);  // an envelope takes its adder as its one owner
-}
+// An envelope takes its adder as its one owner.
+void TTechnology::SetTools(TTools* tools) { ExchangeChild(this, FTools, tools); }
 
 int32_t TTechnology::ToolsCount() {
     TTools* tools = LiveTools();

@@ -5,34 +5,14 @@
 #include "platform/files.h"
 #include "platform/host.h"
 
+#include "child_field.h"
+
 TWorld* World = nullptr;
 
 namespace {
 
 // The world the application's hooks lead to.
 TWorld* g_hookedWorld = nullptr;
-
-// The field's element while it is alive and still a child of the world, else nil.
-template <class T> T* StillChild(TEntity* owner, T*& field) {
-    if (field && (owner->IndexOf(field) < 0 || !IsLive(field))) field = nullptr;
-    return field;
-}
-
-// Releases the element held in field and makes the new one a child.
-template <class T> void ExchangeChild(TEntity* owner, T*& field, T* element) {
-    StillChild(owner, field);
-    owner->ExchangeFieldElement(field, element);
-}
-
-// The child held in field; a new one of that name when it is gone.
-template <class T> T* ChildMadeOnUse(TEntity* owner, T*& field, const char* name) {
-    if (!StillChild(owner, field)) {
-        field = T::New();
-        field->SetName(name);
-        owner->AddElement(field);
-    }
-    return field;
-}
 
 }  // namespace
 

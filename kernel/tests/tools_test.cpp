@@ -431,6 +431,23 @@ TEST_F(ToolsTest, SettingTheSameObjectAgainKeepsIt) {
     Free(tech);
 }
 
+TEST_F(ToolsTest, HeldChildTakenOutAndSetAgainIsAChildAgain) {
+    TTechnology* tech = TTechnology::New();
+    TParameters* p = tech->GetParameters();
+    tech->RemoveElement(p);
+    tech->SetParameters(p);
+    EXPECT_GE(tech->IndexOf(p), 0);
+    EXPECT_EQ(tech->GetParameters(), p);
+    TTools* tools = tech->GetTools();
+    tech->RemoveElement(tools);
+    tech->SetTools(tools);
+    EXPECT_GE(tech->IndexOf(tools), 0);
+    EXPECT_EQ(tech->GetTools(), tools);
+    Free(tech);
+    EXPECT_FALSE(IsLive(p));
+    EXPECT_FALSE(IsLive(tools));
+}
+
 TEST_F(ToolsTest, ReplacedToolListPassesMessagesToTheTechnology) {
     TTools* list = TTools::New();
     TStepTool* a = TStepTool::New();
