@@ -7,28 +7,20 @@
 
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <fstream>
 #include <thread>
 #include <vector>
 
 #include "platform/sysutils.h"
 #include "platform/windows.h"
+#include "test_support.h"
 
 namespace {
 
-class TempDir : public ::testing::Test {
+class FilesTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/files_test_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-    }
-    void TearDown() override {
-        SetDriveRoot('D', "");
-        std::string cmd = "rm -rf '" + dir + "'";
-        ASSERT_EQ(std::system(cmd.c_str()), 0);
-    }
+    void SetUp() override { ASSERT_FALSE(dir.empty()); }
+    void TearDown() override { SetDriveRoot('D', ""); }
     void Touch(const std::string& rel, const std::string& content = "x") {
         std::ofstream(MapPath(dir + "/" + rel)) << content;
     }
@@ -39,7 +31,8 @@ protected:
         FindClose(r);
         return names;
     }
-    std::string dir;
+    TempDir tmp{"files_test_"};
+    const std::string& dir = tmp.Path();
 };
 
 TEST(Mask, WindowsRules) {
@@ -83,7 +76,7 @@ TEST(Paths, Splitting) {
     EXPECT_EQ(ExcludeTrailingPathDelimiter("/data/"), "/data");
 }
 
-TEST_F(TempDir, CaseInsensitiveResolutionComponentByComponent) {
+TEST_F(FilesTest, CaseInsensitiveResolutionComponentByComponent) {
     ASSERT_TRUE(ForceDirectories(dir + "/Data/Maps"));
     Touch("Data/Maps/X.msd");
     EXPECT_EQ(MapPath(dir + "\\DATA\\maps\\x.MSD"), dir + "/Data/Maps/X.msd");
@@ -108,7 +101,7 @@ TEST_F(TempDir, CaseInsensitiveResolutionComponentByComponent) {
     EXPECT_EQ(List("/*.txt", faAnyFile), (std::vector<std::string>{Cz("Mapa_č.txt")}));
 }
 
-TEST_F(TempDir, DriveTable) {
+TEST_F(FilesTest, DriveTable) {
     ASSERT_TRUE(CreateDir(dir + "/Data"));
     Touch("Data/A.MSD");
     EXPECT_EQ(MapPath("C:\\"), "/");
@@ -137,7 +130,7 @@ TEST_F(TempDir, DriveTable) {
     EXPECT_EQ(names, (std::vector<std::string>{"Data"}));
 }
 
-TEST_F(TempDir, SearchOrderAttributesAndErrors) {
+TEST_F(FilesTest, SearchOrderAttributesAndErrors) {
     Touch("b.TXT", "12345");
     Touch("a.txt");
     Touch("noext");
@@ -179,7 +172,7 @@ TEST_F(TempDir, SearchOrderAttributesAndErrors) {
     EXPECT_EQ(FileSize(dir + "/missing"), -1);
 }
 
-TEST_F(TempDir, FilesAndFolders) {
+TEST_F(FilesTest, FilesAndFolders) {
     Touch("one.txt", "1");
     Touch("two.txt", "2");
     EXPECT_FALSE(RenameFile(dir + "/one.txt", dir + "/TWO.TXT"));  // the target exists
@@ -257,7 +250,7 @@ TEST(DateTime, DosStamps) {
     EXPECT_THROW(FileDateToDateTime(-1), EConvertError);
 }
 
-TEST_F(TempDir, FileDateRoundTrip) {
+TEST_F(FilesTest, FileDateRoundTrip) {
     Touch("f.txt");
     int32_t dos = DateTimeToFileDate(EncodeDate(2001, 2, 3) + EncodeTime(4, 5, 6, 0));
     EXPECT_EQ(FileSetDate(dir + "/F.TXT", dos), 0);
@@ -300,7 +293,7 @@ TEST(Windows, MemoryTicksAndRandom) {
     EXPECT_EQ(GetWindowsDirectory(), "/opt/win");
 }
 
-TEST_F(TempDir, StartingPrograms) {
+TEST_F(FilesTest, StartingPrograms) {
     EXPECT_TRUE(StartProgram("/bin/true", {}, true));
     EXPECT_FALSE(StartProgram("/bin/false", {}, true));
     EXPECT_TRUE(StartProgram("/bin/false", {}));  // it started
@@ -310,9 +303,7 @@ TEST_F(TempDir, StartingPrograms) {
     // Arguments go through unchanged: no shell, blanks and quotes included.
     std::string out = dir + "/out.txt";
     ASSERT_TRUE(StartProgram("/bin/sh", {"-c", "printf '%s|' \"$@\" > \"$0\"", out, "a b", "\"q\"", "$HOME"}, true));
-    std::ifstream in(out);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(text, "a b|\"q\"|$HOME|");
+    EXPECT_EQ(ReadFile(out), "a b|\"q\"|$HOME|");
 
     std::string marker = dir + "/winexec.txt";
     EXPECT_EQ(WinExec("TOUCH \"" + marker + "\"", SW_SHOWNORMAL), 33u);  // found in PATH in lower case

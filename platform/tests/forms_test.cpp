@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/host.h"
+#include "test_support.h"
 
 namespace {
 
@@ -15,17 +16,14 @@ protected:
         RemoveQueuedMessages([](TMsg&) { return true; });
         Application().OnMessage = nullptr;
         Application().OnException = nullptr;
-        SetUserHost(&host);
-        ClearHostLog();
     }
     void TearDown() override {
         RemoveQueuedMessages([](TMsg&) { return true; });
         Application().OnMessage = nullptr;
         Application().OnException = nullptr;
-        SetUserHost(nullptr);
     }
     void Post(intptr_t n) { ASSERT_TRUE(PostMessage(Application().Handle(), WM_USER, 0, n)); }
-    ScriptedHost host;
+    InstalledHost host;
     std::vector<intptr_t> seen;
 };
 

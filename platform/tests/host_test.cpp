@@ -6,17 +6,13 @@
 
 #include "platform/forms.h"
 #include "platform/sysutils.h"
+#include "test_support.h"
 
 namespace {
 
 class HostTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        SetUserHost(&host);
-        ClearHostLog();
-    }
-    void TearDown() override { SetUserHost(nullptr); }
-    ScriptedHost host;
+    InstalledHost host;
 };
 
 TEST_F(HostTest, DefaultAnswersWhenNothingIsQueued) {

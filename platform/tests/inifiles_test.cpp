@@ -1,33 +1,26 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "platform/inifiles.h"
+#include "test_support.h"
 
 namespace {
 
 class IniTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string tmpl = ::testing::TempDir() + "ini_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        dir_ = tmpl + "/";
-        path_ = dir_ + "TEST.INI";
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
+    void SetUp() override { ASSERT_FALSE(tmp_.Path().empty()); }
     void Put(const std::string& bytes) { std::ofstream(path_, std::ios::binary) << bytes; }
-    std::string Get() const {
-        std::ifstream f(path_, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(f), {});
-    }
+    std::string Get() const { return ReadFile(path_); }
     size_t FilesInDir() const {
         return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir_),
                                                  std::filesystem::directory_iterator()));
     }
-    std::string dir_, path_;
+    TempDir tmp_{"ini_"};
+    std::string dir_ = tmp_.Path() + "/";
+    std::string path_ = dir_ + "TEST.INI";
 };
 
 }  // namespace

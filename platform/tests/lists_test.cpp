@@ -1,28 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "platform/classes.h"
+#include "test_support.h"
 
 namespace {
 
-std::string Slurp(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
-
 class ListsTempDir : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string tmpl = ::testing::TempDir() + "lists_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        dir_ = tmpl + "/";
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-    std::string dir_;
+    void SetUp() override { ASSERT_FALSE(tmp_.Path().empty()); }
+    TempDir tmp_{"lists_"};
+    std::string dir_ = tmp_.Path() + "/";
 };
 
 template <class F>
@@ -143,7 +134,7 @@ TEST_F(ListsTempDir, SaveAndLoadKeepBytesAndWriteCrLf) {
     l.Add("");
     const std::string path = dir_ + "list.txt";
     l.SaveToFile(path);
-    EXPECT_EQ(Slurp(path), Cz("Příliš žluťoučký kůň") + "\r\n" + std::string("\x01\xff", 2) + "\r\n\r\n");
+    EXPECT_EQ(ReadFile(path), Cz("Příliš žluťoučký kůň") + "\r\n" + std::string("\x01\xff", 2) + "\r\n\r\n");
 
     std::ofstream(path, std::ios::binary) << "x\ny\rz";
     TStringList r;

@@ -1,15 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <limits>
 
 #include "platform/classes.h"
+#include "test_support.h"
 
 namespace {
 
@@ -50,13 +47,9 @@ Bytes ExtOf(uint64_t mant, uint16_t se) {
 
 class StreamsTempDir : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string tmpl = ::testing::TempDir() + "streams_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        dir_ = tmpl + "/";
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-    std::string dir_;
+    void SetUp() override { ASSERT_FALSE(tmp_.Path().empty()); }
+    TempDir tmp_{"streams_"};
+    std::string dir_ = tmp_.Path() + "/";
 };
 
 }  // namespace
@@ -429,8 +422,7 @@ TEST_F(StreamsTempDir, FileStreamsOpenCreateAndFail) {
     m.Seek(0, soEnd);
     m.WriteBuffer("\r\n", 2);
     m.SaveToFile(path);
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "aBc\r\n");
+    EXPECT_EQ(ReadFile(path), "aBc\r\n");
 
     const std::string missing = dir_ + "missing.bin";
     try {

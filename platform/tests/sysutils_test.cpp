@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/sysutils.h"
+#include "test_support.h"
 
 TEST(Cp1250, CzechLiteralsRoundTrip) {
     std::string s = Cz("Příliš žluťoučký kůň");
@@ -21,8 +22,7 @@ TEST(Cp1250, CaseTable) {
 }
 
 TEST(Numbers, LocaleSeparator) {
-    char old = DecimalSeparator();
-    SetDecimalSeparator(',');
+    SeparatorScope comma(',');
     EXPECT_EQ(FloatToStr(1.5), "1,5");
     EXPECT_EQ(FloatToStr(1e20), "1E20");
     EXPECT_EQ(FloatToStr(1e-5), "1E-5");
@@ -33,7 +33,6 @@ TEST(Numbers, LocaleSeparator) {
     EXPECT_TRUE(TextToFloatC("2.5e3", v));
     EXPECT_DOUBLE_EQ(v, 2500);
     EXPECT_EQ(Format("%*.*f|%*d", 6, 2, 3.14159, 4, 7), "  3,14|   7");
-    SetDecimalSeparator(old);
 }
 
 TEST(Numbers, ValReportsPosition) {
