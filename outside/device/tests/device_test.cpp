@@ -1,34 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
-
-#include <unistd.h>
 
 #include "device/device.h"
 #include "device/devtool.h"
 #include "platform/sysutils.h"
 
+#include "../../../platform/tests/test_support.h"
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-
-std::string TempPath(const std::string& name) {
-    return (std::filesystem::temp_directory_path() /
-            ("outside_device_" + std::to_string(::getpid()) + "_" + name)).string();
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-}
 
 int CountPages(const std::string& pdf) {
     std::regex page("/Type\\s*/Page[^s]");
@@ -94,7 +79,9 @@ TEST(Canvas, PngRoundTripAndClip) {
     c->FillRect({0, 0, 20, 10});
     EXPECT_EQ(img.Pixel(9, 5), clRed);
     EXPECT_EQ(img.Pixel(10, 5), clWhite);
-    std::string path = TempPath("roundtrip.png");
+    TempDir tmp("outside_device_");
+    ASSERT_FALSE(tmp.Path().empty());
+    std::string path = tmp.Path("roundtrip.png");
     img.SaveToPNG(path);
     TRasterImage back;
     back.LoadFromPNG(path);
@@ -102,8 +89,7 @@ TEST(Canvas, PngRoundTripAndClip) {
     EXPECT_EQ(back.Height(), 10);
     EXPECT_EQ(back.Pixel(3, 3), clRed);
     EXPECT_EQ(back.Pixel(15, 3), clWhite);
-    std::remove(path.c_str());
-    EXPECT_THROW(back.LoadFromPNG(TempPath("missing.png")), EFOpenError);
+    EXPECT_THROW(back.LoadFromPNG(tmp.Path("missing.png")), EFOpenError);
 }
 
 TEST(Device, DrawsInModelCoordinatesOntoTheRaster) {
@@ -273,8 +259,9 @@ TEST(Projection, FitsRectanglesAndCentresOnTheClipRegion) {
 }
 
 TEST(PrintDevice, WritesOnePdfPagePerSheet) {
-    std::string path = TempPath("print.pdf");
-    std::remove(path.c_str());
+    TempDir tmp("outside_device_");
+    ASSERT_FALSE(tmp.Path().empty());
+    std::string path = tmp.Path("print.pdf");
     Printer().SetFileName(path);
     Printer().SetPaperSize(0.21, 0.297);
     TPrintDevice* d = TPrintDevice::New();
@@ -299,12 +286,12 @@ TEST(PrintDevice, WritesOnePdfPagePerSheet) {
     ASSERT_TRUE(std::regex_search(pdf, m, std::regex("/MediaBox\\s*\\[\\s*0\\s+0\\s+([0-9.]+)\\s+([0-9.]+)")));
     EXPECT_NEAR(std::stod(m[1]), 595.28, 0.5);
     EXPECT_NEAR(std::stod(m[2]), 841.89, 0.5);
-    std::remove(path.c_str());
 }
 
 TEST(PrintDevice, AbortLeavesNoFile) {
-    std::string path = TempPath("aborted.pdf");
-    std::remove(path.c_str());
+    TempDir tmp("outside_device_");
+    ASSERT_FALSE(tmp.Path().empty());
+    std::string path = tmp.Path("aborted.pdf");
     Printer().SetFileName(path);
     TPrintDevice* d = TPrintDevice::New();
     d->LineTo(1, 1);
