@@ -37,16 +37,8 @@ protected:
         Application().OnMessage = nullptr;
         RemoveQueuedMessages([](TMsg&) { return true; });
     }
-    TNameElement* Named(const char* name) {
-        TNameElement* e = TNameElement::New();
-        e->SetName(name);
-        return e;
-    }
-    TOwnerEntity* OwnerEntity(const char* name) {
-        TOwnerEntity* e = TOwnerEntity::New();
-        e->SetName(name);
-        return e;
-    }
+    TNameElement* Named(const char* name) { return NewNamed<TNameElement>(name); }
+    TOwnerEntity* OwnerEntity(const char* name) { return NewNamed<TOwnerEntity>(name); }
     InstalledHost host_;
 };
 

@@ -6,6 +6,7 @@
 #include "kernel/kernel.h"
 #include "kernel/recursor.h"
 #include "kernel/u_props.h"
+#include "test_support.h"
 
 namespace {
 
@@ -62,17 +63,12 @@ public:
 };
 
 TOwnerEntity* Entity(const char* name, std::initializer_list<TElement*> children = {}) {
-    TOwnerEntity* e = TOwnerEntity::New();
-    e->SetName(name);
+    TOwnerEntity* e = NewNamed<TOwnerEntity>(name);
     for (TElement* c : children) e->AddElement(c);
     return e;
 }
 
-TNameElement* Leaf(const char* name) {
-    TNameElement* e = TNameElement::New();
-    e->SetName(name);
-    return e;
-}
+TNameElement* Leaf(const char* name) { return NewNamed<TNameElement>(name); }
 
 class RecursorTest : public ::testing::Test {
 protected:

@@ -25,6 +25,13 @@ template <class T> struct Owned {
     operator T*() const { return p; }
 };
 
+// A new element of class T with that name.
+template <class T> T* NewNamed(const std::string& name) {
+    T* e = T::New();
+    e->SetName(name);
+    return e;
+}
+
 // Frees the element messages still queued and empties the queue.
 inline void DropQueue() {
     std::vector<TZarixMessage*> left;

@@ -71,11 +71,7 @@ protected:
         EXPECT_EQ(World, nullptr);
         g_log = nullptr;
     }
-    static TLoggingTech* Tech(const char* name) {
-        TLoggingTech* t = TLoggingTech::New();
-        t->SetName(name);
-        return t;
-    }
+    static TLoggingTech* Tech(const char* name) { return NewNamed<TLoggingTech>(name); }
     void Install() {
         world_->SetMainTool(main_);
         world_->HookApplication();

@@ -60,11 +60,7 @@ protected:
         });
         return out;
     }
-    TListener* Listener(const char* name) {
-        TListener* l = TListener::New();
-        l->SetName(name);
-        return l;
-    }
+    TListener* Listener(const char* name) { return NewNamed<TListener>(name); }
     InstalledHost host_;
     std::vector<Delivery> log_;
     std::vector<int32_t> delivered_;
