@@ -216,6 +216,13 @@ void TReader::CheckLength(int64_t length) {
     if (length < 0 || length > Remaining()) ReadError("Stream read error");
 }
 
+std::string TReader::ReadBytes(int64_t length) {
+    CheckLength(length);
+    std::string s(static_cast<size_t>(length), '\0');
+    Read(s.data(), length);
+    return s;
+}
+
 unsigned char TReader::ReadByte() {
     if (pos_ == end_) Fill();
     return buf_[pos_++];
@@ -308,10 +315,7 @@ std::string TReader::ReadString() {
     default:
         PropValueError();
     }
-    CheckLength(len);
-    std::string s(static_cast<size_t>(len), '\0');
-    Read(s.data(), len);
-    return s;
+    return ReadBytes(len);
 }
 
 bool TReader::ReadBoolean() {
@@ -322,13 +326,7 @@ bool TReader::ReadBoolean() {
     }
 }
 
-std::string TReader::ReadStr() {
-    const int64_t len = ReadByte();
-    CheckLength(len);
-    std::string s(static_cast<size_t>(len), '\0');
-    Read(s.data(), len);
-    return s;
-}
+std::string TReader::ReadStr() { return ReadBytes(ReadByte()); }
 
 void TReader::SkipValue() {
     // Iterative, so deeply nested lists cannot exhaust the stack.

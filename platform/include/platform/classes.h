@@ -268,6 +268,7 @@ private:
     void Fill();
     int64_t Remaining();
     void CheckLength(int64_t length);
+    std::string ReadBytes(int64_t length);  // checked against what remains
     unsigned char ReadByte();
 
     TStream& stream_;
