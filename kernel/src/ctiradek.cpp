@@ -171,8 +171,11 @@ std::string TCtiRadekClass::DejStringMeziApostrofy() {
 std::string TCtiRadekClass::DejParametrStr(bool& quoted) {
     quoted = false;
     if (chyba_) return std::string();
-    if (AktualniZnak() != '\'') return DejStringPoZnak(' ');
-    ++pozice_;
+    // Reading the first character sets the flag at the end of the line.
+    if (DejChar() != '\'') {
+        StepVl();
+        return DejStringPoZnak(' ');
+    }
     std::string out = DejStringPoApostrof();
     if (AktualniZnak() == '\'') ++pozice_;
     quoted = true;

@@ -130,6 +130,16 @@ TEST(CtiRadek, QuotedStrings) {
     EXPECT_EQ(r.DejParametrStr(quoted), "a b");
     EXPECT_TRUE(quoted);
     EXPECT_EQ(r.Pozice(), 6);
+
+    // A missing parameter is an error, at the end of a line as on an empty one.
+    for (const char* line : {"abc", ""}) {
+        r.NovyString(line);
+        r.JdiZaZnak('#');
+        EXPECT_FALSE(r.DosloKChybe());
+        EXPECT_EQ(r.DejParametrStr(quoted), "") << line;
+        EXPECT_FALSE(quoted);
+        EXPECT_TRUE(r.DosloKChybe()) << line;
+    }
 }
 
 TEST(CtiRadek, Integers) {
