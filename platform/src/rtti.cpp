@@ -156,12 +156,7 @@ bool TClassInfo::InheritsFrom(const TClassInfo* other) const {
 
 TPersistent* TClassInfo::CreateInstance() const {
     TPersistent* o = NewBlank();
-    try {
-        o->Create();
-    } catch (...) {
-        delete o;
-        throw;
-    }
+    rtti_detail::CreateOrRelease(o);
     return o;
 }
 
@@ -181,6 +176,20 @@ TClassInfo* NewClassInfo(const char* name, const TClassInfo* parent, TPersistent
     ci->InstanceSize = size;
     if (parent) ci->Props = parent->Props;
     return ci;
+}
+
+void CreateOrRelease(TPersistent* obj) {
+    try {
+        obj->Create();
+    } catch (...) {
+        try {
+            obj->Destroy();
+        } catch (...) {
+            // the first failure is the one reported
+        }
+        delete obj;
+        throw;
+    }
 }
 
 void FinishClassInfo(TClassInfo* ci) {

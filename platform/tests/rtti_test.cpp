@@ -88,3 +88,31 @@ TEST(Rtti, AccessByKind) {
     EXPECT_EQ(SetTypeMask(MakeSetType("TColorKinds", e)), 7u);
     Free(d);
 }
+
+namespace {
+
+int g_released = 0;
+
+// Makes a part, then fails: what Create made must be released.
+class TFailing : public TPersistent {
+    ZARIX_CLASS(TFailing, TPersistent)
+    int* part = nullptr;
+    void Create() override {
+        part = new int(7);
+        throw std::runtime_error("cannot create");
+    }
+    void Destroy() override {
+        delete part;
+        part = nullptr;
+        ++g_released;
+    }
+};
+
+}  // namespace
+
+TEST(Rtti, FailedCreateReleasesWhatItMade) {
+    g_released = 0;
+    EXPECT_THROW(TFailing::New(), std::runtime_error);
+    EXPECT_THROW(TFailing::StaticClass()->CreateInstance(), std::runtime_error);
+    EXPECT_EQ(g_released, 2);
+}

@@ -255,6 +255,9 @@ template <class T, class P> void Publish(TClassInfo* ci) {
     }
 }
 void FinishClassInfo(TClassInfo* ci);
+// Runs the virtual constructor; when it raises, the object's Destroy() releases what
+// was made so far, the object is deleted and the exception goes on.
+void CreateOrRelease(TPersistent* obj);
 }  // namespace rtti_detail
 
 // Declares a class record for T with parent P, a factory and T::New().
@@ -275,7 +278,7 @@ public:                                                                         
     const TClassInfo* ClassType() const override { return T::StaticClass(); }                   \
     static T* New() {                                                                           \
         T* o = new T();                                                                         \
-        o->Create();                                                                            \
+        rtti_detail::CreateOrRelease(o);                                                        \
         return o;                                                                               \
     }                                                                                           \
                                                                                                 \
