@@ -185,10 +185,9 @@ int32_t TElement::GetLastPropertyIndex() { return ClassType()->PropCount() - 1; 
 
 // ---- TNameElement -----------------------------------------------------------------------
 
+// The own name and its terminator count even when the name is empty.
 int32_t TNameElement::GetInstanceSize() {
-    std::string name = GetName();
-    int32_t size = TElement::GetInstanceSize();
-    return name.empty() ? size : size + static_cast<int32_t>(name.size()) + 1;
+    return TElement::GetInstanceSize() + static_cast<int32_t>(FName.size()) + 1;
 }
 
 std::string TNameElement::GetName() { return FName.empty() ? ClassName() : FName; }
@@ -320,7 +319,7 @@ void TEntity::Load(TReader& reader, TEntity* dictionary) {
     reader.ReadListBegin();
     while (!reader.EndOfList()) {
         int32_t index = reader.ReadInteger();
-        AddElement(dictionary ? dictionary->Get(index) : nullptr);
+        if (index >= 0 && dictionary) AddElement(dictionary->Get(index));  // negative: a nil child
     }
     reader.ReadListEnd();
 }
@@ -469,8 +468,14 @@ void TEntity::FreeElement(TElement* element) {
     if (!element || !FList) return;
     try {
         FList->Remove(element);
-        if (element->IsPossibleToFree()) Free(element);
-        else element->RemoveOwner(this);
+        if (element->IsPossibleToFree()) {
+            // No entry may be left pointing at the freed element.
+            while (FList->Remove(element) >= 0) {
+            }
+            Free(element);
+        } else {
+            element->RemoveOwner(this);
+        }
     } catch (const Exception& e) {
         ShowMessage("TEntity.FreeElement" + kCrLf + e.Message());
         Screen().SetCursor(crDefault);
@@ -623,7 +628,10 @@ void TEntity::SetElement(const std::string& name, TElement* element) {
 
 TElement* TAliases::GetAlias(const std::string& name) {
     auto* link = As<TAliasElement>(FindElementName(name));
-    return link ? link->Target() : nullptr;
+    if (!link) return nullptr;
+    // A target freed elsewhere is forgotten.
+    if (link->Target() && !IsLive(link->Target())) link->SetTarget(nullptr);
+    return link->Target();
 }
 
 void TAliases::SetAlias(const std::string& name, TElement* element) {

@@ -55,6 +55,7 @@ TEST_F(ElementsTest, CreationDefaultsAndNames) {
 
     TNameElement* n = TNameElement::New();
     EXPECT_EQ(n->GetName(), "TNameElement");
+    EXPECT_EQ(n->GetInstanceSize(), static_cast<int32_t>(sizeof(TNameElement)) + 1);  // not the class name
     EXPECT_FALSE(n->StoreName());
     n->SetName("Legend");
     EXPECT_TRUE(n->StoreName());
@@ -168,6 +169,16 @@ TEST_F(ElementsTest, ChildListedTwiceIsFreedOnce) {
     e->AddElement(n);
     e->HardFreeAll();
     EXPECT_FALSE(IsLive(n));
+
+    n = Named("n");
+    TNameElement* m = Named("m");
+    e->AddElement(n);
+    e->AddElement(m);
+    e->AddElement(n);
+    e->FreeElement(n);
+    EXPECT_FALSE(IsLive(n));
+    EXPECT_EQ(ChildNames(e), std::vector<std::string>{"m"});
+    e->FreeAll();
 
     TEntity* inner = TEntity::New();
     n = Named("n");
@@ -401,6 +412,22 @@ TEST_F(ElementsTest, SettingTheHeldElementAgainKeepsIt) {
     e->SetElement("Legend", nullptr);
     EXPECT_FALSE(IsLive(other));
     EXPECT_EQ(e->GetElement("Legend"), nullptr);
+
+    // A target freed another way is forgotten: the name then finds a child of that name.
+    TOwnerElement* byName = NewNamed<TOwnerElement>("Legend");
+    e->AddElement(byName);
+    TOwnerElement* target = TOwnerElement::New();
+    e->SetElement("Legend", target);
+    EXPECT_EQ(e->GetElement("Legend"), target);
+    Free(target);
+    EXPECT_EQ(e->GetElement("Legend"), byName);
+    target = TOwnerElement::New();
+    e->SetElement("Legend", target);
+    e->FreeElement(target);
+    EXPECT_EQ(e->GetElement("Legend"), byName);
+    target = TOwnerElement::New();
+    e->SetElement("Legend", target);  // the dead target is not freed again
+    EXPECT_EQ(e->GetElement("Legend"), target);
     Free(e);
 }
 
@@ -449,6 +476,8 @@ TEST_F(ElementsTest, OwnPartStreaming) {
     e->ID = 2;
     e->SetName("box");
     e->AddElement(a);
+    e->AddElement(a);
+    e->Put(1, nullptr);  // a nil entry is written as -1 and skipped on reading
     e->AddElement(b);
     {
         TWriter w(stream);
