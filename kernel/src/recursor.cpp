@@ -28,13 +28,14 @@ void TRecursor::GoInside(TElement* element) {
     if (NotInside || !entity) return;
     ++Level;
     int32_t count = entity->ElementsCount();
-    // Handlers may change the list: indexes are checked against the present count.
-    for (int32_t i = 0; i < count && i < entity->ElementsCount(); ++i) {
+    // Handlers may change the list or free what they see: indexes are checked against the
+    // present count, and a freed child or entity is not read again.
+    for (int32_t i = 0; i < count && IsLive(entity) && i < entity->ElementsCount(); ++i) {
         TElement* child = entity->Get(i);
-        if (!child) continue;
-        if (QProcessBefore(child)) Process(child);
-        if (QGoInside(child)) GoInside(child);
-        if (QProcessAfter(child)) Process(child);
+        if (!child || !IsLive(child)) continue;
+        if (QProcessBefore(child) && IsLive(child)) Process(child);
+        if (IsLive(child) && QGoInside(child) && IsLive(child)) GoInside(child);
+        if (IsLive(child) && QProcessAfter(child) && IsLive(child)) Process(child);
     }
     --Level;
 }
@@ -49,9 +50,10 @@ void TRecursor::DoIt() {
     Level = 1;
     if (!Input) return;
     PrepareOutPut();
-    if (QProcessBefore(Input)) Process(Input);
-    if (QGoInside(Input)) GoInside(Input);
-    if (QProcessAfter(Input)) Process(Input);
+    if (!IsLive(Input)) return;
+    if (QProcessBefore(Input) && IsLive(Input)) Process(Input);
+    if (IsLive(Input) && QGoInside(Input) && IsLive(Input)) GoInside(Input);
+    if (IsLive(Input) && QProcessAfter(Input) && IsLive(Input)) Process(Input);
 }
 
 // ---- TRecursorWithTools ------------------------------------------------------------------

@@ -62,6 +62,19 @@ public:
     }
 };
 
+// Traces its input and frees it when its name starts with "-".
+class TFreeingTool : public TTool {
+    ZARIX_CLASS(TFreeingTool, TTool)
+
+public:
+    void DoIt() override {
+        Trace(GetName() + " " + Input->GetName());
+        if (Input->GetName()[0] != '-') return;
+        if (TEntity* owner = Input->GetOwnerEntity(0)) owner->FreeElement(Input);
+        else Free(Input);
+    }
+};
+
 TOwnerEntity* Entity(const char* name, std::initializer_list<TElement*> children = {}) {
     TOwnerEntity* e = NewNamed<TOwnerEntity>(name);
     for (TElement* c : children) e->AddElement(c);
@@ -173,5 +186,32 @@ TEST_F(RecursorTest, ToolsDecideAndProcess) {
     EXPECT_EQ(trace_, (Lines{"B +a", "Q +a", "inside +a", "B a1", "inside a1"}));
     Free(before);
     Free(gate);
+    Free(r);
+}
+
+TEST_F(RecursorTest, AnElementFreedByAStepIsNotReadAgain) {
+    TInsideRecursor* r = TInsideRecursor::New();
+    TFreeingTool* before = TFreeingTool::New();
+    before->SetName("B");
+    TTraceTool* after = TTraceTool::New();
+    after->SetName("A");
+    r->BeforeTool = before;
+    r->AfterTool = after;
+    root_->AddElement(Entity("-d", {Leaf("d1")}));
+    r->SetInput(root_);
+    r->DoIt();
+    EXPECT_EQ(trace_, (Lines{"B root", "inside root", "B +a", "inside +a", "B a1", "inside a1", "A a1", "A +a", "B b",
+                             "inside b", "A b", "B c", "inside c", "A c", "B -d", "A root"}));
+    EXPECT_EQ(root_->ElementsCount(), 3);
+
+    // The input itself.
+    trace_.clear();
+    r->SetInput(Entity("-in", {Leaf("x")}));
+    r->DoIt();
+    EXPECT_EQ(trace_, Lines{"B -in"});
+    EXPECT_EQ(r->Level, 1);
+    r->SetInput(nullptr);
+    Free(before);
+    Free(after);
     Free(r);
 }
