@@ -3,6 +3,9 @@
 #include <sys/stat.h>
 
 #include <climits>
+#include <unordered_set>
+#include <utility>
+#include <vector>
 
 #include "kernel/e_class.h"
 #include "platform/inifiles.h"
@@ -62,6 +65,23 @@ void TFileElement::SetName(const std::string& value) {
     if (!RenameFile(FFileName, newPath)) return;
     FSearchRec.Name = value;
     SetFileName(newPath);
+    // A folder held by a folder, or renamed only in letter case, keeps its path there.
+    if (FFileName != newPath) MoveTo(newPath);
+}
+
+void TFileElement::MoveTo(const std::string& path) {
+    std::unordered_set<TFileElement*> seen;
+    std::vector<std::pair<TFileElement*, std::string>> todo{{this, path}};
+    while (!todo.empty()) {
+        auto [e, where] = todo.back();
+        todo.pop_back();
+        if (!seen.insert(e).second) continue;
+        e->FFileName = where;
+        std::string dir = IncludeTrailingPathDelimiter(where);
+        for (int32_t i = 0; i < e->ElementsCount(); ++i)
+            if (auto* child = As<TFileElement>(e->Get(i)))
+                todo.emplace_back(child, dir + ExtractFileName(child->FFileName));
+    }
 }
 
 void TFileElement::SetFileName(const std::string& value) { FFileName = value; }

@@ -155,6 +155,17 @@ TEST_F(FilesTest, DirectoryListsItsTreeInNameOrderWithoutEnteringLinks) {
     EXPECT_EQ(sub->GetFileName(), Path("sub"));
     EXPECT_EQ(sub->ElementsCount(), 2);
 
+    // Renaming a held folder moves its elements with it.
+    sub->SetName("moved");
+    EXPECT_EQ(sub->GetFileName(), Path("moved"));
+    EXPECT_EQ(Names(sub), "d.txt,deeper");
+    EXPECT_EQ(As<TFileElement>(sub->Get(0))->GetFileName(), Path("moved/d.txt"));
+    EXPECT_TRUE(As<TFileElement>(sub->Get(0))->GetExists());
+    EXPECT_EQ(As<TFileElement>(sub->Get(1))->GetFileName(), Path("moved/deeper"));
+    As<TFileElement>(sub->Get(0))->SetName("e.txt");
+    EXPECT_TRUE(FileExists(Path("moved/e.txt")));
+    sub->SetName("sub");
+
     // The same name in another letter case lists nothing anew.
     TElement* first = d->Get(0);
     d->SetFileName(UpperCase(dir));

@@ -16,7 +16,8 @@ class TFileElement : public TOwnerEntity {
 public:
     std::string GetName() override;
     // Renames the file to folder + value; a name with a folder delimiter, a drive colon,
-    // "." or ".." is refused. The names change only when the rename succeeds.
+    // "." or ".." is refused. The names change only when the rename succeeds; a renamed
+    // folder's elements below it take the new path.
     void SetName(const std::string& value) override;
 
     virtual void SetFileName(const std::string& value);
@@ -46,6 +47,10 @@ public:
 protected:
     std::string FFileName;
     TSearchRec FSearchRec;
+
+private:
+    // Points this element and the file elements below it at the renamed path.
+    void MoveTo(const std::string& path);
 };
 
 // A folder; its children are its entries, listed when its file name is set.
