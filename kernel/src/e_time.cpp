@@ -13,6 +13,8 @@ void TTickElement::Publish(PropertyTable& t) {
     using C = TTickElement;
     t.Int<C>("Interval", [](C* c) { return c->Interval; }, [](C* c, int32_t v) { c->Interval = v; });
     t.Bool<C>("Pause", [](C* c) { return c->Pause; }, [](C* c, bool v) { c->Pause = v; });
+    // Reading it uses up an alarm: never read for saving.
+    t.Bool<C>("Alarm", &C::GetAlarm, nullptr).Stored(false);
 }
 
 void TTickElement::Reset() {
@@ -36,6 +38,7 @@ void TTimeElement::Publish(PropertyTable& t) {
     t.Str<C>("Interval", &C::GetIntervalText, &C::SetIntervalText);
     t.Int<C>("AlarmCount", &C::GetAlarmCount, nullptr).Stored(false);
     t.Bool<C>("MultiAlarm", [](C* c) { return c->MultiAlarm; }, [](C* c, bool v) { c->MultiAlarm = v; });
+    t.Bool<C>("Alarm", &C::GetAlarm, nullptr).Stored(false);  // reading it uses up an alarm
 }
 
 void TTimeElement::Reset() {

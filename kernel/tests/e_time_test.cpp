@@ -19,6 +19,16 @@ std::string IntervalAfter(const std::string& text) {
     return GetPropStringByName(t, "Interval");
 }
 
+// A time element whose reference time a test can place.
+class TPlacedTimeElement : public TTimeElement {
+    ZARIX_CLASS(TPlacedTimeElement, TTimeElement)
+
+public:
+    void PlaceReference(TDateTime t) { FReferenceTime = t; }
+};
+
+std::string LastPropName(TPersistent* obj) { return obj->ClassType()->Props.back().Name; }
+
 }  // namespace
 
 TEST(TimeInterval, TextForms) {
@@ -92,6 +102,30 @@ TEST(TimeAlarm, KeepsFullDateTimes) {
     EXPECT_GE(t->GetReferenceTime(), before);
     EXPECT_GE(t->GetStartTime(), Date());
     EXPECT_LE(t->GetReferenceTime(), Now());
+
+    // A reference just before midnight of the day before is little more than the time of day ago.
+    Owned p(TPlacedTimeElement::New());
+    SetPropStringByName(p, "Interval", "0:0:0.50");
+    p->PlaceReference(Date() - 1 + EncodeTime(23, 59, 59, 900));
+    EXPECT_TRUE(p->GetAlarm());
+}
+
+TEST(TimeAlarm, AlarmIsReadByNameAndNeverStored) {
+    Owned t(TTimeElement::New());
+    SetPropStringByName(t, "Interval", "0:0:30.0");
+    EXPECT_EQ(LastPropName(t), "Alarm");
+    EXPECT_FALSE(Stored(t, "Alarm"));
+    EXPECT_EQ(GetPropStringByName(t, "Alarm"), "True");  // never reset: long ago
+    EXPECT_EQ(GetPropStringByName(t, "Alarm"), "False");
+
+    Owned k(TTickElement::New());
+    EXPECT_EQ(LastPropName(k), "Alarm");
+    EXPECT_FALSE(Stored(k, "Alarm"));
+    k->Pause = true;
+    EXPECT_EQ(GetPropStringByName(k, "Alarm"), "False");
+    k->Pause = false;
+    k->Interval = -1;  // any time passed is more
+    EXPECT_EQ(GetPropStringByName(k, "Alarm"), "True");
 }
 
 TEST(TickAlarm, PauseIsQuietAndKeepsTheReference) {

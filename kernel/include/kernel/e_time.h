@@ -49,7 +49,7 @@ public:
     TDateTime GetStartTime() const { return FStartTime; }
     TDateTime GetReferenceTime() const { return FReferenceTime; }
 
-private:
+protected:
     TDateTime FStartTime = 0;      // full date-times
     TDateTime FReferenceTime = 0;
     int32_t FAlarmCount = 0;
