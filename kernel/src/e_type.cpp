@@ -482,10 +482,12 @@ void TStringListElement::PutName(int32_t index, const std::string& name) {
 std::string TStringListElement::GetUpperName(int32_t index) { return AnsiUpperCase(GetNameAtIndex(index)); }
 
 TStringElement* TStringListElement::GetStringElementByName(const std::string& name) {
+    // Items without a name of their own are found by index only.
+    if (name.empty()) return nullptr;
     const std::string up = AnsiUpperCase(name);
     for (int32_t i = 0, n = ElementsCount(); i < n; ++i) {
         TStringElement* item = GetSElems(i);
-        if (item && AnsiUpperCase(item->OwnName()) == up) return item;
+        if (item && !item->OwnName().empty() && AnsiUpperCase(item->OwnName()) == up) return item;
     }
     return nullptr;
 }

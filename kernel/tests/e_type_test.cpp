@@ -252,6 +252,14 @@ TEST(StringListElement, LookupAndPropertiesByName) {
     l->SetIntegerByName("MIXEDCASE", 7);  // an existing item is set in place
     EXPECT_EQ(l->ElementsCount(), 5);
     EXPECT_EQ(l->GetString(0), "7");
+
+    // An empty name finds no item: setting it appends one and leaves the unnamed item alone.
+    EXPECT_EQ(l->GetStringElementByName(""), nullptr);
+    EXPECT_EQ(l->GetStringByName(""), "");
+    l->SetStringByName("", "new");
+    EXPECT_EQ(l->ElementsCount(), 6);
+    EXPECT_EQ(l->GetString(1), "unnamed");
+    EXPECT_EQ(l->GetString(5), "new");
 }
 
 TEST(StringListElement, AddingLines) {
