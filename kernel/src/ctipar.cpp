@@ -116,8 +116,7 @@ void TCteniParametru::DejRadek(bool& isParameter, bool& isSection, bool& isLast,
         }
     }
 
-    if (!AtEnd()) radek_ = ReadLine();
-    else radek_.clear();  // nothing is returned twice
+    if (!AtEnd()) radek_ = ReadLine();  // at the end the last line stays the look-ahead
 }
 
 bool TCteniParametru::DejBooleanParametr() const {
@@ -225,5 +224,4 @@ void TCtiDefInfa::DejRadek(bool& isKey, bool& isLast, std::string& text) {
     }
 
     if (!AtEnd()) NactiRadek();
-    else radek_.clear();
 }

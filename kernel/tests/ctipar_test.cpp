@@ -72,9 +72,11 @@ TEST_F(CtiparTest, ParameterFileWithSectionsCommentsAndIndexes) {
     EXPECT_EQ(l.name, "NAME");
     EXPECT_EQ(l.value, "a=b");
     EXPECT_EQ(r.PocetVolani(), 7);
-    l = Next(r);  // past the end: nothing, and still the last
+    l = Next(r);  // past the end: the last line again, and still the last
     EXPECT_TRUE(l.last);
-    EXPECT_FALSE(l.param || l.section);
+    EXPECT_TRUE(l.param);
+    EXPECT_EQ(l.name, "NAME");
+    EXPECT_EQ(l.value, "a=b");
 }
 
 TEST_F(CtiparTest, ParameterFileLineEndsAndLastLine) {
@@ -190,6 +192,9 @@ TEST_F(CtiparTest, DefinitionFileKeysCommentsAndPosition) {
     r.DejRadek(key, last, text);
     EXPECT_EQ(text, std::string(255, 'z'));
     r.DejRadek(key, last, text);
+    EXPECT_EQ(text, "end");
+    EXPECT_TRUE(last);
+    r.DejRadek(key, last, text);  // past the end: the last line again
     EXPECT_EQ(text, "end");
     EXPECT_TRUE(last);
 

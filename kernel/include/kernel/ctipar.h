@@ -18,8 +18,9 @@ public:
     TCteniParametru(const TCteniParametru&) = delete;
     TCteniParametru& operator=(const TCteniParametru&) = delete;
 
-    // Returns the look-ahead line classified and reads the next one. isLast: nothing
-    // follows the returned line (also when the file is not open). Names and section
+    // Returns the look-ahead line classified and reads the next one; past the end the last
+    // line comes again. isLast: nothing follows the returned line (also when the file is
+    // not open). Names and section
     // names come trimmed and upper-cased; values trimmed, at most 250 characters.
     void DejRadek(bool& isParameter, bool& isSection, bool& isLast, std::string& name,
                   std::string& value);
@@ -65,7 +66,8 @@ public:
     void NastavPozici(int64_t p);
     // Returns the current line classified and reads the next one. A "[" line is a key:
     // Klic() is its first word upper-cased and text the rest up to "]"; other lines give
-    // at most 255 characters. isLast: nothing follows (also when the file is not open).
+    // at most 255 characters; past the end the last line comes again. isLast: nothing
+    // follows (also when the file is not open).
     void DejRadek(bool& isKey, bool& isLast, std::string& text);
 
     const std::string& FileName() const { return fileName_; }
