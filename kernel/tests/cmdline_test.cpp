@@ -159,7 +159,10 @@ TEST_F(CommandLine, PathsToElement) {
     EXPECT_EQ(root->ExecuteCommandLineToElement("FindElementByName(Sub).FindElementByName(a)"),
               sub->FindElementName("a"));
     // Any delimiter may follow the ")" here; the text in between is dropped.
-    EXPECT_EQ(root->ExecuteCommandLineToElement("FindElementByName(Sub)x.View"), nullptr);
+    sub->view = view;
+    EXPECT_EQ(root->ExecuteCommandLineToElement("FindElementByName(Sub)x(View"), view);
+    EXPECT_EQ(root->ExecuteCommandLineToElement("FindElementByName(Sub) dropped )View"), view);
+    EXPECT_EQ(root->ExecuteCommandLineToElement("FindElementByName(Sub)x.View"), view);
     EXPECT_EQ(Raised([&] { root->ExecuteCommandLineToElement("FindElementByName(Nope).View"); }),
               Cz("Chyba ... nenalezl jsem objekt Nope"));
 }
