@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <fstream>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "composition/composition.h"
@@ -48,6 +49,9 @@ class TProbe : public TOwnerEntity {
         t.Obj<C, TElement>("Victim", nullptr, [](C* c, TElement* v) { c->FreeElement(v); });
         t.Obj<C, TProbe>("Other", &C::Other, [](C* c, TProbe* v) { c->Other = v; });
         t.Int<C>("Level", &C::Level, [](C* c, int32_t v) { c->Level = v; });
+        t.Method<C>("Event", &C::Event, [](C* c, const TMethod& v) { c->Event = v; });
+        // A sub-object: the setter makes it a child.
+        t.Obj<C, TElement>("Part", &C::Part, [](C* c, TElement* v) { c->ExchangeFieldElement(c->Part, v); });
     }
 
 public:
@@ -65,6 +69,8 @@ public:
     int32_t Commands = 0;
     TProbe* Other = nullptr;
     int32_t Level = 0;
+    TMethod Event;
+    TElement* Part = nullptr;
 };
 
 // Keeps every element the current form makes.
@@ -110,6 +116,56 @@ void Init() {
     gPath = "/tmp/modelfile-fuzz-" + std::to_string(getpid()) + ".zrx";
 }
 
+// Walks what the loaded tree reaches through children and element-valued properties,
+// touching every element a property names, so a dangling one shows. An element inside
+// its own subtree ends the run.
+void TouchTree(TElement* root) {
+    std::unordered_set<TElement*> done;
+    std::unordered_set<TElement*> onPath;
+    struct Step {
+        TElement* element;
+        int32_t next;  // the next child to enter
+    };
+    std::vector<Step> path;
+    std::vector<TElement*> pending;
+    auto enter = [&](TElement* e) {
+        if (onPath.count(e)) __builtin_trap();
+        if (!done.insert(e).second) return;
+        for (const TPropInfo& p : e->ClassType()->Props) {
+            if (p.Kind() != tkClass) continue;
+            TPersistent* value = nullptr;
+            try {
+                value = GetObjectProp(e, p);
+            } catch (const Exception&) {
+            }
+            if (auto* element = As<TElement>(value)) {
+                (void)element->GetName();
+                if (!done.count(element) && !onPath.count(element)) pending.push_back(element);
+            }
+        }
+        onPath.insert(e);
+        path.push_back({e, 0});
+    };
+    pending.assign(1, root);
+    while (!pending.empty()) {
+        TElement* start = pending.back();
+        pending.pop_back();
+        if (done.count(start)) continue;
+        enter(start);
+        while (!path.empty()) {
+            Step& top = path.back();
+            auto* entity = As<TEntity>(top.element);
+            if (!entity || top.next >= entity->ElementsCount()) {
+                onPath.erase(top.element);
+                path.pop_back();
+                continue;
+            }
+            TElement* child = entity->Get(top.next++);
+            if (child) enter(child);
+        }
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -128,6 +184,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         loaded = false;
     }
     if (loaded) {
+        if (loader->Output) TouchTree(loader->Output);
         if (!loader->Made.empty()) FreeLoadedElements(loader->Made);
         else Free(loader->Output);  // the older form
     }

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -58,6 +59,34 @@ void DropDoubleChildren(TEntity* parent, std::unordered_set<TElement*>& hasParen
         }
         list->Delete(i);
         if (child->GetOwnersCount() > 0) child->RemoveOwner(parent);
+    }
+}
+
+// Whether the target lies in the subtree of from (from itself included).
+bool Reaches(TElement* from, TElement* target) {
+    std::vector<TElement*> stack{from};
+    std::unordered_set<TElement*> seen;
+    while (!stack.empty()) {
+        TElement* e = stack.back();
+        stack.pop_back();
+        if (e == target) return true;
+        if (!e || !seen.insert(e).second || !IsLive(e)) continue;
+        auto* entity = As<TEntity>(e);
+        TSuperList* list = entity ? entity->List() : nullptr;
+        if (!list) continue;
+        for (int32_t i = 0; i < list->Count(); ++i) stack.push_back(list->Item(i));
+    }
+    return false;
+}
+
+// Removes every occurrence of the child from the entity's children.
+void Unlink(TEntity* entity, TElement* child) {
+    for (int32_t n = entity->ElementsCount(); n > 0 && entity->IndexOf(child) >= 0; --n) {
+        try {
+            entity->RemoveElement(child);
+        } catch (...) {
+            return;
+        }
     }
 }
 
@@ -140,8 +169,10 @@ void TZarixLoader::CreateTables() {
     FLastPos = -1;
     FDepth = 0;
     FSkipping = false;
+    FLinked = false;
     FHeldFor = nullptr;
     FHeld.clear();
+    FTaken.clear();
 }
 
 void TZarixLoader::FreeTables() {
@@ -150,6 +181,7 @@ void TZarixLoader::FreeTables() {
     FCurrent = nullptr;
     FHeldFor = nullptr;
     FHeld.clear();
+    FTaken.clear();
     if (FAccessor) FAccessor->SetInstance(nullptr);
 }
 
@@ -216,6 +248,7 @@ void TZarixLoader::BeginElement(int32_t classIndex) {
     FObjects.push_back(element);
     FPosState.push_back(0);
     FHeldFor = nullptr;
+    FLinked = false;
     if (element && FAccessor) FAccessor->SetInstance(element);
     FNextIndex = 0;
 }
@@ -250,14 +283,41 @@ void TZarixLoader::SetPropertyValue(int32_t liveIndex, int32_t kind, TZarixPropV
         }
     } catch (...) {
     }
+    if (kind == tkClass && value.Obj) NoteReference(p, static_cast<TElement*>(value.Obj));
+}
+
+void TZarixLoader::NoteReference(const TPropInfo& prop, TElement* value) {
+    if (!IsLive(FCurrent)) return;
+    FLinked = true;
+    UndoCycle();
+    if (!IsLive(value)) return;
     // A setter that made the element a child: the children list must not add it again,
     // nor may another parent take a child that cannot know its owners.
-    if (kind == tkClass && value.Obj && FValuePos >= 0 && FValuePos < static_cast<int32_t>(FPosState.size())) {
-        auto* parent = IsLive(FCurrent) ? As<TEntity>(FCurrent) : nullptr;
-        auto* element = static_cast<TElement*>(value.Obj);
-        if (parent && IsLive(element) && parent->IndexOf(element) >= 0)
-            FPosState[static_cast<size_t>(FValuePos)] |= psChild;
+    auto* parent = As<TEntity>(FCurrent);
+    if (parent && parent->IndexOf(value) >= 0 && FValuePos >= 0 && FValuePos < static_cast<int32_t>(FPosState.size()))
+        FPosState[static_cast<size_t>(FValuePos)] |= psChild;
+    TPersistent* held = nullptr;
+    try {
+        held = GetObjectProp(FCurrent, prop);
+    } catch (...) {
+        return;
     }
+    if (held != value) return;
+    std::vector<const TPropInfo*>& taken = FTaken[FCurrent];
+    if (std::find(taken.begin(), taken.end(), &prop) == taken.end()) taken.push_back(&prop);
+}
+
+void TZarixLoader::UndoCycle() {
+    auto* self = As<TEntity>(FCurrent);
+    TSuperList* list = self ? self->List() : nullptr;
+    if (!list) return;
+    std::vector<TElement*> closing;
+    for (int32_t i = 0; i < list->Count(); ++i) {
+        TElement* child = list->Item(i);
+        if (child && IsLive(child) && Reaches(child, self)) closing.push_back(child);
+    }
+    for (TElement* child : closing) Unlink(self, child);
+    if (!closing.empty()) FHeldFor = nullptr;
 }
 
 void TZarixLoader::AddChild(int32_t id) {
@@ -277,6 +337,9 @@ void TZarixLoader::AddChild(int32_t id) {
     if (FHeld.count(child)) return;
     // A child that cannot know its owners would be freed by each of its parents.
     if ((state & psChild) && child->GetOwnersCount() == 0) return;
+    // Nor may the element become part of its own subtree, which only a setter that
+    // placed it somewhere can have prepared.
+    if ((FLinked || parent->GetOwnersCount() > 0) && Reaches(child, parent)) return;
     try {
         parent->AddElement(child);
     } catch (...) {
@@ -296,31 +359,111 @@ TElement* TZarixLoader::ElementAt(int32_t position) {
     return IsLive(element) ? element : nullptr;
 }
 
+TElement* TZarixLoader::ReferableAt(int32_t position) {
+    if (position < 0 || position >= static_cast<int32_t>(FPosState.size())) return nullptr;
+    if (!(FPosState[static_cast<size_t>(position)] & psComplete)) return nullptr;
+    return ElementAt(position);
+}
+
 void TZarixLoader::FreeMade() {
     FreeLoadedElements(FObjects);
     FObjects.clear();
 }
 
-void TZarixLoader::FreeUntaken(TElement* root) {
-    std::vector<int32_t> candidates;
-    for (int32_t i = 0; i < static_cast<int32_t>(FObjects.size()); ++i) {
+void TZarixLoader::FreeUnreached(TElement* root) {
+    // Each live element made by this load carries its position in its ID meanwhile, so
+    // the walk needs no lookups.
+    const int32_t count = static_cast<int32_t>(FObjects.size());
+    enum : uint8_t { mNone, mMade, mReached };
+    std::vector<uint8_t> mark(static_cast<size_t>(count), mNone);
+    std::vector<int32_t> savedID(static_cast<size_t>(count), 0);
+    auto posOf = [&](TElement* e) {
+        int32_t id = e->ID;
+        bool made = id >= 0 && id < count && FObjects[static_cast<size_t>(id)] == e && mark[static_cast<size_t>(id)] != mNone;
+        return made ? id : -1;
+    };
+    for (int32_t i = 0; i < count; ++i) {
         TElement* e = FObjects[static_cast<size_t>(i)];
-        if (e && e != root && !(FPosState[static_cast<size_t>(i)] & (psChild | psTaken))) candidates.push_back(i);
+        if (!e || !IsLive(e) || posOf(e) >= 0) continue;
+        savedID[static_cast<size_t>(i)] = e->ID;
+        e->ID = i;
+        mark[static_cast<size_t>(i)] = mMade;
     }
-    if (candidates.empty()) return;
-    // Setters and constructors may have made some of them children.
-    std::unordered_set<TElement*> held;
-    for (TElement* e : FObjects) {
-        auto* entity = IsLive(e) ? As<TEntity>(e) : nullptr;
+    // The walk starts at the root and at elements that an owner outside this load took.
+    std::vector<TElement*> stack{root};
+    for (int32_t i = 0; i < count; ++i) {
+        if (mark[static_cast<size_t>(i)] == mNone || (FPosState[static_cast<size_t>(i)] & psChild)) continue;
+        TElement* e = FObjects[static_cast<size_t>(i)];
+        int32_t owners = e->GetOwnersCount();
+        for (int32_t k = 0; k < owners; ++k) {
+            TEntity* owner = e->GetOwnerEntity(k);
+            if (owner && IsLive(owner) && posOf(owner) < 0) {
+                stack.push_back(e);
+                break;
+            }
+        }
+    }
+    std::unordered_set<TElement*> reachedOther;  // reached elements this load did not make
+    auto reached = [&](TElement* e) {
+        int32_t pos = posOf(e);
+        return pos >= 0 ? mark[static_cast<size_t>(pos)] == mReached : reachedOther.count(e) != 0;
+    };
+    while (!stack.empty()) {
+        TElement* e = stack.back();
+        stack.pop_back();
+        if (!e) continue;
+        int32_t pos = posOf(e);
+        if (pos >= 0) {
+            if (mark[static_cast<size_t>(pos)] == mReached) continue;
+            mark[static_cast<size_t>(pos)] = mReached;
+        } else if (!reachedOther.insert(e).second) {
+            continue;
+        }
+        if (auto* entity = As<TEntity>(e))
+            if (TSuperList* list = entity->List())
+                for (int32_t i = 0; i < list->Count(); ++i) stack.push_back(list->Item(i));
+        if (FTaken.empty()) continue;
+        auto taken = FTaken.find(e);
+        if (taken == FTaken.end()) continue;
+        for (const TPropInfo* p : taken->second) {
+            TPersistent* value = nullptr;
+            try {
+                value = GetObjectProp(e, *p);
+            } catch (...) {
+            }
+            if (value && IsLive(value))
+                if (auto* element = As<TElement>(value)) stack.push_back(element);
+        }
+    }
+    std::vector<TElement*> loose;
+    for (int32_t i = 0; i < count; ++i)
+        if (mark[static_cast<size_t>(i)] == mMade) loose.push_back(FObjects[static_cast<size_t>(i)]);
+    // The loose elements, and what they hold that this load did not make, let go of the
+    // elements of this load and of everything the root reaches; then each is freed once.
+    std::unordered_set<TElement*> seen;
+    std::vector<TElement*> walk(loose.begin(), loose.end());
+    while (!walk.empty()) {
+        TElement* e = walk.back();
+        walk.pop_back();
+        if (!seen.insert(e).second) continue;
+        auto* entity = As<TEntity>(e);
         TSuperList* list = entity ? entity->List() : nullptr;
         if (!list) continue;
-        for (int32_t i = 0; i < list->Count(); ++i) held.insert(list->Item(i));
+        std::vector<TElement*> release;
+        for (int32_t i = 0; i < list->Count(); ++i) {
+            TElement* child = list->Item(i);
+            if (!child) continue;
+            if (posOf(child) >= 0 || reached(child)) release.push_back(child);
+            else walk.push_back(child);
+        }
+        for (TElement* child : release) Unlink(entity, child);
     }
-    for (auto it = candidates.rbegin(); it != candidates.rend(); ++it) {
-        TElement* e = FObjects[static_cast<size_t>(*it)];
-        if (held.count(e) || !IsLive(e)) continue;
+    for (int32_t i = 0; i < count; ++i)
+        if (mark[static_cast<size_t>(i)] != mNone) FObjects[static_cast<size_t>(i)]->ID = savedID[static_cast<size_t>(i)];
+    for (auto it = loose.rbegin(); it != loose.rend(); ++it) {
+        if (!IsLive(*it)) continue;
         try {
-            Free(e);
+            Free(*it);
         } catch (...) {
         }
     }
@@ -355,8 +498,7 @@ void TZarixLoader::DoIt() {
         EndLoad();
         throw;
     }
-    FPosState[static_cast<size_t>(FLastPos)] |= psTaken;
-    FreeUntaken(root);
+    FreeUnreached(root);
     Output = root;
     FreeTables();
     EndLoad();
@@ -426,6 +568,7 @@ TElement* TStreamLoader::ReadInline(bool make, int32_t& position) {
     int32_t currentPos = FCurrentPos;
     int32_t nextIndex = FNextIndex;
     bool skipping = FSkipping;
+    bool linked = FLinked;
     ++FDepth;
     FSkipping = skipping || !make;
     ReadElements();
@@ -436,6 +579,7 @@ TElement* TStreamLoader::ReadInline(bool make, int32_t& position) {
     FCurrentClass = currentClass;
     FCurrentPos = currentPos;
     FNextIndex = nextIndex;
+    FLinked = linked;
     FHeldFor = nullptr;
     if (FAccessor) FAccessor->SetInstance(current);
     TElement* element = ElementAt(pos);
@@ -458,7 +602,6 @@ bool TStreamLoader::ReadValue(const ClassProperty& prop, const TPropInfo* live, 
                 if (!element || kind != tkClass) return false;
                 const TClassInfo* want = live->PropType ? live->PropType->ClassRef() : nullptr;
                 if (want && !element->InheritsFrom(want)) return false;
-                FPosState[static_cast<size_t>(pos)] |= psTaken;
                 FValuePos = pos;
                 value.Obj = element;
                 return true;
@@ -470,11 +613,10 @@ bool TStreamLoader::ReadValue(const ClassProperty& prop, const TPropInfo* live, 
                         value.Obj = nullptr;
                         return true;
                     }
-                    TElement* element = ElementAt(n);
+                    TElement* element = ReferableAt(n);
                     if (!element) return false;
                     const TClassInfo* want = live->PropType ? live->PropType->ClassRef() : nullptr;
                     if (want && !element->InheritsFrom(want)) return false;
-                    FPosState[static_cast<size_t>(n)] |= psTaken;
                     FValuePos = n;
                     value.Obj = element;
                     return true;

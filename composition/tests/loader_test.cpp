@@ -1,14 +1,73 @@
 // The readers: round trips, hand-made files of other class layouts, unsafe numbers, the
 // older form and the reader's errors.
+#include <algorithm>
+
 #include "modelfile_test_util.h"
 
 namespace mft {
 namespace {
 
-using LoaderTest = ModelFileTest;
+// Element-valued properties whose setters fail, ignore their value, or place the element
+// inside the value.
+class TPicky : public TOwnerEntity {
+    ZARIX_CLASS(TPicky, TOwnerEntity)
+    static void Publish(PropertyTable& t) {
+        using C = TPicky;
+        t.Obj<C, TElement>("Boom", &C::Kept, [](C*, TElement*) { throw Exception("refused"); });
+        t.Obj<C, TElement>("Ignore", &C::Kept, [](C*, TElement*) {});
+        t.Obj<C, TEntity>("Parent", &C::Parent, [](C* c, TEntity* v) {
+            c->Parent = v;
+            if (v) v->AddElement(c);
+        });
+        t.Obj<C, TElement>("Part", &C::Part, [](C* c, TElement* v) { c->ExchangeFieldElement(c->Part, v); });
+    }
+
+public:
+    TElement* Kept = nullptr;
+    TEntity* Parent = nullptr;
+    TElement* Part = nullptr;
+};
+
+class LoaderTest : public ModelFileTest {
+protected:
+    void SetUp() override {
+        ModelFileTest::SetUp();
+        static bool registered = false;
+        if (!registered) RegisterZarixClass<TPicky>();
+        registered = true;
+    }
+    // Reads the bytes keeping every element made.
+    TElement* LoadKeeping(const std::string& bytes, std::vector<TElement*>& made) {
+        WriteFile(Path("kept.zrx"), bytes);
+        TRecordingLoad* loader = TRecordingLoad::New();
+        loader->FileName = Path("kept.zrx");
+        loader->DoIt();
+        made = loader->Made;
+        TElement* root = loader->Output;
+        Free(loader);
+        return root;
+    }
+};
+
+// Whether some element lies inside its own subtree.
+bool HasCycle(TElement* e, std::vector<TElement*>& path) {
+    if (std::find(path.begin(), path.end(), e) != path.end()) return true;
+    auto* entity = As<TEntity>(e);
+    if (!entity) return false;
+    path.push_back(e);
+    for (int32_t i = 0; i < entity->ElementsCount(); ++i)
+        if (HasCycle(entity->Get(i), path)) return true;
+    path.pop_back();
+    return false;
+}
+bool HasCycle(TElement* root) {
+    std::vector<TElement*> path;
+    return HasCycle(root, path);
+}
 
 const TClassInfo* Probe() { return TProbe::StaticClass(); }
 const TClassInfo* Leaf() { return TLeaf::StaticClass(); }
+const TClassInfo* Picky() { return TPicky::StaticClass(); }
 
 // A class record naming the given properties and kinds.
 Bytes& Record(Bytes& b, const std::string& cls, int32_t index, std::initializer_list<std::pair<const char*, int>> props) {
@@ -190,6 +249,100 @@ TEST_F(LoaderTest, ChildMadeByASetterIsNotAddedAgainByTheChildrenList) {
     EXPECT_EQ(r->Part->GetOwnersCount(), 1);
     Free(loaded);
     Free(root);
+}
+
+TEST_F(LoaderTest, OnlyElementsTheRootDoesNotReachAreFreed) {
+    int32_t link = PropIndex(Probe(), "Link");
+    int32_t name = PropIndex(Leaf(), "Name");
+    Bytes b;
+    b.Header().ClassRecord(Leaf(), 0).ClassRecord(Probe(), 1);
+    b.Int(0).Int(0).Begin().Int(name).Str("c").End().Int(0);     // 0: c
+    b.Int(1).Int(1).Begin().End().Int(1).Begin().Int(0).End();   // 1: x, holding c, reached by nothing
+    b.Int(1).Int(2).Begin().Int(link).Int(0).End().Int(0);       // 2: the root, Link -> c
+    b.End();
+    std::vector<TElement*> made;
+    auto* root = As<TProbe>(LoadKeeping(b.str(), made));
+    ASSERT_NE(root, nullptr);
+    ASSERT_EQ(made.size(), 3u);
+    EXPECT_FALSE(IsLive(made[1]));  // x is freed ...
+    ASSERT_TRUE(IsLive(made[0]));   // ... without c, which the root refers to
+    ASSERT_EQ(root->Link, made[0]);
+    EXPECT_EQ(root->Link->GetName(), "c");
+    EXPECT_EQ(root->Link->GetOwnersCount(), 0);
+    Free(root->Link);
+    Free(root);
+
+    // Values that a setter refused or ignored are freed, inline or named by position.
+    int32_t boom = PropIndex(Picky(), "Boom");
+    int32_t ignore = PropIndex(Picky(), "Ignore");
+    Bytes p;
+    p.Header().ClassRecord(Leaf(), 0).ClassRecord(Picky(), 1);
+    p.Int(0).Int(0).Begin().End().Int(0);  // 0: a leaf, named by Ignore
+    p.Int(1).Int(1).Begin();
+    p.Int(boom).Int(-2).Begin().Int(0).Int(2).Begin().End().Int(0).End();
+    p.Int(ignore).Int(0).End().Int(0);
+    p.End();
+    TElement* picky = LoadKeeping(p.str(), made);
+    ASSERT_NE(As<TPicky>(picky), nullptr);
+    ASSERT_EQ(made.size(), 3u);
+    EXPECT_FALSE(IsLive(made[0]));
+    EXPECT_FALSE(IsLive(made[2]));
+    EXPECT_EQ(As<TPicky>(picky)->Kept, nullptr);
+    Free(picky);
+}
+
+TEST_F(LoaderTest, AReferenceNamesOnlyACompleteRecord) {
+    // The record being read names itself as its sub-object.
+    int32_t part = PropIndex(Probe(), "Part");
+    int32_t link = PropIndex(Probe(), "Link");
+    Bytes self;
+    self.Header().ClassRecord(Probe(), 0);
+    self.Int(0).Int(0).Begin().Int(link).Int(0).Int(part).Int(0).End().Int(0).End();
+    auto* root = As<TProbe>(LoadBytes(self.str()));
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->Part, nullptr);
+    EXPECT_EQ(root->Link, nullptr);
+    EXPECT_EQ(root->ElementsCount(), 0);
+    Free(root);
+
+    // An inline record names the record that encloses it.
+    Bytes inner;
+    inner.Header().ClassRecord(Probe(), 0);
+    inner.Int(0).Int(1).Begin().Int(part).Int(-2).Begin();
+    inner.Int(0).Int(0).Begin().Int(part).Int(0).Int(link).Int(0).End().Int(0);
+    inner.End().End().Int(0).End();
+    root = As<TProbe>(LoadBytes(inner.str()));
+    ASSERT_NE(root, nullptr);
+    auto* sub = As<TProbe>(root->Part);
+    ASSERT_NE(sub, nullptr);
+    EXPECT_EQ(root->ElementsCount(), 1);
+    EXPECT_EQ(sub->Part, nullptr);
+    EXPECT_EQ(sub->Link, nullptr);
+    EXPECT_EQ(sub->ElementsCount(), 0);
+    EXPECT_FALSE(HasCycle(root));
+    Free(root);
+}
+
+TEST_F(LoaderTest, ASetterThatPutsTheElementInsideItsOwnSubtreeIsUndone) {
+    // 0: p; 1: the root, placed into p by Parent, then taking p as its part and child.
+    int32_t parent = PropIndex(Picky(), "Parent");
+    int32_t part = PropIndex(Picky(), "Part");
+    Bytes b;
+    b.Header().ClassRecord(Probe(), 0).ClassRecord(Picky(), 1);
+    b.Int(0).Int(0).Begin().End().Int(0);
+    b.Int(1).Int(1).Begin().Int(parent).Int(0).Int(part).Int(0).End().Int(1).Begin().Int(0).End();
+    b.End();
+    std::vector<TElement*> made;
+    auto* root = As<TPicky>(LoadKeeping(b.str(), made));
+    ASSERT_NE(root, nullptr);
+    auto* p = As<TProbe>(made[0]);
+    ASSERT_NE(p, nullptr);
+    EXPECT_FALSE(HasCycle(root));
+    EXPECT_FALSE(HasCycle(p));
+    EXPECT_EQ(root->ElementsCount(), 0);  // neither the setter's link nor the list's
+    EXPECT_EQ(p->IndexOf(root), 0);
+    EXPECT_EQ(root->Part, p);             // kept as a plain reference
+    FreeLoadedElements(made);
 }
 
 TEST_F(LoaderTest, RootIsTheLastTopLevelRecordNotTheLastInlineOne) {

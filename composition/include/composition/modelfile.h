@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -197,16 +198,26 @@ protected:
         TElementClass Class = nullptr;  // the registered class, nil when none
         std::vector<ClassProperty> Props;
     };
-    enum : uint8_t { psComplete = 1, psChild = 2, psTaken = 4 };
+    enum : uint8_t { psComplete = 1, psChild = 2 };
 
     // Ends the load: the file is damaged.
     [[noreturn]] void Damaged(const std::string& what);
-    // The element at a position that may be referred to, or nil.
+    // The element made at a position, or nil.
     TElement* ElementAt(int32_t position);
+    // The element at a position that a reference may name: its record is complete, so
+    // it is neither the element being read nor one of the records enclosing it.
+    TElement* ReferableAt(int32_t position);
+    // After the setter of an element-valued property ran: a link that put the current
+    // element inside its own subtree is undone, and a value that the property now holds
+    // is noted as taken.
+    void NoteReference(const TPropInfo& prop, TElement* value);
+    // Drops the children of the current element whose subtree holds the element itself.
+    void UndoCycle();
     // Frees the elements made so far (the load failed).
     void FreeMade();
-    // Frees the elements that nothing took (no parent, no property, not the root).
-    void FreeUntaken(TElement* root);
+    // Frees the elements that the root does not reach through children and the
+    // references taken by properties; they let go of one another first.
+    void FreeUnreached(TElement* root);
 
     std::deque<ClassRecord> FClassTable;   // stable while records are added
     std::vector<TElement*> FObjects;       // element of each position, nil for none
@@ -222,8 +233,11 @@ protected:
     int32_t FDepth = 0;                    // nesting of inline records
     int32_t FValuePos = -1;                // position of the element value being set
     bool FSkipping = false;                // records read without making elements
+    bool FLinked = false;                  // the current element took an element value
     TEntity* FHeldFor = nullptr;           // the entity whose children FHeld holds
     std::unordered_set<TElement*> FHeld;
+    // The element-valued properties of each element that took their value.
+    std::unordered_map<TElement*, std::vector<const TPropInfo*>> FTaken;
 };
 
 // The current form read through the stream reader; an older-form file is handed to
