@@ -112,6 +112,7 @@ public:
     // active rectangle; an empty or zero-size rectangle only moves the centre.
     void ChangeProjectionByRect(const TRectangle& r, T_Page* page);
     void ChangeProjectionByRect(double minX, double minY, double maxX, double maxY, T_Page* page);
+    void ChangeProjectionByRectangle(const TRectangle& r, T_Page* page) { ChangeProjectionByRect(r, page); }
     // After the page changed its size or clip: the same centre and scale anew.
     void PageChanged();
 
