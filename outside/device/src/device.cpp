@@ -206,22 +206,31 @@ void TImageCanvasDevice::AdaptToImage() {
 
 // ---- TPrintDevice ------------------------------------------------------------------------
 
+void TPrintDevice::Publish(PropertyTable& t) {
+    t.Bool<TPrintDevice>("RasterizeLines", &TPrintDevice::GetRasterizeLines, &TPrintDevice::SetRasterizeLines);
+}
+
 void TPrintDevice::Create() {
     inherited::Create();
     TPrinter& p = Printer();
     p.BeginDoc();
+    FJobOpen = true;
     FPage->SetDPI(p.Resolution());
     TDevice::SetPageSize(p.PageWidth(), p.PageHeight());
 }
 
+// Also releases a device whose Create raised: the job is ended only when it began.
 void TPrintDevice::Destroy() {
     bool failed = false;
     std::string message;
-    try {
-        Printer().EndDoc();
-    } catch (const Exception& e) {
-        failed = true;
-        message = e.Message();
+    if (FJobOpen) {
+        FJobOpen = false;
+        try {
+            Printer().EndDoc();
+        } catch (const Exception& e) {
+            failed = true;
+            message = e.Message();
+        }
     }
     inherited::Destroy();
     if (failed) throw EFCreateError(message);

@@ -236,7 +236,9 @@ TEST(Projection, FitsRectanglesAndCentresOnTheClipRegion) {
     EXPECT_DOUBLE_EQ(back.Max.Y, 100);
 
     // A zero-size rectangle moves the centre and keeps the scale.
-    p->ChangeProjectionByRect(10, 10, 10, 10, nullptr);
+    TRectangle* point = TRectangle::New(10, 10, 10, 10);
+    p->ChangeProjectionByRectangle(*point, nullptr);
+    Free(point);
     EXPECT_DOUBLE_EQ(p->GetScale(), 1000);
     EXPECT_DOUBLE_EQ(p->GetCenterX(), 10);
     // A scale of 0 is refused.
@@ -300,6 +302,24 @@ TEST(PrintDevice, AbortLeavesNoFile) {
     Free(d);  // the aborted job is not ended again
     EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_FALSE(std::filesystem::exists(path + ".part"));
+}
+
+TEST(PrintDevice, AJobThatCannotBeginRaisesAndLeavesNothingOpen) {
+    TempDir tmp("outside_device_");
+    ASSERT_FALSE(tmp.Path().empty());
+    Printer().SetFileName(tmp.Path("missing/print.pdf"));
+    EXPECT_THROW(TPrintDevice::New(), EFCreateError);
+    EXPECT_THROW(TPrintDevice::StaticClass()->CreateInstance(), EFCreateError);
+    EXPECT_FALSE(Printer().Printing());
+
+    // The line-rasterizing flag, off by default and set by name as the print dialog does.
+    Printer().SetFileName(tmp.Path("flag.pdf"));
+    TPrintDevice* d = TPrintDevice::New();
+    EXPECT_FALSE(d->GetRasterizeLines());
+    d->SetPropertyBooleanByName("RasterizeLines", true);
+    EXPECT_TRUE(d->GetRasterizeLines());
+    Free(d);
+    EXPECT_TRUE(std::filesystem::exists(tmp.Path("flag.pdf")));
 }
 
 TEST(Projection, RecentringOnAClippedPartKeepsTheMapping) {

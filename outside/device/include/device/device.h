@@ -123,9 +123,11 @@ public:
 };
 
 // The printer: creating one begins a print job (a PDF file, one page per sheet), freeing
-// it ends the job unless the printer was aborted meanwhile.
+// it ends the job it began unless the printer was aborted meanwhile. When the job cannot
+// begin, creating raises and nothing is left behind.
 class TPrintDevice : public TCanvasDevice {
     ZARIX_CLASS(TPrintDevice, TCanvasDevice)
+    static void Publish(PropertyTable& t);
 
 public:
     void Create() override;
@@ -133,6 +135,14 @@ public:
     TCanvas* GetCanvas() override;
     // Starts the next sheet (the printer's NewPage).
     void NewPage();
+    // Lines rasterized by the suite instead of the printer. The PDF canvas draws every
+    // line as a vector path either way, so the flag is kept but changes nothing printed.
+    bool GetRasterizeLines() const { return FRasterizeLines; }
+    void SetRasterizeLines(bool value) { FRasterizeLines = value; }
+
+private:
+    bool FRasterizeLines = false;
+    bool FJobOpen = false;  // this device began the printer's job
 };
 
 // Registers the device classes; after RegisterPelvarClasses.
