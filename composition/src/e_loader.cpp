@@ -506,6 +506,8 @@ void TZarixLoader::DoIt() {
 
 // ---- TStreamLoader -------------------------------------------------------------------------
 
+TStreamLoader* TStreamLoader::New(const std::string& fileName) { return Named(New(), fileName); }
+
 int64_t TStreamLoader::GetSourceSize() { return FSource ? FSource->Size() : 0; }
 
 void TStreamLoader::StepProgress() {
@@ -750,11 +752,7 @@ void TStreamLoader::DoIt() {
 
 // ---- TLoad ---------------------------------------------------------------------------------
 
-TLoad* TLoad::New(const std::string& fileName) {
-    TLoad* loader = New();
-    loader->FileName = fileName;
-    return loader;
-}
+TLoad* TLoad::New(const std::string& fileName) { return Named(New(), fileName); }
 
 // ---- TLoader -------------------------------------------------------------------------------
 

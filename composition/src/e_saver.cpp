@@ -247,6 +247,8 @@ void TZarixSaver::DoIt() {
 
 // ---- TStreamSaver --------------------------------------------------------------------------
 
+TStreamSaver* TStreamSaver::New(const std::string& fileName) { return Named(New(), fileName); }
+
 void TStreamSaver::WriteRawInteger(int32_t value) { FWriter->WriteInteger(value); }
 void TStreamSaver::WriteRawListBegin() { FWriter->WriteListBegin(); }
 void TStreamSaver::WriteRawListEnd() { FWriter->WriteListEnd(); }
@@ -354,11 +356,7 @@ void TStreamSaver::DoIt() {
 
 // ---- TSave ---------------------------------------------------------------------------------
 
-TSave* TSave::New(const std::string& fileName) {
-    TSave* saver = New();
-    saver->FileName = fileName;
-    return saver;
-}
+TSave* TSave::New(const std::string& fileName) { return Named(New(), fileName); }
 
 // ---- TSaver --------------------------------------------------------------------------------
 

@@ -407,7 +407,7 @@ TEST_F(LoaderTest, HandMadeFilesReadExactly) {
     const char* data = std::getenv("SUITE_TEST_DATA");
     std::string dir = data ? data : std::filesystem::path(__FILE__).parent_path().string() + "/data";
 
-    TLoad* loader = TLoad::New(dir + "/probe.zrx");
+    TStreamLoader* loader = TStreamLoader::New(dir + "/probe.zrx");  // the base reader
     loader->DoIt();
     auto* root = As<TProbe>(loader->Output);
     Free(loader);

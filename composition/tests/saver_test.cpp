@@ -18,6 +18,13 @@ TEST_F(SaverTest, SingleElementFileIsHeaderClassRecordAndOneRecord) {
     expected.End();
     EXPECT_EQ(bytes, expected.str());
     EXPECT_EQ(leaf->ID, 0);
+
+    // The base writer takes the file name as well.
+    TStreamSaver* base = TStreamSaver::New(Path("base.zrx"));
+    base->SetInput(leaf);
+    base->DoIt();
+    Free(base);
+    EXPECT_EQ(ReadFile(Path("base.zrx")), expected.str());
     Free(leaf);
 }
 

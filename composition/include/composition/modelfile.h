@@ -95,6 +95,7 @@ class TStreamSaver : public TZarixSaver {
     ZARIX_CLASS(TStreamSaver, TZarixSaver)
 
 public:
+    static TStreamSaver* New(const std::string& fileName);
     void WriteHeader() override;
     void WriteClassRecord(TZarixClass* cls) override;
     void WriteElementHeader() override;
@@ -107,6 +108,11 @@ public:
     void DoIt() override;
 
 protected:
+    // The new writer with the file name.
+    template <class T> static T* Named(T* saver, const std::string& fileName) {
+        saver->FileName = fileName;
+        return saver;
+    }
     void WriteRawInteger(int32_t value) override;
     void WriteRawListBegin() override;
     void WriteRawListEnd() override;
@@ -246,6 +252,7 @@ class TStreamLoader : public TZarixLoader {
     ZARIX_CLASS(TStreamLoader, TZarixLoader)
 
 public:
+    static TStreamLoader* New(const std::string& fileName);
     void StepProgress() override;
     int64_t GetSourceSize() override;
     void ReadHeader() override;
@@ -257,6 +264,11 @@ public:
     virtual void LoadOldFormat();
 
 protected:
+    // The new reader with the file name.
+    template <class T> static T* Named(T* loader, const std::string& fileName) {
+        loader->FileName = fileName;
+        return loader;
+    }
     // One value of a property of the declared kind; true with the value when it can be
     // applied to the live kind.
     bool ReadValue(const ClassProperty& prop, const TPropInfo* live, TZarixPropValue& value);
