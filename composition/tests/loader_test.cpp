@@ -508,7 +508,9 @@ TEST_F(LoaderTest, ProgressAndCursor) {
     std::vector<std::string> start = Texts(tm_ProgressStart);
     ASSERT_EQ(start.size(), 1u);
     EXPECT_EQ(start[0], Cz("Načítání modelu ze souboru ") + Path("model.zrx"));
-    for (const std::string& text : Texts(tm_ProgressText)) {
+    std::vector<std::string> steps = Texts(tm_ProgressText);
+    ASSERT_FALSE(steps.empty());
+    for (const std::string& text : steps) {
         int64_t pos = std::stoll(text);
         EXPECT_EQ(pos % 200, 0);
         EXPECT_NE(text.find(Cz(" bytů z celkových ")), std::string::npos);

@@ -5,6 +5,25 @@
 namespace mft {
 namespace {
 
+// An element whose property getter and own part fail once Broken is set.
+class TFaulty : public TOwnerElement {
+    ZARIX_CLASS(TFaulty, TOwnerElement)
+    static void Publish(PropertyTable& t) {
+        t.Int<TFaulty>("Value", &TFaulty::GetValue, [](TFaulty*, int32_t) {});
+    }
+
+public:
+    int32_t GetValue() const {
+        if (Broken) throw Exception("cannot read");
+        return 1;
+    }
+    void Save(TWriter& writer) override {
+        if (Broken) throw Exception("cannot write");
+        inherited::Save(writer);
+    }
+    bool Broken = false;
+};
+
 using SaverTest = ModelFileTest;
 
 TEST_F(SaverTest, SingleElementFileIsHeaderClassRecordAndOneRecord) {
@@ -283,6 +302,27 @@ TEST_F(SaverTest, NothingToSaveOrAFailingWriteLeavesTheOldFile) {
     EXPECT_THROW(nowhere->DoIt(), Exception);
     Free(nowhere);
     std::vector<std::string> left;
+    for (auto& e : std::filesystem::directory_iterator(dir_)) left.push_back(e.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"keep.zrx"});
+
+    // Writing over the file fails after some records were written: the old bytes stay.
+    TFaulty* faulty = TFaulty::New();
+    root->AddElement(faulty);
+    Save(root, "keep.zrx");
+    std::string good = ReadFile(Path("keep.zrx"));
+    faulty->Broken = true;
+    TSave* failing = TSave::New(Path("keep.zrx"));
+    failing->SetInput(root);
+    EXPECT_THROW(failing->DoIt(), Exception);
+    Free(failing);
+    EXPECT_EQ(ReadFile(Path("keep.zrx")), good);
+    root->ResetID();
+    TSaver* failingOld = TSaver::New(Path("keep.zrx"));
+    failingOld->SetInput(root);
+    EXPECT_THROW(failingOld->DoIt(), Exception);
+    Free(failingOld);
+    EXPECT_EQ(ReadFile(Path("keep.zrx")), good);
+    left.clear();
     for (auto& e : std::filesystem::directory_iterator(dir_)) left.push_back(e.path().filename().string());
     EXPECT_EQ(left, std::vector<std::string>{"keep.zrx"});
     Free(root);
