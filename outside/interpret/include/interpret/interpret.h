@@ -115,7 +115,10 @@ public:
     TColorPalette* GetPalette() const { return IsLive(Palette) ? Palette : nullptr; }
 };
 
-// ... with the symbol code of an element.
+// ... with the symbol code of an element. This and TGeneralXYInterpret derive from
+// TGeneralInterpret rather than being its bases: each is a general interpret with more
+// settings, so the class claim and colour settings are written once and come first in
+// the property order; callers and files name the concrete classes only.
 class TGeneralBrushInterpret : public TGeneralInterpret {
     ZARIX_CLASS(TGeneralBrushInterpret, TGeneralInterpret)
     static void Publish(PropertyTable& t);
@@ -129,7 +132,7 @@ public:
     TResultTool* GetToolCode() const { return IsLive(ToolCode) ? ToolCode : nullptr; }
 };
 
-// ... with the position and height of an element.
+// ... with the position and height of an element (derived as TGeneralBrushInterpret is).
 class TGeneralXYInterpret : public TGeneralInterpret {
     ZARIX_CLASS(TGeneralXYInterpret, TGeneralInterpret)
     static void Publish(PropertyTable& t);
