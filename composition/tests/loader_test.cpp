@@ -2,6 +2,8 @@
 // older form and the reader's errors.
 #include <algorithm>
 
+#include "interpret/interpret.h"
+#include "interpret/models.h"
 #include "modelfile_test_util.h"
 
 namespace mft {
@@ -139,6 +141,76 @@ TEST_F(LoaderTest, RoundTripOfEveryKindSharedChildrenAndReferences) {
     Free(loaded);
     Free(root);
     Free(outside);
+}
+
+TEST_F(LoaderTest, CheckSetRoundTrip) {
+    RegisterPelvarClasses();
+    RegisterDeviceClasses();
+    RegisterInterpretClasses();
+    TInterpretNodeEntity* set = TInterpretNodeEntity::New();
+    set->SetName("checks");
+    set->SetNoSettings(true);
+    TInterpretNode* node = TInterpretNode::New();
+    node->SetName("node");
+    set->AddElement(node);
+    set->SetDynamicModel(true);
+    TStringListElement* data = TStringListElement::New();
+    data->AddNameString("Layer", "roads");
+    data->AddNameString("Limit", "12");
+    node->SetDataModel(data);
+    TInterpretModelEntity* models = TInterpretModelEntity::New();
+    TInterpretModel* m = TInterpretModel::New();
+    m->SetName("Kontrola");
+    m->ElementClassName = "TRectInterpret";
+    m->SetNewPropertyName("NotInside");
+    PropertyModelsOf(m)[0]->Value = "TRUE";
+    m->SetNewToolName("check");
+    m->GetSubModels()[0]->ElementClassName = "TResultTool";
+    models->AddElement(m);
+    node->SetInterpretModel(models);
+    Save(set);
+    Free(set);
+
+    TElement* loaded = Load();
+    auto* ls = As<TInterpretNodeEntity>(loaded);
+    ASSERT_NE(ls, nullptr);
+    EXPECT_EQ(ls->GetName(), "checks");
+    EXPECT_TRUE(ls->GetNoSettings());
+    EXPECT_TRUE(ls->GetDynamicModel());
+    ASSERT_EQ(ls->ElementsCount(), 1);
+    TInterpretNode* ln = ls->GetInterpretNode(0);
+    ASSERT_NE(ln, nullptr);
+    EXPECT_TRUE(ln->GetDynamic());
+    EXPECT_EQ(ln->ElementsCount(), 2);  // each held model once, not again from the list
+    TStringListElement* ld = ln->GetDataModel();
+    ASSERT_NE(ld, nullptr);
+    EXPECT_EQ(ld->GetStringByName("Layer"), "roads");
+    EXPECT_EQ(ld->GetIntegerByName("Limit"), 12);
+    TInterpretModelEntity* lm = ln->GetInterpretModel();
+    ASSERT_NE(lm, nullptr);
+    ASSERT_EQ(lm->GetModels().size(), 1u);
+    auto* model = As<TInterpretModel>(lm->GetModels()[0]);
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(model->GetName(), "Kontrola");
+    ASSERT_EQ(model->GetPropertyModels().size(), 1u);
+    EXPECT_EQ(model->GetPropertyModels()[0]->GetName(), "NotInside");
+    ASSERT_EQ(model->GetSubModels().size(), 1u);
+    EXPECT_EQ(model->GetSubModels()[0]->ElementClassName, "TResultTool");
+
+    // The loaded models still make their interprets.
+    TInterpretModelToIntrepretScript* conv = TInterpretModelToIntrepretScript::New();
+    conv->SetInput(lm);
+    conv->DoIt();
+    auto* script = As<TInterpretScript>(conv->Output);
+    ASSERT_NE(script, nullptr);
+    ASSERT_EQ(script->GetInterprets().size(), 1u);
+    std::vector<TInterpret*> chain = script->GetInterprets()[0]->GetSubInterprets();
+    ASSERT_EQ(chain.size(), 1u);
+    EXPECT_TRUE(chain[0]->NotInside);
+    EXPECT_EQ(chain[0]->ToolsCount(), 1);
+    Free(script);
+    Free(conv);
+    Free(loaded);
 }
 
 TEST_F(LoaderTest, ChangedClassLayouts) {
