@@ -289,11 +289,16 @@ void TZarixLoader::SetPropertyValue(int32_t liveIndex, int32_t kind, TZarixPropV
 void TZarixLoader::NoteReference(const TPropInfo& prop, TElement* value) {
     if (!IsLive(FCurrent)) return;
     FLinked = true;
+    auto* parent = As<TEntity>(FCurrent);
+    // An element whose record is still being read (this one, or one enclosing an inline
+    // record) may be named, but a setter must not take it as a child.
+    bool open = FValuePos >= 0 && FValuePos < static_cast<int32_t>(FPosState.size()) &&
+                !(FPosState[static_cast<size_t>(FValuePos)] & psComplete);
+    if (open && parent && IsLive(value)) Unlink(parent, value);
     UndoCycle();
     if (!IsLive(value)) return;
     // A setter that made the element a child: the children list must not add it again,
     // nor may another parent take a child that cannot know its owners.
-    auto* parent = As<TEntity>(FCurrent);
     if (parent && parent->IndexOf(value) >= 0 && FValuePos >= 0 && FValuePos < static_cast<int32_t>(FPosState.size()))
         FPosState[static_cast<size_t>(FValuePos)] |= psChild;
     TPersistent* held = nullptr;
@@ -359,11 +364,10 @@ TElement* TZarixLoader::ElementAt(int32_t position) {
     return IsLive(element) ? element : nullptr;
 }
 
-TElement* TZarixLoader::ReferableAt(int32_t position) {
-    if (position < 0 || position >= static_cast<int32_t>(FPosState.size())) return nullptr;
-    if (!(FPosState[static_cast<size_t>(position)] & psComplete)) return nullptr;
-    return ElementAt(position);
-}
+// A reference may name any element already made, the record being read and the records
+// enclosing an inline one included (a view naming itself is valid); a setter link that
+// puts an element inside its own subtree is undone after the setter ran.
+TElement* TZarixLoader::ReferableAt(int32_t position) { return ElementAt(position); }
 
 void TZarixLoader::FreeMade() {
     FreeLoadedElements(FObjects);
