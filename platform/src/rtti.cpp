@@ -2,14 +2,80 @@
 
 #include <deque>
 #include <memory>
-#include <unordered_set>
+#include <cstdint>
+#include <vector>
 
 #include "platform/sysutils.h"
 
 namespace {
 
-std::unordered_set<const void*>& LiveSet() {
-    static auto* set = new std::unordered_set<const void*>();  // outlives every static object
+// The addresses of live objects: an open-addressing table with linear probing. Queried
+// on every access through a stored reference, so it is kept flat and cache-friendly.
+class PointerSet {
+public:
+    void Insert(const void* p) {
+        if ((used_ + 1) * 4 >= slots_.size() * 3) Rehash();
+        uintptr_t key = reinterpret_cast<uintptr_t>(p);
+        size_t tomb = SIZE_MAX;
+        for (size_t i = Home(key);; i = (i + 1) & mask_) {
+            uintptr_t s = slots_[i];
+            if (s == key) return;
+            if (s == kTomb && tomb == SIZE_MAX) tomb = i;
+            if (s == kEmpty) {
+                if (tomb != SIZE_MAX) i = tomb;
+                else ++used_;
+                slots_[i] = key;
+                ++live_;
+                return;
+            }
+        }
+    }
+    void Erase(const void* p) {
+        size_t i = Find(reinterpret_cast<uintptr_t>(p));
+        if (i == SIZE_MAX) return;
+        slots_[i] = kTomb;
+        --live_;
+    }
+    bool Contains(const void* p) const { return Find(reinterpret_cast<uintptr_t>(p)) != SIZE_MAX; }
+
+private:
+    static constexpr uintptr_t kEmpty = 0;
+    static constexpr uintptr_t kTomb = 1;  // objects are aligned: no address is 1
+
+    size_t Home(uintptr_t key) const {
+        uint64_t h = static_cast<uint64_t>(key >> 4) * 0x9E3779B97F4A7C15ULL;
+        return static_cast<size_t>(h >> shift_) & mask_;
+    }
+    size_t Find(uintptr_t key) const {
+        if (slots_.empty() || key <= kTomb) return SIZE_MAX;
+        for (size_t i = Home(key);; i = (i + 1) & mask_) {
+            if (slots_[i] == key) return i;
+            if (slots_[i] == kEmpty) return SIZE_MAX;
+        }
+    }
+    void Rehash() {
+        size_t cap = 64;
+        while (cap * 3 <= (live_ + 1) * 8) cap *= 2;  // at most 3/8 full after a rehash
+        std::vector<uintptr_t> old;
+        old.swap(slots_);
+        slots_.assign(cap, kEmpty);
+        mask_ = cap - 1;
+        shift_ = 64;
+        for (size_t c = cap; c > 1; c >>= 1) --shift_;
+        used_ = live_ = 0;
+        for (uintptr_t k : old)
+            if (k > kTomb) Insert(reinterpret_cast<const void*>(k));
+    }
+
+    std::vector<uintptr_t> slots_;
+    size_t mask_ = 0;
+    int shift_ = 64;
+    size_t used_ = 0;  // live entries and tombstones
+    size_t live_ = 0;
+};
+
+PointerSet& LiveSet() {
+    static auto* set = new PointerSet();  // outlives every static object
     return *set;
 }
 
@@ -223,8 +289,8 @@ PropRef& PropRef::Default(int32_t value) {
 
 // ---- objects ----------------------------------------------------------------------------
 
-TPersistent::TPersistent() { LiveSet().insert(this); }
-TPersistent::~TPersistent() { LiveSet().erase(this); }
+TPersistent::TPersistent() { LiveSet().Insert(this); }
+TPersistent::~TPersistent() { LiveSet().Erase(this); }
 
 const TClassInfo* TPersistent::StaticClass() {
     static const TClassInfo* ci = rtti_detail::NewClassInfo("TPersistent", nullptr, nullptr, sizeof(TPersistent));
@@ -251,7 +317,7 @@ void Free(TPersistent* obj) {
     delete obj;
 }
 
-bool IsLive(const void* obj) { return obj && LiveSet().count(obj) != 0; }
+bool IsLive(const void* obj) { return obj && LiveSet().Contains(obj); }
 
 TPersistent* LiveObjectAt(uintptr_t address) {
     const void* p = reinterpret_cast<const void*>(address);
