@@ -116,3 +116,25 @@ TEST(Rtti, FailedCreateReleasesWhatItMade) {
     EXPECT_THROW(TFailing::StaticClass()->CreateInstance(), std::runtime_error);
     EXPECT_EQ(g_released, 2);
 }
+
+// Many objects made and freed in waves: the live set grows, reuses freed slots and
+// answers for each address exactly while its object lives.
+TEST(Rtti, LiveSetFollowsManyObjects) {
+    std::vector<TPersistent*> objs;
+    for (int wave = 0; wave < 3; ++wave) {
+        for (int i = 0; i < 5000; ++i) objs.push_back(TBase::New());
+        for (size_t i = 0; i < objs.size(); i += 2) {
+            Free(objs[i]);
+            objs[i] = nullptr;
+        }
+        std::vector<TPersistent*> kept;
+        for (TPersistent* o : objs)
+            if (o) kept.push_back(o);
+        objs.swap(kept);
+        for (TPersistent* o : objs) ASSERT_TRUE(IsLive(o));
+    }
+    for (TPersistent* o : objs) Free(o);
+    for (TPersistent* o : objs) EXPECT_FALSE(IsLive(o));
+    EXPECT_FALSE(IsLive(nullptr));
+    EXPECT_FALSE(IsLive(reinterpret_cast<void*>(1)));
+}
