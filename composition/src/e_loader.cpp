@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "composition/modelfile.h"
+#include "modelfile_scope.h"
 #include "platform/files.h"
 #include "platform/forms.h"
 #include "platform/host.h"
@@ -13,14 +14,8 @@ namespace {
 bool IsStringKind(int32_t kind) { return kind == tkString || kind == tkLString; }
 bool KindsMatch(int32_t a, int32_t b) { return a == b || (IsStringKind(a) && IsStringKind(b)); }
 
-// Temporarily sets the hourglass; the default cursor comes back on every path.
-class HourGlass {
-public:
-    HourGlass() { Screen().SetCursor(crHourGlass); }
-    ~HourGlass() { Screen().SetCursor(crDefault); }
-    HourGlass(const HourGlass&) = delete;
-    HourGlass& operator=(const HourGlass&) = delete;
-};
+using modelfile::HourGlass;
+using modelfile::Lent;
 
 // The object list of the older form: it notes every element handed out, as a child or
 // as a reference.
@@ -732,18 +727,10 @@ void TStreamLoader::DoIt() {
     char signature[4];
     {
         TReader reader(*source, 4096);
-        FReader = &reader;
-        FSource = source.get();
-        try {
-            reader.Read(signature, 4);
-            if (std::memcmp(signature, "ZRX0", 4) == 0) inherited::DoIt();
-        } catch (...) {
-            FReader = nullptr;
-            FSource = nullptr;
-            throw;
-        }
-        FReader = nullptr;
-        FSource = nullptr;
+        Lent lentReader(FReader, &reader);
+        Lent lentSource(FSource, source.get());
+        reader.Read(signature, 4);
+        if (std::memcmp(signature, "ZRX0", 4) == 0) inherited::DoIt();
     }
     if (std::memcmp(signature, "ZRX0", 4) == 0) return;
     source.reset();

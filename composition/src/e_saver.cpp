@@ -1,6 +1,8 @@
 #include <memory>
+#include <unordered_set>
 
 #include "composition/modelfile.h"
+#include "modelfile_scope.h"
 #include "platform/forms.h"
 #include "platform/sysutils.h"
 
@@ -8,14 +10,29 @@ namespace {
 
 TModelFileProfile gProfile = TModelFileProfile::Oskelt;
 
-// Temporarily sets the hourglass; the default cursor comes back on every path.
-class HourGlass {
+using modelfile::HourGlass;
+using modelfile::Lent;
+
+// Marks an entity as one whose children are being written while the guard lives.
+class Entering {
 public:
-    HourGlass() { Screen().SetCursor(crHourGlass); }
-    ~HourGlass() { Screen().SetCursor(crDefault); }
-    HourGlass(const HourGlass&) = delete;
-    HourGlass& operator=(const HourGlass&) = delete;
+    Entering(std::unordered_set<TElement*>& entering, TElement* element) : entering_(entering), element_(element) {
+        entering_.insert(element_);
+    }
+    ~Entering() { entering_.erase(element_); }
+    Entering(const Entering&) = delete;
+    Entering& operator=(const Entering&) = delete;
+
+private:
+    std::unordered_set<TElement*>& entering_;
+    TElement* element_;
 };
+
+// Whether a writer's walk may still write the element: it has no number in this file
+// and its children are not being written.
+bool Writable(TElement* element, const std::unordered_set<TElement*>& entering) {
+    return element->ID <= BaseID && !entering.count(element);
+}
 
 // The stored rule of the entry itself: write-only object properties count as stored,
 // so they are written as nil references.
@@ -177,24 +194,18 @@ void TZarixSaver::WriteInline(TElement* element) {
 }
 
 void TZarixSaver::GoInside(TElement* element) {
-    FEntering.insert(element);
-    try {
-        inherited::GoInside(element);
-    } catch (...) {
-        FEntering.erase(element);
-        throw;
-    }
-    FEntering.erase(element);
+    Entering mark(FEntering, element);
+    inherited::GoInside(element);
 }
 
 bool TZarixSaver::QGoInside(TElement* element) {
-    return element && element->Is<TEntity>() && element->ID <= BaseID && !FEntering.count(element);
+    return element && element->Is<TEntity>() && Writable(element, FEntering);
 }
 
 bool TZarixSaver::QProcessAfter(TElement*) { return true; }
 
 void TZarixSaver::Process(TElement* element) {
-    if (element->ID > BaseID || FEntering.count(element)) return;
+    if (!Writable(element, FEntering)) return;
     element->ID = FCounter++;
     FWritten.push_back(element);
     if (FCounter % 500 == 0) {
@@ -337,19 +348,11 @@ void TStreamSaver::DoIt() {
     TMemoryStream stream;
     {
         TWriter writer(stream, 4096);
-        FStream = &stream;
-        FWriter = &writer;
-        try {
-            inherited::DoIt();
-            writer.WriteListEnd();
-            writer.FlushBuffer();
-        } catch (...) {
-            FWriter = nullptr;
-            FStream = nullptr;
-            throw;
-        }
-        FWriter = nullptr;
-        FStream = nullptr;
+        Lent lentStream(FStream, &stream);
+        Lent lentWriter(FWriter, &writer);
+        inherited::DoIt();
+        writer.WriteListEnd();
+        writer.FlushBuffer();
     }
     stream.SaveToFile(FileName);
 }
@@ -372,24 +375,18 @@ TSaver* TSaver::New(const std::string& fileName) {
 }
 
 void TSaver::GoInside(TElement* element) {
-    FEntering.insert(element);
-    try {
-        inherited::GoInside(element);
-    } catch (...) {
-        FEntering.erase(element);
-        throw;
-    }
-    FEntering.erase(element);
+    Entering mark(FEntering, element);
+    inherited::GoInside(element);
 }
 
 bool TSaver::QGoInside(TElement* element) {
-    return element && element->Is<TEntity>() && element->ID <= BaseID && !FEntering.count(element);
+    return element && element->Is<TEntity>() && Writable(element, FEntering);
 }
 
 bool TSaver::QProcessAfter(TElement*) { return true; }
 
 void TSaver::Process(TElement* element) {
-    if (element->ID > BaseID || FEntering.count(element)) return;
+    if (!Writable(element, FEntering)) return;
     element->ID = FCounter++;
     element->Save(*FWriter);
 }
@@ -401,24 +398,15 @@ void TSaver::DoIt() {
     TMemoryStream stream;
     {
         TWriter writer(stream, 64000);
-        FWriter = &writer;
-        FStream = &stream;
+        Lent lentWriter(FWriter, &writer);
+        Lent lentStream(FStream, &stream);
         FCounter = 0;
         FEntering.clear();
-        try {
-            writer.WriteSignature();
-            writer.WriteListBegin();
-            inherited::DoIt();
-            writer.WriteListEnd();
-            writer.FlushBuffer();
-        } catch (...) {
-            FWriter = nullptr;
-            FStream = nullptr;
-            FEntering.clear();
-            throw;
-        }
-        FWriter = nullptr;
-        FStream = nullptr;
+        writer.WriteSignature();
+        writer.WriteListBegin();
+        inherited::DoIt();
+        writer.WriteListEnd();
+        writer.FlushBuffer();
     }
     stream.SaveToFile(fileName);
 }
