@@ -38,17 +38,6 @@ protected:
         if (!registered) RegisterZarixClass<TPicky>();
         registered = true;
     }
-    // Reads the bytes keeping every element made.
-    TElement* LoadKeeping(const std::string& bytes, std::vector<TElement*>& made) {
-        WriteFile(Path("kept.zrx"), bytes);
-        TRecordingLoad* loader = TRecordingLoad::New();
-        loader->FileName = Path("kept.zrx");
-        loader->DoIt();
-        made = loader->Made;
-        TElement* root = loader->Output;
-        Free(loader);
-        return root;
-    }
 };
 
 // Whether some element lies inside its own subtree.

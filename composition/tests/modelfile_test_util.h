@@ -173,22 +173,35 @@ protected:
         WriteFile(Path(name), bytes);
         return Load(name);
     }
-    // Reads the bytes keeping every element made; answers the root (nil after an error,
-    // whose message goes to error). Everything made is freed.
-    bool LoadAndFree(const std::string& bytes, std::string* error = nullptr) {
-        WriteFile(Path("any.zrx"), bytes);
+    // Reads the bytes with a reader that keeps every element it makes (they go to made);
+    // answers the root, owned by the caller.
+    TElement* LoadKeeping(const std::string& bytes, std::vector<TElement*>& made) {
+        WriteFile(Path("kept.zrx"), bytes);
         TRecordingLoad* loader = TRecordingLoad::New();
-        loader->FileName = Path("any.zrx");
-        bool ok = true;
+        loader->FileName = Path("kept.zrx");
         try {
             loader->DoIt();
-        } catch (const Exception& e) {
-            ok = false;
-            if (error) *error = e.Message();
+        } catch (...) {
+            Free(loader);
+            throw;
         }
-        if (ok) FreeLoadedElements(loader->Made);
+        made = loader->Made;
+        TElement* root = loader->Output;
         Free(loader);
-        return ok;
+        return root;
+    }
+    // Reads the bytes and frees every element made; false after an error, whose message
+    // goes to error.
+    bool LoadAndFree(const std::string& bytes, std::string* error = nullptr) {
+        std::vector<TElement*> made;
+        try {
+            LoadKeeping(bytes, made);
+        } catch (const Exception& e) {
+            if (error) *error = e.Message();
+            return false;
+        }
+        FreeLoadedElements(made);
+        return true;
     }
     // The texts of the collected messages with that number.
     std::vector<std::string> Texts(int32_t number) {
