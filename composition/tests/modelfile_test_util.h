@@ -156,6 +156,15 @@ protected:
         Free(saver);
         return ReadFile(Path(name));
     }
+    // Writes the tree in the older form with TSaver (the caller resets its IDs first) and
+    // answers the file's bytes.
+    std::string SaveOld(TElement* root, const std::string& name = "old.zrx") {
+        TSaver* saver = TSaver::New(Path(name));
+        saver->SetInput(root);
+        saver->DoIt();
+        Free(saver);
+        return ReadFile(Path(name));
+    }
     // Reads a file with TLoad; answers its root (owned by the caller).
     TElement* Load(const std::string& name = "model.zrx") {
         TLoad* loader = TLoad::New(Path(name));

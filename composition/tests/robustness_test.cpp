@@ -117,12 +117,8 @@ TEST_F(RobustnessTest, OlderFormPrefixesAndDamageLeaveNoResult) {
     root->AddElement(mid);
     root->AddElement(TNameElement::New());
     root->ResetID();
-    TSaver* saver = TSaver::New(Path("old.zrx"));
-    saver->SetInput(root);
-    saver->DoIt();
-    Free(saver);
+    std::string bytes = SaveOld(root);
     Free(root);
-    std::string bytes = ReadFile(Path("old.zrx"));
     for (size_t n = 4; n < bytes.size(); ++n) {
         WriteFile(Path("cut.zrx"), bytes.substr(0, n));
         TLoader* loader = TLoader::New();

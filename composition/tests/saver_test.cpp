@@ -334,16 +334,13 @@ TEST_F(SaverTest, OldFormWritesOwnPartsInTheSameOrder) {
     TNameElement* leaf = TNameElement::New();
     root->AddElement(leaf);
     root->ResetID();
-    TSaver* saver = TSaver::New(Path("old.zrx"));
-    saver->SetInput(root);
-    saver->DoIt();
-    Free(saver);
+    std::string written = SaveOld(root);
     Bytes expected;
     expected.Raw("TPF0").Begin();
     expected.Str("TNameElement").Int(0).Str("TNameElement");
     expected.Str("TNameEntity").Int(1).Begin().Int(0).End().Str("root");
     expected.End();
-    EXPECT_EQ(ReadFile(Path("old.zrx")), expected.str());
+    EXPECT_EQ(written, expected.str());
     Free(root);
     TSaver* plain = TSaver::New();
     EXPECT_EQ(plain->GetName(), "ZARIX.ZRX");
