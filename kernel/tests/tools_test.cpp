@@ -328,11 +328,11 @@ TEST_F(ToolsTest, ToolsBuiltFromModels) {
                               {"Ghost", "TNoSuchTool", ""},
                               {"Fallback", "tsteptool", "ElseTool"},
                               {"Nameless", "", ""}};
-    for (auto& spec : tools) {
-        model->SetNewToolName(spec[0]);
-        auto* m = As<TToolModel>(model->GetModelTools()->FindElementName(spec[0]));
-        m->ElementClassName = spec[1];
-        m->AttachToPropertyName = spec[2];
+    for (auto& row : tools) {
+        model->SetNewToolName(row[0]);
+        auto* m = As<TToolModel>(model->GetModelTools()->FindElementName(row[0]));
+        m->ElementClassName = row[1];
+        m->AttachToPropertyName = row[2];
     }
     auto* first = As<TToolModel>(model->GetModelTools()->Get(0));
     first->SetNewPropertyName("Error");
