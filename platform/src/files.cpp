@@ -56,6 +56,22 @@ std::vector<std::string> Components(const std::string& s) {
     return parts;
 }
 
+// Folds "." and ".." as text. ".." never climbs above the start of the path; only a
+// relative path keeps the ".." that would.
+std::vector<std::string> FoldDots(const std::vector<std::string>& parts, bool relative) {
+    std::vector<std::string> out;
+    for (const std::string& c : parts) {
+        if (c == ".") continue;
+        if (c == "..") {
+            if (!out.empty() && out.back() != "..") out.pop_back();
+            else if (relative) out.push_back(c);
+            continue;
+        }
+        out.push_back(c);
+    }
+    return out;
+}
+
 bool ValidUtf8(const std::string& s, bool& ascii) {
     ascii = true;
     for (size_t i = 0; i < s.size();) {
@@ -158,9 +174,9 @@ std::string MapPath(const std::string& path) {
         cur = "/";
     }
     bool resolving = true;
-    for (const std::string& c : Components(rest)) {
+    for (const std::string& c : FoldDots(Components(rest), cur.empty())) {
         std::string os = ToUtf8(c);
-        if (c != "." && c != ".." && resolving && !Exists(cur + os)) {
+        if (c != ".." && resolving && !Exists(cur + os)) {
             std::string variant = FindCaseVariant(cur, c);
             if (!variant.empty()) os = variant;
             else resolving = false;
@@ -249,15 +265,7 @@ std::string ExpandFileName(const std::string& path) {
     } else {
         rest = GetCurrentDir() + "/" + path;
     }
-    std::vector<std::string> out;
-    for (const std::string& c : Components(rest)) {
-        if (c == ".") continue;
-        if (c == "..") {
-            if (!out.empty()) out.pop_back();
-            continue;
-        }
-        out.push_back(c);
-    }
+    const std::vector<std::string> out = FoldDots(Components(rest), false);
     std::string r = prefix + "/";
     for (size_t i = 0; i < out.size(); ++i) r += (i ? "/" : "") + out[i];
     if (!out.empty() && IsPathDelimiter(path.back())) r += '/';

@@ -130,6 +130,28 @@ TEST_F(FilesTest, DriveTable) {
     EXPECT_EQ(names, (std::vector<std::string>{"Data"}));
 }
 
+TEST_F(FilesTest, DotDotStopsAtTheDriveRoot) {
+    ASSERT_TRUE(ForceDirectories(dir + "/d/Sub"));
+    Touch("d/Sub/a.txt");
+    Touch("outside.txt");
+    SetDriveRoot('D', dir + "/d");
+    EXPECT_EQ(MapPath("D:\\..\\..\\..\\etc\\passwd"), dir + "/d/etc/passwd");
+    EXPECT_EQ(MapPath("D:\\SUB\\..\\..\\outside.txt"), dir + "/d/outside.txt");
+    EXPECT_FALSE(FileExists("D:\\..\\outside.txt"));
+    EXPECT_EQ(MapPath("D:..\\sub\\.\\A.TXT"), dir + "/d/Sub/a.txt");
+    EXPECT_EQ(MapPath("D:\\sub\\.."), dir + "/d");
+    EXPECT_EQ(MapPath("D:\\sub\\..\\"), dir + "/d/");
+    EXPECT_EQ(ExpandFileName("D:\\..\\..\\etc"), "D:/etc");
+
+    // Without a drive "/" is the limit; a relative path keeps the ".." it starts with.
+    EXPECT_EQ(MapPath("/../../etc/passwd"), "/etc/passwd");
+    EXPECT_EQ(MapPath("/.."), "/");
+    EXPECT_EQ(MapPath("a/../../b"), "../b");
+    EXPECT_EQ(MapPath("a/./.."), ".");
+    EXPECT_EQ(MapPath(dir + "/D/x/../SUB/A.txt"), dir + "/d/Sub/a.txt");
+    EXPECT_EQ(ExpandFileName(dir + "/d/x/../../OUTSIDE.txt"), dir + "/OUTSIDE.txt");
+}
+
 TEST_F(FilesTest, SearchOrderAttributesAndErrors) {
     Touch("b.TXT", "12345");
     Touch("a.txt");

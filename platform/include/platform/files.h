@@ -13,7 +13,8 @@
 // table (C: is "/" unless set otherwise); a drive missing from the table maps below
 // "/dev/null", where nothing can be found or created. A name that does not exist exactly is
 // replaced, component by component, by an existing one that differs only in letter case.
-// Relative paths stay relative to the current folder.
+// "." and ".." are folded as text first and never climb above the drive root (or "/");
+// relative paths stay relative to the current folder and keep their leading "..".
 std::string MapPath(const std::string& path);
 // A suite string for a name that came from the operating system (UTF-8 is converted;
 // other bytes are kept).
