@@ -92,16 +92,27 @@ bool Exists(const std::string& os) {
     return lstat(os.c_str(), &st) == 0;
 }
 
+bool IsFolder(const std::string& os) {
+    struct stat st;
+    return stat(os.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 // The entry of folder osDir (a path ending in "/", or empty for the current folder) whose
-// name equals name ignoring letter case; empty when none.
-std::string FindCaseVariant(const std::string& osDir, const std::string& name) {
+// name equals name ignoring letter case; empty when none. With wantFolder a folder (or a
+// link to one) comes before other entries.
+std::string FindCaseVariant(const std::string& osDir, const std::string& name, bool wantFolder) {
     DIR* d = opendir(osDir.empty() ? "." : osDir.c_str());
     if (!d) return {};
     std::string best;
+    bool bestFolder = false;
     while (dirent* e = readdir(d)) {
         std::string n = e->d_name;
-        if (n == "." || n == "..") continue;
-        if (AnsiSameText(FromOsName(n), name) && (best.empty() || n < best)) best = n;
+        if (n == "." || n == ".." || !AnsiSameText(FromOsName(n), name)) continue;
+        bool folder = wantFolder && IsFolder(osDir + n);
+        if (best.empty() || (folder && !bestFolder) || (folder == bestFolder && n < best)) {
+            best = n;
+            bestFolder = folder;
+        }
     }
     closedir(d);
     return best;
@@ -174,12 +185,19 @@ std::string MapPath(const std::string& path) {
         cur = "/";
     }
     bool resolving = true;
-    for (const std::string& c : FoldDots(Components(rest), cur.empty())) {
+    const std::vector<std::string> parts = FoldDots(Components(rest), cur.empty());
+    for (size_t k = 0; k < parts.size(); ++k) {
+        const std::string& c = parts[k];
         std::string os = ToUtf8(c);
-        if (c != ".." && resolving && !Exists(cur + os)) {
-            std::string variant = FindCaseVariant(cur, c);
-            if (!variant.empty()) os = variant;
-            else resolving = false;
+        // A component before another one (or before a trailing delimiter) names a folder.
+        bool folder = k + 1 < parts.size() || IsPathDelimiter(path.back());
+        if (c != ".." && resolving) {
+            bool exact = Exists(cur + os);
+            if (!exact || (folder && !IsFolder(cur + os))) {
+                std::string variant = FindCaseVariant(cur, c, folder);
+                if (!variant.empty() && (!exact || IsFolder(cur + variant))) os = variant;
+                else if (!exact) resolving = false;
+            }
         }
         cur += os;
         cur += '/';

@@ -101,6 +101,24 @@ TEST_F(FilesTest, CaseInsensitiveResolutionComponentByComponent) {
     EXPECT_EQ(List("/*.txt", faAnyFile), (std::vector<std::string>{Cz("Mapa_č.txt")}));
 }
 
+TEST_F(FilesTest, CaseResolutionPrefersAFolderBeforeAnotherComponent) {
+    // Names differing only in letter case, as another system may leave them.
+    ASSERT_EQ(mkdir((dir + "/maps").c_str(), 0777), 0);
+    std::ofstream(dir + "/MAPS") << "file";
+    std::ofstream(dir + "/maps/x.msd") << "x";
+    EXPECT_EQ(MapPath(dir + "/Maps/X.MSD"), dir + "/maps/x.msd");
+    EXPECT_TRUE(FileExists(dir + "\\Maps\\x.msd"));
+    EXPECT_EQ(MapPath(dir + "/Maps/"), dir + "/maps/");
+    EXPECT_EQ(MapPath(dir + "/Maps"), dir + "/MAPS");  // the last one may be either
+    // An exact name that is a file gives way to a folder when one is needed.
+    EXPECT_EQ(MapPath(dir + "/MAPS/x.msd"), dir + "/maps/x.msd");
+    EXPECT_EQ(MapPath(dir + "/MAPS"), dir + "/MAPS");
+    // A link to a folder counts as a folder.
+    ASSERT_EQ(symlink("maps", (dir + "/Zz").c_str()), 0);
+    std::ofstream(dir + "/ZZ") << "file";
+    EXPECT_EQ(MapPath(dir + "/zz/X.msd"), dir + "/Zz/x.msd");
+}
+
 TEST_F(FilesTest, DriveTable) {
     ASSERT_TRUE(CreateDir(dir + "/Data"));
     Touch("Data/A.MSD");
