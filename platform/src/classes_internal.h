@@ -10,7 +10,7 @@ std::string HostPath(const std::string& path);
 
 // The whole file; EFOpenError naming the file when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
-// false when the file cannot be read (missing, a folder, no access).
+// false when the file cannot be read (missing, a folder, no access); errno tells why.
 bool TryReadWholeFile(const std::string& path, std::string& bytes);
 
 // Writes the bytes to a temporary file beside the target and renames it over the target,

@@ -1,6 +1,7 @@
 // TIniFile: parsing and rewriting profile files line by line.
 #include "platform/inifiles.h"
 
+#include <cerrno>
 #include <vector>
 
 #include "classes_internal.h"
@@ -22,10 +23,25 @@ Lines SplitLines(std::string_view text) {
     return lines;
 }
 
+[[noreturn]] void WriteError(const std::string& path) {
+    throw EIniFileException("Unable to write to " + path);
+}
+
 // Empty for a missing or unreadable file.
 Lines LoadLines(const std::string& path) {
     std::string bytes;
     if (!platform_internal::TryReadWholeFile(path, bytes)) return {};
+    return SplitLines(bytes);
+}
+
+// The lines a write starts from: empty only for a missing file. A file that exists but
+// cannot be read is not replaced.
+Lines LoadLinesToChange(const std::string& path) {
+    std::string bytes;
+    if (!platform_internal::TryReadWholeFile(path, bytes)) {
+        if (errno != ENOENT) WriteError(path);
+        return {};
+    }
     return SplitLines(bytes);
 }
 
@@ -38,7 +54,7 @@ void SaveLines(const std::string& path, const Lines& lines) {
     try {
         platform_internal::ReplaceFile(path, text);
     } catch (const Exception&) {
-        throw EIniFileException("Unable to write to " + path);
+        WriteError(path);
     }
 }
 
@@ -118,7 +134,7 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view iden
 
 void TIniFile::WriteString(std::string_view section, std::string_view ident,
                            std::string_view value) {
-    Lines lines = LoadLines(fileName_);
+    Lines lines = LoadLinesToChange(fileName_);
     const std::string v(OneLine(value));
     size_t first, last;
     if (!FindSection(lines, section, first, last)) {
@@ -199,7 +215,7 @@ bool TIniFile::ValueExists(std::string_view section, std::string_view ident) con
 }
 
 void TIniFile::EraseSection(std::string_view section) {
-    Lines lines = LoadLines(fileName_);
+    Lines lines = LoadLinesToChange(fileName_);
     bool changed = false;
     size_t first, last;
     while (FindSection(lines, section, first, last)) {
@@ -211,7 +227,7 @@ void TIniFile::EraseSection(std::string_view section) {
 }
 
 void TIniFile::DeleteKey(std::string_view section, std::string_view ident) {
-    Lines lines = LoadLines(fileName_);
+    Lines lines = LoadLinesToChange(fileName_);
     size_t first, last;
     if (!FindSection(lines, section, first, last)) return;
     bool changed = false;

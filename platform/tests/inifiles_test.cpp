@@ -155,3 +155,25 @@ TEST_F(IniTest, AFailedWriteRaisesAndLeavesNoTrace) {
     EXPECT_TRUE(std::filesystem::is_directory(path_));
     EXPECT_EQ(FilesInDir(), 1u);
 }
+
+TEST_F(IniTest, AFileThatCannotBeReadIsNeverReplaced) {
+    // A link that points to itself cannot be opened, even by root.
+    ASSERT_EQ(std::filesystem::path(path_).filename(), "TEST.INI");
+    std::filesystem::create_symlink("TEST.INI", path_);
+    TIniFile loop(path_);
+    EXPECT_EQ(loop.ReadString("S", "k", "def"), "def");
+    EXPECT_FALSE(loop.SectionExists("S"));
+    EXPECT_THROW(loop.WriteString("S", "k", "v"), EIniFileException);
+    EXPECT_THROW(loop.EraseSection("S"), EIniFileException);
+    EXPECT_THROW(loop.DeleteKey("S", "k"), EIniFileException);
+    EXPECT_TRUE(std::filesystem::is_symlink(path_));
+    EXPECT_EQ(std::filesystem::read_symlink(path_), "TEST.INI");
+
+    // A path through a plain file.
+    std::ofstream(dir_ + "plain", std::ios::binary) << "keep";
+    TIniFile under(dir_ + "plain/X.INI");
+    EXPECT_EQ(under.ReadInteger("S", "k", 7), 7);
+    EXPECT_THROW(under.WriteInteger("S", "k", 1), EIniFileException);
+    EXPECT_EQ(ReadFile(dir_ + "plain"), "keep");
+    EXPECT_EQ(FilesInDir(), 2u);
+}

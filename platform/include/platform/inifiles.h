@@ -20,7 +20,8 @@ SUITE_EXCEPTION(EIniFileException, Exception)   // the file could not be written
 // - A new key goes after the last non-blank line of its section, a new section at the
 //   end of the file. Lines are written with CR LF; CR LF, LF and CR are read.
 // - A value is written up to its first line break, so it cannot add lines.
-// - EIniFileException "Unable to write to <file>" when the file cannot be written.
+// - EIniFileException "Unable to write to <file>" when the file cannot be written, or when
+//   it exists but cannot be read (reads then give the defaults; the file is left alone).
 class TIniFile {
 public:
     explicit TIniFile(std::string fileName) : fileName_(std::move(fileName)) {}
