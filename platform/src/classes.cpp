@@ -21,6 +21,31 @@ namespace {
 
 std::string OsError(int err) { return std::strerror(err); }
 
+// The file that os finally names, following symbolic links (a dangling one too, so that
+// the file is made where it points); false with errno set when a link cannot be read.
+bool FollowLinks(std::string& os) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(os.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+        std::string link(static_cast<size_t>(st.st_size) + 1, '\0');
+        ssize_t n;
+        while ((n = ::readlink(os.c_str(), link.data(), link.size())) >= static_cast<ssize_t>(link.size()))
+            link.resize(link.size() * 2);
+        if (n <= 0) {
+            if (n == 0) errno = ENOENT;
+            return false;
+        }
+        link.resize(static_cast<size_t>(n));
+        if (link[0] != '/') {
+            size_t slash = os.rfind('/');
+            if (slash != std::string::npos) link = os.substr(0, slash + 1) + link;
+        }
+        os = std::move(link);
+    }
+    errno = ELOOP;
+    return false;
+}
+
 }  // namespace
 
 bool TryReadWholeFile(const std::string& path, std::string& bytes) {
@@ -59,11 +84,13 @@ std::string ReadWholeFile(const std::string& path) {
 }
 
 void ReplaceFile(const std::string& path, std::string_view bytes) {
-    const std::string target = HostPath(path);
-    std::string tmp = target + ".~XXXXXX";
     auto fail = [&](int err) {
         throw EFCreateError("Cannot create file \"" + path + "\". " + OsError(err));
     };
+    // A symbolic link stays: the file it points to is replaced.
+    std::string target = HostPath(path);
+    if (!FollowLinks(target)) fail(errno);
+    std::string tmp = target + ".~XXXXXX";
     int fd = ::mkstemp(tmp.data());
     if (fd < 0) fail(errno);
     ::fcntl(fd, F_SETFD, FD_CLOEXEC);

@@ -14,7 +14,8 @@ std::string ReadWholeFile(const std::string& path);
 bool TryReadWholeFile(const std::string& path, std::string& bytes);
 
 // Writes the bytes to a temporary file beside the target and renames it over the target,
-// so a failure leaves the old file. EFCreateError naming the file on failure.
+// so a failure leaves the old file; a symbolic link is kept and its target replaced.
+// EFCreateError naming the file on failure.
 void ReplaceFile(const std::string& path, std::string_view bytes);
 
 }  // namespace platform_internal

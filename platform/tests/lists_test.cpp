@@ -150,6 +150,36 @@ TEST_F(ListsTempDir, SaveAndLoadKeepBytesAndWriteCrLf) {
     EXPECT_EQ(r[0], l[0]);
 }
 
+TEST_F(ListsTempDir, SavingThroughALinkReplacesItsTarget) {
+    namespace fs = std::filesystem;
+    fs::create_directory(dir_ + "real");
+    std::ofstream(dir_ + "real/data.txt") << "old";
+    fs::permissions(dir_ + "real/data.txt", fs::perms(0640));
+    fs::create_symlink("real/data.txt", dir_ + "first");   // relative, through another link
+    fs::create_symlink(dir_ + "first", dir_ + "link.txt");
+    TStringList l;
+    l.Add("new");
+    l.SaveToFile(dir_ + "LINK.TXT");
+    EXPECT_TRUE(fs::is_symlink(dir_ + "link.txt"));
+    EXPECT_TRUE(fs::is_symlink(dir_ + "first"));
+    EXPECT_EQ(ReadFile(dir_ + "real/data.txt"), "new\r\n");
+    EXPECT_EQ(fs::status(dir_ + "real/data.txt").permissions(), fs::perms(0640));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_ + "real"), fs::directory_iterator()), 1);
+
+    // A dangling link gets its file; a link loop is an error that leaves the links.
+    fs::create_symlink("real/made.txt", dir_ + "dangling");
+    TMemoryStream m;
+    m.Write("abc", 3);
+    m.SaveToFile(dir_ + "dangling");
+    EXPECT_TRUE(fs::is_symlink(dir_ + "dangling"));
+    EXPECT_EQ(ReadFile(dir_ + "real/made.txt"), "abc");
+    fs::create_symlink("loop2", dir_ + "loop1");
+    fs::create_symlink("loop1", dir_ + "loop2");
+    EXPECT_THROW(l.SaveToFile(dir_ + "loop1"), EFCreateError);
+    EXPECT_TRUE(fs::is_symlink(dir_ + "loop1"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 6);
+}
+
 TEST_F(ListsTempDir, FileErrorsNameTheFile) {
     TStringList l;
     const std::string missing = dir_ + "none.txt";
