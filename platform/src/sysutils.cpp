@@ -216,7 +216,8 @@ int64_t ValInt64(std::string_view s, int& code) {
         else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
         else { code = static_cast<int>(i) + 1; return 0; }
         uint64_t nv = v * (hex ? 16 : 10) + d;
-        if (nv / (hex ? 16 : 10) != v || (!hex && nv > 0x8000000000000000ULL)) {
+        // 2^63 only as the magnitude of the most negative number.
+        if (nv / (hex ? 16 : 10) != v || (!hex && nv > 0x7FFFFFFFFFFFFFFFULL + (neg ? 1 : 0))) {
             code = static_cast<int>(i) + 1;
             return 0;
         }

@@ -49,3 +49,23 @@ TEST(Numbers, ValReportsPosition) {
     EXPECT_EQ(Round(2.5), 2);
     EXPECT_EQ(Round(3.5), 4);
 }
+
+TEST(Numbers, Val64Limits) {
+    int code;
+    EXPECT_EQ(ValInt64("9223372036854775807", code), INT64_MAX);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(ValInt64("-9223372036854775808", code), INT64_MIN);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(ValInt64("9223372036854775808", code), 0);
+    EXPECT_EQ(code, 19);
+    EXPECT_EQ(ValInt64(" +9223372036854775808", code), 0);
+    EXPECT_EQ(code, 21);
+    ValInt64("-9223372036854775809", code);
+    EXPECT_EQ(code, 20);
+    ValInt64("99999999999999999999", code);
+    EXPECT_EQ(code, 19);
+    EXPECT_EQ(ValInt64("$FFFFFFFFFFFFFFFF", code), -1);  // hex fills all 64 bits
+    EXPECT_EQ(code, 0);
+    ValInt64("$10000000000000000", code);
+    EXPECT_EQ(code, 18);
+}
