@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -198,7 +199,15 @@ std::string IntToHex(uint64_t v, int digits) {
     return buf;
 }
 
-int64_t ValInt64(std::string_view s, int& code) {
+namespace {
+// Largest magnitudes a Val text may reach: decimal and hex, positive and negative.
+struct ValLimits {
+    uint64_t dec, decNeg, hex, hexNeg;
+};
+
+// Val's parse; on an error code is the 1-based position of the bad character, or of the
+// digit that takes the number past its limit.
+int64_t ValWithin(std::string_view s, int& code, const ValLimits& limits) {
     size_t i = 0;
     while (i < s.size() && s[i] == ' ') ++i;
     bool neg = false;
@@ -207,37 +216,36 @@ int64_t ValInt64(std::string_view s, int& code) {
     if (i < s.size() && s[i] == '$') { hex = true; ++i; }
     else if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) { hex = true; i += 2; }
     if (i >= s.size()) { code = static_cast<int>(i) + 1; return 0; }
+    const uint64_t limit = hex ? (neg ? limits.hexNeg : limits.hex) : (neg ? limits.decNeg : limits.dec);
+    const unsigned base = hex ? 16 : 10;
     uint64_t v = 0;
     for (; i < s.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(s[i]);
-        int d;
+        unsigned d;
         if (c >= '0' && c <= '9') d = c - '0';
-        else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
+        else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10u;
+        else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10u;
         else { code = static_cast<int>(i) + 1; return 0; }
-        uint64_t nv = v * (hex ? 16 : 10) + d;
-        // 2^63 only as the magnitude of the most negative number.
-        if (nv / (hex ? 16 : 10) != v || (!hex && nv > 0x7FFFFFFFFFFFFFFFULL + (neg ? 1 : 0))) {
+        if (v > (limit - d) / base) {
             code = static_cast<int>(i) + 1;
             return 0;
         }
-        v = nv;
+        v = v * base + d;
     }
     code = 0;
     return neg ? static_cast<int64_t>(0 - v) : static_cast<int64_t>(v);
 }
+}  // namespace
+
+int64_t ValInt64(std::string_view s, int& code) {
+    // 2^63 only as the magnitude of the most negative number; hex fills all 64 bits.
+    return ValWithin(s, code, {INT64_MAX, 1ULL << 63, UINT64_MAX, UINT64_MAX});
+}
 
 int32_t ValInt(std::string_view s, int& code) {
-    int64_t v = ValInt64(s, code);
-    if (code) return 0;
-    bool hex = s.find('$') != std::string_view::npos || s.find("0x") != std::string_view::npos ||
-               s.find("0X") != std::string_view::npos;
-    if (hex && v >= 0 && v <= 0xFFFFFFFFLL) return static_cast<int32_t>(static_cast<uint32_t>(v));
-    if (v < INT32_MIN || v > INT32_MAX) {
-        code = static_cast<int>(s.size());
-        return 0;
-    }
-    return static_cast<int32_t>(v);
+    // A hex text may fill all 32 bits.
+    int64_t v = ValWithin(s, code, {INT32_MAX, 1ULL << 31, UINT32_MAX, 1ULL << 31});
+    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(v)));
 }
 
 bool TryStrToInt(std::string_view s, int32_t& v) {

@@ -69,3 +69,33 @@ TEST(Numbers, Val64Limits) {
     ValInt64("$10000000000000000", code);
     EXPECT_EQ(code, 18);
 }
+
+TEST(Numbers, Val32OverflowNamesTheDigit) {
+    int code;
+    EXPECT_EQ(ValInt("2147483647", code), INT32_MAX);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(ValInt("-2147483648", code), INT32_MIN);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(ValInt("2147483648", code), 0);
+    EXPECT_EQ(code, 10);
+    ValInt("-2147483649", code);
+    EXPECT_EQ(code, 11);
+    ValInt("  99999999999x", code);  // the digit, not the length or the later letter
+    EXPECT_EQ(code, 12);
+    ValInt("3000000000", code);
+    EXPECT_EQ(code, 10);
+    ValInt("30000000000", code);
+    EXPECT_EQ(code, 10);
+    // Hex fills 32 bits unsigned.
+    EXPECT_EQ(ValInt("$FFFFFFFF", code), -1);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(ValInt("0x80000000", code), INT32_MIN);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(ValInt("-$80000000", code), INT32_MIN);
+    EXPECT_EQ(code, 0);
+    ValInt("$100000000", code);
+    EXPECT_EQ(code, 10);
+    ValInt("-$80000001", code);
+    EXPECT_EQ(code, 10);
+    EXPECT_EQ(StrToIntDef("4294967296", 5), 5);
+}
