@@ -399,4 +399,9 @@ std::string Format(const char* fmt, ...) {
     return out;
 }
 
-int64_t Round(double v) { return static_cast<int64_t>(std::nearbyint(v)); }
+int64_t Round(double v) {
+    // Raises rather than clamps: no answer would be right for NaN or beyond int64.
+    double r = std::nearbyint(v);
+    if (!(r >= -9223372036854775808.0 && r < 9223372036854775808.0)) throw ERangeError("Range check error");
+    return static_cast<int64_t>(r);
+}

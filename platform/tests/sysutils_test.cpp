@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "platform/sysutils.h"
 #include "test_support.h"
 
@@ -48,6 +50,17 @@ TEST(Numbers, ValReportsPosition) {
     EXPECT_THROW(StrToInt("x"), EConvertError);
     EXPECT_EQ(Round(2.5), 2);
     EXPECT_EQ(Round(3.5), 4);
+}
+
+TEST(Numbers, RoundOutsideInt64Raises) {
+    EXPECT_EQ(Round(-2.5), -2);
+    EXPECT_EQ(Round(-9223372036854775808.0), INT64_MIN);
+    EXPECT_EQ(Round(9223372036854774784.0), 9223372036854774784);  // the largest double below 2^63
+    EXPECT_THROW(Round(9223372036854775808.0), ERangeError);
+    EXPECT_THROW(Round(-9223372036854777856.0), ERangeError);
+    EXPECT_THROW(Round(std::nan("")), ERangeError);
+    EXPECT_THROW(Round(HUGE_VAL), ERangeError);
+    EXPECT_THROW(Round(-HUGE_VAL), ERangeError);
 }
 
 TEST(Numbers, Val64Limits) {

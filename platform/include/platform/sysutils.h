@@ -90,5 +90,5 @@ bool TextToFloatC(std::string_view s, double& v);
 // printf-style formatting ("%*.*d", "%*d", "%*.*f", "%s" with char*).
 std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
-// Round half to even, as the platform's Round.
+// Round half to even, as the platform's Round; ERangeError for NaN or beyond int64.
 int64_t Round(double v);
