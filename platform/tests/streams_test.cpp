@@ -389,6 +389,16 @@ TEST(TMemoryStreamTest, ReadWriteSeekAndSize) {
     EXPECT_EQ(b.CopyFrom(a, 3), 3);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(b.Memory()), 13), "0123456789234");
     EXPECT_THROW(b.CopyFrom(a, 100), EReadError);
+    const int64_t before = b.Size();
+    a.SetPosition(1);
+    try {
+        b.CopyFrom(a, -1);
+        ADD_FAILURE() << "copied";
+    } catch (const EStreamError& e) {
+        EXPECT_EQ(e.Message(), "negative count");
+    }
+    EXPECT_EQ(b.Size(), before);
+    EXPECT_EQ(a.Position(), 1);
 }
 
 TEST_F(StreamsTempDir, FileStreamsOpenCreateAndFail) {

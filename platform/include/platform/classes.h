@@ -135,7 +135,7 @@ public:
     void ReadBuffer(void* buffer, int64_t count);
     void WriteBuffer(const void* buffer, int64_t count);
     // Copies count bytes from the source's position; count 0 copies the whole source
-    // from its start. Answers the bytes copied.
+    // from its start; a negative count is an EStreamError. Answers the bytes copied.
     int64_t CopyFrom(TStream& source, int64_t count);
 };
 
