@@ -27,7 +27,7 @@ bool IsOrdinalKind(TTypeKind k) { return k == tkInteger || k == tkChar || k == t
 // a failing writer.
 struct BadText {};
 
-// A whole decimal number (leading blanks and a sign allowed).
+// A whole number: leading blanks, a sign, decimal or "$"/"0x" hex.
 bool ReadNumber(const std::string& text, int64_t& v) {
     int code = 0;
     v = ValInt64(text, code);

@@ -368,31 +368,38 @@ std::string Format(const char* fmt, ...) {
         bool lng = false;
         while (*p == 'l' || *p == 'h' || *p == 'z') { lng = lng || *p == 'l' || *p == 'z'; ++p; }
         char conv = *p ? *p++ : 0;
-        std::string spec(start, p);
-        char buf[512];
+        std::string conversion(start, p);
+        // Printed twice when the first attempt does not fit: no text is ever cut.
         auto put = [&](auto value) {
-            if (stars.size() == 2) std::snprintf(buf, sizeof buf, spec.c_str(), stars[0], stars[1], value);
-            else if (stars.size() == 1) std::snprintf(buf, sizeof buf, spec.c_str(), stars[0], value);
-            else std::snprintf(buf, sizeof buf, spec.c_str(), value);
+            char small[256];
+            auto print = [&](char* buf, size_t size) {
+                if (stars.size() == 2) return std::snprintf(buf, size, conversion.c_str(), stars[0], stars[1], value);
+                if (stars.size() == 1) return std::snprintf(buf, size, conversion.c_str(), stars[0], value);
+                return std::snprintf(buf, size, conversion.c_str(), value);
+            };
+            int n = print(small, sizeof small);
+            if (n < 0) return std::string();
+            if (static_cast<size_t>(n) < sizeof small) return std::string(small, static_cast<size_t>(n));
+            std::string big(static_cast<size_t>(n) + 1, '\0');
+            print(big.data(), big.size());
+            big.resize(static_cast<size_t>(n));
+            return big;
         };
         switch (conv) {
             case 'd': case 'i': case 'u': case 'x': case 'X':
-                if (lng) put(va_arg(ap, long)); else put(va_arg(ap, int));
-                out += buf;
+                out += lng ? put(va_arg(ap, long)) : put(va_arg(ap, int));
                 break;
             case 'f': case 'e': case 'E': case 'g': case 'G':
-                put(va_arg(ap, double));
-                out += Localize(buf);
+                out += Localize(put(va_arg(ap, double)));
                 break;
             case 's': {
                 const char* s = va_arg(ap, const char*);
-                put(s ? s : "");
-                out += buf;
+                out += put(s ? s : "");
                 break;
             }
-            case 'c': put(va_arg(ap, int)); out += buf; break;
-            case 'p': put(va_arg(ap, void*)); out += buf; break;
-            default: out.append(spec); break;
+            case 'c': out += put(va_arg(ap, int)); break;
+            case 'p': out += put(va_arg(ap, void*)); break;
+            default: out.append(conversion); break;
         }
     }
     va_end(ap);

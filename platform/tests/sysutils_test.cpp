@@ -112,3 +112,11 @@ TEST(Numbers, Val32OverflowNamesTheDigit) {
     EXPECT_EQ(code, 10);
     EXPECT_EQ(StrToIntDef("4294967296", 5), 5);
 }
+
+TEST(Numbers, FormatNeverCutsLongValues) {
+    std::string longText(3000, 'x');
+    EXPECT_EQ(Format("<%s>", longText.c_str()), "<" + longText + ">");
+    EXPECT_EQ(Format("%*d", 600, 5).size(), 600u);
+    EXPECT_EQ(Format("%.0f", 1e300).size(), 301u);
+    EXPECT_EQ(Format("%c%s", 'a', "b"), "ab");
+}
