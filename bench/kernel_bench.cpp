@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "kernel/e_class.h"
+#include "kernel/class_registry.h"
 #include "kernel/kernel.h"
 #include "platform/host.h"
 

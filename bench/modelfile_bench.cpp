@@ -9,7 +9,7 @@
 #include "composition/composition.h"
 #include "composition/modelfile.h"
 #include "kernel/kernel.h"
-#include "kernel/zmessage.h"
+#include "kernel/messages.h"
 #include "platform/classes.h"
 #include "platform/forms.h"
 #include "platform/host.h"

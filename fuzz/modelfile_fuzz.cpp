@@ -13,10 +13,10 @@
 #include "../composition/tests/modelfile_test_classes.h"
 #include "composition/composition.h"
 #include "composition/modelfile.h"
-#include "kernel/e_class.h"
-#include "kernel/e_type.h"
+#include "kernel/class_registry.h"
+#include "kernel/value_elements.h"
 #include "kernel/elements.h"
-#include "kernel/zmessage.h"
+#include "kernel/messages.h"
 #include "platform/forms.h"
 #include "platform/host.h"
 

@@ -1,8 +1,8 @@
 // Property access by name and command lines of TElement.
-#include "kernel/cmdline.h"
+#include "kernel/command_line.h"
 #include "kernel/elements.h"
-#include "kernel/u_props.h"
-#include "kernel/u_string.h"
+#include "kernel/property_access.h"
+#include "kernel/string_routines.h"
 #include "platform/sysutils.h"
 
 bool TElement::ExecuteCommandLine(const std::string& command, std::string& result) {

@@ -2,8 +2,8 @@
 
 #include <unordered_set>
 
-#include "kernel/e_class.h"
-#include "kernel/zmessage.h"
+#include "kernel/class_registry.h"
+#include "kernel/messages.h"
 #include "platform/forms.h"
 #include "platform/host.h"
 #include "platform/windows.h"

@@ -1,16 +1,16 @@
 #include "kernel/kernel.h"
 
-#include "kernel/e_class.h"
-#include "kernel/e_files.h"
-#include "kernel/e_memory.h"
-#include "kernel/e_time.h"
+#include "kernel/class_registry.h"
+#include "kernel/file_elements.h"
+#include "kernel/memory_elements.h"
+#include "kernel/time_elements.h"
 #include "kernel/elements.h"
-#include "kernel/e_inhmdl.h"
-#include "kernel/e_sysreg.h"
-#include "kernel/e_type.h"
+#include "kernel/inheritance_models.h"
+#include "kernel/system_register.h"
+#include "kernel/value_elements.h"
 #include "kernel/recursor.h"
 #include "kernel/tools.h"
-#include "kernel/worlds.h"
+#include "kernel/world.h"
 
 void RegisterKernelClasses() {
     static bool done = false;

@@ -1,6 +1,6 @@
 #include "kernel/recursor.h"
 
-#include "kernel/e_class.h"
+#include "kernel/class_registry.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "kernel/tools.h"
 
-#include "kernel/e_class.h"
-#include "kernel/u_props.h"
+#include "kernel/class_registry.h"
+#include "kernel/property_access.h"
 #include "platform/files.h"
 #include "platform/forms.h"
 #include "platform/sysutils.h"

@@ -5,7 +5,7 @@
 
 #include "kernel/elements.h"
 #include "kernel/kernel.h"
-#include "kernel/zmessage.h"
+#include "kernel/messages.h"
 #include "platform/forms.h"
 #include "platform/host.h"
 #include "test_support.h"

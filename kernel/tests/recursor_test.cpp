@@ -5,7 +5,7 @@
 
 #include "kernel/kernel.h"
 #include "kernel/recursor.h"
-#include "kernel/u_props.h"
+#include "kernel/property_access.h"
 #include "test_support.h"
 
 namespace {

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "../../platform/tests/test_support.h"
-#include "kernel/e_class.h"
+#include "kernel/class_registry.h"
 #include "kernel/elements.h"
-#include "kernel/zmessage.h"
+#include "kernel/messages.h"
 #include "platform/forms.h"
 #include "platform/rtti.h"
 

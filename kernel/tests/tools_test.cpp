@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "kernel/e_class.h"
-#include "kernel/e_sysreg.h"
+#include "kernel/class_registry.h"
+#include "kernel/system_register.h"
 #include "kernel/kernel.h"
 #include "kernel/tools.h"
-#include "kernel/u_props.h"
-#include "kernel/worlds.h"
+#include "kernel/property_access.h"
+#include "kernel/world.h"
 #include "platform/forms.h"
 #include "platform/host.h"
 #include "test_support.h"

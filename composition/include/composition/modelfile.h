@@ -9,7 +9,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "kernel/e_class.h"
+#include "kernel/class_registry.h"
 #include "kernel/recursor.h"
 #include "kernel/tools.h"
 

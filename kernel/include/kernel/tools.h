@@ -5,9 +5,9 @@
 #include <initializer_list>
 #include <string>
 
-#include "kernel/e_sysreg.h"
+#include "kernel/system_register.h"
 #include "kernel/elements.h"
-#include "kernel/zmessage.h"
+#include "kernel/messages.h"
 
 // Core message numbers.
 constexpr int32_t tm_StartTask = 0;

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "device/devtool.h"
-#include "kernel/e_class.h"
+#include "device/device_tool.h"
+#include "kernel/class_registry.h"
 
 namespace {
 constexpr double kPi = 3.14159265358979323846;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "device/device.h"
-#include "device/devtool.h"
+#include "device/device_tool.h"
 #include "platform/sysutils.h"
 
 #include "../../../platform/tests/test_support.h"

@@ -4,8 +4,8 @@
 
 #include "interpret/models.h"
 
-#include "kernel/e_class.h"
-#include "kernel/zmessage.h"
+#include "kernel/class_registry.h"
+#include "kernel/messages.h"
 #include "platform/forms.h"
 
 namespace {

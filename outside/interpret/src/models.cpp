@@ -1,6 +1,6 @@
 #include "interpret/models.h"
 
-#include "kernel/e_class.h"
+#include "kernel/class_registry.h"
 #include "platform/sysutils.h"
 
 namespace {

@@ -5,10 +5,10 @@
 
 #include "interpret/interpret.h"
 #include "interpret/models.h"
-#include "kernel/e_class.h"
+#include "kernel/class_registry.h"
 #include "kernel/kernel.h"
-#include "kernel/zmessage.h"
-#include "pelvar/wcsworld.h"
+#include "kernel/messages.h"
+#include "pelvar/map_world.h"
 #include "platform/forms.h"
 
 namespace {

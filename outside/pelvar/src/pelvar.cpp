@@ -1,7 +1,7 @@
 #include "pelvar/pelvar.h"
 
-#include "kernel/e_class.h"
-#include "pelvar/wcsworld.h"
+#include "kernel/class_registry.h"
+#include "pelvar/map_world.h"
 #include "platform/rtti.h"
 #include "platform/sysutils.h"
 

@@ -2,10 +2,10 @@
 
 #include <cmath>
 
-#include "kernel/e_class.h"
+#include "kernel/class_registry.h"
 #include "kernel/kernel.h"
 #include "pelvar/pelvar.h"
-#include "pelvar/wcsworld.h"
+#include "pelvar/map_world.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "interpret/interpret.h"
-#include "kernel/e_sysreg.h"
-#include "kernel/e_type.h"
+#include "kernel/system_register.h"
+#include "kernel/value_elements.h"
 
 // One interpret to create: ElementClassName names the interpret class, the property
 // models its settings, the model tools ("TOOLS") its check tools.
