@@ -79,9 +79,17 @@ TMethod MethodFromText(const std::string& text) {
     throw BadText();
 }
 
+// An unsigned 32-bit value reads as the signed number of the same bits.
+int64_t SignedText(const TPropInfo& p, int64_t v) {
+    return p.PropType->OrdType == otULong ? static_cast<int32_t>(static_cast<uint32_t>(v)) : v;
+}
+
 int64_t IntegerFromText(const TPropInfo& p, const std::string& text) {
     int64_t v = 0;
-    if (!ReadNumber(text, v) || v < p.PropType->MinValue || v > p.PropType->MaxValue) return 0;
+    if (!ReadNumber(text, v)) return 0;
+    // The signed form that an unsigned 32-bit value reads as is taken back.
+    if (p.PropType->OrdType == otULong && v < 0 && v >= INT32_MIN) v += int64_t{1} << 32;
+    if (v < p.PropType->MinValue || v > p.PropType->MaxValue) return 0;
     return v;
 }
 
@@ -152,7 +160,7 @@ void FillWithData(TPersistent* obj, const TPropInfo* prop, std::string& text) {
     TTypeKind kind = prop->Kind();
     try {
         switch (kind) {
-            case tkInteger: text = IntToStr(GetOrdProp(obj, *prop)); break;
+            case tkInteger: text = IntToStr(SignedText(*prop, GetOrdProp(obj, *prop))); break;
             case tkChar: text = std::string(1, static_cast<char>(GetOrdProp(obj, *prop))); break;
             case tkEnumeration: text = GetEnumName(prop->PropType, GetOrdProp(obj, *prop)); break;
             case tkSet: text = IntToStr(static_cast<uint32_t>(GetOrdProp(obj, *prop))); break;

@@ -233,6 +233,30 @@ TEST_F(UProps, IntegersCharsAndStrings) {
     EXPECT_EQ(Write("Broken", "1"), Refused("Broken", "1"));
 }
 
+class TUnsignedHolder : public TElement {
+    ZARIX_CLASS(TUnsignedHolder, TElement)
+    static void Publish(PropertyTable& t) {
+        t.Card<TUnsignedHolder>("Mask", &TUnsignedHolder::mask, &TUnsignedHolder::SetMask);
+    }
+    uint32_t mask = 0;
+    void SetMask(uint32_t v) { mask = v; }
+};
+
+TEST(UPropsUnsigned, ReadAsSignedDecimalAndTakenBack) {
+    Owned<TUnsignedHolder> u(TUnsignedHolder::New());
+    const std::pair<uint32_t, const char*> cases[] = {{0xFFFFFFFFu, "-1"}, {0x80000000u, "-2147483648"}, {7, "7"}};
+    for (auto [value, text] : cases) {
+        u->mask = value;
+        EXPECT_EQ(GetPropStringByName(u, "Mask"), text);
+        EXPECT_EQ(u->GetPropertyLongIntByName("Mask"), static_cast<int32_t>(value));
+        u->mask = 1;
+        EXPECT_TRUE(SetPropStringByName(u, "Mask", text));
+        EXPECT_EQ(u->mask, value) << text;
+    }
+    EXPECT_TRUE(SetPropStringByName(u, "Mask", "4294967295"));
+    EXPECT_EQ(u->mask, 0xFFFFFFFFu);
+}
+
 TEST_F(UProps, ObjectsFromTextOnlyWhenLiveAndFitting) {
     THolder* other = THolder::New();
     TOther* alien = TOther::New();
