@@ -1,5 +1,8 @@
 #include "kernel/class_registry.h"
 
+#include <cstdlib>
+#include <memory>
+
 #include "platform/sysutils.h"
 
 TZarixClasses* ZarixClasses = nullptr;
@@ -22,6 +25,17 @@ bool IsOrdinalKind(TTypeKind k) {
 }
 
 bool IsStringKind(TTypeKind k) { return k == tkString || k == tkLString || k == tkWString; }
+
+// Records of the classes made at run time; freed when the process ends.
+std::vector<std::unique_ptr<TClassInfo>>*& RunTimeClasses() {
+    static std::vector<std::unique_ptr<TClassInfo>>* store = nullptr;
+    return store;
+}
+
+void FreeRunTimeClasses() {
+    delete RunTimeClasses();
+    RunTimeClasses() = nullptr;
+}
 
 }  // namespace
 
@@ -270,6 +284,18 @@ void RegisterZarixClass(TElementClass cls) {
         ZarixClasses->SetShowProperties(true);
     }
     ZarixClasses->AddClass(cls);
+}
+
+void RegisterRunTimeClass(TClassInfo* cls) {
+    if (!cls) return;
+    if (GetZarixClass(cls->Name)) throw Exception(Cz("Třída ") + cls->Name + Cz(" je již registrována"));
+    auto*& store = RunTimeClasses();
+    if (!store) {
+        store = new std::vector<std::unique_ptr<TClassInfo>>();
+        std::atexit(FreeRunTimeClasses);
+    }
+    store->emplace_back(cls);
+    RegisterZarixClass(cls);
 }
 
 TElementClass GetZarixClass(const std::string& name) { return ZarixClasses ? ZarixClasses->GetClass(name) : nullptr; }

@@ -126,7 +126,7 @@ void TElement::Save(TWriter& writer) {
 bool TElement::NoElements() { return true; }
 
 TElement* TElement::CreateEnvelope() {
-    auto* envelope = static_cast<TElement*>(ClassType()->NewBlank());
+    auto* envelope = static_cast<TElement*>(ClassType()->NewBlankInstance());
     envelope->SetName(Cz("Obálka: ") + GetName());
     return envelope;
 }

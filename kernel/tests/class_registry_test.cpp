@@ -258,3 +258,47 @@ TEST_F(EClassTest, KernelClassesAreRegistered) {
     EXPECT_EQ(m->GetPropertyStringByName("Message"), "0");
     Free(m);
 }
+
+namespace {
+// An element whose class record is chosen per object, as for classes made at run time.
+class TRunTimeHolder : public TRegView {
+public:
+    const TClassInfo* cls = nullptr;
+    const TClassInfo* ClassType() const override { return cls ? cls : TRegView::StaticClass(); }
+};
+}  // namespace
+
+TEST_F(EClassTest, RunTimeClassesAreCreatedCopiedAndFoundByName) {
+    TClassInfo* ci = rtti_detail::NewClassInfo("RunTimeLayer", TRegView::StaticClass(), TRegView::StaticClass()->NewBlank,
+                                               sizeof(TRunTimeHolder));
+    ci->NewBlankOf = [](const TClassInfo* c) -> TPersistent* {
+        auto* o = new TRunTimeHolder();
+        o->cls = c;
+        return o;
+    };
+    PropertyTable table(ci->Props);
+    table.Int<TRunTimeHolder>("Scale", [](TRunTimeHolder* o) { return o->scale + 1; },
+                              [](TRunTimeHolder* o, int32_t v) { o->scale = v - 1; });  // replaces in place
+    table.Str<TRunTimeHolder>("Field", &TRunTimeHolder::caption, [](TRunTimeHolder* o, const std::string& v) { o->caption = v; });
+    rtti_detail::FinishClassInfo(ci);
+    RegisterRunTimeClass(ci);
+
+    TElementClass found = GetZarixClass("runtimelayer");
+    ASSERT_EQ(found, ci);
+    EXPECT_EQ(found->Props.back().NameIndex, found->PropCount() - 1);
+    TElement* e = static_cast<TElement*>(found->CreateInstance());
+    EXPECT_EQ(e->ClassType(), ci);
+    EXPECT_TRUE(e->Is<TRegView>());
+    e->SetPropertyStringByName("field", "abc");
+    e->SetPropertyLongIntByName("Scale", 7);
+    TElement* copy = CreateElementCopy(e);
+    EXPECT_EQ(copy->ClassType(), ci);
+    EXPECT_EQ(copy->GetPropertyStringByName("Field"), "abc");
+    EXPECT_EQ(copy->GetPropertyLongIntByName("Scale"), 7);
+    Free(copy);
+    Free(e);
+
+    TClassInfo* twin = rtti_detail::NewClassInfo("RUNTIMELAYER", TRegView::StaticClass(), nullptr, 0);
+    EXPECT_THROW(RegisterRunTimeClass(twin), Exception);
+    delete twin;
+}

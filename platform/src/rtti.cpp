@@ -220,8 +220,10 @@ bool TClassInfo::InheritsFrom(const TClassInfo* other) const {
     return false;
 }
 
+TPersistent* TClassInfo::NewBlankInstance() const { return NewBlankOf ? NewBlankOf(this) : NewBlank(); }
+
 TPersistent* TClassInfo::CreateInstance() const {
-    TPersistent* o = NewBlank();
+    TPersistent* o = NewBlankInstance();
     rtti_detail::CreateOrRelease(o);
     return o;
 }

@@ -121,6 +121,11 @@ extern TZarixClasses* ZarixClasses;
 
 void RegisterZarixClass(TElementClass cls);
 template <class T> void RegisterZarixClass() { RegisterZarixClass(T::StaticClass()); }
+// Registers a class made at run time, whose record was built like a static one
+// (rtti_detail::NewClassInfo, its property table, rtti_detail::FinishClassInfo). The
+// registry owns the record from then on and frees it at exit. A name that is registered
+// already raises Exception and leaves the record with the caller.
+void RegisterRunTimeClass(TClassInfo* cls);
 // The class registered under the name, or nil.
 TElementClass GetZarixClass(const std::string& name);
 // The class registered under the name; EClassNotFound when there is none.

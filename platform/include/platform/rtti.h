@@ -105,10 +105,15 @@ struct TClassInfo {
     std::string Name;
     const TClassInfo* Parent = nullptr;
     TPersistent* (*NewBlank)() = nullptr;  // plain construction, no Create()
+    // A class made at run time: plain construction of an object of this very class
+    // (NewBlank then makes the static class it derives from).
+    TPersistent* (*NewBlankOf)(const TClassInfo* cls) = nullptr;
     size_t InstanceSize = 0;
     TPropList Props;
 
     bool InheritsFrom(const TClassInfo* other) const;
+    // Plain construction of an object of this class, no Create().
+    TPersistent* NewBlankInstance() const;
     // Plain construction followed by the virtual constructor Create().
     TPersistent* CreateInstance() const;
     const TPropInfo* FindProp(std::string_view name) const;  // ASCII case-insensitive
