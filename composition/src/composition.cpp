@@ -1,6 +1,10 @@
 #include "composition/composition.h"
 
 #include "composition/modelfile.h"
+#include "composition/pages.h"
+#include "composition/text_blocks.h"
+#include "composition/texts.h"
+#include "composition/views.h"
 
 void RegisterCompositionClasses() {
     static bool done = false;
@@ -9,4 +13,10 @@ void RegisterCompositionClasses() {
     // Units register here in their initialisation order.
     RegisterESaverUnit();
     RegisterELoaderUnit();
+    RegisterPagesUnit();
+    RegisterMapSheetUnit();
+    RegisterViewUnit();
+    RegisterGravoViewUnit();
+    RegisterTextBlockUnit();
+    RegisterTextsUnit();
 }

@@ -1,0 +1,173 @@
+#include "composition/views.h"
+
+#include "held_children.h"
+#include "kernel/class_registry.h"
+#include "platform/sysutils.h"
+
+using composition_detail::StillHeld;
+
+void TView::Publish(PropertyTable& t) {
+    using C = TView;
+    t.Obj<C, TElement>("Model", &C::GetModel, &C::SetModel).Stored(false);
+    t.Float<C>("ModelCenterX", &C::GetModelCenterX, &C::SetModelCenterX);
+    t.Float<C>("ModelCenterY", &C::GetModelCenterY, &C::SetModelCenterY);
+    t.Float<C>("ModelMinX", &C::GetModelMinX, nullptr).Stored(false);
+    t.Float<C>("ModelMaxX", &C::GetModelMaxX, nullptr).Stored(false);
+    t.Float<C>("ModelMinY", &C::GetModelMinY, nullptr).Stored(false);
+    t.Float<C>("ModelMaxY", &C::GetModelMaxY, nullptr).Stored(false);
+    t.Float<C>("Scale", &C::GetScale, &C::SetScale);
+    t.Float<C>("Angle", &C::GetAngle, &C::SetAngle);
+    t.Float<C>("RotateCenterX", &C::GetRotateCenterX, &C::SetRotateCenterX);
+    t.Float<C>("RotateCenterY", &C::GetRotateCenterY, &C::SetRotateCenterY);
+    t.Float<C>("VirtualScale", &C::GetVirtualScale, &C::SetVirtualScale);
+    t.Str<C>("ControlViewName", &C::GetControlViewName, &C::SetControlViewName);
+    t.Float<C>("ModelDeltaX", &C::GetModelDeltaX, &C::SetModelDeltaX);
+    t.Float<C>("ModelDeltaY", &C::GetModelDeltaY, &C::SetModelDeltaY);
+    t.Bool<C>("ReadModel", nullptr, &C::SetReadModel);
+    t.Bool<C>("ReadAfter", &C::GetReadAfter, &C::SetReadAfter);
+}
+
+void TView::Create() {
+    inherited::Create();
+    GetProjection();
+    FPenColor = clSilver;
+    FPenStyle = psDot;
+    FBrushColor = clWhite;
+    FBrushStyle = bsClear;
+}
+
+TViewProjection* TView::GetProjection() {
+    if (!StillHeld(this, FProjection)) AddElement(TViewProjection::New());
+    return FProjection;
+}
+
+void TView::AddElement(TElement* element) {
+    if (auto* projection = As<TViewProjection>(element)) {
+        if (projection == StillHeld(this, FProjection)) return;
+        if (TViewProjection* previous = FProjection) {
+            if (!projection->GetIsOK()) projection->Assign(previous);
+            FProjection = nullptr;
+            FreeElement(previous);
+        }
+        FProjection = projection;
+        if (IndexOf(projection) < 0) inherited::AddElement(projection);
+        projection->SetView(this);
+        return;
+    }
+    bool model = element && !StillHeld(this, FModel) && IndexOf(element) < 0;
+    inherited::AddElement(element);
+    if (model) FModel = element;
+}
+
+TElement* TView::GetModel() { return StillHeld(this, FModel); }
+
+void TView::SetModel(TElement* model) {
+    if (model == GetModel()) return;
+    if (TElement* previous = FModel) {
+        FModel = nullptr;
+        // Only an element that counts its owners can tell that nothing else holds it.
+        bool counted = previous->IsMyOwner(this);
+        RemoveElement(previous);
+        if (counted && previous->NoOwners()) Free(previous);
+    }
+    if (!model) return;
+    if (IndexOf(model) < 0) inherited::AddElement(model);
+    FModel = model;
+}
+
+TElement* TView::CreateModel() {
+    TRectEntity* model = TRectEntity::New();
+    model->SetName(Cz("Předmět zájmu"));
+    SetModel(model);
+    return model;
+}
+
+void TView::AddToModel(TRectEntity* rectangle) {
+    TElement* model = GetModel();
+    if (!model) {
+        model = TRectEntity::New();
+        model->SetName("VIEWMODEL");
+    }
+    if (auto* r = As<TRectEntity>(model)) r->AddAndUpdateRect(rectangle);
+    else if (auto* e = As<TEntity>(model)) e->AddElement(rectangle);
+    SetModel(model);
+}
+
+void TView::SetReadModel(bool read) {
+    if (read) BuildModel();
+    if (GetName() == "VEKTOR") TestedElement = GetModel();
+}
+
+void TView::BuildModel() {
+    TRectangle shown;
+    GetModelRect(shown);
+}
+
+TView* TView::GetControlView() {
+    if (FControlViewName.empty() || GetOwnersCount() == 0) return nullptr;
+    TEntity* owner = GetOwnerEntity(0);
+    TView* view = owner ? As<TView>(owner->FindElementName(FControlViewName)) : nullptr;
+    return view == this ? nullptr : view;
+}
+
+double TView::CenterThroughControl(bool x) {
+    TViewProjection* p = GetProjection();
+    TView* control = FFollowing ? nullptr : GetControlView();
+    if (!control) return x ? p->GetCenterX() : p->GetCenterY();
+    FFollowing = true;
+    double value = 0;
+    try {
+        value = x ? control->GetModelCenterX() + FModelDeltaX : control->GetModelCenterY() + FModelDeltaY;
+    } catch (...) {
+        FFollowing = false;
+        throw;
+    }
+    FFollowing = false;
+    if (x) p->SetCenterX(value);
+    else p->SetCenterY(value);
+    return value;
+}
+
+double TView::GetModelCenterX() { return CenterThroughControl(true); }
+double TView::GetModelCenterY() { return CenterThroughControl(false); }
+
+void TView::GetModelRect(TRectangle& r) {
+    TViewProjection* p = GetProjection();
+    if (p->GetScale() == 0) {
+        r.SetRect(0, 0, 0, 0);
+        return;
+    }
+    p->SetCenter({GetModelCenterX(), GetModelCenterY()});
+    p->GetModelRect(r);
+}
+
+double TView::GetModelMinX() {
+    TRectangle r;
+    GetModelRect(r);
+    return r.Min.X;
+}
+
+double TView::GetModelMaxX() {
+    TRectangle r;
+    GetModelRect(r);
+    return r.Max.X;
+}
+
+double TView::GetModelMinY() {
+    TRectangle r;
+    GetModelRect(r);
+    return r.Min.Y;
+}
+
+double TView::GetModelMaxY() {
+    TRectangle r;
+    GetModelRect(r);
+    return r.Max.Y;
+}
+
+void RegisterViewUnit() {
+    RegisterZarixClass<TViewProjection>();
+    RegisterZarixClass<TView>();
+}
+
+void RegisterGravoViewUnit() { RegisterZarixClass<TGravoView>(); }
