@@ -1,6 +1,7 @@
 #include "yesk/yesk.h"
 
 #include "kernel/class_registry.h"
+#include "yesk/command_line.h"
 #include "yesk/condition.h"
 
 void RegisterYeskClasses() {
@@ -9,4 +10,6 @@ void RegisterYeskClasses() {
     done = true;
     RegisterZarixClass<TCondition>();
     RegisterZarixClass<TCondCreator>();
+    RegisterZarixClass<TCommandLine>();
+    RegisterZarixClass<TCommandLineDlg>();
 }

@@ -1,0 +1,143 @@
+// TCommandLine: runs a Lua script in a fresh state and reports its errors through the
+// world's exception hook; TCommandLineDlg: the console that runs lines against an element.
+#include <fstream>
+#include <iterator>
+#include <lua.hpp>
+
+#include "kernel/world.h"
+#include "platform/files.h"
+#include "platform/forms.h"
+#include "platform/host.h"
+#include "script_module.h"
+#include "yesk/command_line.h"
+
+namespace {
+
+// What the boot function needs; plain values only.
+struct BootData {
+    const char* code;
+    size_t length;
+    const char* chunkName;
+    bool asExpression;
+    TPersistent* self;
+};
+
+// Inside lua_pcall: opens the module, compiles the text (never a binary chunk) and runs
+// it; leaves the text of its first result on the stack.
+int Boot(lua_State* L) {
+    const auto* d = static_cast<const BootData*>(lua_touserdata(L, 1));
+    lua_settop(L, 0);
+    yesk_detail::OpenSuiteModule(L, d->self);
+    int status = LUA_ERRSYNTAX;
+    if (d->asExpression) {
+        lua_pushliteral(L, "return ");
+        lua_pushlstring(L, d->code, d->length);
+        lua_concat(L, 2);
+        size_t n = 0;
+        const char* text = lua_tolstring(L, -1, &n);
+        status = luaL_loadbufferx(L, text, n, d->chunkName, "t");
+        if (status == LUA_OK) lua_remove(L, -2);
+        else lua_settop(L, 0);
+    }
+    if (status != LUA_OK && luaL_loadbufferx(L, d->code, d->length, d->chunkName, "t") != LUA_OK)
+        return lua_error(L);
+    lua_call(L, 0, 1);
+    if (lua_isnil(L, -1)) lua_pushliteral(L, "");
+    else luaL_tolstring(L, -1, nullptr);
+    return 1;
+}
+
+// Through the application's exception hook (the world's, once hooked), else the world.
+void ReportScriptError(TCommandLine* sender, const std::string& text) {
+    Exception e(text);
+    TApplication& app = Application();
+    if (app.OnException) app.OnException(sender, e);
+    else if (IsLive(World)) World->HandleException(sender, e);
+    else app.ShowException(e);
+}
+
+}  // namespace
+
+// ---- TCommandLine -------------------------------------------------------------------
+
+void TCommandLine::Publish(PropertyTable& t) {
+    using C = TCommandLine;
+    t.Str<C>("FileName", [](C* c) { return c->FileName; }, [](C* c, const std::string& v) { c->FileName = v; });
+}
+
+void TCommandLine::DoIt() {
+    Error = 0;
+    Result.clear();
+    if (FileName.empty()) return;
+    std::ifstream in(MapPath(FileName), std::ios::binary);
+    if (!in) {
+        Error = 1;
+        Result = Cz("Nelze otevřít soubor skriptu ") + FileName;
+        ReportScriptError(this, Result);
+        return;
+    }
+    std::string code((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    Run(code, "@" + FileName, false);
+}
+
+bool TCommandLine::RunText(const std::string& text, const std::string& chunkName, bool asExpression) {
+    Error = 0;
+    Result.clear();
+    return Run(text, chunkName, asExpression);
+}
+
+bool TCommandLine::Run(const std::string& code, const std::string& chunkName, bool asExpression) {
+    lua_State* L = luaL_newstate();
+    if (!L) {
+        Error = 1;
+        Result = "not enough memory";
+        ReportScriptError(this, Result);
+        return false;
+    }
+    BootData data{code.data(), code.size(), chunkName.c_str(), asExpression, IsLive(Input) ? Input : nullptr};
+    ++FRunning;
+    yesk_detail::EnterRunner(this);
+    lua_pushcfunction(L, &Boot);
+    lua_pushlightuserdata(L, &data);
+    int status = lua_pcall(L, 1, 1, 0);
+    size_t n = 0;
+    const char* text = lua_type(L, -1) == LUA_TSTRING ? lua_tolstring(L, -1, &n) : nullptr;
+    std::string result = text ? std::string(text, n) : std::string("(error object is not a string)");
+    lua_close(L);
+    yesk_detail::LeaveRunner();
+    --FRunning;
+    Result = result;
+    if (status == LUA_OK) return true;
+    Error = 1;
+    ReportScriptError(this, result);
+    return false;
+}
+
+// ---- TCommandLineDlg ----------------------------------------------------------------
+
+void TCommandLineDlg::Publish(PropertyTable& t) {
+    using C = TCommandLineDlg;
+    t.Obj<C, TElement>("Element", &C::GetElement, &C::SetElement);
+}
+
+TElement* TCommandLineDlg::GetElement() const { return IsLive(FElement) ? FElement : nullptr; }
+
+void TCommandLineDlg::Show() {
+    if (!IsLive(FRunner)) {
+        FRunner = TCommandLine::New();
+        FRunner->SetName("Yesk");
+    }
+    // An empty line or a cancelled query closes the console.
+    for (;;) {
+        std::string line;
+        if (!GetUserHost().InputQuery("Yesk", Cz("Příkaz:"), line) || Trim(line).empty()) break;
+        FRunner->SetInput(GetElement());
+        if (FRunner->RunText(line, "=console", true) && !FRunner->Result.empty()) ShowMessage(FRunner->Result);
+    }
+}
+
+void TCommandLineDlg::Destroy() {
+    if (IsLive(FRunner) && !FRunner->GetRunning()) Free(FRunner);
+    FRunner = nullptr;
+    inherited::Destroy();
+}
