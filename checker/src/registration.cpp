@@ -1,0 +1,16 @@
+#include "checker/check_tools.h"
+#include "checker/script_tools.h"
+#include "kernel/class_registry.h"
+
+void RegisterCheckerClasses() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    RegisterZarixClass<TCheckTool>();
+    RegisterZarixClass<TCheckPropsTool>();
+    RegisterZarixClass<TCheckPropsByFilter>();
+    RegisterZarixClass<TIntegerPropertyFilter>();
+    RegisterZarixClass<TPropertiesToListTool>();
+    RegisterZarixClass<TPropertiesToTextTool>();
+    RegisterZarixClass<TShowMessage>();
+}
