@@ -141,28 +141,11 @@ void TView::GetModelRect(TRectangle& r) {
     p->GetModelRect(r);
 }
 
-double TView::GetModelMinX() {
+double TView::ExtentCorner(bool max, bool y) {
     TRectangle r;
     GetModelRect(r);
-    return r.Min.X;
-}
-
-double TView::GetModelMaxX() {
-    TRectangle r;
-    GetModelRect(r);
-    return r.Max.X;
-}
-
-double TView::GetModelMinY() {
-    TRectangle r;
-    GetModelRect(r);
-    return r.Min.Y;
-}
-
-double TView::GetModelMaxY() {
-    TRectangle r;
-    GetModelRect(r);
-    return r.Max.Y;
+    const T2DPoint& corner = max ? r.Max : r.Min;
+    return y ? corner.Y : corner.X;
 }
 
 void RegisterViewUnit() {

@@ -43,10 +43,10 @@ public:
     double GetModelCenterY();
     void SetModelCenterX(double x) { GetProjection()->SetCenterX(x); }
     void SetModelCenterY(double y) { GetProjection()->SetCenterY(y); }
-    double GetModelMinX();
-    double GetModelMaxX();
-    double GetModelMinY();
-    double GetModelMaxY();
+    double GetModelMinX() { return ExtentCorner(false, false); }
+    double GetModelMaxX() { return ExtentCorner(true, false); }
+    double GetModelMinY() { return ExtentCorner(false, true); }
+    double GetModelMaxY() { return ExtentCorner(true, true); }
     double GetScale() { return GetProjection()->GetScale(); }
     void SetScale(double s) { GetProjection()->SetScale(s); }
     double GetAngle() { return GetProjection()->GetAngle(); }
@@ -75,6 +75,7 @@ public:
     void AddElement(TElement* element) override;
 
 private:
+    double ExtentCorner(bool max, bool y);
     // A centre coordinate through the chain of control views; a chain leading back to a
     // view is cut there.
     double CenterThroughControl(bool x);
