@@ -1,0 +1,501 @@
+// Reading the layers of a model script through GDAL/OGR into map elements.
+#include <gdal.h>
+#include <ogr_api.h>
+#include <ogr_srs_api.h>
+#include <cpl_error.h>
+
+#include <array>
+#include <cstring>
+#include <memory>
+#include <unordered_map>
+
+#include "kernel/class_registry.h"
+#include "kernel/world.h"
+#include "platform/files.h"
+#include "platform/sysutils.h"
+#include "quintel/quintel.h"
+#include "space/layer_class.h"
+#include "space/space.h"
+#include "yesk/condition.h"
+
+namespace {
+
+// A layer that cannot be read; the text says why.
+struct LayerFailure {
+    std::string Reason;
+};
+
+// UTF-8 to Windows-1250; a character the code page lacks becomes "?" and sets lossy.
+class TextConverter {
+public:
+    TextConverter() {
+        for (int b = 0x80; b < 0x100; ++b) {
+            std::string u = ToUtf8(std::string(1, static_cast<char>(b)));
+            if (u != "\xEF\xBF\xBD") map_[Decode(u)] = static_cast<char>(b);
+        }
+    }
+    std::string operator()(const char* s, bool& lossy) const {
+        std::string out;
+        if (!s) return out;
+        size_t n = std::strlen(s);
+        out.reserve(n);
+        for (size_t i = 0; i < n;) {
+            unsigned char c = static_cast<unsigned char>(s[i]);
+            if (c < 0x80) {
+                out += static_cast<char>(c);
+                ++i;
+                continue;
+            }
+            size_t len = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 1;
+            if (len == 1 || i + len > n) {
+                out += '?';
+                lossy = true;
+                ++i;
+                continue;
+            }
+            auto it = map_.find(Decode(std::string_view(s + i, len)));
+            if (it == map_.end()) {
+                out += '?';
+                lossy = true;
+            } else {
+                out += it->second;
+            }
+            i += len;
+        }
+        return out;
+    }
+
+private:
+    static char32_t Decode(std::string_view u) {
+        auto c = static_cast<unsigned char>(u[0]);
+        char32_t cp = u.size() == 2 ? c & 0x1F : u.size() == 3 ? c & 0x0F : c & 0x07;
+        for (size_t k = 1; k < u.size(); ++k) cp = (cp << 6) | (static_cast<unsigned char>(u[k]) & 0x3F);
+        return cp;
+    }
+    std::unordered_map<char32_t, char> map_;
+};
+
+const TextConverter& ToCp1250() {
+    static const TextConverter converter;
+    return converter;
+}
+
+// The messages GDAL raises go to the last-error record only, not to the terminal.
+struct QuietGdal {
+    QuietGdal() {
+        static bool registered = [] {
+            GDALAllRegister();
+            return true;
+        }();
+        (void)registered;
+        CPLPushErrorHandler(CPLQuietErrorHandler);
+    }
+    ~QuietGdal() { CPLPopErrorHandler(); }
+};
+
+struct DatasetCloser {
+    void operator()(GDALDatasetH h) const { GDALClose(h); }
+};
+struct SrsFree {
+    void operator()(OGRSpatialReferenceH h) const { OSRDestroySpatialReference(h); }
+};
+struct TransformFree {
+    void operator()(OGRCoordinateTransformationH h) const { OCTDestroyCoordinateTransformation(h); }
+};
+struct FeatureFree {
+    void operator()(OGRFeatureH h) const { OGR_F_Destroy(h); }
+};
+using Dataset = std::unique_ptr<std::remove_pointer_t<GDALDatasetH>, DatasetCloser>;
+using Srs = std::unique_ptr<std::remove_pointer_t<OGRSpatialReferenceH>, SrsFree>;
+using Transform = std::unique_ptr<std::remove_pointer_t<OGRCoordinateTransformationH>, TransformFree>;
+using Feature = std::unique_ptr<std::remove_pointer_t<OGRFeatureH>, FeatureFree>;
+
+std::string LastGdalError(const char* fallback) {
+    const char* m = CPLGetLastErrorMsg();
+    bool lossy = false;
+    return (m && *m) ? ToCp1250()(m, lossy) : Cz(fallback);
+}
+
+enum class Kind { Point, Text, Line, Area };
+
+Kind KindOf(OGRwkbGeometryType type, bool text) {
+    switch (wkbFlatten(type)) {
+        case wkbPoint:
+        case wkbMultiPoint: return text ? Kind::Text : Kind::Point;
+        case wkbLineString:
+        case wkbMultiLineString:
+        case wkbCircularString:
+        case wkbCompoundCurve:
+        case wkbMultiCurve: return Kind::Line;
+        case wkbPolygon:
+        case wkbMultiPolygon:
+        case wkbCurvePolygon:
+        case wkbMultiSurface: return Kind::Area;
+        default: throw LayerFailure{Cz("neznámý druh geometrie ") + OGRGeometryTypeToName(type)};
+    }
+}
+
+TElementClass BaseOf(Kind k) {
+    switch (k) {
+        case Kind::Point: return TPointElement::StaticClass();
+        case Kind::Text: return TTextElement::StaticClass();
+        case Kind::Line: return TPolyLineElement::StaticClass();
+        default: return TAreaElement::StaticClass();
+    }
+}
+
+TSpaceEntityString* NewString(Kind k) {
+    switch (k) {
+        case Kind::Point: return TPointString::New();
+        case Kind::Text: return TTextString::New();
+        case Kind::Line: return TPolyLineString::New();
+        default: return TAreaString::New();
+    }
+}
+
+// One layer being read.
+class LayerReader {
+public:
+    LayerReader(TModelScript* script, TLayerScript* layer, const TModelByScriptCreator& creator)
+        : script_(script), layer_(layer), creator_(creator) {}
+
+    // The layer's string, owned by the caller; raises LayerFailure.
+    TSpaceEntityString* Read(std::vector<std::string>& notes);
+
+private:
+    OGRLayerH OpenLayer();
+    void Prepare(OGRLayerH layer);
+    int FieldIndex(OGRFeatureDefnH defn, const std::string& name, const char* role);
+    // Elements of one feature's geometry (several for multi-points and multi-lines).
+    void AddFeature(OGRFeatureH f, OGRGeometryH g, TSpaceEntityString* string);
+    bool ReadPart(OGRGeometryH g, std::vector<T2DPoint>& points);
+    TSpaceEntity* NewElement(OGRFeatureH f);
+    bool Holds(TSpaceEntity* e);
+    void Note(std::string text) { notes_->push_back(Cz("Vrstva ") + layer_->GetName() + ": " + text); }
+
+    TModelScript* script_;
+    TLayerScript* layer_;
+    const TModelByScriptCreator& creator_;
+    std::vector<std::string>* notes_ = nullptr;
+    TLayerSource source_;
+    Dataset dataset_;
+    Transform transform_;
+    Kind kind_ = Kind::Point;
+    TElementClass class_ = nullptr;
+    std::vector<OGRFieldType> fieldTypes_;
+    int textField_ = -1, codeField_ = -1, symbolField_ = -1;
+    std::shared_ptr<const yesk_detail::CondTree> condition_;
+    bool lossy_ = false;
+    std::vector<double> xs_, ys_;
+};
+
+OGRLayerH LayerReader::OpenLayer() {
+    std::string file = script_->LayerFile(layer_);
+    if (source_.File.empty()) throw LayerFailure{Cz("chybí jméno souboru")};
+    std::string path = MapPath(file);
+    CPLErrorReset();
+    dataset_.reset(GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr, nullptr));
+    if (!dataset_) {
+        if (!FileExists(file) && !DirectoryExists(file)) throw LayerFailure{Cz("soubor ") + file + Cz(" neexistuje")};
+        throw LayerFailure{Cz("soubor ") + file + Cz(" nelze číst: ") + LastGdalError("neznámý formát")};
+    }
+    int count = GDALDatasetGetLayerCount(dataset_.get());
+    OGRLayerH found = nullptr;
+    bool lossy = false;
+    auto byName = [&](const std::string& name) -> OGRLayerH {
+        for (int i = 0; i < count; ++i) {
+            OGRLayerH l = GDALDatasetGetLayer(dataset_.get(), i);
+            if (l && AnsiSameText(ToCp1250()(OGR_L_GetName(l), lossy), name)) return l;
+        }
+        return nullptr;
+    };
+    if (!source_.Layer.empty()) {
+        found = byName(source_.Layer);
+        if (!found) throw LayerFailure{Cz("soubor ") + file + Cz(" nemá vrstvu ") + source_.Layer};
+    } else if (count == 1) {
+        found = GDALDatasetGetLayer(dataset_.get(), 0);
+    } else {
+        found = byName(layer_->GetName());
+        if (!found) throw LayerFailure{Cz("soubor ") + file + Cz(" má více vrstev; vrstvu je třeba jmenovat")};
+    }
+    if (!found) throw LayerFailure{Cz("vrstvu nelze číst: ") + LastGdalError("chyba ovladače")};
+    return found;
+}
+
+int LayerReader::FieldIndex(OGRFeatureDefnH defn, const std::string& name, const char* role) {
+    if (name.empty()) return -1;
+    bool lossy = false;
+    for (int i = 0; i < OGR_FD_GetFieldCount(defn); ++i)
+        if (AnsiSameText(ToCp1250()(OGR_Fld_GetNameRef(OGR_FD_GetFieldDefn(defn, i)), lossy), name)) return i;
+    throw LayerFailure{Cz(role) + Cz(" pole ") + name + Cz(" vrstva nemá")};
+}
+
+void LayerReader::Prepare(OGRLayerH layer) {
+    OGRFeatureDefnH defn = OGR_L_GetLayerDefn(layer);
+    OGRwkbGeometryType type = OGR_L_GetGeomType(layer);
+    if (wkbFlatten(type) == wkbUnknown || wkbFlatten(type) == wkbGeometryCollection) {
+        // A layer of no declared kind takes the kind of its first geometry.
+        OGR_L_ResetReading(layer);
+        for (Feature f; (f = Feature(OGR_L_GetNextFeature(layer)));)
+            if (OGRGeometryH g = OGR_F_GetGeometryRef(f.get()); g && !OGR_G_IsEmpty(g)) {
+                type = OGR_G_GetGeometryType(g);
+                break;
+            }
+        OGR_L_ResetReading(layer);
+        if (wkbFlatten(type) == wkbUnknown) type = wkbPoint;  // nothing to read anyway
+    }
+    textField_ = FieldIndex(defn, source_.TextField, "textové");
+    codeField_ = FieldIndex(defn, source_.CodeField, "kódové");
+    symbolField_ = FieldIndex(defn, source_.SymbolField, "symbolové");
+    kind_ = KindOf(type, textField_ >= 0);
+
+    std::vector<TLayerField> fields;
+    for (int i = 0; i < OGR_FD_GetFieldCount(defn); ++i) {
+        OGRFieldDefnH fd = OGR_FD_GetFieldDefn(defn, i);
+        OGRFieldType t = OGR_Fld_GetType(fd);
+        fieldTypes_.push_back(t);
+        TTypeKind k = t == OFTInteger || t == OFTInteger64 ? tkInteger : t == OFTReal ? tkFloat : tkLString;
+        fields.push_back({ToCp1250()(OGR_Fld_GetNameRef(fd), lossy_), k});
+    }
+    class_ = LayerClass(layer_->GetName(), BaseOf(kind_), fields);
+
+    // The national grid, east-north.
+    OGRSpatialReferenceH layerSrs = OGR_L_GetSpatialRef(layer);
+    if (layerSrs) {
+        Srs grid(OSRNewSpatialReference(nullptr));
+        OSRImportFromEPSG(grid.get(), 5514);
+        OSRSetAxisMappingStrategy(grid.get(), OAMS_TRADITIONAL_GIS_ORDER);
+        Srs source(OSRClone(layerSrs));
+        OSRSetAxisMappingStrategy(source.get(), OAMS_TRADITIONAL_GIS_ORDER);
+        if (!OSRIsSame(source.get(), grid.get())) {
+            transform_.reset(OCTNewCoordinateTransformation(source.get(), grid.get()));
+            if (!transform_) throw LayerFailure{Cz("souřadnice vrstvy nelze převést do S-JTSK: ") + LastGdalError("")};
+        }
+        if (creator_.UseArea) {
+            double minX = creator_.MinX, minY = creator_.MinY, maxX = creator_.MaxX, maxY = creator_.MaxY;
+            if (transform_) {
+                Transform back(OCTNewCoordinateTransformation(grid.get(), source.get()));
+                double x0, y0, x1, y1;
+                if (back && OCTTransformBounds(back.get(), minX, minY, maxX, maxY, &x0, &y0, &x1, &y1, 21)) {
+                    minX = x0, minY = y0, maxX = x1, maxY = y1;
+                }
+            }
+            OGR_L_SetSpatialFilterRect(layer, minX, minY, maxX, maxY);
+        }
+    } else if (creator_.UseArea) {
+        OGR_L_SetSpatialFilterRect(layer, creator_.MinX, creator_.MinY, creator_.MaxX, creator_.MaxY);
+    }
+
+    std::string condition = script_->Parameter(layer_, "@CONDITION");
+    try {
+        condition_ = CompileCondition(condition);
+    } catch (const ECondError& e) {
+        throw LayerFailure{Cz("chybná podmínka: ") + e.Message()};
+    }
+}
+
+bool LayerReader::ReadPart(OGRGeometryH g, std::vector<T2DPoint>& points) {
+    int n = OGR_G_GetPointCount(g);
+    if (n <= 0) return false;
+    points.resize(static_cast<size_t>(n));
+    if (!transform_) {
+        OGR_G_GetPoints(g, &points[0].X, sizeof(T2DPoint), &points[0].Y, sizeof(T2DPoint), nullptr, 0);
+        return true;
+    }
+    xs_.resize(static_cast<size_t>(n));
+    ys_.resize(static_cast<size_t>(n));
+    OGR_G_GetPoints(g, xs_.data(), sizeof(double), ys_.data(), sizeof(double), nullptr, 0);
+    if (!OCTTransform(transform_.get(), n, xs_.data(), ys_.data(), nullptr)) return false;
+    for (size_t i = 0; i < points.size(); ++i) points[i] = {xs_[i], ys_[i]};
+    return true;
+}
+
+TSpaceEntity* LayerReader::NewElement(OGRFeatureH f) {
+    auto* e = static_cast<TSpaceEntity*>(class_->CreateInstance());
+    auto& values = e->Fields();
+    values.resize(fieldTypes_.size());
+    for (size_t i = 0; i < fieldTypes_.size(); ++i) {
+        int idx = static_cast<int>(i);
+        bool set = OGR_F_IsFieldSetAndNotNull(f, idx);
+        switch (fieldTypes_[i]) {
+            case OFTInteger:
+            case OFTInteger64: values[i] = set ? static_cast<int64_t>(OGR_F_GetFieldAsInteger64(f, idx)) : int64_t{0}; break;
+            case OFTReal: values[i] = set ? OGR_F_GetFieldAsDouble(f, idx) : 0.0; break;
+            default: values[i] = set ? ToCp1250()(OGR_F_GetFieldAsString(f, idx), lossy_) : std::string(); break;
+        }
+    }
+    if (codeField_ >= 0) e->SetCode(OGR_F_GetFieldAsInteger(f, codeField_));
+    if (symbolField_ >= 0) e->SetSymbolCode(static_cast<uint16_t>(OGR_F_GetFieldAsInteger(f, symbolField_)));
+    if (textField_ >= 0) static_cast<TTextElement*>(e)->SetText(ToCp1250()(OGR_F_GetFieldAsString(f, textField_), lossy_));
+    return e;
+}
+
+bool LayerReader::Holds(TSpaceEntity* e) {
+    if (!condition_) return true;
+    try {
+        return EvaluateCondition(*condition_, e);
+    } catch (const ECondError& err) {
+        throw LayerFailure{Cz("podmínku nelze vyhodnotit: ") + err.Message()};
+    }
+}
+
+void LayerReader::AddFeature(OGRFeatureH f, OGRGeometryH g, TSpaceEntityString* string) {
+    OGRwkbGeometryType type = wkbFlatten(OGR_G_GetGeometryType(g));
+    if (OGR_G_HasCurveGeometry(g, TRUE)) {
+        OGRGeometryH linear = OGR_G_GetLinearGeometry(g, 0, nullptr);
+        AddFeature(f, linear, string);
+        OGR_G_DestroyGeometry(linear);
+        return;
+    }
+    auto keep = [&](TSpaceEntity* e) {
+        bool held = false;
+        try {
+            held = Holds(e);
+        } catch (...) {
+            Free(e);
+            throw;
+        }
+        if (held) string->AddAndUpdateRect(e);
+        else Free(e);
+    };
+    std::vector<T2DPoint> points;
+    switch (kind_) {
+        case Kind::Point:
+        case Kind::Text: {
+            if (type == wkbMultiPoint || type == wkbGeometryCollection) {
+                for (int i = 0; i < OGR_G_GetGeometryCount(g); ++i) AddFeature(f, OGR_G_GetGeometryRef(g, i), string);
+                return;
+            }
+            if (type != wkbPoint || !ReadPart(g, points)) throw LayerFailure{};
+            TSpaceEntity* e = NewElement(f);
+            if (kind_ == Kind::Point) static_cast<TPointElement*>(e)->SetXY(points[0].X, points[0].Y);
+            else {
+                e->SetRefX(points[0].X);
+                e->SetRefY(points[0].Y);
+                e->UpdateGeometry();
+            }
+            keep(e);
+            return;
+        }
+        case Kind::Line: {
+            if (type == wkbMultiLineString || type == wkbGeometryCollection) {
+                for (int i = 0; i < OGR_G_GetGeometryCount(g); ++i) AddFeature(f, OGR_G_GetGeometryRef(g, i), string);
+                return;
+            }
+            if (type != wkbLineString || !ReadPart(g, points)) throw LayerFailure{};
+            auto* e = static_cast<TPolyLineElement*>(NewElement(f));
+            e->SetPoints(std::move(points));
+            keep(e);
+            return;
+        }
+        case Kind::Area: {
+            auto* e = static_cast<TAreaElement*>(NewElement(f));
+            auto addPolygon = [&](OGRGeometryH polygon) {
+                if (wkbFlatten(OGR_G_GetGeometryType(polygon)) != wkbPolygon) return false;
+                for (int r = 0; r < OGR_G_GetGeometryCount(polygon); ++r) {
+                    if (!ReadPart(OGR_G_GetGeometryRef(polygon, r), points)) continue;
+                    e->AddPart(points.data(), points.size());
+                }
+                return true;
+            };
+            bool ok = true;
+            if (type == wkbPolygon) ok = addPolygon(g);
+            else if (type == wkbMultiPolygon || type == wkbGeometryCollection)
+                for (int i = 0; i < OGR_G_GetGeometryCount(g) && ok; ++i) ok = addPolygon(OGR_G_GetGeometryRef(g, i));
+            else ok = false;
+            if (!ok || !e->NotEmpty()) {
+                Free(e);
+                throw LayerFailure{};
+            }
+            e->UpdateGeometry();
+            keep(e);
+            return;
+        }
+    }
+}
+
+TSpaceEntityString* LayerReader::Read(std::vector<std::string>& notes) {
+    notes_ = &notes;
+    source_ = ParseLayerValue(layer_->GetValue());
+    OGRLayerH layer = OpenLayer();
+    Prepare(layer);
+    auto string = std::unique_ptr<TSpaceEntityString, void (*)(TPersistent*)>(NewString(kind_), &Free);
+    string->SetName(layer_->GetName());
+    OGR_L_ResetReading(layer);
+    int64_t number = 0, empty = 0;
+    int failuresInRow = 0;
+    for (;;) {
+        CPLErrorReset();
+        Feature f(OGR_L_GetNextFeature(layer));
+        ++number;
+        if (!f) {
+            // The end, or a feature the driver could not read: skip it and go on, unless
+            // the driver keeps failing.
+            if (CPLGetLastErrorType() < CE_Failure || ++failuresInRow > 100) break;
+            Note(Cz("prvek ") + IntToStr(number) + Cz(" nelze číst: ") + LastGdalError("chyba ovladače"));
+            continue;
+        }
+        failuresInRow = 0;
+        OGRGeometryH g = OGR_F_GetGeometryRef(f.get());
+        if (!g || OGR_G_IsEmpty(g)) {
+            ++empty;
+            continue;
+        }
+        try {
+            AddFeature(f.get(), g, string.get());
+        } catch (const LayerFailure& failure) {
+            if (!failure.Reason.empty()) throw;
+            Note(Cz("prvek ") + IntToStr(number) + Cz(" nelze číst: geometrie ") + OGR_G_GetGeometryName(g) +
+                 Cz(" neodpovídá vrstvě"));
+        }
+    }
+    if (empty) Note(IntToStr(empty) + Cz(" prvků bez geometrie vynecháno"));
+    if (lossy_) Note(Cz("znaky, které Windows-1250 nemá, jsou nahrazeny \"?\""));
+    return string.release();
+}
+
+// Notes the layer classes in the world's register of loaded layers.
+void RegisterLayers(TRectEntity* model) {
+    if (!World || !model) return;
+    TObjectModel* objects = World->GetObjectModel();
+    auto* reg = As<TRegister>(objects->FindElementClass(TRegister::StaticClass()));
+    if (!reg) {
+        reg = TRegister::New();
+        objects->AddElement(reg);
+    }
+    for (int32_t i = 0; i < model->ElementsCount(); ++i) {
+        auto* string = As<TSpaceEntityString>(model->Get(i));
+        if (!string || string->ElementsCount() == 0) continue;
+        std::string cls = string->Get(0)->ClassName();
+        if (!reg->GetStringElementByName(cls)) reg->AddNameString(cls, string->GetName());
+    }
+}
+
+}  // namespace
+
+void TModelByScriptCreator::DoIt() {
+    FMessages.clear();
+    SetOutput(nullptr);
+    auto* script = As<TModelScript>(Input);
+    if (!script) return;
+    QuietGdal quiet;
+    TRectEntity* model = nullptr;
+    for (TLayerScript* layer : script->Layers()) {
+        std::vector<std::string> notes;
+        TSpaceEntityString* string = nullptr;
+        try {
+            LayerReader reader(script, layer, *this);
+            string = reader.Read(notes);
+        } catch (const LayerFailure& failure) {
+            notes.push_back(Cz("Vrstva ") + layer->GetName() + Cz(" nenačtena: ") + failure.Reason);
+        } catch (const Exception& e) {
+            notes.push_back(Cz("Vrstva ") + layer->GetName() + Cz(" nenačtena: ") + e.Message());
+        }
+        for (std::string& n : notes) Note(n);
+        if (!string) continue;
+        if (!model) model = NewModel();
+        model->AddAndUpdateRect(string);
+    }
+    RegisterLayers(model);
+    SetOutput(model);
+}

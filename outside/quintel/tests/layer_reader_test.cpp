@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+
+#include <gdal.h>
+#include <ogr_api.h>
+#include <ogr_srs_api.h>
+
+#include <cmath>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "../../../kernel/tests/test_support.h"
+#include "composition/composition.h"
+#include "composition/modelfile.h"
+#include "kernel/kernel.h"
+#include "platform/sysutils.h"
+#include "quintel/quintel.h"
+#include "space/space.h"
+#include "yesk/yesk.h"
+
+namespace {
+
+struct Field {
+    const char* name;
+    OGRFieldType type;
+};
+
+// Writes one layer with GDAL's own writer: features as WKT and field values as text.
+void WriteLayer(const std::string& path, const char* driver, const char* layerName, int epsg,
+                OGRwkbGeometryType type, const std::vector<Field>& fields,
+                const std::vector<std::pair<const char*, std::vector<const char*>>>& features, bool append = false) {
+    GDALAllRegister();
+    GDALDatasetH ds = append ? GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_UPDATE, nullptr, nullptr, nullptr)
+                             : GDALCreate(GDALGetDriverByName(driver), path.c_str(), 0, 0, 0, GDT_Unknown, nullptr);
+    ASSERT_NE(ds, nullptr) << path;
+    OGRSpatialReferenceH srs = OSRNewSpatialReference(nullptr);
+    OSRImportFromEPSG(srs, epsg);
+    OSRSetAxisMappingStrategy(srs, OAMS_TRADITIONAL_GIS_ORDER);
+    OGRLayerH layer = GDALDatasetCreateLayer(ds, layerName, srs, type, nullptr);
+    ASSERT_NE(layer, nullptr);
+    for (const Field& f : fields) {
+        OGRFieldDefnH fd = OGR_Fld_Create(f.name, f.type);
+        OGR_L_CreateField(layer, fd, TRUE);
+        OGR_Fld_Destroy(fd);
+    }
+    for (const auto& [wkt, values] : features) {
+        OGRFeatureH feature = OGR_F_Create(OGR_L_GetLayerDefn(layer));
+        OGRGeometryH g = nullptr;
+        char* text = const_cast<char*>(wkt);
+        OGR_G_CreateFromWkt(&text, srs, &g);
+        OGR_F_SetGeometryDirectly(feature, g);
+        for (size_t i = 0; i < values.size(); ++i) OGR_F_SetFieldString(feature, static_cast<int>(i), values[i]);
+        EXPECT_EQ(OGR_L_CreateFeature(layer, feature), OGRERR_NONE);
+        OGR_F_Destroy(feature);
+    }
+    OSRDestroySpatialReference(srs);
+    GDALClose(ds);
+}
+
+class LayerReading : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        RegisterKernelClasses();
+        RegisterPelvarClasses();
+        RegisterSpaceClasses();
+        RegisterYeskClasses();
+        RegisterQuintelClasses();
+        RegisterCompositionClasses();
+    }
+    void SetUp() override {
+        const std::vector<Field> placeFields = {{"nazev", OFTString}, {"pocet", OFTInteger}, {"vyska", OFTReal}};
+        WriteLayer(dir_.Path() + "/data.gpkg", "GPKG", "mista", 5514, wkbPoint, placeFields,
+                   {{"POINT (-740000 -1040000)", {"Žďár", "120", "512.5"}},
+                    {"POINT (-741000 -1041000)", {"Brno – město", "3", "210"}},
+                    {"POINT (-900000 -1200000)", {"Daleko", "7", "0"}}});
+        WriteLayer(dir_.Path() + "/data.gpkg", "GPKG", "plochy", 5514, wkbMultiPolygon, {{"druh", OFTInteger}},
+                   {{"MULTIPOLYGON (((0 0,0 10,10 10,10 0,0 0),(4 4,6 4,6 6,4 6,4 4)),((20 0,21 0,21 1,20 0)))", {"4"}}},
+                   true);
+        WriteLayer(dir_.Path() + "/cesty.shp", "ESRI Shapefile", "cesty", 5514, wkbLineString, {{"trida", OFTInteger}},
+                   {{"LINESTRING (0 0,30 40)", {"1"}}, {"LINESTRING (1 1,2 2,3 1)", {"2"}}});
+        // The example point of the EPSG guidance for the Krovak projection, in WGS 84.
+        std::ofstream(dir_.Path() + "/bod.geojson")
+            << R"({"type":"FeatureCollection","features":[{"type":"Feature","properties":{"jmeno":"EPSG"},)"
+               R"("geometry":{"type":"Point","coordinates":[16.8483268499,50.2082970924]}}]})";
+    }
+    void TearDown() override { DropQueue(); }
+
+    // The model of the lines, the script's folder being the test folder.
+    TRectEntity* Load(const std::vector<std::string>& lines, TModelByScriptCreator* creator = nullptr) {
+        Owned<TModelScriptCreator> sc(TModelScriptCreator::New());
+        sc->SetDataDirectory(dir_.Path());
+        for (const std::string& l : lines) {
+            if (l[0] == '@') sc->AddLayerProperty(l);
+            else sc->AddLayerItem(l);
+        }
+        sc->DoIt();
+        Owned<TElement> script(sc->Output);
+        Owned<TModelByScriptCreator> own(creator ? nullptr : TModelByScriptCreator::New());
+        TModelByScriptCreator* mc = creator ? creator : own.p;
+        mc->SetInput(script);
+        mc->DoIt();
+        messages_ = mc->Messages();
+        return As<TRectEntity>(mc->Output);
+    }
+    bool Said(const std::string& part) {
+        for (const std::string& m : messages_)
+            if (m.find(part) != std::string::npos) return true;
+        return false;
+    }
+
+    TempDir dir_{"quintel"};
+    std::vector<std::string> messages_;
+};
+
+TEST_F(LayerReading, ReadsGeoPackageShapefileAndGeoJsonLayers) {
+    Owned<TRectEntity> model(Load({"MISTA=data.gpkg|mista|TEXT=nazev", "PLOCHY=%DATADIR%/data.gpkg|plochy|CODE=druh",
+                                   "CESTY=cesty.shp", "BOD=bod.geojson"}));
+    ASSERT_NE(model.p, nullptr);
+    ASSERT_EQ(model->ElementsCount(), 4);
+    EXPECT_TRUE(messages_.empty()) << messages_.front();
+
+    auto* texts = As<TTextString>(model->Get(0));
+    ASSERT_NE(texts, nullptr);
+    ASSERT_EQ(texts->ElementsCount(), 3);
+    TElement* place = texts->Get(0);
+    EXPECT_EQ(place->ClassName(), "MISTA");
+    EXPECT_EQ(static_cast<TTextElement*>(place)->GetText(), Cz("Žďár"));
+    EXPECT_EQ(place->GetPropertyStringByName("NAZEV"), Cz("Žďár"));
+    EXPECT_EQ(place->GetPropertyLongIntByName("pocet"), 120);
+    EXPECT_EQ(place->GetPropertyStringByName("vyska"), FloatToStr(512.5));
+    EXPECT_DOUBLE_EQ(static_cast<TTextElement*>(place)->GetX(), -740000);
+    EXPECT_EQ(static_cast<TTextElement*>(texts->Get(1))->GetText(), Cz("Brno – město"));
+
+    auto* areas = As<TAreaString>(model->Get(1));
+    ASSERT_NE(areas, nullptr);
+    ASSERT_EQ(areas->ElementsCount(), 1);
+    auto* area = static_cast<TAreaElement*>(areas->Get(0));
+    EXPECT_EQ(area->PartCount(), 3);
+    EXPECT_DOUBLE_EQ(area->GetWholeArea(), 96.5);
+    EXPECT_EQ(area->GetCode(), 4);
+
+    auto* lines = As<TPolyLineString>(model->Get(2));
+    ASSERT_NE(lines, nullptr);
+    ASSERT_EQ(lines->ElementsCount(), 2);
+    auto* line = static_cast<TPolyLineElement*>(lines->Get(1));
+    EXPECT_EQ(line->GetVertices(), "1 1,2 2,3 1");
+    EXPECT_EQ(line->GetPropertyLongIntByName("TRIDA"), 2);
+
+    // The EPSG example: Westing 568991.00, Southing 1050538.63.
+    auto* point = static_cast<TPointElement*>(As<TPointString>(model->Get(3))->Get(0));
+    EXPECT_NEAR(point->GetX(), -568991.00, 0.5);
+    EXPECT_NEAR(point->GetY(), -1050538.63, 0.5);
+    EXPECT_DOUBLE_EQ(model->GetMinX(), -900000);
+    EXPECT_DOUBLE_EQ(model->GetMaxX(), 30);
+}
+
+TEST_F(LayerReading, AreaAndConditionSelectFeatures) {
+    struct {
+        std::vector<std::string> lines;
+        bool useArea;
+        int count;
+    } cases[] = {
+        {{"M=data.gpkg|mista"}, true, 2},
+        {{"M=data.gpkg|mista", "@CONDITION=(pocet > 5) AND (nazev <> 'Daleko')"}, false, 1},
+        {{"@CONDITION=vyska < 300", "M=data.gpkg|mista"}, false, 2},
+        {{"M=data.gpkg|mista", "@CONDITION=pocet >= 3"}, true, 2},
+    };
+    for (auto& c : cases) {
+        TModelByScriptCreator* mc = TModelByScriptCreator::New();
+        mc->SetArea(-735000, -1045000, -745000, -1035000);
+        mc->UseArea = c.useArea;
+        Owned<TRectEntity> model(Load(c.lines, mc));
+        ASSERT_NE(model.p, nullptr) << c.lines.back();
+        EXPECT_EQ(As<TEntity>(model->Get(0))->ElementsCount(), c.count) << c.lines.back();
+        Free(mc);
+    }
+}
+
+TEST_F(LayerReading, BadInputEndsOnlyThatLayer) {
+    std::ofstream(dir_.Path() + "/zniceny.gpkg") << "SQLite format 3" << std::string(500, '\x01');
+    std::ofstream(dir_.Path() + "/zniceny.geojson") << R"({"type":"FeatureCollection","features":[{"type":)";
+    Owned<TRectEntity> model(Load({"A=chybi.gpkg", "B=data.gpkg|neni", "C=zniceny.gpkg", "D=zniceny.geojson",
+                                   "E=data.gpkg", "F=data.gpkg|mista", "@CONDITION=(pocet = ", "G=data.gpkg|mista",
+                                   "@CONDITION=neznama = 1", "H=cesty.shp"}));
+    ASSERT_NE(model.p, nullptr);
+    ASSERT_EQ(model->ElementsCount(), 1);
+    EXPECT_EQ(model->Get(0)->GetName(), "H");
+    for (const char* part : {"Vrstva A nenačtena: soubor", "neexistuje", "Vrstva B nenačtena: soubor",
+                             "nemá vrstvu neni", "Vrstva C nenačtena", "Vrstva D nenačtena", "Vrstva E nenačtena",
+                             "vrstvu je třeba jmenovat", "Vrstva F nenačtena: chybná podmínka",
+                             "Vrstva G nenačtena: podmínku nelze vyhodnotit"})
+        EXPECT_TRUE(Said(Cz(part))) << part;
+    EXPECT_EQ(Load({"A=chybi.gpkg"}), nullptr);
+}
+
+TEST_F(LayerReading, LossyTextsAreToldOncePerLayer) {
+    WriteLayer(dir_.Path() + "/cizi.geojson", "GeoJSON", "cizi", 4326, wkbPoint, {{"jmeno", OFTString}},
+               {{"POINT (14.4 50.1)", {"Łódź €"}}, {"POINT (14.5 50.1)", {"日本"}}, {"POINT (14.6 50.1)", {"Æ"}}});
+    Owned<TRectEntity> model(Load({"C=cizi.geojson"}));
+    ASSERT_NE(model.p, nullptr);
+    EXPECT_EQ(As<TEntity>(model->Get(0))->Get(0)->GetPropertyStringByName("jmeno"), Cz("Łódź €"));
+    EXPECT_EQ(As<TEntity>(model->Get(0))->Get(1)->GetPropertyStringByName("jmeno"), "??");
+    EXPECT_EQ(As<TEntity>(model->Get(0))->Get(2)->GetPropertyStringByName("jmeno"), "?");
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].find("\"?\""), std::string::npos);
+}
+
+TEST_F(LayerReading, ModelFilesKeepLayerAttributes) {
+    Owned<TRectEntity> model(Load({"MISTA2=data.gpkg|mista", "PL=data.gpkg|plochy"}));
+    ASSERT_NE(model.p, nullptr);
+    std::string file = dir_.Path() + "/model.zrx";
+    Owned<TSave> saver(TSave::New(file));
+    saver->SetInput(model);
+    saver->DoIt();
+    Owned<TLoad> loader(TLoad::New(file));
+    loader->DoIt();
+    Owned<TRectEntity> back(As<TRectEntity>(loader->Output));
+    ASSERT_NE(back.p, nullptr);
+    ASSERT_EQ(back->ElementsCount(), 2);
+    TElement* place = As<TEntity>(back->Get(0))->Get(1);
+    EXPECT_EQ(place->ClassName(), "MISTA2");
+    EXPECT_EQ(place->GetPropertyStringByName("nazev"), Cz("Brno – město"));
+    EXPECT_EQ(place->GetPropertyLongIntByName("pocet"), 3);
+    auto* area = As<TAreaElement>(As<TEntity>(back->Get(1))->Get(0));
+    ASSERT_NE(area, nullptr);
+    auto* orig = static_cast<TAreaElement*>(As<TEntity>(model->Get(1))->Get(0));
+    EXPECT_EQ(area->GetVertices(), orig->GetVertices());
+    EXPECT_DOUBLE_EQ(area->GetRefX(), orig->GetRefX());
+    EXPECT_EQ(area->GetPropertyLongIntByName("druh"), 4);
+}
+
+TEST_F(LayerReading, ScriptsRoundTripThroughStringLists) {
+    Owned<TModelScriptCreator> sc(TModelScriptCreator::New());
+    sc->SetDataDirectory("D:\\data");
+    Owned<TStringListElement> input(TStringListElement::New());
+    input->AddNameString("@CONDITION", "A=1");
+    input->AddNameString("VODY", "%DATADIR%\\vody.shp");
+    input->AddString("CESTY = /abs/cesty.gpkg|cesty ");
+    sc->SetInput(input);
+    sc->AddLayerProperty("@CONDITION=B=2");
+    sc->DoIt();
+    Owned<TModelScript> script(As<TModelScript>(sc->Output));
+    ASSERT_EQ(script->Layers().size(), 2u);
+    EXPECT_EQ(script->LayerFile(script->Layers()[0]), "D:\\data/vody.shp");
+    EXPECT_EQ(script->LayerFile(script->Layers()[1]), "/abs/cesty.gpkg");
+    EXPECT_EQ(script->Parameter(script->Layers()[0], "@condition"), "A=1");
+    EXPECT_EQ(script->Parameter(script->Layers()[1], "@CONDITION"), "B=2");
+    script->FillWildNames("E:\\jinde");
+    EXPECT_EQ(script->LayerFile(script->Layers()[0]), "E:\\jinde/vody.shp");
+
+    Owned<TStringListFromModelScript> back(TStringListFromModelScript::New());
+    back->SetInput(script);
+    back->DoIt();
+    Owned<TStringListElement> list(As<TStringListElement>(back->Output));
+    ASSERT_EQ(list->ElementsCount(), 4);
+    EXPECT_EQ(list->GetSElems(2)->GetNameIsValue(), "CESTY=/abs/cesty.gpkg|cesty");
+    EXPECT_EQ(list->GetSElems(3)->GetNameIsValue(), "@CONDITION=B=2");
+}
+
+}  // namespace
