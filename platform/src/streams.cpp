@@ -135,10 +135,29 @@ int64_t TMemoryStream::Read(void* buffer, int64_t count) {
     return n;
 }
 
+namespace {
+
+// The largest size, and so the furthest position, a memory stream can reach.
+int64_t MemoryLimit(const std::vector<unsigned char>& data) {
+    return static_cast<int64_t>(std::min<size_t>(data.max_size(), INT64_MAX));
+}
+
+void Resize(std::vector<unsigned char>& data, int64_t size) {
+    if (size < 0 || size > MemoryLimit(data)) throw EStreamError("Stream size cannot be changed");
+    try {
+        data.resize(static_cast<size_t>(size));
+    } catch (const std::exception&) {
+        throw EStreamError("Out of memory while expanding memory stream");
+    }
+}
+
+}  // namespace
+
 int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
     if (count <= 0) return 0;
+    if (count > MemoryLimit(data_) - position_) throw EStreamError("Stream write error");
     int64_t end = position_ + count;
-    if (end > Size()) data_.resize(static_cast<size_t>(end));
+    if (end > Size()) Resize(data_, end);
     std::memcpy(data_.data() + position_, buffer, static_cast<size_t>(count));
     position_ = end;
     return count;
@@ -146,15 +165,15 @@ int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
 
 int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
     int64_t base = origin == soBeginning ? 0 : origin == soCurrent ? position_ : Size();
-    int64_t target = base + offset;
-    if (target < 0) throw EStreamError("Stream seek error");
+    int64_t target;
+    if (__builtin_add_overflow(base, offset, &target) || target < 0 || target > MemoryLimit(data_))
+        throw EStreamError("Stream seek error");
     position_ = target;
     return position_;
 }
 
 void TMemoryStream::SetSize(int64_t size) {
-    if (size < 0) throw EStreamError("Stream size cannot be changed");
-    data_.resize(static_cast<size_t>(size));
+    Resize(data_, size);
     if (position_ > size) position_ = size;
 }
 

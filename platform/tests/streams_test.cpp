@@ -401,6 +401,23 @@ TEST(TMemoryStreamTest, ReadWriteSeekAndSize) {
     EXPECT_EQ(a.Position(), 1);
 }
 
+TEST(TMemoryStreamTest, PositionsPastTheLimitRaise) {
+    TMemoryStream m;
+    m.WriteBuffer("abc", 3);
+    struct Case { int64_t start, offset; TSeekOrigin origin; };
+    const Case seeks[] = {{0, INT64_MAX, soEnd}, {1, INT64_MAX, soCurrent}, {2, INT64_MIN, soCurrent}, {0, INT64_MIN, soEnd}};
+    for (const Case& c : seeks) {
+        m.SetPosition(c.start);
+        EXPECT_THROW(m.Seek(c.offset, c.origin), EStreamError) << c.offset;
+        EXPECT_EQ(m.Position(), c.start);
+    }
+    m.Seek(INT64_MAX, soBeginning);
+    EXPECT_THROW(m.Write("x", 1), EStreamError);
+    m.Seek(INT64_MAX - 1, soBeginning);
+    EXPECT_THROW(m.Write("xy", 2), EStreamError);
+    EXPECT_EQ(m.Size(), 3);
+}
+
 TEST_F(StreamsTempDir, FileStreamsOpenCreateAndFail) {
     const std::string path = dir_ + "data.bin";
     {
