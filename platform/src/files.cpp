@@ -418,39 +418,46 @@ struct FindState {
 
 namespace {
 
-bool MatchFrom(const std::string& n, size_t i, const std::string& m, size_t j, size_t lastDot) {
-    while (j < m.size()) {
-        char c = m[j];
-        if (c == '*') {
-            while (j < m.size() && m[j] == '*') ++j;
-            if (j == m.size()) return true;
-            // A star before a dot stops at the name's last dot.
-            size_t limit = n.size();
-            if (m[j] == '.' && lastDot != std::string::npos && lastDot >= i) limit = lastDot;
-            for (size_t k = i; k <= limit; ++k)
-                if (MatchFrom(n, k, m, j, lastDot)) return true;
-            return false;
-        }
-        if (c == '?') {
-            if (i < n.size() && n[i] != '.') ++i;
-            ++j;
-            continue;
-        }
-        if (c == '.') {
-            if (i < n.size() && n[i] == '.') { ++i; ++j; continue; }
-            if (i == n.size()) {
-                for (size_t k = j + 1; k < m.size(); ++k)
-                    if (m[k] != '*' && m[k] != '?' && m[k] != '.') return false;
-                return true;
+// Whether name[i..] matches mask[j..] is decided for every i, one mask position at a
+// time from the end, so the cost is the product of the two lengths however many stars:
+// - "*" takes any run of characters, but one before a "." stops at the name's last dot
+//   (when that dot lies ahead);
+// - "?" takes one character other than ".", or nothing when there is none;
+// - "." takes a dot, or the end of the name when only "*", "?" and "." follow;
+// - other characters match ignoring letter case.
+bool MatchMask(const std::string& n, const std::string& m) {
+    const size_t len = n.size(), lastDot = n.rfind('.');
+    std::vector<char> next(len + 1, 0), cur(len + 1, 0);
+    next[len] = 1;  // an empty mask matches only the end of the name
+    bool onlyWild = true;  // mask[j + 1..] holds only "*", "?" and "."
+    for (size_t j = m.size(); j-- > 0;) {
+        const char c = m[j];
+        if (c == '*' && j + 1 == m.size()) {
+            std::fill(cur.begin(), cur.end(), 1);
+        } else if (c == '*' && m[j + 1] == '*') {
+            cur = next;  // a run of stars is one star
+        } else if (c == '*') {
+            // cur[i]: some k in [i, limit(i)] with next[k]; limit(i) is the last dot when
+            // the star stands before a "." and the dot is at or after i.
+            const bool beforeDot = m[j + 1] == '.' && lastDot != std::string::npos;
+            size_t seenFrom = len + 1;  // smallest k >= i with next[k]
+            for (size_t i = len + 1; i-- > 0;) {
+                if (next[i]) seenFrom = i;
+                const size_t limit = beforeDot && lastDot >= i ? lastDot : len;
+                cur[i] = seenFrom <= limit;
             }
-            return false;
+        } else {
+            for (size_t i = 0; i <= len; ++i) {
+                if (c == '?') cur[i] = i < len && n[i] != '.' ? next[i + 1] : next[i];
+                else if (c == '.') cur[i] = i < len ? n[i] == '.' && next[i + 1] : onlyWild;
+                else cur[i] = i < len && AnsiUpperChar(static_cast<unsigned char>(n[i])) ==
+                                             AnsiUpperChar(static_cast<unsigned char>(c)) && next[i + 1];
+            }
         }
-        if (i >= n.size() || AnsiUpperChar(static_cast<unsigned char>(n[i])) != AnsiUpperChar(static_cast<unsigned char>(c)))
-            return false;
-        ++i;
-        ++j;
+        onlyWild = onlyWild && (c == '*' || c == '?' || c == '.');
+        std::swap(cur, next);
     }
-    return i == n.size();
+    return next[0];
 }
 
 bool DriveRootFolder(const std::string& canonicalDir) {
@@ -464,7 +471,7 @@ bool DriveRootFolder(const std::string& canonicalDir) {
 
 bool MatchesMask(const std::string& name, const std::string& mask) {
     if (mask == "*" || mask == "*.*") return true;
-    return MatchFrom(name, 0, mask, 0, name.rfind('.'));
+    return MatchMask(name, mask);
 }
 
 int FindFirst(const std::string& path, int attr, TSearchRec& rec) {

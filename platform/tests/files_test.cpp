@@ -54,6 +54,16 @@ TEST(Mask, WindowsRules) {
     EXPECT_FALSE(MatchesMask("Err12.blk", "Err*.bl"));
 }
 
+TEST(Mask, ManyStarsStayCheap) {
+    // Each star tried at every place would take hours here.
+    const std::string name(60, 'a');
+    EXPECT_FALSE(MatchesMask(name, "*a*a*a*a*a*a*a*a*a*a*a*a*a*a*b"));
+    EXPECT_TRUE(MatchesMask(name + ".x", "*a*a*a*a*a*a*a*a*a*a*a*a*a*a*.?"));
+    EXPECT_FALSE(MatchesMask(name + ".x.y", "*a*a*a*a*a*a*a*a*a*a*a*a*a*a*.x"));
+    EXPECT_TRUE(MatchesMask("a.b", "**.b"));
+    EXPECT_FALSE(MatchesMask("a.b.c", "**.b"));
+}
+
 TEST(Paths, Splitting) {
     EXPECT_EQ(ExtractFilePath("C:\\DATA\\X.MSD"), "C:\\DATA\\");
     EXPECT_EQ(ExtractFilePath("C:X.MSD"), "C:");
