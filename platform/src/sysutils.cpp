@@ -1,12 +1,14 @@
 #include "platform/sysutils.h"
 
 #include <cerrno>
+#include <cfloat>
 #include <cmath>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <charconv>
 #include <vector>
 
 Exception::Exception(std::string message1250) { SetMessage(std::move(message1250)); }
@@ -276,6 +278,8 @@ std::string Localize(std::string s) {
     return s;
 }
 
+bool ReadDouble(std::string_view c, double& v);
+
 bool ParseFloat(std::string_view s, char sep, double& v) {
     std::string t = Trim(s);
     if (t.empty()) return false;
@@ -300,24 +304,94 @@ bool ParseFloat(std::string_view s, char sep, double& v) {
         if (!ed) return false;
     }
     if (i != t.size()) return false;
-    char* end = nullptr;
-    errno = 0;
-    double r = std::strtod(c.c_str(), &end);
-    if (end != c.c_str() + c.size() || !std::isfinite(r)) return false;
+    return ReadDouble(c, v);
+}
+
+// Number text in C form ("-1.5e3") and the double it names, whatever the process's C locale.
+// A text just beyond the range reads as the largest finite value of its sign: the
+// 15 digits of FloatToStr(-DBL_MAX) give "-1.79769313486232E308", past the limit.
+bool ReadDouble(std::string_view c, double& v) {
+    const char* first = c.data();
+    const char* last = first + c.size();
+    if (first != last && *first == '+') ++first;
+    double r;
+    auto [end, ec] = std::from_chars(first, last, r);
+    if (end != last) return false;
+    if (ec == std::errc::result_out_of_range) {
+        long double wide;
+        auto [wend, wec] = std::from_chars(first, last, wide);
+        if (wend != last || wec != std::errc()) return false;
+        const long double top = 1.79769313486232e308L;
+        if (wide > top || wide < -top) return false;
+        r = wide > DBL_MAX ? DBL_MAX : wide < -DBL_MAX ? -DBL_MAX : static_cast<double>(wide);
+    } else if (ec != std::errc() || !std::isfinite(r)) {
+        return false;
+    }
     v = r;
     return true;
+}
+
+// Shortest text of v in the given form and precision, in C form.
+std::string PrintDouble(double v, std::chars_format form, int precision) {
+    std::string buf(static_cast<size_t>(precision) + 330, '\0');
+    auto [end, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), v, form, precision);
+    buf.resize(ec == std::errc() ? static_cast<size_t>(end - buf.data()) : 0);
+    return buf;
+}
+
+// One printf float conversion ("%-08.3f", with the "*" values in stars) in C form.
+std::string PrintConversion(const std::string& spec, const std::vector<int>& stars, double v) {
+    size_t p = 1, star = 0;
+    bool left = false, plus = false, blank = false, zero = false;
+    for (; p < spec.size() && std::strchr("-+ #0", spec[p]); ++p) {
+        left |= spec[p] == '-';
+        plus |= spec[p] == '+';
+        blank |= spec[p] == ' ';
+        zero |= spec[p] == '0';
+    }
+    auto number = [&](int def) {
+        if (p < spec.size() && spec[p] == '*') { ++p; return star < stars.size() ? stars[star++] : def; }
+        int n = 0;
+        for (; p < spec.size() && spec[p] >= '0' && spec[p] <= '9'; ++p) n = std::min(n * 10 + (spec[p] - '0'), 100000);
+        return n;
+    };
+    int width = number(0);
+    if (width < 0) { left = true; width = -width; }
+    int precision = 6;
+    if (p < spec.size() && spec[p] == '.') { ++p; precision = number(6); }
+    if (precision < 0) precision = 6;
+    const char conv = spec.back();
+    std::string body;
+    if (!std::isfinite(v)) {
+        body = std::isnan(v) ? "nan" : std::signbit(v) ? "-inf" : "inf";
+        zero = false;
+    } else if (conv == 'f') {
+        body = PrintDouble(v, std::chars_format::fixed, precision);
+    } else if (conv == 'e' || conv == 'E') {
+        body = PrintDouble(v, std::chars_format::scientific, precision);
+    } else {
+        body = PrintDouble(v, std::chars_format::general, precision == 0 ? 1 : precision);
+    }
+    if (conv == 'E' || conv == 'G') for (char& ch : body) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    std::string sign;
+    if (!body.empty() && body[0] == '-') { sign = "-"; body.erase(0, 1); }
+    else if (plus) sign = "+";
+    else if (blank) sign = " ";
+    const size_t shown = sign.size() + body.size();
+    if (shown >= static_cast<size_t>(width)) return sign + body;
+    const std::string fill(static_cast<size_t>(width) - shown, zero && !left ? '0' : ' ');
+    if (left) return sign + body + fill;
+    return zero ? sign + fill + body : fill + sign + body;
 }
 }  // namespace
 
 std::string FloatToStr(double v) {
     if (std::isnan(v)) return "NAN";
     if (std::isinf(v)) return v > 0 ? "INF" : "-INF";
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15G", v);
-    std::string s = buf;
-    size_t e = s.find('E');
+    std::string s = PrintDouble(v, std::chars_format::general, 15);
+    size_t e = s.find('e');
     if (e != std::string::npos) {
-        // "1E+20" -> "1E20", "1E-05" -> "1E-5"
+        // "1e+20" -> "1E20", "1e-05" -> "1E-5"
         std::string mant = s.substr(0, e);
         std::string ex = s.substr(e + 1);
         bool neg = !ex.empty() && ex[0] == '-';
@@ -330,9 +404,9 @@ std::string FloatToStr(double v) {
 }
 
 std::string FloatToStrF(double v, int decimals) {
-    char buf[400];
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-    return Localize(buf);
+    if (std::isnan(v)) return "NAN";
+    if (std::isinf(v)) return v > 0 ? "INF" : "-INF";
+    return Localize(PrintDouble(v, std::chars_format::fixed, std::max(decimals, 0)));
 }
 
 bool TextToFloat(std::string_view s, double& v) { return ParseFloat(s, DecimalSeparator(), v); }
@@ -390,7 +464,7 @@ std::string Format(const char* fmt, ...) {
                 out += lng ? put(va_arg(ap, long)) : put(va_arg(ap, int));
                 break;
             case 'f': case 'e': case 'E': case 'g': case 'G':
-                out += Localize(put(va_arg(ap, double)));
+                out += Localize(PrintConversion(conversion, stars, va_arg(ap, double)));
                 break;
             case 's': {
                 const char* s = va_arg(ap, const char*);

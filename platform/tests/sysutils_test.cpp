@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cfloat>
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
 
 #include "platform/sysutils.h"
 #include "test_support.h"
@@ -119,4 +124,80 @@ TEST(Numbers, FormatNeverCutsLongValues) {
     EXPECT_EQ(Format("%*d", 600, 5).size(), 600u);
     EXPECT_EQ(Format("%.0f", 1e300).size(), 301u);
     EXPECT_EQ(Format("%c%s", 'a', "b"), "ab");
+}
+
+TEST(Numbers, FloatTextsAreNeverCut) {
+    SeparatorScope point('.');
+    const std::string s = FloatToStrF(-1e308, 100);
+    ASSERT_EQ(s.size(), 411u);
+    EXPECT_EQ(s.substr(0, 20), "-1000000000000000010");
+    EXPECT_EQ(s.substr(310), "." + std::string(100, '0'));
+    EXPECT_EQ(FloatToStrF(2.5, 0), "2");
+    EXPECT_EQ(FloatToStrF(-0.125, 2), "-0.12");
+}
+
+TEST(Numbers, TextsJustBeyondTheRangeReadAsItsLimit) {
+    SeparatorScope point('.');
+    EXPECT_EQ(FloatToStr(-DBL_MAX), "-1.79769313486232E308");
+    const std::pair<const char*, double> limits[] = {
+        {"-1.79769313486232E308", -DBL_MAX}, {"1.79769313486232e308", DBL_MAX},
+        {"+1.797693134862316E308", DBL_MAX}, {"1e-400", 0.0}};
+    for (auto [text, want] : limits) {
+        double v = 1;
+        EXPECT_TRUE(TextToFloatC(text, v)) << text;
+        EXPECT_EQ(v, want) << text;
+    }
+    double v;
+    for (const char* beyond : {"1.79769313486233E308", "-1e309", "1e99999"})
+        EXPECT_FALSE(TextToFloatC(beyond, v)) << beyond;
+    EXPECT_EQ(StrToFloat(FloatToStr(DBL_MAX)), DBL_MAX);
+}
+
+// Locales made for these tests only, below a folder of their own that LOCPATH names;
+// a test skips when the locale sources or localedef are missing.
+class LocaleTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        dir_ = new TempDir("locales_");
+        const std::string d = dir_->Path();
+        if (d.empty() || std::system("command -v localedef >/dev/null 2>&1") != 0) return;
+        const std::string cmd = "localedef -i de_CH -f ISO-8859-1 " + d + "/de_CH.ISO-8859-1 >/dev/null 2>&1 & "
+                                "localedef -i el_GR -f ISO-8859-7 " + d + "/el_GR.ISO-8859-7 >/dev/null 2>&1; wait";
+        if (std::system(cmd.c_str()) != -1) made_ = std::filesystem::exists(d + "/de_CH.ISO-8859-1/LC_NUMERIC") &&
+                                                     std::filesystem::exists(d + "/el_GR.ISO-8859-7/LC_NUMERIC");
+    }
+    static void TearDownTestSuite() {
+        delete dir_;
+        dir_ = nullptr;
+    }
+    void SetUp() override {
+        if (!made_) GTEST_SKIP() << "no locale sources to make test locales from";
+        for (const char* n : kVars) saved_.emplace_back(n, std::getenv(n) ? std::getenv(n) : "");
+        setenv("LOCPATH", dir_->Path().c_str(), 1);
+    }
+    void TearDown() override {
+        setlocale(LC_ALL, "C");
+        for (auto& [n, v] : saved_) v.empty() ? unsetenv(n.c_str()) : setenv(n.c_str(), v.c_str(), 1);
+    }
+    static constexpr const char* kVars[] = {"LOCPATH", "LC_ALL", "LC_NUMERIC", "LANG"};
+    static inline TempDir* dir_ = nullptr;
+    static inline bool made_ = false;
+    std::vector<std::pair<std::string, std::string>> saved_;
+};
+
+TEST_F(LocaleTest, NumberTextsIgnoreTheCLocale) {
+    setenv("LC_ALL", "el_GR.ISO-8859-7", 1);
+    ASSERT_NE(setlocale(LC_ALL, ""), nullptr);
+    SeparatorScope point('.');
+    double v = 0;
+    EXPECT_TRUE(TextToFloatC("2.5", v));
+    EXPECT_EQ(v, 2.5);
+    EXPECT_TRUE(TextToFloat("-1.25e2", v));
+    EXPECT_EQ(v, -125);
+    EXPECT_EQ(FloatToStr(2.5), "2.5");
+    EXPECT_EQ(FloatToStrF(2.5, 2), "2.50");
+    EXPECT_EQ(Format("%6.2f|%-6.1e|%g", 3.14159, 2.5, 0.5), "  3.14|2.5e+00|0.5");
+    SeparatorScope comma(',');
+    EXPECT_EQ(FloatToStr(2.5), "2,5");
+    EXPECT_EQ(Format("%+07.2f", 2.5), "+002,50");
 }
