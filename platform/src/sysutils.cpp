@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <langinfo.h>
+#include <locale.h>
 #include <charconv>
 #include <vector>
 
@@ -167,25 +169,18 @@ std::string Trim(std::string_view s) { return TrimRight(TrimLeft(s)); }
 
 // ---- numbers --------------------------------------------------------------
 
-namespace {
-char InitialSeparator() {
-    const char* names[] = {"LC_ALL", "LC_NUMERIC", "LANG"};
-    for (const char* n : names) {
-        const char* v = std::getenv(n);
-        if (!v || !*v) continue;
-        std::string loc = v;
-        // Locales that write a decimal comma.
-        static const char* comma[] = {"cs", "sk", "de", "fr", "pl", "hu", "it", "es", "pt", "ru", "nl",
-                                      "sv", "fi", "da", "nb", "nn", "no", "cz", "sl", "hr", "ro", "bg", "uk", "tr"};
-        std::string lang = loc.substr(0, loc.find_first_of("_.@"));
-        for (const char* c : comma)
-            if (lang == c) return ',';
-        return '.';
-    }
-    return '.';
+char EnvironmentDecimalSeparator() {
+    locale_t loc = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(0));
+    if (loc == static_cast<locale_t>(0)) return '.';
+    std::string radix = nl_langinfo_l(RADIXCHAR, loc);
+    freelocale(loc);
+    if (radix.size() != 1) radix = Cz(radix);  // a separator outside ASCII, if Windows-1250 has it
+    return radix.size() == 1 && radix != "?" ? radix[0] : '.';
 }
+
+namespace {
 char& SeparatorSlot() {
-    static char sep = InitialSeparator();
+    static char sep = EnvironmentDecimalSeparator();
     return sep;
 }
 }  // namespace

@@ -61,9 +61,12 @@ std::string TrimRight(std::string_view s);
 
 // ---- numbers --------------------------------------------------------------
 
-// The decimal separator of locale number texts: read once from the numeric locale of
-// the environment (LC_ALL, LC_NUMERIC, LANG); tests may set it.
+// The decimal separator of locale number texts: at start-up the one of the environment's
+// numeric locale; tests may set it. Number texts never depend on the C locale.
 char DecimalSeparator();
+// The separator the locale database gives for the numeric locale the environment names
+// (LC_ALL, LC_NUMERIC, LANG); "." when that locale is not installed.
+char EnvironmentDecimalSeparator();
 void SetDecimalSeparator(char c);
 
 std::string IntToStr(int64_t v);
