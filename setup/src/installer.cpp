@@ -1,0 +1,208 @@
+#include "setup/installer.h"
+
+#include "platform/files.h"
+#include "platform/host.h"
+#include "platform/sysutils.h"
+#include "platform/yes_no.h"
+#include "setup/setup_dialogs.h"
+#include "setup/string_routines.h"
+
+namespace setup {
+
+namespace {
+bool IsStepMessage(const TMsg& m) {
+    return m.hwnd == Application().Handle() && m.message >= kIntroMessage && m.message <= kBackMessage;
+}
+}  // namespace
+
+TDesktop::TDesktop(const std::string& programPath) {
+    previousHook_ = Application().OnMessage;
+    Application().OnMessage = [this](TMsg& m, bool& handled) {
+        if (IsStepMessage(m)) {
+            handled = true;
+            StepMessage(m.message);
+        } else if (previousHook_) {
+            previousHook_(m, handled);
+        }
+    };
+    std::string scriptPath = ScriptFileName(programPath);
+    if (!FileExists(scriptPath)) {
+        ShowMessage(Cz("Nemohu nalézt soubor ") + scriptPath);
+        FinishInstall();
+        return;
+    }
+    switch (script_.Load(scriptPath)) {
+        case InstallScript::NoDisks:
+            ShowMessage(Cz("Chybička ... žádné instalační disky nebo porušené soubory .. instalace končí - ahoj"));
+            FinishInstall();
+            return;
+        case InstallScript::NoName:
+            ShowMessage(Cz("Chybí jméno aplikace ... končíme - čest"));
+            FinishInstall();
+            return;
+        case InstallScript::Loaded: break;
+    }
+    script_.SubstituteSpecialDirs(ExtractFilePath(programPath), WinDirStr());
+}
+
+TDesktop::~TDesktop() {
+    Application().OnMessage = previousHook_;
+    RemoveQueuedMessages([](TMsg& m) { return IsStepMessage(m); });
+}
+
+void TDesktop::Show() {
+    if (!finished_) PostStep(kIntroMessage);
+}
+
+void TDesktop::Run() {
+    while (!finished_ && Application().HandleMessage()) {
+    }
+}
+
+void TDesktop::PostStep(uint32_t message) { PostMessage(Application().Handle(), message, 0, 0); }
+
+void TDesktop::StepMessage(uint32_t message) {
+    if (finished_) return;
+    switch (message) {
+        case kIntroMessage:
+            PlayIntro();
+            break;
+        case kQuitMessage:
+            if (ShowYesNo(Cz("Opravdu ukončit instalaci ?"))) {
+                FinishInstall();
+            } else if (step_ < 0) {
+                PostStep(kNextMessage);
+            } else {
+                RunStep();
+            }
+            break;
+        case kNextMessage:
+            ++step_;
+            RunStep();
+            break;
+        case kBackMessage:
+            step_ = backStep_;
+            RunStep();
+            break;
+    }
+}
+
+void TDesktop::RunStep() {
+    if (step_ < 0) {
+        PostStep(kQuitMessage);
+    } else if (step_ >= script_.process.Count()) {
+        FinishWithSuccess();
+    } else {
+        DoStep(script_.process[step_]);
+    }
+}
+
+void TDesktop::DoStep(const std::string& line) {
+    std::string key, value;
+    if (!StringAsParameter(line, key, value)) {
+        PostStep(kNextMessage);
+        return;
+    }
+    key = AnsiUpperCase(key);
+    auto starts = [&](const char* prefix) { return key.rfind(prefix, 0) == 0; };
+    if (key == "CAPTION") {
+        caption_ = value;
+        PostStep(kNextMessage);
+    } else if (starts("DLG")) {
+        DialogStep(value);
+    } else if (starts("BMP")) {
+        PictureStep(value);
+    } else if (starts("INI")) {
+        IniWriteStep(value);
+    } else if (starts("GRP")) {
+        GroupStep(value);
+    } else if (starts("ADDTOGROUP")) {
+        AddToGroupStep(value);
+    } else if (starts("QUEST")) {
+        QuestionStep(value);
+    } else if (starts("EXE")) {
+        RunProgramStep(value);
+    } else {
+        PostStep(kNextMessage);
+    }
+}
+
+void TDesktop::PlayIntro() {
+    labelsVisible_ = false;
+    const int w = kScreenWidth, h = kScreenHeight;
+    picture_ = TPicture{w, h, 0, 0, std::vector<uint32_t>(static_cast<size_t>(w) * h, 0xFF000000u)};
+    const int cw = w / 10 + 1, ch = h / 10 + 1;
+    for (int col = 0; col < 10; ++col) {
+        for (int row = 0; row < 10; ++row) {
+            uint32_t colour = 0xFF000000u | (uint32_t(25 * row) << 8) | uint32_t(25 * col);
+            for (int y = row * (h / 10); y < std::min(h, row * (h / 10) + ch); ++y)
+                for (int x = col * (w / 10); x < std::min(w, col * (w / 10) + cw); ++x)
+                    picture_.pixels[static_cast<size_t>(y) * w + x] = colour;
+        }
+        Application().ProcessMessages();
+        if (finished_) return;
+    }
+    labelsVisible_ = true;
+    step_ = -1;
+    PostStep(kNextMessage);
+}
+
+void TDesktop::PictureStep(const std::string& value) {
+    std::vector<std::string> f = SplitFields(value);
+    f.resize(std::max<size_t>(f.size(), 4));
+    std::string folder = script_.ResolveDir(f[0]);
+    if (!f[1].empty() && !folder.empty()) {
+        TPicture loaded;
+        if (LoadPicture(folder + f[1], loaded)) picture_ = std::move(loaded);
+        int32_t v;
+        if (!f[2].empty() && TryStrToInt(f[2], v)) picture_.left = v;
+        if (!f[3].empty() && TryStrToInt(f[3], v)) picture_.top = v;
+    }
+    PostStep(kNextMessage);
+}
+
+void TDesktop::DialogStep(const std::string& value) {
+    std::string kind = AnsiUpperCase(value);
+    if (kind == "COPYFILES") {
+        CopyFilesStep();
+        return;
+    }
+    std::unique_ptr<TSetupDialog> dialog;
+    if (kind == "DIRSDLG") dialog = std::make_unique<TDirDlg>(script_.varDirs);
+    else if (kind == "OPTIONSDLG") dialog = std::make_unique<TOptDlg>(script_.options);
+    if (!dialog) {
+        PostStep(kNextMessage);
+        return;
+    }
+    int result = dialog->ShowModal();
+    dialog.reset();
+    if (result == mrOk) {
+        backStep_ = step_;
+        PostStep(kNextMessage);
+    } else if (result == mrBack) {
+        PostStep(kBackMessage);
+    } else {
+        PostStep(kQuitMessage);
+    }
+}
+
+void TDesktop::QuestionStep(const std::string& value) {
+    if (ShowYesNo(value)) PostStep(kNextMessage);
+    else FinishWithSuccess();
+}
+
+void TDesktop::FinishWithSuccess() {
+    if (failedFiles_ > 0)
+        ShowMessage(Cz("Instalace skončila s chybami: nenainstalovaných souborů ") + IntToStr(failedFiles_));
+    else
+        ShowMessage(Cz("Instalace byla úspěšně dokončena"));
+    FinishInstall();
+}
+
+void TDesktop::FinishInstall() {
+    script_.Clear();
+    copyDlg_.reset();
+    finished_ = true;
+}
+
+}  // namespace setup
