@@ -151,7 +151,7 @@ void TDesktop::PictureStep(const std::string& value) {
     std::vector<std::string> f = SplitFields(value);
     f.resize(std::max<size_t>(f.size(), 4));
     std::string folder = script_.ResolveDir(f[0]);
-    if (!f[1].empty() && !folder.empty()) {
+    if (IsSafeRelativeName(f[1]) && !folder.empty()) {
         TPicture loaded;
         if (LoadPicture(folder + f[1], loaded)) picture_ = std::move(loaded);
         int32_t v;

@@ -53,7 +53,7 @@ void TDesktop::RunProgramStep(const std::string& value) {
     std::vector<std::string> f = SplitFields(value);
     f.resize(std::max<size_t>(f.size(), 2));
     std::string folder = script_.ResolveDir(f[1]);
-    if (!folder.empty() && !f[0].empty()) {
+    if (!folder.empty() && IsSafeRelativeName(f[0])) {
         lastShow_ = f.size() > 2 ? SW_SHOWMINIMIZED : SW_SHOWNORMAL;
         SetCurrentDir(RemoveBackSlash(folder));
         StartProgram(folder + f[0], {}, false);
