@@ -1,0 +1,2 @@
+suite_fuzz(szdd setup_lib)
+suite_fuzz(install_script setup_lib)
