@@ -36,6 +36,10 @@ void MakeSandbox() {
     char tmpl[] = "/tmp/setup-fuzz-XXXXXX";
     if (!mkdtemp(tmpl)) abort();
     g_root = tmpl;
+    atexit([] {
+        std::error_code ec;
+        fs::remove_all(g_root, ec);
+    });
     fs::create_directories(g_root + "/medium/DISK1");
     fs::create_directories(g_root + "/medium/DISK2");
     std::ofstream(g_root + "/medium/DISK1/a.txt") << "a";
