@@ -1,6 +1,7 @@
 #include "kernel/elements.h"
 
-#include <unordered_set>
+#include <algorithm>
+#include <vector>
 
 #include "kernel/class_registry.h"
 #include "kernel/messages.h"
@@ -18,55 +19,92 @@ constexpr int kPumpAbove = 200;
 
 const std::string kCrLf = "\r\n";
 
-// Remembers which pointers a freeing loop has freed, so that an element listed twice
-// is freed once.
-class FreedSet {
-public:
-    bool Has(TElement* e) const { return set_.count(e) != 0; }
-    void Add(TElement* e) { set_.insert(e); }
-private:
-    std::unordered_set<TElement*> set_;
-};
-
 // The index to look at next when walking a list from its end while items may vanish.
 int Clamp(int index, const TList* list) {
     if (!list) return -1;
     return index < list->Count() ? index : list->Count() - 1;
 }
 
-TElement* LiveElement(void* p) {
-    return IsLive(p) ? static_cast<TElement*>(p) : nullptr;
-}
+// Marks the child an entity's freeing loop has already taken out of its list, so that
+// the child's own detaching (RemoveElement from its Destroy) does not search the list.
+class TakenOut {
+public:
+    TakenOut(TElement*& slot, TElement* child) : slot_(slot), saved_(slot) { slot_ = child; }
+    ~TakenOut() { slot_ = saved_; }
+    TakenOut(const TakenOut&) = delete;
+    TakenOut& operator=(const TakenOut&) = delete;
+private:
+    TElement*& slot_;
+    TElement* saved_;
+};
 
 }  // namespace
 
 // ---- TSuperList ------------------------------------------------------------------------
 
+namespace {
+uint64_t SerialOf(const TPersistent* item) { return item ? item->Serial() : 0; }
+}  // namespace
+
+TElement* TSuperList::LiveItem(int index) const {
+    void* p = Get(index);
+    return IsLive(p, serials_[static_cast<size_t>(index)]) ? static_cast<TElement*>(p) : nullptr;
+}
+
+int TSuperList::Add(TPersistent* item) {
+    serials_.push_back(SerialOf(item));
+    return TList::Add(item);
+}
+
+void TSuperList::Insert(int index, TPersistent* item) {
+    TList::Insert(index, item);
+    serials_.insert(serials_.begin() + index, SerialOf(item));
+}
+
+void TSuperList::Put(int index, TPersistent* item) {
+    TList::Put(index, item);
+    serials_[static_cast<size_t>(index)] = SerialOf(item);
+}
+
+void TSuperList::Delete(int index) {
+    TList::Delete(index);
+    serials_.erase(serials_.begin() + index);
+}
+
+int TSuperList::Remove(TPersistent* item) {
+    int i = IndexOf(item);
+    if (i >= 0) Delete(i);
+    return i;
+}
+
+void TSuperList::Clear() {
+    TList::Clear();
+    serials_.clear();
+}
+
+void TSuperList::Exchange(int i, int j) {
+    TList::Exchange(i, j);
+    std::swap(serials_[static_cast<size_t>(i)], serials_[static_cast<size_t>(j)]);
+}
+
 void TSuperList::FreeAll() {
-    FreedSet freed;
     for (int i = Count() - 1; i >= 0; i = Clamp(i - 1, this)) {
-        TElement* e = Item(i);
-        if (!e || freed.Has(e) || !IsLive(e)) continue;
-        if (e->IsPossibleToFree()) {
-            freed.Add(e);
-            Free(e);
-        }
+        TElement* e = LiveItem(i);
+        if (e && e->IsPossibleToFree()) Free(e);
     }
 }
 
 void TSuperList::FreeItem(int index) {
-    TElement* e = Item(index);
-    if (!e || !IsLive(e) || !e->IsPossibleToFree()) return;
+    TElement* e = LiveItem(index);
+    if (!e || !e->IsPossibleToFree()) return;
     Delete(index);
     Free(e);
 }
 
 void TSuperList::FastFreeAll() {
-    FreedSet freed;
     for (int i = Count() - 1; i >= 0; i = Clamp(i - 1, this)) {
-        TElement* e = Item(i);
-        if (!e || freed.Has(e) || !IsLive(e)) continue;
-        freed.Add(e);
+        TElement* e = LiveItem(i);
+        if (!e) continue;
         if (auto* entity = As<TEntity>(e)) entity->FastFreeAll();
         Free(e);
     }
@@ -74,9 +112,9 @@ void TSuperList::FastFreeAll() {
 }
 
 void TSuperList::FastFreeItem(int index) {
-    TElement* e = Item(index);
+    TElement* e = LiveItem(index);
     Delete(index);
-    if (!e || !IsLive(e)) return;
+    if (!e) return;
     if (auto* entity = As<TEntity>(e)) entity->FastFreeAll();
     Free(e);
 }
@@ -165,6 +203,11 @@ void TElement::ResetID() {
 }
 
 void TElement::ResetIDs() { ID = BaseID; }
+
+void TElement::BeforeDestruction() {
+    ForgetQueuedMessagesOf(this);
+    inherited::BeforeDestruction();
+}
 
 void TElement::Destroy() {
     ForgetQueuedMessagesOf(this);
@@ -276,8 +319,7 @@ void TOwnerElement::Destroy() {
     if (FOwners) {
         // Each owner drops this element from its list (and from our owner list).
         for (int i = FOwners->Count() - 1; i >= 0; i = Clamp(i - 1, FOwners)) {
-            TElement* owner = LiveElement(FOwners->Get(i));
-            if (auto* entity = As<TEntity>(owner)) entity->RemoveElement(this);
+            if (auto* entity = As<TEntity>(FOwners->LiveItem(i))) entity->RemoveElement(this);
         }
         delete FOwners;
         FOwners = nullptr;
@@ -387,6 +429,7 @@ TElement* TEntity::Get(int32_t index) {
 }
 
 void TEntity::Put(int32_t index, TElement* element) {
+    if (element && !MayHold(element)) return;
     TSuperList* list = NeedList();
     if (list->Count() == 0 && index == 0) list->Add(element);
     else list->Put(index, element);
@@ -400,13 +443,12 @@ void TEntity::FreeAll() {
     Screen().SetCursor(crHourGlass);
     try {
         if (FList->Count() > kPumpAbove) Application().ProcessMessages();
-        FreedSet freed;
         for (int i = Clamp(FList->Count() - 1, FList); i >= 0; i = Clamp(i - 1, FList)) {
-            TElement* child = FList->Item(i);
-            if (!child || freed.Has(child) || !IsLive(child)) continue;
+            TElement* child = FList->LiveItem(i);
+            if (!child) continue;
             if (child->IsPossibleToFree()) {
                 FList->Delete(i);
-                freed.Add(child);
+                TakenOut taken(FTakenOut, child);
                 Free(child);
             } else {
                 child->RemoveOwner(this);
@@ -436,15 +478,47 @@ TElement* TEntity::CreateElement(const std::string& className, const std::string
     return element;
 }
 
+namespace {
+
+// The entities that hold the element, as far as it knows them: its owners, or the one
+// owner of an envelope.
+template <class F> void ForEachHolder(TElement* element, F f) {
+    if (auto* envelope = As<TEnvelopeEntity>(element)) {
+        if (envelope->Owner()) f(static_cast<TElement*>(envelope->Owner()));
+        return;
+    }
+    int32_t count = element->GetOwnersCount();
+    for (int32_t i = 0; i < count; ++i)
+        if (TEntity* owner = element->GetOwnerEntity(i)) f(static_cast<TElement*>(owner));
+}
+
+}  // namespace
+
+bool TEntity::MayHold(TElement* element) {
+    if (element == this) return false;
+    if (!element->Is<TEntity>()) return true;
+    // The element must not be this entity's owner, nor an owner of an owner.
+    std::vector<TElement*> seen{this};
+    for (size_t next = 0; next < seen.size(); ++next) {
+        bool found = false;
+        ForEachHolder(seen[next], [&](TElement* holder) {
+            if (holder == element) found = true;
+            else if (std::find(seen.begin(), seen.end(), holder) == seen.end()) seen.push_back(holder);
+        });
+        if (found) return false;
+    }
+    return true;
+}
+
 void TEntity::AddElement(TElement* element) {
-    if (!element) return;
+    if (!element || !MayHold(element)) return;
     NeedList();
     element->AddOwner(this);
     FList->Add(element);
 }
 
 void TEntity::InsertElement(int32_t index, TElement* element) {
-    if (!element) return;
+    if (!element || !MayHold(element)) return;
     if (FList) {
         FList->Insert(index, element);
         element->AddOwner(this);
@@ -461,7 +535,8 @@ void TEntity::RemoveElement(TElement* element) {
     } catch (...) {
         MessageBeep(0xFFFF);
     }
-    FList->Remove(element);
+    // A child being freed by this entity's own loop is no longer listed.
+    if (element != FTakenOut) FList->Remove(element);
 }
 
 void TEntity::FreeElement(TElement* element) {
@@ -523,19 +598,27 @@ int32_t TEntity::GetWholeCounts() {
 }
 
 void TEntity::FastFreeAll() {
-    if (FList) FList->FastFreeAll();
+    if (!FList) return;
+    for (int i = FList->Count() - 1; i >= 0; i = Clamp(i - 1, FList)) {
+        TElement* child = FList->LiveItem(i);
+        FList->Delete(i);
+        if (!child) continue;
+        if (auto* entity = As<TEntity>(child)) entity->FastFreeAll();
+        TakenOut taken(FTakenOut, child);
+        Free(child);
+    }
+    if (FList) FList->Clear();
 }
 
 void TEntity::HardFreeAll() {
     try {
         if (!FList) return;
         if (FList->Count() > kPumpAbove) Application().ProcessMessages();
-        FreedSet freed;
         for (int i = Clamp(FList->Count() - 1, FList); i >= 0; i = Clamp(i - 1, FList)) {
-            TElement* child = FList->Item(i);
+            TElement* child = FList->LiveItem(i);
             FList->Delete(i);
-            if (!child || freed.Has(child) || !IsLive(child)) continue;
-            freed.Add(child);
+            if (!child) continue;
+            TakenOut taken(FTakenOut, child);
             try {
                 Free(child);
             } catch (...) {
@@ -630,7 +713,7 @@ TElement* TAliases::GetAlias(const std::string& name) {
     auto* link = As<TAliasElement>(FindElementName(name));
     if (!link) return nullptr;
     // A target freed elsewhere is forgotten.
-    if (link->Target() && !IsLive(link->Target())) link->SetTarget(nullptr);
+    if (link->Target() && !link->LiveTarget()) link->SetTarget(nullptr);
     return link->Target();
 }
 
@@ -648,12 +731,12 @@ void TAliases::SetAlias(const std::string& name, TElement* element) {
 // ---- TQuickEntity ----------------------------------------------------------------------------
 
 void TQuickEntity::AddElement(TElement* element) {
-    if (!element) return;
+    if (!element || !MayHold(element)) return;
     NeedList()->Add(element);
 }
 
 void TQuickEntity::InsertElement(int32_t index, TElement* element) {
-    if (!element) return;
+    if (!element || !MayHold(element)) return;
     if (FList) FList->Insert(index, element);
     else if (index == 0) NeedList()->Add(element);
 }
@@ -708,8 +791,7 @@ void TNameEntity::Destroy() {
 namespace {
 
 // The owner to test: an envelope stands for its own owner.
-TEntity* ThroughEnvelope(void* raw) {
-    TElement* owner = LiveElement(raw);
+TEntity* ThroughEnvelope(TElement* owner) {
     if (auto* envelope = As<TEnvelopeEntity>(owner)) return envelope->Owner();
     return As<TEntity>(owner);
 }
@@ -718,22 +800,13 @@ TEntity* ThroughEnvelope(void* raw) {
 
 TEntity* TOwnerEntity::GetOwnerEntity(int32_t index) {
     if (!owner_list::InRange(FOwners, index)) return nullptr;
-    void* raw = FOwners->Get(index);
+    TElement* owner = FOwners->LiveItem(index);
+    if (owner && owner->Is<TEntity>()) return static_cast<TEntity*>(owner);
     std::string prefix = "TOwnerEntity(" + GetName() + ").GetOwner: ";
-    if (!raw) {
-        ShowMessage(prefix + Cz("Objekt vlastníka je prázdný"));
-        return nullptr;
-    }
-    TElement* owner = LiveElement(raw);
-    if (!owner) {
-        ShowMessage(prefix + Cz("Chybný objekt vlastníka"));
-        return nullptr;
-    }
-    if (!owner->Is<TEntity>()) {
-        ShowMessage(prefix + Cz("Objekt vlastníka není TEntity"));
-        return nullptr;
-    }
-    return static_cast<TEntity*>(owner);
+    if (!FOwners->Get(index)) ShowMessage(prefix + Cz("Objekt vlastníka je prázdný"));
+    else if (!owner) ShowMessage(prefix + Cz("Chybný objekt vlastníka"));
+    else ShowMessage(prefix + Cz("Objekt vlastníka není TEntity"));
+    return nullptr;
 }
 
 void TOwnerEntity::PutOwner(int32_t index, TEntity* owner) { owner_list::Insert(FOwners, index, owner); }
@@ -747,7 +820,7 @@ bool TOwnerEntity::NoOwners() { return GetOwnersCount() == 0; }
 TEntity* TOwnerEntity::FindOwnerClass(TElementClass cls) {
     if (!FOwners) return nullptr;
     for (int i = 0; i < FOwners->Count(); ++i) {
-        TEntity* owner = ThroughEnvelope(FOwners->Get(i));
+        TEntity* owner = ThroughEnvelope(FOwners->LiveItem(i));
         if (owner && owner->InheritsFrom(cls)) return owner;
     }
     return nullptr;
@@ -756,7 +829,7 @@ TEntity* TOwnerEntity::FindOwnerClass(TElementClass cls) {
 TEntity* TOwnerEntity::FindOwnerName(const std::string& name) {
     if (!FOwners) return nullptr;
     for (int i = 0; i < FOwners->Count(); ++i) {
-        TEntity* owner = ThroughEnvelope(FOwners->Get(i));
+        TEntity* owner = ThroughEnvelope(FOwners->LiveItem(i));
         if (owner && owner->GetName() == name) return owner;
     }
     return nullptr;
@@ -766,7 +839,7 @@ void TOwnerEntity::Destroy() {
     if (FOwners) {
         for (int i = FOwners->Count() - 1; i >= 0; i = Clamp(i - 1, FOwners)) {
             void* raw = FOwners->Get(i);
-            TElement* owner = LiveElement(raw);
+            TElement* owner = FOwners->LiveItem(i);
             if (raw && !owner) {
                 // A link to an object that no longer exists.
                 ShowMessage(Cz("TOwnerEntity.Destroy: chybný vlastník objektu ") + GetName() + Cz(" č.") +

@@ -50,7 +50,6 @@ void TZarixMessage::Destroy() {
     inherited::Destroy();
 }
 
-void TZarixMessage::Post() { PostMessage(Application().Handle(), WM_USER, 0, reinterpret_cast<intptr_t>(this)); }
 
 intptr_t TZarixMessage::Send() {
     return SendMessage(Application().Handle(), WM_USER, 0, reinterpret_cast<intptr_t>(this));
@@ -144,28 +143,127 @@ void TElement::PostTextMsgToOwners(int32_t msg, const std::string& text) {
 
 // ---- the queue ----------------------------------------------------------------------------------
 
+// Which queued messages name which elements. A message records its sender, receiver and
+// data when it is first queued; each element so named keeps a list of those messages
+// (with stale entries of messages that have left the queue since, dropped from time to
+// time). Freeing an element visits only the messages that name it, never the queue.
+struct TQueueLinks {
+    uint32_t named = 0;  // record slots of queued messages that hold the element
+    std::vector<std::pair<TZarixMessage*, uint64_t>> by;  // message and its serial
+};
+
+struct TQueueIndex {
+    static bool Names(const TZarixMessage* m, const TElement* e) {
+        return m->FNamed[0] == e || m->FNamed[1] == e || m->FNamed[2] == e;
+    }
+
+    static void Name(TZarixMessage* m, int slot, TElement* e) {
+        m->FNamed[slot] = e;
+        if (!e) return;
+        TQueueLinks*& links = e->FQueueLinks;
+        if (!links) links = new TQueueLinks;
+        if (links->by.size() > 2 * static_cast<size_t>(links->named) + 8)
+            std::erase_if(links->by, [e](const auto& entry) {
+                return !IsLive(entry.first, entry.second) || !Names(entry.first, e);
+            });
+        links->by.emplace_back(m, m->Serial());
+        ++links->named;
+    }
+
+    static void Unname(TZarixMessage* m, int slot) {
+        TElement* e = m->FNamed[slot];
+        m->FNamed[slot] = nullptr;
+        if (!e || !e->FQueueLinks) return;
+        if (--e->FQueueLinks->named == 0) {
+            delete e->FQueueLinks;
+            e->FQueueLinks = nullptr;
+        }
+    }
+
+    static void Posted(TZarixMessage* m) {
+        if (m->FQueuedEntries++ > 0) return;
+        Name(m, 0, m->Sender);
+        Name(m, 1, m->Receiver);
+        Name(m, 2, m->Data);
+    }
+
+    // Answers whether the entry is to be swallowed.
+    static bool Left(TZarixMessage* m) {
+        if (m->FQueuedEntries <= 0) return false;
+        if (--m->FQueuedEntries > 0) return m->FDropped;
+        for (int slot = 0; slot < 3; ++slot) Unname(m, slot);
+        if (!m->FDropped) return false;
+        Free(m);
+        return true;
+    }
+
+    // The message stays until its entries leave the queue, naming nothing; owned data
+    // is freed now.
+    static void Drop(TZarixMessage* m) {
+        m->FDropped = true;
+        for (int slot = 0; slot < 3; ++slot) Unname(m, slot);
+        TElement* data = m->KillData ? m->Data : nullptr;
+        m->Sender = m->Receiver = m->Data = nullptr;
+        m->KillData = false;
+        if (data && IsLive(data)) {
+            try {
+                Free(data);
+            } catch (...) {
+            }
+        }
+    }
+
+    static void Forget(TElement* e) {
+        TQueueLinks* links = e->FQueueLinks;
+        if (!links) return;
+        e->FQueueLinks = nullptr;
+        for (const auto& [m, serial] : links->by) {
+            if (!IsLive(m, serial) || m->FQueuedEntries == 0 || m->FDropped || !Names(m, e)) continue;
+            for (TElement*& named : m->FNamed)
+                if (named == e) named = nullptr;
+            if (m->Sender == e) m->Sender = nullptr;
+            if (m->Data == e) m->Data = nullptr;
+            if (m->Receiver == e) Drop(m);
+        }
+        delete links;
+    }
+
+    // A message object freed while queued takes its entries out of the queue.
+    static void Unqueue(TZarixMessage* m) {
+        if (m->FQueuedEntries <= 0) return;
+        m->FDropped = false;
+        RemoveQueuedMessages([m](TMsg& q) {
+            return q.message == WM_USER && reinterpret_cast<void*>(q.lParam) == static_cast<void*>(m);
+        });
+    }
+
+    static bool OnLeave(const TMsg& q) {
+        if (q.message != WM_USER) return false;
+        void* p = reinterpret_cast<void*>(q.lParam);
+        if (!IsLive(p)) return false;
+        auto* m = As<TZarixMessage>(static_cast<TPersistent*>(p));
+        return m && Left(m);
+    }
+
+    static bool Dropped(const TZarixMessage* m) { return m->FDropped; }
+};
+
+void TZarixMessage::Post() {
+    static const bool hooked = (SetQueueLeaveHook(&TQueueIndex::OnLeave), true);
+    (void)hooked;
+    if (PostMessage(Application().Handle(), WM_USER, 0, reinterpret_cast<intptr_t>(this))) TQueueIndex::Posted(this);
+}
+
 TZarixMessage* ElementMessageOf(uint32_t msg, intptr_t lParam) {
     if (msg != WM_USER) return nullptr;
     void* p = reinterpret_cast<void*>(lParam);
     if (!IsLive(p)) return nullptr;
-    return As<TZarixMessage>(static_cast<TPersistent*>(p));
+    auto* m = As<TZarixMessage>(static_cast<TPersistent*>(p));
+    return m && !TQueueIndex::Dropped(m) ? m : nullptr;
 }
 
 void ForgetQueuedMessagesOf(TElement* element) {
-    if (!element || QueuedCount() == 0) return;
-    std::vector<TZarixMessage*> dropped;
-    RemoveQueuedMessages([&](TMsg& m) {
-        if (m.message != WM_USER) return false;
-        if (reinterpret_cast<void*>(m.lParam) == static_cast<void*>(element)) return true;
-        TZarixMessage* zm = ElementMessageOf(m.message, m.lParam);
-        if (!zm) return false;
-        if (zm->Sender == element) zm->Sender = nullptr;
-        if (zm->Data == element) zm->Data = nullptr;
-        if (zm->Receiver != element) return false;
-        if (std::find(dropped.begin(), dropped.end(), zm) == dropped.end()) dropped.push_back(zm);
-        return true;
-    });
-    // Freed after the walk: freeing walks the queue again.
-    for (TZarixMessage* zm : dropped)
-        if (IsLive(zm)) Free(zm);
+    if (!element) return;
+    TQueueIndex::Forget(element);
+    if (auto* m = As<TZarixMessage>(element)) TQueueIndex::Unqueue(m);
 }

@@ -6,6 +6,7 @@
 #include "kernel/elements.h"
 #include "kernel/kernel.h"
 #include "kernel/messages.h"
+#include "kernel/property_access.h"
 #include "platform/forms.h"
 #include "platform/host.h"
 #include "test_support.h"
@@ -268,11 +269,14 @@ TEST_F(ElementsTest, WholeCountsOfSharedSubtrees) {
         ASSERT_EQ(root->GetWholeCount(), 7) << walk;
         ASSERT_NE(BaseID, previous);
     }
-    // A cycle ends too.
-    shared->AddElement(root);
-    EXPECT_EQ(root->GetWholeCount(), 8);
+    // A cycle ends too (an entity that does not track owners cannot refuse one).
+    TEntity* loop = TEntity::New();
+    shared->AddElement(loop);
+    loop->AddElement(root);
+    EXPECT_EQ(root->GetWholeCount(), 9);
     EXPECT_GT(root->GetWholeSize(), 0);
-    shared->RemoveElement(root);
+    loop->RemoveElement(root);
+    shared->FreeElement(loop);
     EXPECT_EQ(root->GetWholeCount(), 7);
 
     // The published WholeCount is not stored: reading it re-marks the tree.
@@ -580,4 +584,96 @@ TEST_F(ElementsTest, FreeingLargeSharedTrees) {
     big->FastFreeAll();
     EXPECT_TRUE(big->NoElements());
     Free(big);
+}
+
+TEST_F(ElementsTest, AFreedSharedChildIsNeverTakenForANewElementAtItsAddress) {
+    // Neither entity tracks owners: the first frees the child, the second keeps its address.
+    TEntity* first = TEntity::New();
+    TEntity* second = TEntity::New();
+    TElement* child = TElement::New();
+    first->AddElement(child);
+    second->AddElement(child);
+    void* address = child;
+    Free(first);
+    std::vector<TElement*> made;
+    TElement* reused = nullptr;
+    for (int i = 0; i < 1000 && !reused; ++i) {
+        made.push_back(TElement::New());
+        if (made.back() == address) reused = made.back();
+    }
+    Free(second);
+    for (TElement* e : made) {
+        EXPECT_TRUE(IsLive(e));
+        Free(e);
+    }
+    if (!reused) GTEST_SKIP() << "the allocator did not reuse the address";
+}
+
+namespace {
+
+std::vector<std::string>* g_handled = nullptr;
+
+class TRecordingEntity : public TOwnerEntity {
+    ZARIX_CLASS(TRecordingEntity, TOwnerEntity)
+    void HandleMessage(TZarixMessage*&, bool& handled) override {
+        if (g_handled) g_handled->push_back(GetName());
+        handled = true;
+    }
+};
+
+}  // namespace
+
+TEST_F(ElementsTest, MessagesToAnEntityAreForgottenBeforeItsChildrenArePumpedOut) {
+    std::vector<std::string> handled;
+    g_handled = &handled;
+    Application().OnMessage = [](TMsg& m, bool& done) {
+        if (TZarixMessage* zm = ElementMessageOf(m.message, m.lParam)) {
+            if (zm->Receiver) zm->Receiver->HandleMessage(zm, done);
+            Free(zm);
+        }
+    };
+    TRecordingEntity* big = NewNamed<TRecordingEntity>("big");
+    TRecordingEntity* other = NewNamed<TRecordingEntity>("other");
+    for (int i = 0; i < 201; ++i) big->AddElement(TElement::New());
+    big->PostMsg(1, big, nullptr, false);
+    other->PostMsg(2, other, big, false);
+    Free(big);  // pumps the queue while freeing its children
+    EXPECT_EQ(handled, std::vector<std::string>{"other"});
+    g_handled = nullptr;
+    Free(other);
+}
+
+TEST_F(ElementsTest, AnEntityNeverHoldsItselfNorAnEntityAboveIt) {
+    auto address = [](TElement* e) { return IntToStr(static_cast<int64_t>(reinterpret_cast<uintptr_t>(e))); };
+    TOwnerEntity* top = OwnerEntity("top");
+    TOwnerEntity* middle = OwnerEntity("middle");
+    TOwnerEntity* bottom = OwnerEntity("bottom");
+    top->AddElement(middle);
+    middle->AddElement(bottom);
+    TEnvelopeEntity* envelope = TEnvelopeEntity::New();
+    bottom->AddElement(envelope);
+    TQuickEntity* quick = TQuickEntity::New();
+    envelope->AddElement(quick);
+    struct Case {
+        TEntity* holder;
+        TElement* refused;
+    };
+    for (Case c : {Case{top, top}, Case{bottom, middle}, Case{bottom, top}, Case{envelope, envelope},
+                   Case{envelope, bottom}, Case{envelope, top}, Case{quick, quick}}) {
+        int32_t count = c.holder->ElementsCount();
+        EXPECT_TRUE(SetPropStringByName(c.holder, "NextElement", address(c.refused)));
+        c.holder->InsertElement(0, c.refused);
+        c.holder->Put(0, c.refused);
+        EXPECT_EQ(c.holder->ElementsCount(), count) << c.holder->GetName() << " " << c.refused->GetName();
+        if (count > 0) {
+            EXPECT_NE(c.holder->Get(0), c.refused);
+        }
+    }
+    // A sibling's subtree may still be held.
+    TOwnerEntity* side = OwnerEntity("side");
+    top->AddElement(side);
+    bottom->AddElement(side);
+    EXPECT_EQ(side->GetOwnersCount(), 2);
+    bottom->RemoveElement(side);
+    Free(top);
 }

@@ -15,6 +15,7 @@ struct WindowState {
     std::unordered_set<void*> handles;
     std::unordered_map<void*, TWindowProc> procs;
     std::deque<TMsg> queue;
+    QueueLeaveHook leaveHook = nullptr;
 };
 
 // Never destroyed: handlers may still post while other globals are torn down.
@@ -58,12 +59,21 @@ intptr_t SendMessage(void* hwnd, uint32_t msg, uintptr_t wParam, intptr_t lParam
 }
 
 void RemoveQueuedMessages(const std::function<bool(TMsg&)>& pred) {
-    auto& q = Windows().queue;
-    std::deque<TMsg> kept;
-    for (TMsg& m : q)
-        if (!pred(m)) kept.push_back(m);
-    q.swap(kept);
+    auto& w = Windows();
+    auto& q = w.queue;
+    size_t kept = 0;
+    for (size_t i = 0; i < q.size(); ++i) {
+        if (pred(q[i])) {
+            if (w.leaveHook) w.leaveHook(q[i]);
+            continue;
+        }
+        if (kept != i) q[kept] = q[i];
+        ++kept;
+    }
+    q.resize(kept);
 }
+
+void SetQueueLeaveHook(QueueLeaveHook hook) { Windows().leaveHook = hook; }
 
 void ForEachQueued(const std::function<void(TMsg&)>& fn) {
     for (TMsg& m : Windows().queue) fn(m);
@@ -85,11 +95,13 @@ std::string TApplication::ExeName() const { return ExecutablePath(); }
 void TApplication::Initialize() {}
 
 bool TApplication::HandleMessage() {
-    auto& q = Windows().queue;
+    auto& w = Windows();
+    auto& q = w.queue;
     if (q.empty()) return false;
     TMsg m = q.front();
     q.pop_front();
     try {
+        if (w.leaveHook && w.leaveHook(m)) return true;
         Dispatch(m);
     } catch (...) {
         HandleException(this);

@@ -9,22 +9,26 @@
 
 namespace {
 
-// The addresses of live objects: an open-addressing table with linear probing. Queried
-// on every access through a stored reference, so it is kept flat and cache-friendly.
+// The addresses of live objects with their serial numbers: an open-addressing table
+// with linear probing. Queried on every access through a stored reference, so it is
+// kept flat and cache-friendly.
 class PointerSet {
 public:
-    void Insert(const void* p) {
+    void Insert(const void* p, uint64_t serial) {
         if ((used_ + 1) * 4 >= slots_.size() * 3) Rehash();
         uintptr_t key = reinterpret_cast<uintptr_t>(p);
         size_t tomb = SIZE_MAX;
         for (size_t i = Home(key);; i = (i + 1) & mask_) {
-            uintptr_t s = slots_[i];
-            if (s == key) return;
+            uintptr_t s = slots_[i].key;
+            if (s == key) {
+                slots_[i].serial = serial;
+                return;
+            }
             if (s == kTomb && tomb == SIZE_MAX) tomb = i;
             if (s == kEmpty) {
                 if (tomb != SIZE_MAX) i = tomb;
                 else ++used_;
-                slots_[i] = key;
+                slots_[i] = Slot{key, serial};
                 ++live_;
                 return;
             }
@@ -33,14 +37,23 @@ public:
     void Erase(const void* p) {
         size_t i = Find(reinterpret_cast<uintptr_t>(p));
         if (i == SIZE_MAX) return;
-        slots_[i] = kTomb;
+        slots_[i].key = kTomb;
         --live_;
     }
     bool Contains(const void* p) const { return Find(reinterpret_cast<uintptr_t>(p)) != SIZE_MAX; }
+    // The serial of the object at the address; 0 when none lives there.
+    uint64_t SerialAt(const void* p) const {
+        size_t i = Find(reinterpret_cast<uintptr_t>(p));
+        return i == SIZE_MAX ? 0 : slots_[i].serial;
+    }
 
 private:
     static constexpr uintptr_t kEmpty = 0;
     static constexpr uintptr_t kTomb = 1;  // objects are aligned: no address is 1
+    struct Slot {
+        uintptr_t key;
+        uint64_t serial;
+    };
 
     size_t Home(uintptr_t key) const {
         uint64_t h = static_cast<uint64_t>(key >> 4) * 0x9E3779B97F4A7C15ULL;
@@ -49,30 +62,32 @@ private:
     size_t Find(uintptr_t key) const {
         if (slots_.empty() || key <= kTomb) return SIZE_MAX;
         for (size_t i = Home(key);; i = (i + 1) & mask_) {
-            if (slots_[i] == key) return i;
-            if (slots_[i] == kEmpty) return SIZE_MAX;
+            if (slots_[i].key == key) return i;
+            if (slots_[i].key == kEmpty) return SIZE_MAX;
         }
     }
     void Rehash() {
         size_t cap = 64;
         while (cap * 3 <= (live_ + 1) * 8) cap *= 2;  // at most 3/8 full after a rehash
-        std::vector<uintptr_t> old;
+        std::vector<Slot> old;
         old.swap(slots_);
-        slots_.assign(cap, kEmpty);
+        slots_.assign(cap, Slot{kEmpty, 0});
         mask_ = cap - 1;
         shift_ = 64;
         for (size_t c = cap; c > 1; c >>= 1) --shift_;
         used_ = live_ = 0;
-        for (uintptr_t k : old)
-            if (k > kTomb) Insert(reinterpret_cast<const void*>(k));
+        for (const Slot& s : old)
+            if (s.key > kTomb) Insert(reinterpret_cast<const void*>(s.key), s.serial);
     }
 
-    std::vector<uintptr_t> slots_;
+    std::vector<Slot> slots_;
     size_t mask_ = 0;
     int shift_ = 64;
     size_t used_ = 0;  // live entries and tombstones
     size_t live_ = 0;
 };
+
+uint64_t g_lastSerial = 0;
 
 PointerSet& LiveSet() {
     static auto* set = new PointerSet();  // outlives every static object
@@ -291,7 +306,7 @@ PropRef& PropRef::Default(int32_t value) {
 
 // ---- objects ----------------------------------------------------------------------------
 
-TPersistent::TPersistent() { LiveSet().Insert(this); }
+TPersistent::TPersistent() : serial_(++g_lastSerial) { LiveSet().Insert(this, serial_); }
 TPersistent::~TPersistent() { LiveSet().Erase(this); }
 
 const TClassInfo* TPersistent::StaticClass() {
@@ -311,6 +326,7 @@ void TPersistent::Assign(TPersistent* source) {
 void Free(TPersistent* obj) {
     if (!obj) return;
     try {
+        obj->BeforeDestruction();
         obj->Destroy();
     } catch (...) {
         delete obj;
@@ -320,6 +336,7 @@ void Free(TPersistent* obj) {
 }
 
 bool IsLive(const void* obj) { return obj && LiveSet().Contains(obj); }
+bool IsLive(const void* obj, uint64_t serial) { return obj && serial != 0 && LiveSet().SerialAt(obj) == serial; }
 
 TPersistent* LiveObjectAt(uintptr_t address) {
     const void* p = reinterpret_cast<const void*>(address);

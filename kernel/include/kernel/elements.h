@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "platform/classes.h"
 #include "platform/rtti.h"
@@ -11,6 +12,8 @@
 class TElement;
 class TEntity;
 class TZarixMessage;
+struct TQueueLinks;
+struct TQueueIndex;
 
 // A class reference of the element tree.
 using TElementClass = const TClassInfo*;
@@ -18,7 +21,9 @@ using TElementClass = const TClassInfo*;
 // A short name of at most 20 characters.
 using TName = std::string;
 
-// The pointer list of children and owners. The items are elements.
+// The pointer list of children and owners. The items are elements; each is kept with
+// its serial number, so that an item freed elsewhere is told from a later object at the
+// same address (LiveItem).
 class TSuperList : public TList {
 public:
     // Each item from the last to the first is freed when it agrees to be freed
@@ -31,6 +36,19 @@ public:
     void FastFreeItem(int index);
 
     TElement* Item(int index) const { return static_cast<TElement*>(Get(index)); }
+    // The item at the index while the object listed there lives; nil once it was freed.
+    TElement* LiveItem(int index) const;
+
+    int Add(TPersistent* item);
+    void Insert(int index, TPersistent* item);
+    void Put(int index, TPersistent* item);
+    void Delete(int index);
+    int Remove(TPersistent* item);
+    void Clear();
+    void Exchange(int i, int j);
+
+private:
+    std::vector<uint64_t> serials_;
 };
 
 // The root of every persistent object of the document, tool and model trees.
@@ -85,7 +103,9 @@ public:
     virtual void SetPropertyBooleanByName(const std::string& name, bool value);
 
     // A queued message naming this element as receiver is dropped, one naming it as
-    // sender or data forgets it.
+    // sender or data forgets it: before Destroy begins, and again for messages posted
+    // while it runs.
+    void BeforeDestruction() override;
     void Destroy() override;
 
     void PostTextMsg(int32_t msg, const std::string& text, TElement* receiver);
@@ -96,6 +116,10 @@ public:
     static TElement* LoadElement(TReader& reader, TEntity* dictionary);
     static void SaveElement(TElement* element, TWriter& writer);
     int32_t GetLastPropertyIndex();
+
+private:
+    friend struct TQueueIndex;
+    TQueueLinks* FQueueLinks = nullptr;  // the queued messages naming this element
 };
 
 // An element with a name.
@@ -141,10 +165,16 @@ class TAliasElement : public TOwnerElement {
 
 public:
     TElement* Target() const { return FTarget; }
-    void SetTarget(TElement* target) { FTarget = target; }
+    // The target while the element it was set to lives; nil once that one was freed.
+    TElement* LiveTarget() const { return IsLive(FTarget, FTargetSerial) ? FTarget : nullptr; }
+    void SetTarget(TElement* target) {
+        FTarget = target;
+        FTargetSerial = target ? target->Serial() : 0;
+    }
 
 private:
     TElement* FTarget = nullptr;
+    uint64_t FTargetSerial = 0;
 };
 
 // An element holding an ordered list of child elements.
@@ -206,7 +236,10 @@ public:
 
 protected:
     TSuperList* NeedList();
+    // An entity never holds itself nor any entity that holds it, directly or further up.
+    bool MayHold(TElement* element);
     TSuperList* FList = nullptr;
+    TElement* FTakenOut = nullptr;  // the child a freeing loop has taken out and is freeing
 };
 
 // A list of named links (TAliasElement children).

@@ -35,6 +35,12 @@ public:
 
 protected:
     void Init(int32_t msg, TElement* sender, TElement* receiver, TElement* data);
+
+private:
+    friend struct TQueueIndex;
+    int32_t FQueuedEntries = 0;        // queue entries carrying this message
+    bool FDropped = false;             // its receiver was freed: it waits only to leave the queue
+    TElement* FNamed[3] = {};          // sender, receiver and data as they were posted
 };
 
 class TZarixTextMessage : public TZarixMessage {
@@ -54,7 +60,8 @@ private:
 };
 
 // The element message carried by a window message: WM_USER with a live message object
-// as the long parameter; nil otherwise.
+// as the long parameter; nil otherwise, and nil for a message dropped because its
+// receiver was freed.
 TZarixMessage* ElementMessageOf(uint32_t msg, intptr_t lParam);
 
 // Makes queued messages harmless before an element is freed: one addressed to it is

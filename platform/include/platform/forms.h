@@ -37,6 +37,11 @@ intptr_t SendMessage(void* hwnd, uint32_t msg, uintptr_t wParam, intptr_t lParam
 // Queue maintenance for layers that keep pointers in lParam: drop or fix queued messages
 // that name an object being freed. The callbacks must not post or remove messages.
 void RemoveQueuedMessages(const std::function<bool(TMsg&)>& pred);
+// Sees each queued message as it leaves the queue: taken for dispatch (answering true
+// swallows it: it is not dispatched) or removed by RemoveQueuedMessages (the answer is
+// ignored). It must not post or remove messages. One hook per process; nil removes it.
+using QueueLeaveHook = bool (*)(const TMsg&);
+void SetQueueLeaveHook(QueueLeaveHook hook);
 void ForEachQueued(const std::function<void(TMsg&)>& fn);
 size_t QueuedCount();
 

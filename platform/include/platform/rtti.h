@@ -137,15 +137,27 @@ public:
     template <class T> bool Is() const { return InheritsFrom(T::StaticClass()); }
 
     virtual void Create() {}
+    // Run by Free before Destroy, while the whole object is still intact.
+    virtual void BeforeDestruction() {}
     virtual void Destroy() {}
     virtual void AssignTo(TPersistent* dest);
     virtual void Assign(TPersistent* source);
+
+    // A number no other object of the process has had: a reference kept with it tells
+    // this object from a later one at the same address.
+    uint64_t Serial() const { return serial_; }
+
+private:
+    uint64_t serial_;
 };
 
 // Runs the object's Destroy() and deletes it; nil is ignored.
 void Free(TPersistent* obj);
 // Whether the pointer names an object that is still alive.
 bool IsLive(const void* obj);
+// Whether the object of that serial number still lives at the address (never a later
+// object that reuses it).
+bool IsLive(const void* obj, uint64_t serial);
 // The object at an address given as a number, when a live object sits there.
 TPersistent* LiveObjectAt(uintptr_t address);
 
