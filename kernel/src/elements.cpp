@@ -1,6 +1,7 @@
 #include "kernel/elements.h"
 
 #include <algorithm>
+#include <unordered_map>
 #include <vector>
 
 #include "kernel/class_registry.h"
@@ -568,10 +569,9 @@ TElement* TEntity::FindElementClass(TElementClass cls) {
 
 TElement* TEntity::FindElementName(const std::string& name) {
     if (!FList || FList->Count() == 0) return nullptr;
-    std::string wanted = AnsiUpperCase(name);
     for (int i = 0; i < FList->Count(); ++i) {
         TElement* child = FList->Item(i);
-        if (child && AnsiUpperCase(child->GetName()) == wanted) return child;
+        if (child && AnsiSameText(child->GetName(), name)) return child;
     }
     return nullptr;
 }
@@ -869,32 +869,122 @@ void TOwnerEntity::Destroy() {
     inherited::Destroy();
 }
 
+namespace {
+
+// The bytes that upper-case to the same letter as a byte (Windows-1250 table), the byte
+// itself first.
+class CaseVariants {
+public:
+    CaseVariants() {
+        for (int c = 0; c < 256; ++c) {
+            count_[c] = 0;
+            variants_[c][count_[c]++] = static_cast<unsigned char>(c);
+            for (int d = 0; d < 256; ++d)
+                if (d != c && AnsiUpperChar(static_cast<unsigned char>(d)) == AnsiUpperChar(static_cast<unsigned char>(c)) &&
+                    count_[c] < kMax)
+                    variants_[c][count_[c]++] = static_cast<unsigned char>(d);
+        }
+    }
+    int Count(unsigned char c) const { return count_[c]; }
+    unsigned char Get(unsigned char c, int i) const { return variants_[c][i]; }
+
+private:
+    static constexpr int kMax = 4;
+    unsigned char variants_[256][kMax];
+    int count_[256];
+};
+
+const CaseVariants& Variants() {
+    static const CaseVariants table;
+    return table;
+}
+
+// Children in byte order of their names, searched by bisection. Names are read once
+// each per search.
+class SortedNames {
+public:
+    explicit SortedNames(TEntity* entity) : entity_(entity) {}
+
+    // The first child (in list order) whose name equals the text under the Windows-1250
+    // upper-casing; -1 when none.
+    int32_t FindText(const std::string& text) { return Find(text, 0, Count(), 0); }
+
+    // The position of the first child whose name is greater than the text in byte order.
+    int32_t UpperBound(const std::string& text) {
+        int32_t lo = 0, hi = Count();
+        while (lo < hi) {
+            int32_t mid = lo + (hi - lo) / 2;
+            if (CompareStr(Name(mid), text) <= 0) lo = mid + 1;
+            else hi = mid;
+        }
+        return lo;
+    }
+
+    int32_t Count() { return entity_->ElementsCount(); }
+
+    const std::string& Name(int32_t i) {
+        auto it = names_.find(i);
+        if (it != names_.end()) return it->second;
+        TElement* child = entity_->Get(i);
+        return names_.emplace(i, child ? child->GetName() : std::string()).first->second;
+    }
+
+private:
+    // The byte at depth of the name at i, -1 when the name is no longer.
+    int Key(int32_t i, size_t depth) {
+        const std::string& n = Name(i);
+        return n.size() > depth ? static_cast<unsigned char>(n[depth]) : -1;
+    }
+    // [lo, hi) are names sharing the same first depth bytes, which match the text there.
+    int32_t Find(const std::string& text, int32_t lo, int32_t hi, size_t depth) {
+        if (lo >= hi) return -1;
+        if (depth == text.size()) return Name(lo).size() == depth ? lo : -1;
+        int32_t best = -1;
+        unsigned char c = static_cast<unsigned char>(text[depth]);
+        for (int v = 0; v < Variants().Count(c); ++v) {
+            int byte = Variants().Get(c, v);
+            int32_t a = lo, b = hi;
+            while (a < b) {  // first key >= byte
+                int32_t mid = a + (b - a) / 2;
+                if (Key(mid, depth) < byte) a = mid + 1;
+                else b = mid;
+            }
+            int32_t end = a, top = hi;
+            while (end < top) {  // first key > byte
+                int32_t mid = end + (top - end) / 2;
+                if (Key(mid, depth) <= byte) end = mid + 1;
+                else top = mid;
+            }
+            int32_t found = Find(text, a, end, depth + 1);
+            if (found >= 0 && (best < 0 || found < best)) best = found;
+        }
+        return best;
+    }
+
+    TEntity* entity_;
+    std::unordered_map<int32_t, std::string> names_;
+};
+
+}  // namespace
+
 void TOwnerEntity::InsertNameSortedEntity(TElement* entity) {
     if (!entity) return;
     if (NoElements()) {
         AddElement(entity);
         return;
     }
-    std::string name = entity->GetName();
-    int32_t count = ElementsCount();
-    TElement* last = Get(count - 1);
-    if (!last || CompareStr(last->GetName(), name) <= 0) {
-        AddElement(entity);
-        return;
-    }
-    for (int32_t i = 0; i < count; ++i) {
-        TElement* child = Get(i);
-        if (child && CompareStr(child->GetName(), name) > 0) {
-            InsertElement(i, entity);
-            return;
-        }
-    }
-    AddElement(entity);
+    SortedNames names(this);
+    int32_t at = names.UpperBound(entity->GetName());
+    if (at >= names.Count()) AddElement(entity);
+    else InsertElement(at, entity);
 }
 
 TElement* TOwnerEntity::CreateSubEntity(TElementClass cls, const std::string& name) {
     std::string wanted = name.empty() ? std::string("no name") : name;
-    if (TElement* found = FindElementName(wanted)) return found;
+    if (!NoElements()) {
+        int32_t found = SortedNames(this).FindText(wanted);
+        if (found >= 0) return Get(found);
+    }
     if (!cls) return nullptr;
     TPersistent* object = cls->CreateInstance();
     if (!object) return nullptr;

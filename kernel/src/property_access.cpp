@@ -17,8 +17,7 @@ const TPropInfo* PropAt(TPersistent* obj, int index) {
 }
 
 const TPropInfo* PropByName(TPersistent* obj, const std::string& name) {
-    int i = GetPropIndex(obj, name);
-    return i < 0 ? nullptr : &GetPropInfos(obj)[static_cast<size_t>(i)];
+    return obj ? obj->ClassType()->FindProp(name) : nullptr;
 }
 
 bool IsOrdinalKind(TTypeKind k) { return k == tkInteger || k == tkChar || k == tkEnumeration || k == tkSet; }
@@ -98,11 +97,7 @@ int64_t IntegerFromText(const TPropInfo& p, const std::string& text) {
 int GetPropCount(TPersistent* obj) { return static_cast<int>(GetPropInfos(obj).size()); }
 
 int GetPropIndex(TPersistent* obj, const std::string& name) {
-    const TPropList& props = GetPropInfos(obj);
-    std::string key = UpperCase(name);
-    for (size_t i = 0; i < props.size(); ++i)
-        if (UpperCase(props[i].Name) == key) return static_cast<int>(i);
-    return -1;
+    return obj ? obj->ClassType()->FindPropIndex(name) : -1;
 }
 
 std::string GetPropName(TPersistent* obj, int index) {

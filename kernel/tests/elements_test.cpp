@@ -252,6 +252,21 @@ TEST_F(ElementsTest, NameSortedInsertionAndSubEntities) {
     EXPECT_EQ(root->CreateSubEntity(TOwnerEntity::StaticClass(), "A"), root->Get(1));  // found, any case
     EXPECT_EQ(ChildNames(root), (std::vector<std::string>{"B", "a", "b", "b", "no name"}));
     Free(root);
+
+    // Among case variants the first in list order is found, Czech letters included.
+    TOwnerEntity* layers = OwnerEntity("layers");
+    for (const char* name : {"ab", "b", "Ab", "aB", "B", "\xC8\xE1ra", "\xE8\xE1ra 2", "a"})
+        layers->InsertNameSortedEntity(OwnerEntity(name));
+    struct Case {
+        std::string wanted;
+        std::string found;
+    };
+    for (const Case& c : {Case{"AB", "Ab"}, Case{"ab", "Ab"}, Case{"b", "B"}, Case{"A", "a"},
+                          Case{"\xE8\xC1RA", "\xC8\xE1ra"}, Case{"\xC8\xC1RA 2", "\xE8\xE1ra 2"}, Case{"abc", ""}}) {
+        TElement* found = layers->CreateSubEntity(nullptr, c.wanted);
+        EXPECT_EQ(found ? found->GetName() : std::string(), c.found) << c.wanted;
+    }
+    Free(layers);
 }
 
 TEST_F(ElementsTest, WholeCountsOfSharedSubtrees) {

@@ -243,10 +243,61 @@ TPersistent* TClassInfo::CreateInstance() const {
     return o;
 }
 
+namespace {
+
+// ASCII letters compare alike in either case; the hash folds the case bit of every byte
+// (other bytes may collide, which the comparison sorts out).
+size_t NameHash(std::string_view s) {
+    uint64_t h = 0xcbf29ce484222325ULL;
+    for (unsigned char c : s) h = (h ^ (c & 0xDFu)) * 0x100000001b3ULL;
+    return static_cast<size_t>(h ^ (h >> 29));
+}
+
+bool SameAsciiText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x == y) continue;
+        if ((x ^ y) != 0x20) return false;
+        unsigned char up = x & 0xDFu;
+        if (up < 'A' || up > 'Z') return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void TClassInfo::IndexNames() const {
+    size_t slots = 8;
+    while (slots < Props.size() * 2) slots *= 2;
+    nameSlots_.assign(slots, -1);
+    for (size_t k = 0; k < Props.size(); ++k) {
+        for (size_t i = NameHash(Props[k].Name) & (slots - 1);; i = (i + 1) & (slots - 1)) {
+            int32_t at = nameSlots_[i];
+            if (at < 0) {
+                nameSlots_[i] = static_cast<int32_t>(k);
+                break;
+            }
+            if (SameAsciiText(Props[static_cast<size_t>(at)].Name, Props[k].Name)) break;  // the first one wins
+        }
+    }
+    indexedCount_ = Props.size();
+}
+
+int TClassInfo::FindPropIndex(std::string_view name) const {
+    // A redeclared name replaces its entry in place, so only a new count needs a new index.
+    if (indexedCount_ != Props.size() || nameSlots_.empty()) IndexNames();
+    size_t mask = nameSlots_.size() - 1;
+    for (size_t i = NameHash(name) & mask;; i = (i + 1) & mask) {
+        int32_t at = nameSlots_[i];
+        if (at < 0) return -1;
+        if (SameAsciiText(Props[static_cast<size_t>(at)].Name, name)) return at;
+    }
+}
+
 const TPropInfo* TClassInfo::FindProp(std::string_view name) const {
-    for (const TPropInfo& p : Props)
-        if (SameText(p.Name, name)) return &p;
-    return nullptr;
+    int i = FindPropIndex(name);
+    return i < 0 ? nullptr : &Props[static_cast<size_t>(i)];
 }
 
 namespace rtti_detail {

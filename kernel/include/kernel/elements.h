@@ -310,9 +310,12 @@ public:
     TEntity* FindOwnerName(const std::string& name) override;
     void Destroy() override;
 
-    // Inserts by name in byte order; equal names go after the existing ones.
+    // Inserts by name in byte order; equal names go after the existing ones. Both
+    // search the children by bisection, so they expect the children in that order (as
+    // these two keep them).
     void InsertNameSortedEntity(TElement* entity);
-    // The child of that name, or a new one of the class inserted in name order.
+    // The child of that name (any letter case), or a new one of the class inserted in
+    // name order.
     TElement* CreateSubEntity(TElementClass cls, const std::string& name);
 
 protected:

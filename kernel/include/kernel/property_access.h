@@ -1,6 +1,6 @@
 // Published properties of any persistent object read and written by index or by name,
-// as text. Every call reads the class's property list afresh; names match after ASCII
-// upper-casing, the first property in list order wins.
+// as text. Names match after ASCII upper-casing, the first property in list order wins
+// (looked up through the class's index of names).
 #pragma once
 #include <string>
 

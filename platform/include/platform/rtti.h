@@ -116,8 +116,16 @@ struct TClassInfo {
     TPersistent* NewBlankInstance() const;
     // Plain construction followed by the virtual constructor Create().
     TPersistent* CreateInstance() const;
-    const TPropInfo* FindProp(std::string_view name) const;  // ASCII case-insensitive
+    // The first property of that name in table order (ASCII case-insensitive), through an
+    // index of the names made on first use; nil / -1 when there is none.
+    const TPropInfo* FindProp(std::string_view name) const;
+    int FindPropIndex(std::string_view name) const;
     int PropCount() const { return static_cast<int>(Props.size()); }
+
+private:
+    void IndexNames() const;
+    mutable std::vector<int32_t> nameSlots_;  // open addressing over Props; -1 empty
+    mutable size_t indexedCount_ = 0;
 };
 
 // The root of every persistent object. C++ constructors only zero-initialise; the
@@ -189,7 +197,21 @@ private:
     size_t index_;
 };
 
+namespace rtti_detail {
+template <class T> struct MemberClass { using type = void; };
+template <class V, class C> struct MemberClass<V C::*> { using type = C; };
+// The class a getter or setter belongs to, when one of them is a member pointer.
+template <class C, class G, class S> struct Owner {
+    using fromG = typename MemberClass<G>::type;
+    using fromS = typename MemberClass<S>::type;
+    using type = std::conditional_t<!std::is_void_v<C>, C, std::conditional_t<!std::is_void_v<fromG>, fromG, fromS>>;
+    static_assert(!std::is_void_v<type>, "name the class: neither accessor is a member pointer");
+};
+}  // namespace rtti_detail
+
 class PropertyTable {
+    template <class C, class G, class S> using OwnerOf = typename rtti_detail::Owner<C, G, S>::type;
+
 public:
     explicit PropertyTable(TPropList& list) : list_(list) {}
 
@@ -197,27 +219,29 @@ public:
     // reader is a write-only command: never read, stored or copied.
     PropRef Add(TPropInfo info);
 
-    // Getter: callable as g(C*) -> value, a member function pointer, or nullptr.
-    // Setter: callable as s(C*, value), a member function pointer, or nullptr.
-    template <class C, class G, class S> PropRef Int(const char* n, G g, S s) { return Ord<C, int32_t>(n, TypeInfoInteger(), g, s); }
-    template <class C, class G, class S> PropRef Card(const char* n, G g, S s) { return Ord<C, uint32_t>(n, TypeInfoCardinal(), g, s); }
-    template <class C, class G, class S> PropRef Byte(const char* n, G g, S s) { return Ord<C, uint8_t>(n, TypeInfoByte(), g, s); }
-    template <class C, class G, class S> PropRef SmallInt(const char* n, G g, S s) { return Ord<C, int16_t>(n, TypeInfoSmallInt(), g, s); }
-    template <class C, class G, class S> PropRef Char(const char* n, G g, S s) { return Ord<C, char>(n, TypeInfoChar(), g, s); }
-    template <class C, class G, class S> PropRef Bool(const char* n, G g, S s) { return Ord<C, bool>(n, TypeInfoBoolean(), g, s); }
-    template <class C, class G, class S> PropRef Int64(const char* n, G g, S s) { return Ord<C, int64_t>(n, TypeInfoInt64(), g, s); }
+    // Getter: callable as g(C*) -> value, a member (function or field) pointer, or nullptr.
+    // Setter: callable as s(C*, value), a member function pointer, or nullptr. C may be
+    // left out when the getter or the setter is a member pointer.
+    template <class C = void, class G, class S> PropRef Int(const char* n, G g, S s) { return Ord<OwnerOf<C, G, S>, int32_t>(n, TypeInfoInteger(), g, s); }
+    template <class C = void, class G, class S> PropRef Card(const char* n, G g, S s) { return Ord<OwnerOf<C, G, S>, uint32_t>(n, TypeInfoCardinal(), g, s); }
+    template <class C = void, class G, class S> PropRef Byte(const char* n, G g, S s) { return Ord<OwnerOf<C, G, S>, uint8_t>(n, TypeInfoByte(), g, s); }
+    template <class C = void, class G, class S> PropRef SmallInt(const char* n, G g, S s) { return Ord<OwnerOf<C, G, S>, int16_t>(n, TypeInfoSmallInt(), g, s); }
+    template <class C = void, class G, class S> PropRef Char(const char* n, G g, S s) { return Ord<OwnerOf<C, G, S>, char>(n, TypeInfoChar(), g, s); }
+    template <class C = void, class G, class S> PropRef Bool(const char* n, G g, S s) { return Ord<OwnerOf<C, G, S>, bool>(n, TypeInfoBoolean(), g, s); }
+    template <class C = void, class G, class S> PropRef Int64(const char* n, G g, S s) { return Ord<OwnerOf<C, G, S>, int64_t>(n, TypeInfoInt64(), g, s); }
     // Enumerations and sets: values are converted through int.
     template <class C, class V, class G, class S> PropRef Enum(const char* n, const TTypeInfo* t, G g, S s) { return Ord<C, V>(n, t, g, s); }
     template <class C, class V, class G, class S> PropRef Set(const char* n, const TTypeInfo* t, G g, S s) { return Ord<C, V>(n, t, g, s); }
 
-    template <class C, class G, class S> PropRef Float(const char* n, G g, S s) {
+    template <class C = void, class G, class S> PropRef Float(const char* n, G g, S s) {
+        using K = OwnerOf<C, G, S>;
         TPropInfo p = Base(n, TypeInfoFloat());
-        if constexpr (!std::is_null_pointer_v<G>) p.GetFloat = [g](TPersistent* o) { return static_cast<double>(std::invoke(g, static_cast<C*>(o))); };
-        if constexpr (!std::is_null_pointer_v<S>) p.SetFloat = [s](TPersistent* o, double v) { std::invoke(s, static_cast<C*>(o), v); };
+        if constexpr (!std::is_null_pointer_v<G>) p.GetFloat = [g](TPersistent* o) { return static_cast<double>(std::invoke(g, static_cast<K*>(o))); };
+        if constexpr (!std::is_null_pointer_v<S>) p.SetFloat = [s](TPersistent* o, double v) { std::invoke(s, static_cast<K*>(o), v); };
         return Add(std::move(p));
     }
-    template <class C, class G, class S> PropRef Str(const char* n, G g, S s) { return Text<C>(n, TypeInfoLString(), g, s); }
-    template <class C, class G, class S> PropRef ShortStr(const char* n, int maxLen, G g, S s) { return Text<C>(n, TypeInfoShortString(maxLen), g, s); }
+    template <class C = void, class G, class S> PropRef Str(const char* n, G g, S s) { return Text<OwnerOf<C, G, S>>(n, TypeInfoLString(), g, s); }
+    template <class C = void, class G, class S> PropRef ShortStr(const char* n, int maxLen, G g, S s) { return Text<OwnerOf<C, G, S>>(n, TypeInfoShortString(maxLen), g, s); }
 
     // Object property of class V (a TPersistent descendant).
     template <class C, class V, class G, class S> PropRef Obj(const char* n, G g, S s) {
@@ -226,6 +250,35 @@ public:
         if constexpr (!std::is_null_pointer_v<S>) p.SetObj = [s](TPersistent* o, TPersistent* v) { std::invoke(s, static_cast<C*>(o), static_cast<V*>(v)); };
         return Add(std::move(p));
     }
+
+    // A plain field, read and written in place; the kind follows the field's type:
+    // int32_t, uint32_t, uint8_t, int16_t, char, bool, int64_t, double, std::string, or a
+    // pointer to a TPersistent descendant.
+    template <class C, class V> PropRef Field(const char* n, V C::*field) {
+        auto set = [field](C* c, V v) { c->*field = v; };
+        if constexpr (std::is_same_v<V, int32_t>) return Int<C>(n, field, set);
+        else if constexpr (std::is_same_v<V, uint32_t>) return Card<C>(n, field, set);
+        else if constexpr (std::is_same_v<V, uint8_t>) return Byte<C>(n, field, set);
+        else if constexpr (std::is_same_v<V, int16_t>) return SmallInt<C>(n, field, set);
+        else if constexpr (std::is_same_v<V, char>) return Char<C>(n, field, set);
+        else if constexpr (std::is_same_v<V, bool>) return Bool<C>(n, field, set);
+        else if constexpr (std::is_same_v<V, int64_t>) return Int64<C>(n, field, set);
+        else if constexpr (std::is_same_v<V, double>) return Float<C>(n, field, set);
+        else if constexpr (std::is_same_v<V, std::string>)
+            return Str<C>(n, field, [field](C* c, const std::string& v) { c->*field = v; });
+        else if constexpr (std::is_pointer_v<V> && std::is_base_of_v<TPersistent, std::remove_pointer_t<V>>)
+            return Obj<C, std::remove_pointer_t<V>>(n, field, set);
+        else static_assert(sizeof(V) == 0, "no property kind for this field type");
+    }
+    // A plain enumeration or set field of the given type.
+    template <class C, class V> PropRef Field(const char* n, const TTypeInfo* t, V C::*field) {
+        return Ord<C, V>(n, t, field, [field](C* c, V v) { c->*field = v; });
+    }
+    // A plain short-string field of at most maxLen characters.
+    template <class C> PropRef ShortField(const char* n, int maxLen, std::string C::*field) {
+        return ShortStr<C>(n, maxLen, field, [field](C* c, const std::string& v) { c->*field = v; });
+    }
+
     template <class C, class G, class S> PropRef Method(const char* n, G g, S s) {
         TPropInfo p = Base(n, TypeInfoMethod());
         if constexpr (!std::is_null_pointer_v<G>) p.GetMeth = [g](TPersistent* o) { return std::invoke(g, static_cast<C*>(o)); };
