@@ -9,6 +9,7 @@ using composition_detail::StillHeld;
 void TView::Publish(PropertyTable& t) {
     using C = TView;
     t.Obj<C, TElement>("Model", &C::GetModel, &C::SetModel).Stored(false);
+    t.Obj<C, TModelScript>("ModelScript", &C::GetModelScript, nullptr).Stored(false);
     t.Float<C>("ModelCenterX", &C::GetModelCenterX, &C::SetModelCenterX);
     t.Float<C>("ModelCenterY", &C::GetModelCenterY, &C::SetModelCenterY);
     t.Float<C>("ModelMinX", &C::GetModelMinX, nullptr).Stored(false);
@@ -54,7 +55,7 @@ void TView::AddElement(TElement* element) {
         projection->SetView(this);
         return;
     }
-    bool model = element && !StillHeld(this, FModel) && IndexOf(element) < 0;
+    bool model = element && !element->Is<TModelScript>() && !StillHeld(this, FModel) && IndexOf(element) < 0;
     inherited::AddElement(element);
     if (model) FModel = element;
 }
@@ -98,9 +99,44 @@ void TView::SetReadModel(bool read) {
     if (GetName() == "VEKTOR") TestedElement = GetModel();
 }
 
+TModelScript* TView::GetModelScript() {
+    if (auto* script = As<TModelScript>(FindElementClass(TModelScript::StaticClass()))) return script;
+    TModelScript* script = TModelScript::New();
+    script->SetName("Model Script");
+    AddElement(script);
+    return script;
+}
+
 void TView::BuildModel() {
     TRectangle shown;
     GetModelRect(shown);
+    auto* script = As<TModelScript>(FindElementClass(TModelScript::StaticClass()));
+    if (!script) return;
+    TViewProjection* projection = GetProjection();
+    TModelByScriptCreator* creator = TModelByScriptCreator::New();
+    TElement* model = nullptr;
+    try {
+        creator->SetInput(script);
+        // Without a valid projection there is no area: the whole model is read.
+        if (projection->GetIsOK()) {
+            creator->SetArea(shown.Min.X, shown.Min.Y, shown.Max.X, shown.Max.Y);
+            creator->UseArea = true;
+        }
+        creator->DoIt();
+        model = creator->Output;
+    } catch (...) {
+        Free(creator);
+        throw;
+    }
+    Free(creator);
+    if (!model) return;
+    SetModel(model);
+    model->SetName("VIEWMODEL");
+    if (!projection->GetIsOK())
+        if (auto* r = As<TRectEntity>(model)) {
+            projection->SetCenterX(r->GetCenterX());
+            projection->SetCenterY(r->GetCenterY());
+        }
 }
 
 TView* TView::GetControlView() {

@@ -6,6 +6,7 @@
 
 #include "composition/view_projection.h"
 #include "pelvar/pelvar.h"
+#include "quintel/quintel.h"
 
 class TView : public TDrawRectangle {
     ZARIX_CLASS(TView, TDrawRectangle)
@@ -28,11 +29,13 @@ public:
     // The old model leaves the children and is freed when nothing else holds it; the new
     // one becomes a child. The present model changes nothing.
     void SetModel(TElement* model);
+    // The model script child; one named "Model Script" is made when there is none.
+    TModelScript* GetModelScript();
     // Adds the rectangle to the model (grown over it when the model is a rectangle
     // entity); without a model a rectangle entity "VIEWMODEL" is made first.
     void AddToModel(TRectEntity* rectangle);
-    // Builds the model from the model script over the extent shown; without a script
-    // nothing is built and the model stays.
+    // Builds the model "VIEWMODEL" from the model script over the extent shown; without
+    // a script, or when the script gives no model, the model stays.
     void BuildModel();
     // The model extent shown, with the centre brought up to date; all zeros at scale 0.
     void GetModelRect(TRectangle& r);
@@ -69,8 +72,9 @@ public:
     void SetReadAfter(bool b) { FReadAfter = b; }
 
     // The view keeps one projection: another one added as a child takes the place of the
-    // present one (and its values, unless it holds a scale of its own). The first other
-    // child added while the view holds no model becomes the model, so a view read from a
+    // present one (and its values, unless it holds a scale of its own). The first child
+    // other than a projection or a model script added while the view holds no model
+    // becomes the model, so a view read from a
     // model file finds its model among its children.
     void AddElement(TElement* element) override;
 
