@@ -258,3 +258,33 @@ TEST_F(LayerReading, ScriptsRoundTripThroughStringLists) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LayerReading, SampleDataLoadsWithCzechNames) {
+    std::string data = SAMPLE_DATA_DIR;
+    Owned<TModelScriptCreator> sc(TModelScriptCreator::New());
+    sc->SetDataDirectory(data);
+    for (const char* l : {"ZEME=ostravsko.gpkg|zeme", "HRANICE=ostravsko.gpkg|hranice", "MISTA=ostravsko.gpkg|mista|TEXT=nazev",
+                          "CESTY=ostravsko.gpkg|cesty", "OKOLI=ostravsko.gpkg|okoli"})
+        sc->AddLayerItem(l);
+    sc->DoIt();
+    Owned<TElement> script(sc->Output);
+    Owned<TModelByScriptCreator> mc(TModelByScriptCreator::New());
+    mc->SetInput(script);
+    mc->DoIt();
+    Owned<TRectEntity> model(As<TRectEntity>(mc->Output));
+    ASSERT_NE(model.p, nullptr);
+    EXPECT_TRUE(mc->Messages().empty()) << mc->Messages().front();
+    int counts[] = {2, 107, 200, 559, 200};  // the border's pieces are lines of their own
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(As<TEntity>(model->Get(i))->ElementsCount(), counts[i]) << i;
+    EXPECT_DOUBLE_EQ(model->GetMinX(), -500000);
+    EXPECT_DOUBLE_EQ(model->GetMaxY(), -1075000);
+    bool czech = false;
+    auto* places = As<TEntity>(model->Get(2));
+    for (int32_t i = 0; i < places->ElementsCount(); ++i)
+        czech |= static_cast<TTextElement*>(places->Get(i))->GetText() == Cz("Třinec");
+    EXPECT_TRUE(czech);
+}
+
+}  // namespace

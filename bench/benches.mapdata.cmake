@@ -1,0 +1,6 @@
+find_package(GDAL CONFIG QUIET)
+if(NOT TARGET GDAL::GDAL)
+  find_package(GDAL REQUIRED)
+endif()
+suite_bench(mapdata_bench quintel GDAL::GDAL)
+target_compile_definitions(mapdata_bench PRIVATE SAMPLE_DATA_DIR="${CMAKE_SOURCE_DIR}/samples/data")

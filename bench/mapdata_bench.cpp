@@ -1,0 +1,92 @@
+// Loading the largest sample layer through the model-by-script creator, beside a plain
+// OGR loop that reads the same features, vertices and fields.
+#include <benchmark/benchmark.h>
+
+#include <gdal.h>
+#include <ogr_api.h>
+
+#include <string>
+#include <vector>
+
+#include "kernel/kernel.h"
+#include "quintel/quintel.h"
+#include "space/space.h"
+#include "yesk/yesk.h"
+
+namespace {
+
+const std::string kFile = std::string(SAMPLE_DATA_DIR) + "/ostravsko.gpkg";
+const char* kLayer = "okoli";
+
+void Register() {
+    static bool done = [] {
+        RegisterKernelClasses();
+        RegisterPelvarClasses();
+        RegisterSpaceClasses();
+        RegisterYeskClasses();
+        RegisterQuintelClasses();
+        GDALAllRegister();
+        return true;
+    }();
+    (void)done;
+}
+
+void BM_ModelByScriptCreator(benchmark::State& state) {
+    Register();
+    TModelScript* script = TModelScript::New();
+    script->AddLayerOrParameter("OKOLI", kFile + "|" + kLayer);
+    int64_t elements = 0;
+    for (auto _ : state) {
+        TModelByScriptCreator* creator = TModelByScriptCreator::New();
+        creator->SetInput(script);
+        creator->DoIt();
+        auto* model = As<TRectEntity>(creator->Output);
+        elements = model ? As<TEntity>(model->Get(0))->ElementsCount() : 0;
+        Free(model);
+        Free(creator);
+    }
+    Free(script);
+    state.counters["features"] = static_cast<double>(elements);
+}
+
+void BM_PlainOgrLoop(benchmark::State& state) {
+    Register();
+    int64_t features = 0;
+    for (auto _ : state) {
+        GDALDatasetH ds = GDALOpenEx(kFile.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
+        OGRLayerH layer = GDALDatasetGetLayerByName(ds, kLayer);
+        OGRFeatureDefnH defn = OGR_L_GetLayerDefn(layer);
+        std::vector<double> xy;
+        std::vector<std::string> texts;
+        features = 0;
+        for (OGRFeatureH f; (f = OGR_L_GetNextFeature(layer)); OGR_F_Destroy(f)) {
+            ++features;
+            texts.clear();
+            for (int i = 0; i < OGR_FD_GetFieldCount(defn); ++i) {
+                OGRFieldType t = OGR_Fld_GetType(OGR_FD_GetFieldDefn(defn, i));
+                if (t == OFTInteger || t == OFTInteger64) benchmark::DoNotOptimize(OGR_F_GetFieldAsInteger64(f, i));
+                else if (t == OFTReal) benchmark::DoNotOptimize(OGR_F_GetFieldAsDouble(f, i));
+                else texts.emplace_back(OGR_F_GetFieldAsString(f, i));
+            }
+            OGRGeometryH g = OGR_F_GetGeometryRef(f);
+            for (int p = 0; p < OGR_G_GetGeometryCount(g); ++p) {
+                OGRGeometryH polygon = OGR_G_GetGeometryRef(g, p);
+                for (int r = 0; r < OGR_G_GetGeometryCount(polygon); ++r) {
+                    OGRGeometryH ring = OGR_G_GetGeometryRef(polygon, r);
+                    int n = OGR_G_GetPointCount(ring);
+                    xy.resize(2 * static_cast<size_t>(n));
+                    OGR_G_GetPoints(ring, xy.data(), 2 * sizeof(double), xy.data() + 1, 2 * sizeof(double), nullptr, 0);
+                    benchmark::DoNotOptimize(xy.data());
+                }
+            }
+        }
+        benchmark::DoNotOptimize(texts.data());
+        GDALClose(ds);
+    }
+    state.counters["features"] = static_cast<double>(features);
+}
+
+}  // namespace
+
+BENCHMARK(BM_PlainOgrLoop)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ModelByScriptCreator)->Unit(benchmark::kMillisecond);
