@@ -179,6 +179,17 @@ TEST_F(LayerReading, AreaAndConditionSelectFeatures) {
 TEST_F(LayerReading, BadInputEndsOnlyThatLayer) {
     std::ofstream(dir_.Path() + "/zniceny.gpkg") << "SQLite format 3" << std::string(500, '\x01');
     std::ofstream(dir_.Path() + "/zniceny.geojson") << R"({"type":"FeatureCollection","features":[{"type":)";
+    std::ofstream(dir_.Path() + "/smiseny.geojson")
+        << R"({"type":"FeatureCollection","features":[)"
+           R"({"type":"Feature","properties":{},"geometry":{"type":"Point","coordinates":[1,2]}},)"
+           R"({"type":"Feature","properties":{},"geometry":{"type":"LineString","coordinates":[[1,2],[3,4]]}},)"
+           R"({"type":"Feature","properties":{},"geometry":null},)"
+           R"({"type":"Feature","properties":{},"geometry":{"type":"Point","coordinates":[5,6]}}]})";
+    Owned<TRectEntity> mixed(Load({"S=smiseny.geojson"}));
+    ASSERT_NE(mixed.p, nullptr);
+    EXPECT_EQ(As<TEntity>(mixed->Get(0))->ElementsCount(), 2);
+    EXPECT_TRUE(Said(Cz("Vrstva S: prvek 2 nelze číst: geometrie LINESTRING neodpovídá vrstvě"))) << messages_.front();
+    EXPECT_TRUE(Said(Cz("Vrstva S: 1 prvků bez geometrie vynecháno")));
     Owned<TRectEntity> model(Load({"A=chybi.gpkg", "B=data.gpkg|neni", "C=zniceny.gpkg", "D=zniceny.geojson",
                                    "E=data.gpkg", "F=data.gpkg|mista", "@CONDITION=(pocet = ", "G=data.gpkg|mista",
                                    "@CONDITION=neznama = 1", "H=cesty.shp"}));
