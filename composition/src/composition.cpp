@@ -1,5 +1,6 @@
 #include "composition/composition.h"
 
+#include "composition/map_spaces.h"
 #include "composition/modelfile.h"
 #include "composition/pages.h"
 #include "composition/text_blocks.h"
@@ -13,6 +14,9 @@ void RegisterCompositionClasses() {
     // Units register here in their initialisation order.
     RegisterESaverUnit();
     RegisterELoaderUnit();
+    RegisterSpaceTreeUnit();
+    RegisterBaseMapUnit();
+    RegisterMapSpacesUnit();
     RegisterPagesUnit();
     RegisterMapSheetUnit();
     RegisterViewUnit();
