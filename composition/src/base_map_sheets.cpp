@@ -190,19 +190,19 @@ std::string TMapsZM::GetMapName() const {
 
 void TMapsZM::SetMapName(const std::string& name) {
     FScale = 10000;
-    // Characters 1-2, 4, 5 and 7-8 (1-based), as far as the text reaches.
-    auto part = [&](size_t from, size_t count) { return from < name.size() ? name.substr(from, count) : ""; };
-    void (TMapsZM::*setters[])(int32_t) = {&TMapsZM::SetMap200, &TMapsZM::SetMap100, &TMapsZM::SetMap50,
-                                           &TMapsZM::SetMap10};
-    const std::string parts[] = {part(0, 2), part(3, 1), part(4, 1), part(6, 2)};
-    for (size_t i = 0; i < 4; ++i) {
+    // Characters 1-2, 4, 5 and 7-8 (1-based), as far as the text reaches; each part is
+    // set before the next is read.
+    auto set = [&](size_t from, size_t count, void (TMapsZM::*setter)(int32_t)) {
         int32_t v;
-        if (!TryStrToInt(parts[i], v)) {
+        if (!TryStrToInt(from < name.size() ? name.substr(from, count) : "", v)) {
             ShowMessage(Cz("Špatné jméno mapy ZM: ") + name);
-            return;
+            return false;
         }
-        (this->*setters[i])(v);
-    }
+        (this->*setter)(v);
+        return true;
+    };
+    if (set(0, 2, &TMapsZM::SetMap200) && set(3, 1, &TMapsZM::SetMap100) && set(4, 1, &TMapsZM::SetMap50))
+        set(6, 2, &TMapsZM::SetMap10);
 }
 
 std::string TMapsZM::FindMapNameAt(double x, double y) {

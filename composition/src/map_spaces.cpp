@@ -39,6 +39,25 @@ template <class T, class P> T* FindIndexed(TSpaceTree* tree, P accept) {
     return nullptr;
 }
 
+// The sub-sheet of class T at a grid column and row.
+template <class T> T* FindColRow(TSpaceTree* tree, int32_t c, int32_t r) {
+    return FindIndexed<T>(tree, [&](T* d) { return d->GetCol() == c && d->GetRow() == r; });
+}
+
+// A new sub-sheet put in place: its rectangle below and left of (maxX, maxY), its grid
+// numbers, name and abbreviation; then indexed in the parent.
+template <class T>
+T* PlaceDetail(TSpaceTree* parent, T* d, double maxX, double maxY, double w, double h, int32_t c, int32_t r,
+               const std::string& name, const std::string& abbreviation) {
+    d->SetRect(maxX - w, maxY - h, maxX, maxY);
+    d->SetCol(c);
+    d->SetRow(r);
+    d->SetName(name);
+    d->SetZkratka(abbreviation);
+    parent->AddSpace(d);
+    return d;
+}
+
 // The prefix of a neighbour's name in the 1:50000 sheet S: its abbreviation and a blank,
 // or its full name and two blanks.
 std::string Prefix(TSMO_50* s, bool full) { return full ? s->GetFullName() + "  " : s->GetZkratka() + " "; }
@@ -347,24 +366,16 @@ TMapSpace* TSMO_5::GetSelfCopyWithDetail() {
     return copy;
 }
 
-TSMO_2* TSMO_5::FindDetail(int32_t s, int32_t t) {
-    return FindIndexed<TSMO_2>(this, [&](TSMO_2* d) { return d->GetCol() == s && d->GetRow() == t; });
-}
+TSMO_2* TSMO_5::FindDetail(int32_t s, int32_t t) { return FindColRow<TSMO_2>(this, s, t); }
 
 TSMO_2* TSMO_5::NewDetail() { return TSMO_2::New(); }
 
 TSMO_2* TSMO_5::GetDetail(int32_t s, int32_t t) {
     if (TSMO_2* d = FindDetail(s, t)) return d;
     TSMO_2* d = NewDetail();
-    d->SetRect(GetMaxX() - (s + 1) * kHalf2X, GetMaxY() - (t + 1) * kHalf2Y, GetMaxX() - s * kHalf2X,
-               GetMaxY() - t * kHalf2Y);
-    d->SetCol(s);
-    d->SetRow(t);
     d->SetCislo(Number2Of(s, t));
-    d->SetName(GetName() + " / " + IntToStr(d->GetCislo()));
-    d->SetZkratka(FZkratka);
-    AddSpace(d);
-    return d;
+    return PlaceDetail(this, d, GetMaxX() - s * kHalf2X, GetMaxY() - t * kHalf2Y, kHalf2X, kHalf2Y, s, t,
+                       GetName() + " / " + IntToStr(d->GetCislo()), FZkratka);
 }
 
 void TSMO_5::Load(TReader& reader, TEntity* dictionary) {
@@ -454,24 +465,15 @@ void TSMO_10::CreateDetail() {
         for (int32_t j = 0; j <= 1; ++j) GetDetail(FCol + i, FRow + j);
 }
 
-TSMO_5* TSMO_10::FindDetail(int32_t c, int32_t r) {
-    return FindIndexed<TSMO_5>(this, [&](TSMO_5* d) { return d->GetCol() == c && d->GetRow() == r; });
-}
+TSMO_5* TSMO_10::FindDetail(int32_t c, int32_t r) { return FindColRow<TSMO_5>(this, c, r); }
 
 TSMO_5* TSMO_10::NewDetail() { return TSMO_5::New(); }
 
 TSMO_5* TSMO_10::GetDetail(int32_t c, int32_t r) {
     if (TSMO_5* d = FindDetail(c, r)) return d;
-    TSMO_5* d = NewDetail();
     double maxX = c % 2 != 0 ? GetMaxX() - kCell5X : GetMaxX();
     double maxY = r % 2 != 0 ? GetMaxY() - kCell5Y : GetMaxY();
-    d->SetRect(maxX - kCell5X, maxY - kCell5Y, maxX, maxY);
-    d->SetCol(c);
-    d->SetRow(r);
-    d->SetName(FZkratka + " " + ColRow(c, r));
-    d->SetZkratka(FZkratka);
-    AddSpace(d);
-    return d;
+    return PlaceDetail(this, NewDetail(), maxX, maxY, kCell5X, kCell5Y, c, r, FZkratka + " " + ColRow(c, r), FZkratka);
 }
 
 // ---- TSMO_50 -------------------------------------------------------------------------------
@@ -529,23 +531,15 @@ TMapSpace* TSMO_50::GetSelfCopyWithDetail25() {
 TSMO_10* TSMO_50::FindDetail10(int32_t c, int32_t r) {
     c = Even(c);
     r = Even(r);
-    return FindIndexed<TSMO_10>(this, [&](TSMO_10* d) { return d->GetCol() == c && d->GetRow() == r; });
+    return FindColRow<TSMO_10>(this, c, r);
 }
 
 TSMO_10* TSMO_50::GetDetail10(int32_t c, int32_t r) {
     c = Even(c);
     r = Even(r);
     if (TSMO_10* d = FindDetail10(c, r)) return d;
-    TSMO_10* d = NewDetail10();
-    double maxX = GetMaxX() - (c / 2) * 5000.0;
-    double maxY = GetMaxY() - (r / 2) * 4000.0;
-    d->SetRect(maxX - 5000, maxY - 4000, maxX, maxY);
-    d->SetCol(c);
-    d->SetRow(r);
-    d->SetName(FZkratka + " " + ColRow(c, r));
-    d->SetZkratka(FZkratka);
-    AddSpace(d);
-    return d;
+    return PlaceDetail(this, NewDetail10(), GetMaxX() - (c / 2) * 5000.0, GetMaxY() - (r / 2) * 4000.0, 5000, 4000, c,
+                       r, FZkratka + " " + ColRow(c, r), FZkratka);
 }
 
 TSMO_5* TSMO_50::FindDetail5(int32_t c, int32_t r) {

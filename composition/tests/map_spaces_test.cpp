@@ -1,5 +1,6 @@
 #include "composition/map_spaces.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <vector>
@@ -352,6 +353,29 @@ TEST_F(MapSpacesTest, SheetListFieldsFollowTheSecondLine) {
     EXPECT_THROW(list->ReadSheetList(path + ".missing"), EInOutError);
     Free(list);
     std::remove(path.c_str());
+}
+
+}  // namespace
+}  // namespace sheets
+
+namespace sheets {
+namespace {
+
+// The bundled sheet list covers the sample data around Ostrava.
+TEST_F(SheetsTest, BundledSheetListCoversTheSampleRegion) {
+    const char* data = std::getenv("SUITE_TEST_DATA");
+    ASSERT_NE(data, nullptr);
+    TSMO* root = TSMO::New();
+    root->ReadSheetList(std::string(data) + "/../../../samples/service/MAPLSMO.txt");
+    EXPECT_EQ(root->ColumnCount(), 3);
+    EXPECT_DOUBLE_EQ(root->GetMinX(), -500000);
+    EXPECT_DOUBLE_EQ(root->GetMaxY(), -1060000);
+    EXPECT_LE(root->GetMinY(), -1135000);
+    TSheetNames n = SheetNamesAt(root, -470650, -1101659);  // Ostrava
+    EXPECT_EQ(n.Name50, "Ostrava");
+    EXPECT_EQ(n.Name5, "OSTR 8-0");
+    EXPECT_EQ(FindSheetAt(root, -440000, -1130000)->GetName(), Cz("Třinec"));
+    Free(root);
 }
 
 }  // namespace

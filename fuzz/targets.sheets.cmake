@@ -1,0 +1,2 @@
+# The sheet list reader of the sheet systems.
+suite_fuzz(sheet_list composition)
