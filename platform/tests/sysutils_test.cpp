@@ -158,7 +158,9 @@ TEST(Numbers, TextsJustBeyondTheRangeReadAsItsLimit) {
 #include <sanitizer/lsan_interface.h>
 using IgnoreGlibcLeaks = __lsan::ScopedDisabler;
 #else
-struct IgnoreGlibcLeaks {};
+struct IgnoreGlibcLeaks {
+    IgnoreGlibcLeaks() {}
+};
 #endif
 
 // Locales made for these tests only, below a folder of their own that LOCPATH names;
