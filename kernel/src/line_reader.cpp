@@ -162,9 +162,10 @@ std::string TCtiRadekClass::DejStringMeziApostrofy() {
         pozice_ = static_cast<int32_t>(radek_.size() + 1);
         return std::string();
     }
-    pozice_ = static_cast<int32_t>(at + 2);  // behind the opening apostrophe
+    pozice_ = static_cast<int32_t>(at + 1);
+    Advance();  // behind the opening apostrophe
     std::string out = DejStringPoApostrof();
-    if (AktualniZnak() == '\'') ++pozice_;
+    if (AktualniZnak() == '\'') Advance();
     return out;
 }
 
@@ -177,7 +178,7 @@ std::string TCtiRadekClass::DejParametrStr(bool& quoted) {
         return DejStringPoZnak(' ');
     }
     std::string out = DejStringPoApostrof();
-    if (AktualniZnak() == '\'') ++pozice_;
+    if (AktualniZnak() == '\'') Advance();
     quoted = true;
     return out;
 }

@@ -131,6 +131,15 @@ TEST(CtiRadek, QuotedStrings) {
     EXPECT_TRUE(quoted);
     EXPECT_EQ(r.Pozice(), 6);
 
+    // The step past a closing apostrophe at 254 sets the flag, as every step does there.
+    const std::string at254 = "'" + std::string(252, 'b') + "'";
+    r.NovyString(at254);
+    EXPECT_EQ(r.DejStringMeziApostrofy(), std::string(252, 'b'));
+    EXPECT_TRUE(r.DosloKChybe());
+    r.NovyString(at254);
+    EXPECT_EQ(r.DejParametrStr(quoted), std::string(252, 'b'));
+    EXPECT_TRUE(r.DosloKChybe());
+
     // A missing parameter is an error, at the end of a line as on an empty one.
     for (const char* line : {"abc", ""}) {
         r.NovyString(line);
