@@ -66,8 +66,7 @@ TInheritanceModel* TInheritanceModel::GetItemForClass(TElementClass cls) {
 }
 
 TInheritanceModel* TInheritanceModel::GetItemForClassName(const std::string& name) {
-    TElementClass cls = GetZarixClass(name);
-    return cls ? GetItemForClass(cls) : nullptr;
+    return GetItemForClass(GetZarixClass(name));  // an unknown name asks with no class
 }
 
 bool TInheritanceModel::HoldsItem(TInheritanceModel* item) {

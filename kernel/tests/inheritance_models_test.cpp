@@ -90,6 +90,9 @@ TEST_F(InheritanceModel, ItemsSortThemselvesUnderAncestors) {
     EXPECT_EQ(root->GetItemForClass(TImOutside::StaticClass()), nullptr);
     EXPECT_EQ(root->GetItemForClassName("timsubview"), view);
     EXPECT_EQ(root->GetItemForClassName("TNothing"), nullptr);
+    // An unknown name asks with no class: a keyed model answers itself.
+    EXPECT_EQ(element->GetItemForClassName("TNothing"), element);
+    EXPECT_EQ(view->GetItemForClassName(""), view);
 
     // A sub-class goes down; an item of the same class takes the old one below it.
     TInheritanceModel* subView = Add("TImSubView");
