@@ -20,7 +20,10 @@ void TPropertiesToListTool::SetList(TStringListElement* list) {
     if (list == own) return;
     own->FreeAll();
     if (!IsLive(list)) return;
-    for (int32_t i = 0; i < list->ElementsCount(); ++i) own->AddNameString(list->GetNameAtIndex(i), list->GetString(i));
+    for (int32_t i = 0; i < list->ElementsCount(); ++i) {
+        TStringElement* item = list->GetSElems(i);
+        own->AddNameString(item ? item->OwnName() : std::string(), list->GetString(i));
+    }
 }
 
 bool TPropertiesToListTool::QProcessBefore(TElement*) { return true; }

@@ -472,7 +472,7 @@ void TStringListElement::PutString(int32_t index, const std::string& text) {
 
 std::string TStringListElement::GetNameAtIndex(int32_t index) {
     TStringElement* item = GetSElems(index);
-    return item ? item->OwnName() : std::string();
+    return item ? item->GetName() : std::string();  // the class name for an item without one
 }
 
 void TStringListElement::PutName(int32_t index, const std::string& name) {
@@ -549,7 +549,7 @@ void TStringListElement::AddNameIsValue(const std::string& text) {
 
 void TStringListElement::AddLine(const std::string& line) {
     if (line.find('=') == std::string::npos) {
-        AddName(line);
+        AddName(BezVnejsichMezer(line));  // trimmed as the name of a name=value line
         return;
     }
     std::string name, value;

@@ -35,7 +35,7 @@ TEST(ElementModel, ChildrenAreMadeOnlyWhenRead) {
     SetPropStringByName(m, "NewImage", "map.bmp");
     EXPECT_FALSE(m->GetNoModelElements());
     EXPECT_EQ(m->GetImages()->GetString(0), "map.bmp");
-    EXPECT_EQ(m->GetImages()->GetNameAtIndex(0), "");
+    EXPECT_EQ(m->GetImages()->GetSElems(0)->OwnName(), "");
     EXPECT_TRUE(m->GetModelElements()->Get(0)->Is<TElementModel>());
     EXPECT_EQ(m->ElementsCount(), 3);
 }

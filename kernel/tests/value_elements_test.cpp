@@ -265,7 +265,7 @@ TEST(StringListElement, LookupAndPropertiesByName) {
 TEST(StringListElement, AddingLines) {
     TStringList lines;
     lines.Add("name = value");
-    lines.Add("bare");
+    lines.Add("  bare  ");
     lines.Add("");
     Owned l(TStringListElement::New(&lines));
     ASSERT_EQ(l->ElementsCount(), 2);
@@ -280,14 +280,15 @@ TEST(StringListElement, AddingLines) {
     l->AddStringList(&lines);
     EXPECT_EQ(l->GetNameAtIndex(2), "empty");
     EXPECT_EQ(l->GetString(2), "");
-    EXPECT_EQ(l->GetNameAtIndex(3), "");
+    EXPECT_EQ(l->GetNameAtIndex(3), "TStringElement");  // no name of its own: the class name
     EXPECT_EQ(l->GetString(3), "only value");
+    EXPECT_EQ(l->GetStringElementByName("TStringElement"), nullptr);
 
     // The NameIsValue command keeps its own rule.
     l->AddNameIsValue("no equals");
     EXPECT_EQ(l->ElementsCount(), 4);
     l->AddNameIsValue("x=");
-    EXPECT_EQ(l->GetNameAtIndex(4), "");
+    EXPECT_EQ(l->GetNameAtIndex(4), "TStringElement");
     EXPECT_EQ(l->GetString(4), "x");
 
     l->AddString("p=q");

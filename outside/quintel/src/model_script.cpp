@@ -170,7 +170,7 @@ void TModelScriptCreator::DoIt() {
         for (int32_t i = 0; i < list->ElementsCount(); ++i) {
             TStringElement* item = list->GetSElems(i);
             if (!item) continue;
-            std::string name = Trim(list->GetNameAtIndex(i));
+            std::string name = Trim(item->OwnName());
             // An item without a name may hold the whole line.
             if (name.empty()) add(item->GetAsString());
             else script->AddLayerOrParameter(name, Trim(item->GetAsString()));
