@@ -104,6 +104,7 @@ void TCteniParametru::DejRadek(bool& isParameter, bool& isSection, bool& isLast,
                 std::string tail = line.substr(close + 1, next == std::string::npos ? std::string::npos : next - close - 1);
                 value += "]" + BezVnejsichMezer(AnsiUpperCase(tail));
             }
+            value = value.substr(0, kValueMax);  // cut like a value
             lastValue_ = value;
         } else {
             size_t eq = line.find('=');
@@ -165,7 +166,7 @@ bool TCtiDefInfa::AtEnd() {
 }
 
 int TCtiDefInfa::ByteAt(int64_t pos) {
-    if (pos < 0) return -1;
+    if (pos < 0 || pos >= file_->Size()) return -1;  // beyond the end reads as the end
     if (pos < blockStart_ || pos >= blockStart_ + static_cast<int64_t>(block_.size())) {
         block_.resize(kBlock);
         file_->Seek(pos, soBeginning);

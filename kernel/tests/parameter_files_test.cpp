@@ -109,6 +109,11 @@ TEST_F(CtiparTest, ParameterValueCutAt250) {
     // Blanks after "=" count towards the 250 before the value is trimmed.
     TCteniParametru r2(Write("long2.txt", "K=   " + value), ok);
     EXPECT_EQ(Next(r2).value, std::string(247, 'x'));
+    // Section names are cut the same way.
+    TCteniParametru r3(Write("long3.txt", "[" + value + "]"), ok);
+    Line section = Next(r3);
+    EXPECT_TRUE(section.section);
+    EXPECT_EQ(section.value, std::string(250, 'X'));
 }
 
 TEST_F(CtiparTest, ParameterFileThatDoesNotOpen) {
@@ -201,6 +206,14 @@ TEST_F(CtiparTest, DefinitionFileKeysCommentsAndPosition) {
     r.NastavPozici(afterKey);
     r.NactiRadek();
     EXPECT_EQ(r.Radek(), std::string(300, 'z'));
+    // Beyond the end, however far, reads as the end.
+    for (int64_t far : {int64_t{100000}, int64_t{1} << 62, INT64_MAX}) {
+        r.NastavPozici(far);
+        r.NactiRadek();
+        EXPECT_EQ(r.Radek(), "") << far;
+        r.DejRadek(key, last, text);
+        EXPECT_TRUE(last) << far;
+    }
 
     TCtiDefInfa missing(dir_ + "/nothing.def", ok);
     EXPECT_FALSE(ok);
