@@ -4,6 +4,9 @@
 #include "platform/files.h"
 #include "platform/sysutils.h"
 
+#include <utility>
+#include <vector>
+
 std::string GetModulIniFile() {
     const std::string exe = ExecutablePath();
     return ExtractFilePath(exe) + ChangeFileExt(ExtractFileName(exe), ".INI");
@@ -26,10 +29,15 @@ void TRealIniFile::WriteDouble(std::string_view section, std::string_view ident,
 }
 
 void TRealIniFile::WriteSection(std::string_view section, const TStringList& list) {
-    EraseSection(section);
+    std::vector<std::pair<std::string, std::string>> keys;
     for (int i = 0; i < list.Count(); ++i) {
         std::string name, value;
         StringAsParameter(list[i], name, value);
-        if (!name.empty()) WriteString(section, name, value);  // a key needs a name
+        if (name.empty()) continue;  // a key needs a name
+        // A name that would not read back is refused before anything is erased.
+        if (!IniKeyReadsBack(name)) throw EIniFileException("Unable to write to " + FileName());
+        keys.emplace_back(std::move(name), std::move(value));
     }
+    EraseSection(section);
+    for (const auto& [name, value] : keys) WriteString(section, name, value);
 }

@@ -258,6 +258,19 @@ TEST_F(CtiparTest, WriteSectionReplacesTheSection) {
     EXPECT_NE(ReadFile(path).find("a=b\r\n"), std::string::npos);
 }
 
+TEST_F(CtiparTest, WriteSectionRefusesNamesThatWouldNotReadBack) {
+    const std::string before = "[Keep]\r\nx=1\r\n[Opt]\r\nold=1\r\n";
+    for (const char* bad : {"[T]=1", ";c=2", "\x01\x02=3", "[x"}) {
+        std::string path = Write("bad.ini", before);
+        TRealIniFile ini(path);
+        TStringList list;
+        list.Add("a=b");
+        list.Add(bad);
+        EXPECT_THROW(ini.WriteSection("Opt", list), EIniFileException) << bad;
+        EXPECT_EQ(ReadFile(path), before) << bad;
+    }
+}
+
 TEST_F(CtiparTest, ModuleIniFileName) {
     std::string old = ExecutablePath();
     SetExecutablePath("/opt/suite/Oskelt32.exe");

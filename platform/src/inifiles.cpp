@@ -119,7 +119,19 @@ std::string_view OneLine(std::string_view v) {
     return br == std::string_view::npos ? v : v.substr(0, br);
 }
 
+bool NoLineBreak(std::string_view s) { return s.find_first_of("\r\n") == std::string_view::npos; }
+
+// A section name is read back up to its first "]".
+bool SectionReadsBack(std::string_view section) {
+    return NoLineBreak(section) && section.find(']') == std::string_view::npos;
+}
+
 }  // namespace
+
+bool IniKeyReadsBack(std::string_view ident) {
+    const std::string t = Trim(ident);
+    return !t.empty() && t[0] != '[' && t[0] != ';' && t.find('=') == std::string::npos && NoLineBreak(ident);
+}
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view ident,
                                  std::string_view def) const {
@@ -134,6 +146,7 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view iden
 
 void TIniFile::WriteString(std::string_view section, std::string_view ident,
                            std::string_view value) {
+    if (!IniKeyReadsBack(ident) || !SectionReadsBack(section)) WriteError(fileName_);
     Lines lines = LoadLinesToChange(fileName_);
     const std::string v(OneLine(value));
     size_t first, last;

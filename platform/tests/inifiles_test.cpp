@@ -96,6 +96,21 @@ TEST_F(IniTest, WritingCreatesTheFileAndCannotAddLines) {
     EXPECT_EQ(ini.ReadString("S", "k", ""), "padded");
 }
 
+TEST_F(IniTest, NamesThatWouldNotReadBackAreRefused) {
+    const std::string before = "[S]\r\nk=1\r\n[T]\r\nt=2\r\n";
+    Put(before);
+    TIniFile ini(path_);
+    const std::pair<const char*, std::string> refused[] = {
+        {"S", "[T]"}, {"S", "a\r\nb"}, {"S", "a\nb"}, {"S", "a=b"}, {"S", "; c"}, {"S", "\x01\x02"},
+        {"S", ""}, {"S", "  "}, {"S]x", "k"}, {"S\r\n[T", "k"}};
+    for (const auto& [section, key] : refused) {
+        EXPECT_THROW(ini.WriteString(section, key, "v"), EIniFileException) << key;
+        EXPECT_EQ(Get(), before) << key;
+    }
+    ini.WriteString("S", " a\x01b ", "v");  // blanks around are trimmed on both sides
+    EXPECT_EQ(ini.ReadString("S", "a\x01b", ""), "v");
+}
+
 TEST_F(IniTest, SectionListingsAndErasing) {
     Put("top=1\n[One]\na=1\nB=\n;c=3\nA=dup\nnokey\nd = 4\n[two]\nx=y\n[ONE]\nlate=1\n[Empty]\n");
     TIniFile ini(path_);

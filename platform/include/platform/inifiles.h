@@ -19,9 +19,15 @@ SUITE_EXCEPTION(EIniFileException, Exception)   // the file could not be written
 // - A missing file or key gives the default; an empty value is a value.
 // - A new key goes after the last non-blank line of its section, a new section at the
 //   end of the file. Lines are written with CR LF; CR LF, LF and CR are read.
-// - A value is written up to its first line break, so it cannot add lines.
+// - A value is written up to its first line break, so it cannot add lines. A key that would
+//   not read back (IniKeyReadsBack), or a section name with a line break or "]", is
+//   refused with EIniFileException and the file is left alone.
 // - EIniFileException "Unable to write to <file>" when the file cannot be written, or when
 //   it exists but cannot be read (reads then give the defaults; the file is left alone).
+// Whether a key of that name, once written, reads back: something besides blanks and
+// control characters, no line break or "=", not beginning with "[" or ";".
+bool IniKeyReadsBack(std::string_view ident);
+
 class TIniFile {
 public:
     explicit TIniFile(std::string fileName) : fileName_(std::move(fileName)) {}
