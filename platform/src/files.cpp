@@ -74,15 +74,10 @@ std::vector<std::string> FoldDots(const std::vector<std::string>& parts, bool re
 
 bool ValidUtf8(const std::string& s, bool& ascii) {
     ascii = true;
+    char32_t cp;
     for (size_t i = 0; i < s.size();) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) { ++i; continue; }
-        ascii = false;
-        size_t len = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
-        if (len == 0 || (len == 2 && c < 0xC2) || i + len > s.size()) return false;
-        for (size_t k = 1; k < len; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-        i += len;
+        ascii = ascii && static_cast<unsigned char>(s[i]) < 0x80;
+        if (!NextUtf8(s, i, cp)) return false;
     }
     return true;
 }

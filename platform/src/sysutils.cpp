@@ -70,21 +70,45 @@ void AppendUtf8(std::string& out, char32_t cp) {
 
 }  // namespace
 
+bool NextUtf8(std::string_view s, size_t& i, char32_t& cp) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {
+        cp = c;
+        ++i;
+        return true;
+    }
+    // Length and the range of the second byte, which rules out overlong forms,
+    // surrogates and code points beyond U+10FFFF.
+    size_t len = 0;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) len = 2;
+    else if (c >= 0xE0 && c <= 0xEF) { len = 3; if (c == 0xE0) lo = 0xA0; if (c == 0xED) hi = 0x9F; }
+    else if (c >= 0xF0 && c <= 0xF4) { len = 4; if (c == 0xF0) lo = 0x90; if (c == 0xF4) hi = 0x8F; }
+    size_t k = 1;
+    char32_t v = c & (0x7F >> len);
+    for (; len && k < len && i + k < s.size(); ++k) {
+        const unsigned char b = static_cast<unsigned char>(s[i + k]);
+        if (k == 1 ? (b < lo || b > hi) : (b & 0xC0) != 0x80) break;
+        v = (v << 6) | (b & 0x3F);
+    }
+    if (len && k == len) {
+        cp = v;
+        i += len;
+        return true;
+    }
+    i += k;  // the valid beginning of the sequence, never the byte that broke it
+    return false;
+}
+
 std::string Cz(std::string_view s) {
     std::string out;
     out.reserve(s.size());
     for (size_t i = 0; i < s.size();) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
         char32_t cp;
-        size_t len;
-        if (c < 0x80) { cp = c; len = 1; }
-        else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; len = 2; }
-        else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; len = 3; }
-        else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; len = 4; }
-        else { out += '?'; ++i; continue; }
-        if (i + len > s.size()) { out += '?'; break; }
-        for (size_t k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-        i += len;
+        if (!NextUtf8(s, i, cp)) {
+            out += '?';
+            continue;
+        }
         if (cp < 0x80) { out += static_cast<char>(cp); continue; }
         char mapped = '?';
         for (int b = 0; b < 128; ++b)

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/files.h"
 #include "platform/sysutils.h"
 #include "test_support.h"
 
@@ -15,6 +16,23 @@ TEST(Cp1250, CzechLiteralsRoundTrip) {
     EXPECT_EQ(s.size(), 20u);
     EXPECT_EQ(static_cast<unsigned char>(s[1]), 0xF8);  // ř
     EXPECT_EQ(ToUtf8(s), "Příliš žluťoučký kůň");
+}
+
+TEST(Cp1250, MalformedUtf8NeverSwallowsTheNextCharacter) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"\xC3" "A", "?A"},              // a lead byte without its continuation
+        {"\xE2\x82" "x", "?x"},          // a sequence cut short
+        {"\xC0\xAF", "??"},              // overlong "/"
+        {"\xE0\x80\xAF", "???"},         // overlong "/" in three bytes
+        {"\xED\xA0\x80", "???"},         // a surrogate
+        {"\xF4\x90\x80\x80", "????"},    // beyond U+10FFFF
+        {"\x80" "a\xFF", "?a?"},          // stray bytes
+        {"\xC3\xA9\xE2\x82\xAC", "\xE9\x80"}, // é and the euro sign
+        {"\xC3", "?"},
+    };
+    for (const auto& [utf8, cp1250] : cases) EXPECT_EQ(Cz(utf8), cp1250) << ToUtf8(cp1250);
+    EXPECT_EQ(FromOsName("\xC0\xAF"), "\xC0\xAF");  // not UTF-8: the name stays as it is
+    EXPECT_EQ(FromOsName("caf\xC3\xA9"), "caf\xE9");
 }
 
 TEST(Cp1250, CaseTable) {

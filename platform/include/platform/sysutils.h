@@ -38,8 +38,13 @@ SUITE_EXCEPTION(EInOutError, Exception)
 
 // ---- Windows-1250 text ----------------------------------------------------
 
-// Converts a literal written in UTF-8 to Windows-1250; unmappable characters become '?'.
+// Converts UTF-8 (literals, terminal input, names on disk) to Windows-1250; unmappable
+// characters and malformed sequences become '?'.
 std::string Cz(std::string_view utf8);
+// The one UTF-8 decoder: the character at s[i] (i < size), i moved past it. A malformed
+// sequence (bad or missing continuation, overlong form, surrogate, beyond U+10FFFF)
+// answers false and moves i past its valid beginning only, never past the byte after it.
+bool NextUtf8(std::string_view s, size_t& i, char32_t& cp);
 // Converts Windows-1250 text to UTF-8 for the terminal and the user host.
 std::string ToUtf8(std::string_view cp1250);
 
