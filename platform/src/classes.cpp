@@ -6,9 +6,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 #include "classes_internal.h"
 #include "platform/files.h"
@@ -90,42 +92,48 @@ void ReplaceFile(const std::string& path, std::string_view bytes) {
     // A symbolic link stays: the file it points to is replaced.
     std::string target = HostPath(path);
     if (!FollowLinks(target)) fail(errno);
-    std::string tmp = target + ".~XXXXXX";
-    int fd = ::mkstemp(tmp.data());
-    if (fd < 0) fail(errno);
-    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-    // Keep the permissions of the file replaced; a new file gets the usual ones.
-    struct stat st {};
-    mode_t mode;
-    if (::stat(target.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
+    // The temporary file is made with the usual permissions (the umask applies as it is
+    // made); a replaced file's permissions are then copied onto it.
+    std::string tmp;
+    int fd = -1;
+    static std::atomic<unsigned> serial{0};
+    for (int attempt = 0; fd < 0; ++attempt) {
+        struct timespec ts {};
+        ::clock_gettime(CLOCK_REALTIME, &ts);
+        tmp = target + ".~" + std::to_string(::getpid()) + "-" + std::to_string(serial++) + "-" +
+              std::to_string(ts.tv_nsec);
+        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && (errno != EEXIST || attempt >= 100)) fail(errno);
     }
-    ::fchmod(fd, mode);
+    auto drop = [&](int err) {
+        if (fd >= 0) ::close(fd);
+        ::unlink(tmp.c_str());
+        fail(err);
+    };
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0 && ::fchmod(fd, st.st_mode & 07777) != 0) drop(errno);
     size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
-            int err = errno;
-            ::close(fd);
-            ::unlink(tmp.c_str());
-            fail(err);
+            drop(errno);
         }
         done += static_cast<size_t>(n);
     }
-    if (::close(fd) != 0) {
-        int err = errno;
-        ::unlink(tmp.c_str());
-        fail(err);
-    }
-    if (::rename(tmp.c_str(), target.c_str()) != 0) {
-        int err = errno;
-        ::unlink(tmp.c_str());
-        fail(err);
+    // On the disk before the name: a power loss leaves the old file or the whole new one.
+    if (::fsync(fd) != 0) drop(errno);
+    int closed = ::close(fd);
+    fd = -1;
+    if (closed != 0) drop(errno);
+    if (::rename(tmp.c_str(), target.c_str()) != 0) drop(errno);
+    // And the new name itself on the disk.
+    const size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
     }
 }
 
