@@ -36,6 +36,9 @@ FileState& State() {
 
 char DriveLetter(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
 
+// The name up to its first NUL: the system would cut it there anyway, after folding.
+std::string UpToNul(const std::string& p) { return p.substr(0, p.find('\0')); }
+
 bool HasDrive(const std::string& p) {
     return p.size() >= 2 && p[1] == ':' && std::isalpha(static_cast<unsigned char>(p[0]));
 }
@@ -169,7 +172,8 @@ std::string FromOsName(const std::string& osName) {
     return Cz(osName);
 }
 
-std::string MapPath(const std::string& path) {
+std::string MapPath(const std::string& given) {
+    const std::string path = UpToNul(given);
     if (path.empty()) return {};
     std::string rest = path;
     std::string cur;  // the mapped prefix, ending in "/" unless empty
@@ -267,7 +271,8 @@ std::string ChangeFileExt(const std::string& path, const std::string& ext) {
     return (dot == std::string::npos ? path : path.substr(0, dot)) + ext;
 }
 
-std::string ExpandFileName(const std::string& path) {
+std::string ExpandFileName(const std::string& given) {
+    const std::string path = UpToNul(given);
     if (path.empty()) return {};
     std::string prefix, rest;
     if (HasDrive(path)) {
@@ -309,7 +314,8 @@ bool DirectoryExists(const std::string& path) {
 
 bool DeleteFile(const std::string& path) { return !path.empty() && unlink(MapPath(path).c_str()) == 0; }
 
-bool RenameFile(const std::string& oldName, const std::string& newName) {
+bool RenameFile(const std::string& oldName, const std::string& given) {
+    const std::string newName = UpToNul(given);
     std::string name = ExtractFileName(newName);
     if (oldName.empty() || name.empty() || name == "." || name == "..") return false;
     std::string src = MapPath(oldName);

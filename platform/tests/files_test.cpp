@@ -180,6 +180,24 @@ TEST_F(FilesTest, DotDotStopsAtTheDriveRoot) {
     EXPECT_EQ(ExpandFileName(dir + "/d/x/../../OUTSIDE.txt"), dir + "/OUTSIDE.txt");
 }
 
+TEST_F(FilesTest, ANameWithNulNeverLeavesItsRoot) {
+    using namespace std::string_literals;
+    ASSERT_TRUE(CreateDir(dir + "/d"));
+    Touch("outside.txt");
+    Touch("d/inside.txt");
+    SetDriveRoot('D', dir + "/d", 3);
+    const std::string up = "D:\\..\0\\"s;  // the system would see "D:\.." and climb
+    EXPECT_EQ(MapPath(up + "x"), MapPath("D:"));
+    EXPECT_EQ(ExpandFileName(up + "x"), "D:/");
+    TSearchRec r;
+    ASSERT_EQ(FindFirst(up + "*.txt", faAnyFile, r), 0);
+    EXPECT_EQ(r.Name, "inside.txt");
+    EXPECT_NE(FindNext(r), 0);
+    FindClose(r);
+    EXPECT_FALSE(RenameFile("D:\\inside.txt", "D:\\..\0\\..\\outside.txt"s));
+    EXPECT_TRUE(FileExists("D:\\inside.txt"));
+}
+
 TEST_F(FilesTest, SearchOrderAttributesAndErrors) {
     Touch("b.TXT", "12345");
     Touch("a.txt");
