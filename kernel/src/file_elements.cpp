@@ -33,11 +33,11 @@ bool IsSymbolicLink(const std::string& path) {
 
 void TFileElement::Publish(PropertyTable& t) {
     using C = TFileElement;
-    t.Bool<C>("Exists", &C::GetExists, nullptr).Stored(false);
+    t.Bool<C>("Exists", &C::GetExists, nullptr);
     t.Str<C>("FileName", &C::GetFileName, &C::SetFileName);
-    t.Str<C>("FilePath", &C::GetFilePath, nullptr).Stored(false);
+    t.Str<C>("FilePath", &C::GetFilePath, nullptr);
     t.Str<C>("FileExt", &C::GetFileExt, &C::SetFileExt);
-    t.Int<C>("FileSize", &C::GetFileSize, nullptr).Stored(false);
+    t.Int<C>("FileSize", &C::GetFileSize, nullptr);
     t.Float<C>("FileTime", &C::GetFileTime, &C::SetFileTime);
     t.Str<C>("FileTimeString", &C::GetFileTimeString, &C::SetFileTimeString);
     t.Byte<C>("Attributes", &C::GetAttributes, &C::SetAttributes);
@@ -46,7 +46,7 @@ void TFileElement::Publish(PropertyTable& t) {
         if (writable)
             t.Bool<C>(name, get, [mask](C* c, bool v) { c->SetAttr(mask, v); });
         else
-            t.Bool<C>(name, get, nullptr).Stored(false);
+            t.Bool<C>(name, get, nullptr);
     };
     bit("AttrReadOnly", faReadOnly, true);
     bit("AttrHidden", faHidden, true);
@@ -181,11 +181,13 @@ void TDirectoryElement::List() {
                 d->SetFileName(path);
             e = d;
         } else if (!DirOnly) {
-            if (ExtractFileExt(rec.Name) == ".PAS")
+            // A unit takes the file name only; its search record stays empty.
+            if (ExtractFileExt(rec.Name) == ".PAS") {
                 e = TPascalUnitElement::New();
-            else
+            } else {
                 e = TFileElement::New();
-            e->AssignSearchRec(rec);
+                e->AssignSearchRec(rec);
+            }
             e->SetFileName(path);
         }
         if (e) AddElement(e);
@@ -205,8 +207,8 @@ void TLogicalDriveElement::Publish(PropertyTable& t) {
     using C = TLogicalDriveElement;
     t.Bool<C>("Active", &C::GetActive, &C::SetActive);
     t.Char<C>("RootName", [](C* c) { return c->RootName; }, [](C* c, char v) { c->RootName = v; });
-    t.Enum<C, TDriveType>("DriveType", TypeInfoTDriveType(), &C::GetDriveType, nullptr).Stored(false);
-    t.Str<C>("DriveTypeString", &C::GetDriveTypeString, nullptr).Stored(false);
+    t.Enum<C, TDriveType>("DriveType", TypeInfoTDriveType(), &C::GetDriveType, nullptr);
+    t.Str<C>("DriveTypeString", &C::GetDriveTypeString, nullptr);
 }
 
 std::string TLogicalDriveElement::GetName() { return TNameEntity::GetName(); }

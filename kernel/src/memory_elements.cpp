@@ -15,7 +15,7 @@ uint64_t Used(uint32_t total, uint32_t avail) { return total > avail ? uint64_t{
 void TMemoryElement::Publish(PropertyTable& t) {
     using C = TMemoryElement;
     auto figure = [&t](const char* name, uint32_t TMemoryStatus::*field) {
-        t.Card<C>(name, [field](C* c) { return c->Status().*field; }, nullptr).Stored(false);
+        t.Card<C>(name, [field](C* c) { return c->Status().*field; }, nullptr);
     };
     figure("MemoryLoad", &TMemoryStatus::dwMemoryLoad);
     figure("TotalPhys", &TMemoryStatus::dwTotalPhys);
@@ -24,8 +24,8 @@ void TMemoryElement::Publish(PropertyTable& t) {
     figure("AvailPageFile", &TMemoryStatus::dwAvailPageFile);
     figure("TotalVirtual", &TMemoryStatus::dwTotalVirtual);
     figure("AvailVirtual", &TMemoryStatus::dwAvailVirtual);
-    t.Card<C>("AlocatedMemory", &C::GetAlocatedMemory, nullptr).Stored(false);
-    t.Card<C>("AvailMemory", &C::GetAvailMemory, nullptr).Stored(false);
+    t.Card<C>("AlocatedMemory", &C::GetAlocatedMemory, nullptr);
+    t.Card<C>("AvailMemory", &C::GetAvailMemory, nullptr);
 }
 
 void TMemoryElement::Create() {

@@ -36,7 +36,7 @@ bool TTickElement::GetAlarm() {
 void TTimeElement::Publish(PropertyTable& t) {
     using C = TTimeElement;
     t.Str<C>("Interval", &C::GetIntervalText, &C::SetIntervalText);
-    t.Int<C>("AlarmCount", &C::GetAlarmCount, nullptr).Stored(false);
+    t.Int<C>("AlarmCount", &C::GetAlarmCount, nullptr);
     t.Bool<C>("MultiAlarm", [](C* c) { return c->MultiAlarm; }, [](C* c, bool v) { c->MultiAlarm = v; });
     t.Bool<C>("Alarm", &C::GetAlarm, nullptr).Stored(false);  // reading it uses up an alarm
 }

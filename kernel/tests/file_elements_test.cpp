@@ -7,12 +7,16 @@
 #include <fstream>
 #include <stdexcept>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "kernel/class_registry.h"
 #include "kernel/file_elements.h"
 #include "kernel/kernel.h"
 #include "kernel/file_routines.h"
+#include "kernel/memory_elements.h"
 #include "kernel/property_access.h"
+#include "kernel/time_elements.h"
 #include "platform/host.h"
 #include "platform/sysutils.h"
 #include "platform/windows.h"
@@ -138,6 +142,10 @@ TEST_F(FilesTest, DirectoryListsItsTreeInNameOrderWithoutEnteringLinks) {
     EXPECT_EQ(Names(d), ".hidden,A.PAS,b.txt,c.pas,loop,sub");
     EXPECT_TRUE(d->Get(1)->Is<TPascalUnitElement>());
     EXPECT_EQ(GetPropStringByName(d->Get(1), "Description"), "Tools");
+    // A unit takes the file name alone, not the search record of the listing.
+    EXPECT_EQ(As<TFileElement>(d->Get(1))->GetFileName(), Path("A.PAS"));
+    EXPECT_EQ(GetPropStringByName(d->Get(1), "FileSize"), "0");
+    EXPECT_EQ(GetPropStringByName(d->Get(2), "FileSize"), "1");
     EXPECT_EQ(d->Get(2)->ClassName(), "TFileElement");
     EXPECT_EQ(d->Get(3)->ClassName(), "TFileElement");  // the extension must be exactly "PAS"
     auto* loop = As<TDirectoryElement>(d->Get(4));
@@ -423,3 +431,23 @@ TEST(FilesRegistry, ClassesAreRegisteredByName) {
     EXPECT_LT(ZarixClasses->GetZarixClassByName("TFileElement")->ID,
               ZarixClasses->GetZarixClassByName("TPascalUnits")->ID);
 }
+
+namespace {
+
+TEST(ReadOnlyProperties, AreStoredLikeEveryOther) {
+    Owned file(TFileElement::New());
+    Owned drive(TLogicalDriveElement::New());
+    Owned time(TTimeElement::New());
+    Owned memory(TMemoryElement::New());
+    const std::pair<TPersistent*, std::vector<const char*>> cases[] = {
+        {file, {"Exists", "FilePath", "FileSize", "AttrVolumeID", "AttrDirectory"}},
+        {drive, {"DriveType", "DriveTypeString"}},
+        {time, {"AlarmCount"}},
+        {memory, {"MemoryLoad", "TotalPhys", "AvailVirtual", "AlocatedMemory", "AvailMemory"}},
+    };
+    for (const auto& [obj, names] : cases)
+        for (const char* name : names) EXPECT_TRUE(Stored(obj, name)) << name;
+    EXPECT_FALSE(Stored(time, "Alarm"));  // reading it uses up an alarm
+}
+
+}  // namespace
