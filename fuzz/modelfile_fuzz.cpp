@@ -13,6 +13,8 @@
 #include "../composition/tests/modelfile_test_classes.h"
 #include "composition/composition.h"
 #include "composition/modelfile.h"
+#include "composition/pages.h"
+#include "composition/views.h"
 #include "kernel/class_registry.h"
 #include "kernel/value_elements.h"
 #include "kernel/elements.h"
@@ -26,11 +28,17 @@ ScriptedHost gHost;
 std::string gPath;
 
 void Init() {
-    // Only classes whose properties touch nothing outside the element tree.
+    // Only classes whose properties touch nothing outside the element tree: no desktop
+    // files (naming one renames its file), text blocks or map views (they read files).
     RegisterEClassUnit();
     RegisterElementsUnit();
     RegisterETypeUnit();
-    RegisterCompositionClasses();
+    RegisterESaverUnit();
+    RegisterELoaderUnit();
+    RegisterZarixClass<TDesktop>();
+    RegisterZarixClass<TMultiPageDesktop>();
+    RegisterMapSheetUnit();
+    RegisterViewUnit();
     mft::RegisterProbeClasses();
     SetUserHost(&gHost);
     Application().OnMessage = [](TMsg& m, bool& handled) {
