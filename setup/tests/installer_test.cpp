@@ -134,6 +134,20 @@ TEST_F(InstallerTest, InstallsTheSampleThroughDialogsBackAndForth) {
     EXPECT_TRUE(fs::exists(prog + "/nainstalovano.txt"));
 }
 
+TEST_F(InstallerTest, InstallsTheSampleWithItsOwnValuesWhenNobodyAnswers) {
+    SampleMedium();
+    Install();
+    const std::string prog = dir.Path("win/Oskelt32/");
+    for (const char* f : {"Ukazka.sh", "Doc/CTIMNE.TXT", "Data/MAPLSMO.txt", "Data/Srafy.txt"})
+        EXPECT_EQ(ReadFile(prog + f), ReadFile(kOriginals + fs::path(f).filename().string())) << f;
+    EXPECT_EQ(ReadFile(prog + "Oskelt32.ini"), "[Options]\r\nWorkingDirectory=.\r\nLanguage=CZ\r\nDataDirectory=" +
+                                                   prog + "Data/\r\nHelpFile=file://" + prog + "Doc/CTIMNE.TXT\r\n");
+    // The closing question has no answer: the program is not started.
+    EXPECT_EQ(ToUtf8(HostLog().back()), "Instalace byla úspěšně dokončena");
+    EXPECT_EQ(desktop->LastShowState(), 0);
+    for (const auto& e : fs::recursive_directory_iterator(prog)) EXPECT_NE(e.path().filename().string()[0], '.');
+}
+
 TEST_F(InstallerTest, StepSequence) {
     const std::string head = "[Application]\nName=x\n[Disks]\nNumber=1\n[VarDirs]\nT=" + dir.Path("t") +
                              "\n[Options]\nO=TRUE\n[Process]\n";
