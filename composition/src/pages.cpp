@@ -1,17 +1,23 @@
 #include "composition/pages.h"
 
+#include "composition/map_spaces.h"
 #include "composition/views.h"
 #include "held_children.h"
 #include "kernel/class_registry.h"
 #include "platform/host.h"
 #include "platform/sysutils.h"
 
+using composition_detail::ExchangeHeldChild;
 using composition_detail::StillHeld;
 
 void TDesktop::Create() {
     inherited::Create();
     FBrushColor = clWhite;
 }
+
+TMapSpace* TDesktop::GetMapSpace() { return StillHeld(this, FMapSpace); }
+
+void TDesktop::SetMapSpace(TMapSpace* space) { ExchangeHeldChild<TMapSpace>(this, FMapSpace, space); }
 
 // ---- TmapSheet -------------------------------------------------------------------------
 

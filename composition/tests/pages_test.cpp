@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "composition/map_spaces.h"
 #include "composition/pages.h"
 #include "composition/views.h"
 #include "page_test_util.h"
@@ -94,6 +95,22 @@ TEST_F(PagesTest, MultiPageNumbersAndNeighbourTexts) {
     EXPECT_EQ(m->GetActualNumber(), 0);
     EXPECT_EQ(m->GetActualLeftNumber(), 0);
     Free(m);
+}
+
+TEST_F(PagesTest, APageHoldsOneMapSpace) {
+    TDesktop* page = TDesktop::New();
+    TMapSpace* first = TMapSpace::New();
+    page->SetMapSpace(first);
+    page->SetMapSpace(first);
+    EXPECT_EQ(page->ElementsCount(), 1);
+    TMapSpace* second = TMapSpace::New();
+    page->SetMapSpace(second);
+    EXPECT_FALSE(IsLive(first));
+    EXPECT_EQ(page->GetMapSpace(), second);
+    EXPECT_EQ(page->ElementsCount(), 1);
+    page->FreeElement(second);
+    EXPECT_EQ(page->GetMapSpace(), nullptr);
+    Free(page);
 }
 
 TEST_F(PagesTest, OverlappingPagesGoToTheEarlierOne) {

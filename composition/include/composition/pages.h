@@ -8,6 +8,7 @@
 #include "kernel/file_elements.h"
 #include "pelvar/pelvar.h"
 
+class TMapSpace;
 class TView;
 
 class TDesktop : public TDrawRectangle {
@@ -15,6 +16,14 @@ class TDesktop : public TDrawRectangle {
 
 public:
     void Create() override;  // white brush
+    // The map sheet the page shows (a child of the page); nil once it is no longer one.
+    TMapSpace* GetMapSpace();
+    // Frees the held map space and holds this one as a child; the held one changes
+    // nothing.
+    void SetMapSpace(TMapSpace* space);
+
+private:
+    TMapSpace* FMapSpace = nullptr;
 };
 
 // The page template of a map sheet.
