@@ -1,8 +1,10 @@
 #include "kernel/value_elements.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cctype>
 
 #include "kernel/line_reader.h"
 #include "kernel/class_registry.h"
@@ -222,16 +224,22 @@ void TFloatElement::SetAsString(const std::string& value) {
 void TFloatElement::SetAsInteger(int32_t value) { FValue = value; }
 
 std::string TFloatElement::GetAsString() {
-    // 17 significant digits: the text reads back to the same double.
+    // 17 significant digits: the text reads back to the same double. Never through the
+    // C locale, so the point stays a point.
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.16E", FValue);
-    std::string s = buf;
-    size_t e = s.find('E');
+    char* end = std::to_chars(buf, buf + sizeof buf, FValue, std::chars_format::scientific, 16).ptr;
+    std::string s(buf, end);
+    size_t e = s.find('e');
     if (e != std::string::npos) {
-        int exp = std::atoi(s.c_str() + e + 1);
+        int exp = 0;
+        const char* from = s.c_str() + e + 1;
+        if (*from == '+') ++from;
+        std::from_chars(from, s.c_str() + s.size(), exp);
         char tail[16];
         std::snprintf(tail, sizeof tail, "E%c%04d", exp < 0 ? '-' : '+', std::abs(exp));
         s = s.substr(0, e) + tail;
+    } else {
+        for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
     if (s.empty() || s[0] != '-') s.insert(s.begin(), ' ');
     return s;
