@@ -1,5 +1,6 @@
+#include <algorithm>
 #include <memory>
-#include <unordered_set>
+#include <vector>
 
 #include "composition/modelfile.h"
 #include "modelfile_scope.h"
@@ -13,25 +14,29 @@ TModelFileProfile gProfile = TModelFileProfile::Oskelt;
 using modelfile::HourGlass;
 using modelfile::Lent;
 
-// Marks an entity as one whose children are being written while the guard lives.
+// Marks an entity as one whose children are being written while the guard lives (the
+// marks nest: the path from the top of the walk).
 class Entering {
 public:
-    Entering(std::unordered_set<TElement*>& entering, TElement* element) : entering_(entering), element_(element) {
-        entering_.insert(element_);
+    Entering(std::vector<TElement*>& entering, TElement* element) : entering_(entering) {
+        entering_.push_back(element);
     }
-    ~Entering() { entering_.erase(element_); }
+    ~Entering() { entering_.pop_back(); }
     Entering(const Entering&) = delete;
     Entering& operator=(const Entering&) = delete;
 
 private:
-    std::unordered_set<TElement*>& entering_;
-    TElement* element_;
+    std::vector<TElement*>& entering_;
 };
+
+bool IsEntering(const std::vector<TElement*>& entering, const TElement* element) {
+    return std::find(entering.begin(), entering.end(), element) != entering.end();
+}
 
 // Whether a writer's walk may still write the element: it has no number in this file
 // and its children are not being written.
-bool Writable(TElement* element, const std::unordered_set<TElement*>& entering) {
-    return element->ID <= BaseID && !entering.count(element);
+bool Writable(TElement* element, const std::vector<TElement*>& entering) {
+    return element->ID <= BaseID && !IsEntering(entering, element);
 }
 
 // The stored rule of the entry itself: write-only object properties count as stored,
@@ -156,7 +161,7 @@ void TZarixSaver::WriteObjectProperty(TPersistent* object) {
     WriteRawInteger(FPropIndex);
     if (MapsBack(element)) {
         WriteRawInteger(element->ID);
-    } else if (FTarvine || FEntering.count(element) || FInlineDepth >= kMaxInlineDepth) {
+    } else if (FTarvine || IsEntering(FEntering, element) || FInlineDepth >= kMaxInlineDepth) {
         // No inline records in this profile; an entity whose children are being written
         // has no number yet and cannot be written inside one of them; nesting is bounded
         // as the reader bounds it.

@@ -131,7 +131,10 @@ bool TZarixInstance::GetPropertyStored(int32_t index) {
 
 void TZarixInstance::SetInstance(TPersistent* instance) {
     FInstance = instance;
-    SetElementClass(instance ? instance->ClassType() : nullptr);
+    TElementClass cls = instance ? instance->ClassType() : nullptr;
+    // Another object of the bound class keeps the table.
+    if (!cls || cls != FElementClass || FPropCount != std::min<int32_t>(cls->PropCount(), kMaxProps))
+        SetElementClass(cls);
 }
 
 void TZarixInstance::GetPropertyValue(int32_t index, TZarixPropValue& value) {
@@ -193,6 +196,8 @@ int32_t TZarixClasses::FindIndex(const std::string& name, int32_t& insertPos) {
     if (count == 0) return -1;
     auto compare = [&](int32_t i) {
         TElement* entry = FList->Item(i);
+        if (entry && entry->ClassType() == TZarixClass::StaticClass())
+            return AnsiCompareText(name, static_cast<TZarixClass*>(entry)->NameView());
         return AnsiCompareText(name, entry ? entry->GetName() : std::string());
     };
     int32_t last = count - 1;

@@ -1,7 +1,6 @@
 #include "kernel/elements.h"
 
 #include <algorithm>
-#include <unordered_map>
 #include <vector>
 
 #include "kernel/class_registry.h"
@@ -226,32 +225,6 @@ void TElement::SaveElement(TElement* element, TWriter& writer) {
 }
 
 int32_t TElement::GetLastPropertyIndex() { return ClassType()->PropCount() - 1; }
-
-// ---- TNameElement -----------------------------------------------------------------------
-
-// The own name and its terminator count even when the name is empty.
-int32_t TNameElement::GetInstanceSize() {
-    return TElement::GetInstanceSize() + static_cast<int32_t>(FName.size()) + 1;
-}
-
-std::string TNameElement::GetName() { return FName.empty() ? ClassName() : FName; }
-void TNameElement::SetName(const std::string& value) { FName = value; }
-bool TNameElement::StoreName() { return !FName.empty(); }
-
-void TNameElement::Load(TReader& reader, TEntity* dictionary) {
-    inherited::Load(reader, dictionary);
-    SetName(reader.ReadString());
-}
-
-void TNameElement::Save(TWriter& writer) {
-    inherited::Save(writer);
-    writer.WriteString(GetName());
-}
-
-void TNameElement::Destroy() {
-    FName.clear();
-    inherited::Destroy();
-}
 
 // ---- owner lists ----------------------------------------------------------------------------
 // TOwnerElement and TOwnerEntity keep their owners alike: a list made on first use, its
@@ -760,32 +733,6 @@ TElement* TEnvelopeEntity::FindClassInOwners(TElementClass cls) {
     return FOwner ? FOwner->FindClassInOwners(cls) : nullptr;
 }
 
-// ---- TNameEntity -----------------------------------------------------------------------------
-
-int32_t TNameEntity::GetInstanceSize() {
-    int32_t size = TEntity::GetInstanceSize();
-    return FName.empty() ? size : size + static_cast<int32_t>(FName.size()) + 1;
-}
-
-std::string TNameEntity::GetName() { return FName.empty() ? ClassName() : FName; }
-void TNameEntity::SetName(const std::string& value) { FName = value; }
-bool TNameEntity::StoreName() { return !FName.empty(); }
-
-void TNameEntity::Load(TReader& reader, TEntity* dictionary) {
-    inherited::Load(reader, dictionary);
-    SetName(reader.ReadString());
-}
-
-void TNameEntity::Save(TWriter& writer) {
-    inherited::Save(writer);
-    writer.WriteString(GetName());
-}
-
-void TNameEntity::Destroy() {
-    FName.clear();
-    inherited::Destroy();
-}
-
 // ---- TOwnerEntity ----------------------------------------------------------------------------
 
 namespace {
@@ -899,8 +846,7 @@ const CaseVariants& Variants() {
     return table;
 }
 
-// Children in byte order of their names, searched by bisection. Names are read once
-// each per search.
+// Children in byte order of their names, searched by bisection.
 class SortedNames {
 public:
     explicit SortedNames(TEntity* entity) : entity_(entity) {}
@@ -922,17 +868,15 @@ public:
 
     int32_t Count() { return entity_->ElementsCount(); }
 
-    const std::string& Name(int32_t i) {
-        auto it = names_.find(i);
-        if (it != names_.end()) return it->second;
+    std::string Name(int32_t i) {
         TElement* child = entity_->Get(i);
-        return names_.emplace(i, child ? child->GetName() : std::string()).first->second;
+        return child ? child->GetName() : std::string();
     }
 
 private:
     // The byte at depth of the name at i, -1 when the name is no longer.
     int Key(int32_t i, size_t depth) {
-        const std::string& n = Name(i);
+        std::string n = Name(i);
         return n.size() > depth ? static_cast<unsigned char>(n[depth]) : -1;
     }
     // [lo, hi) are names sharing the same first depth bytes, which match the text there.
@@ -962,7 +906,6 @@ private:
     }
 
     TEntity* entity_;
-    std::unordered_map<int32_t, std::string> names_;
 };
 
 }  // namespace

@@ -7,6 +7,19 @@ namespace {
 // The tool while it is alive and a tool, else nil.
 TTool* LiveTool(TTool* tool) { return IsLive(tool) ? As<TTool>(static_cast<TPersistent*>(tool)) : nullptr; }
 
+// Whether an element read before handlers ran still lives: with no object freed since,
+// it does; otherwise the live set tells by its serial number.
+class Watched {
+public:
+    explicit Watched(const TElement* e) : e_(e), serial_(e->Serial()), destroyed_(DestroyedCount()) {}
+    bool Live() const { return DestroyedCount() == destroyed_ || IsLive(e_, serial_); }
+
+private:
+    const TElement* e_;
+    uint64_t serial_;
+    uint64_t destroyed_;
+};
+
 // Runs the tool on the element.
 void RunOn(TTool* tool, TElement* element) {
     tool->SetInput(element);
@@ -30,12 +43,14 @@ void TRecursor::GoInside(TElement* element) {
     int32_t count = entity->ElementsCount();
     // Handlers may change the list or free what they see: indexes are checked against the
     // present count, and a freed child or entity is not read again.
-    for (int32_t i = 0; i < count && IsLive(entity) && i < entity->ElementsCount(); ++i) {
+    Watched whole(entity);
+    for (int32_t i = 0; i < count && whole.Live() && i < entity->ElementsCount(); ++i) {
         TElement* child = entity->Get(i);
         if (!child || !IsLive(child)) continue;
-        if (QProcessBefore(child) && IsLive(child)) Process(child);
-        if (IsLive(child) && QGoInside(child) && IsLive(child)) GoInside(child);
-        if (IsLive(child) && QProcessAfter(child) && IsLive(child)) Process(child);
+        Watched seen(child);
+        if (QProcessBefore(child) && seen.Live()) Process(child);
+        if (seen.Live() && QGoInside(child) && seen.Live()) GoInside(child);
+        if (seen.Live() && QProcessAfter(child) && seen.Live()) Process(child);
     }
     --Level;
 }

@@ -88,6 +88,7 @@ private:
 };
 
 uint64_t g_lastSerial = 0;
+uint64_t g_destroyed = 0;
 
 PointerSet& LiveSet() {
     static auto* set = new PointerSet();  // outlives every static object
@@ -358,7 +359,12 @@ PropRef& PropRef::Default(int32_t value) {
 // ---- objects ----------------------------------------------------------------------------
 
 TPersistent::TPersistent() : serial_(++g_lastSerial) { LiveSet().Insert(this, serial_); }
-TPersistent::~TPersistent() { LiveSet().Erase(this); }
+TPersistent::~TPersistent() {
+    LiveSet().Erase(this);
+    ++g_destroyed;
+}
+
+uint64_t DestroyedCount() { return g_destroyed; }
 
 const TClassInfo* TPersistent::StaticClass() {
     static const TClassInfo* ci = rtti_detail::NewClassInfo("TPersistent", nullptr, nullptr, sizeof(TPersistent));

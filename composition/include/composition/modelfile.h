@@ -84,7 +84,7 @@ protected:
     std::string FComment;
     TZarixClass* FCurrentClass = nullptr; // the class entry of the current element
     std::vector<TElement*> FWritten;      // element of each record number
-    std::unordered_set<TElement*> FEntering;  // entities whose children are being written
+    std::vector<TElement*> FEntering;  // entities whose children are being written
     int32_t FInlineDepth = 0;
     bool FTarvine = false;
 };
@@ -149,7 +149,7 @@ protected:
     int32_t FCounter = 0;
     TWriter* FWriter = nullptr;      // during DoIt only
     TMemoryStream* FStream = nullptr;
-    std::unordered_set<TElement*> FEntering;
+    std::vector<TElement*> FEntering;
 };
 
 // ---- readers ---------------------------------------------------------------------------

@@ -122,21 +122,41 @@ private:
     TQueueLinks* FQueueLinks = nullptr;  // the queued messages naming this element
 };
 
-// An element with a name.
-class TNameElement : public TElement {
-    ZARIX_CLASS(TNameElement, TElement)
-
+// The own name of TNameElement and TNameEntity; the class name stands for an empty one.
+// The size counts the name and its terminator, an empty name too when countEmpty is set.
+template <class Base, bool countEmpty> class TNamed : public Base {
 public:
-    int32_t GetInstanceSize() override;
-    std::string GetName() override;  // the class name when no name is set
-    void SetName(const std::string& value) override;
-    bool StoreName() override;
-    void Load(TReader& reader, TEntity* dictionary) override;
-    void Save(TWriter& writer) override;
-    void Destroy() override;
+    int32_t GetInstanceSize() override {
+        int32_t size = Base::GetInstanceSize();
+        return FName.empty() && !countEmpty ? size : size + static_cast<int32_t>(FName.size()) + 1;
+    }
+    std::string GetName() override { return FName.empty() ? this->ClassName() : FName; }
+    void SetName(const std::string& value) override { FName = value; }
+    bool StoreName() override { return !FName.empty(); }
+    void Load(TReader& reader, TEntity* dictionary) override {
+        Base::Load(reader, dictionary);
+        SetName(reader.ReadString());
+    }
+    void Save(TWriter& writer) override {
+        Base::Save(writer);
+        writer.WriteString(GetName());
+    }
+    void Destroy() override {
+        FName.clear();
+        Base::Destroy();
+    }
+    // What GetName answers, without a copy (for classes that keep this GetName).
+    std::string_view NameView() const {
+        return FName.empty() ? std::string_view(this->ClassType()->Name) : std::string_view(FName);
+    }
 
 protected:
     std::string FName;
+};
+
+// An element with a name.
+class TNameElement : public TNamed<TElement, true> {
+    ZARIX_CLASS(TNameElement, TElement)
 };
 
 // A named element that knows the entities holding it.
@@ -278,20 +298,8 @@ private:
 };
 
 // An entity with a name.
-class TNameEntity : public TEntity {
+class TNameEntity : public TNamed<TEntity, false> {
     ZARIX_CLASS(TNameEntity, TEntity)
-
-public:
-    int32_t GetInstanceSize() override;
-    std::string GetName() override;  // the class name when no name is set
-    void SetName(const std::string& value) override;
-    bool StoreName() override;
-    void Load(TReader& reader, TEntity* dictionary) override;
-    void Save(TWriter& writer) override;
-    void Destroy() override;
-
-protected:
-    std::string FName;
 };
 
 // A named entity that knows the entities holding it.

@@ -166,6 +166,9 @@ bool IsLive(const void* obj);
 // Whether the object of that serial number still lives at the address (never a later
 // object that reuses it).
 bool IsLive(const void* obj, uint64_t serial);
+// How many objects have been destroyed so far in the process: while it stays the same,
+// every object seen alive before is still alive, without asking the live set.
+uint64_t DestroyedCount();
 // The object at an address given as a number, when a live object sits there.
 TPersistent* LiveObjectAt(uintptr_t address);
 
