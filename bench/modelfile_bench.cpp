@@ -23,9 +23,9 @@ class TBenchLeaf : public TOwnerElement {
     ZARIX_CLASS(TBenchLeaf, TOwnerElement)
     static void Publish(PropertyTable& t) {
         using C = TBenchLeaf;
-        t.Int<C>("Value", &C::Value, [](C* c, int32_t v) { c->Value = v; });
-        t.Float<C>("Ratio", &C::Ratio, [](C* c, double v) { c->Ratio = v; });
-        t.Bool<C>("Visible", &C::Visible, [](C* c, bool v) { c->Visible = v; });
+        t.Field("Value", &C::Value);
+        t.Field("Ratio", &C::Ratio);
+        t.Field("Visible", &C::Visible);
     }
 
 public:

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include <array>
+
 #include "platform/sysutils.h"
 
 TZarixClasses* ZarixClasses = nullptr;
@@ -42,8 +44,7 @@ void FreeRunTimeClasses() {
 // ---- TZarixClassProperty -----------------------------------------------------------------
 
 void TZarixClassProperty::Publish(PropertyTable& t) {
-    t.Int<TZarixClassProperty>("PropIndex", &TZarixClassProperty::PropIndex,
-                               [](TZarixClassProperty* p, int32_t v) { p->PropIndex = v; });
+    t.Field("PropIndex", &TZarixClassProperty::PropIndex);
     t.Enum<TZarixClassProperty, TTypeKind>("TypeKind", TypeKindType(), &TZarixClassProperty::GetTypeKind, nullptr);
 }
 
@@ -232,7 +233,39 @@ int32_t TZarixClasses::FindIndex(const std::string& name, int32_t& insertPos) {
     }
 }
 
+namespace {
+
+// The Windows-1250 upper-casing as a table.
+const unsigned char* UpperTable() {
+    static const auto table = [] {
+        std::array<unsigned char, 256> t{};
+        for (int c = 0; c < 256; ++c) t[static_cast<size_t>(c)] = AnsiUpperChar(static_cast<unsigned char>(c));
+        return t;
+    }();
+    return table.data();
+}
+
+constexpr size_t kMaxMissing = 1024;
+
+}  // namespace
+
+size_t TZarixClasses::FoldedHash::operator()(std::string_view s) const {
+    const unsigned char* up = UpperTable();
+    uint64_t h = 0xcbf29ce484222325ULL;
+    for (unsigned char c : s) h = (h ^ up[c]) * 0x100000001b3ULL;
+    return static_cast<size_t>(h ^ (h >> 29));
+}
+
+bool TZarixClasses::FoldedEqual::operator()(std::string_view a, std::string_view b) const {
+    if (a.size() != b.size()) return false;
+    const unsigned char* up = UpperTable();
+    for (size_t i = 0; i < a.size(); ++i)
+        if (up[static_cast<unsigned char>(a[i])] != up[static_cast<unsigned char>(b[i])]) return false;
+    return true;
+}
+
 void TZarixClasses::InsertByName(TZarixClass* entry) {
+    FMissing.clear();
     int32_t insertPos;
     FindIndex(entry->GetName(), insertPos);
     if (insertPos < 0) AddElement(entry);
@@ -256,11 +289,26 @@ void TZarixClasses::AddClass(TElementClass cls) {
 }
 
 TZarixClass* TZarixClasses::GetZarixClassByName(const std::string& name) {
+    auto known = FFound.find(std::string_view(name));
+    if (known != FFound.end()) {
+        auto [entry, serial] = known->second;
+        if (IsLive(entry, serial) && entry->IsMyOwner(this) && FoldedEqual()(entry->NameView(), name)) {
+            FLast = entry;
+            return entry;
+        }
+        FFound.erase(known);
+    }
+    if (FMissing.count(std::string_view(name))) return nullptr;
     int32_t insertPos;
     int32_t found = FindIndex(name, insertPos);
-    if (found < 0) return nullptr;
-    auto* entry = As<TZarixClass>(FList->Item(found));
-    if (entry) FLast = entry;
+    auto* entry = found < 0 ? nullptr : As<TZarixClass>(FList->Item(found));
+    if (!entry) {
+        if (FMissing.size() >= kMaxMissing) FMissing.clear();
+        FMissing.insert(name);
+        return nullptr;
+    }
+    FFound.emplace(name, std::make_pair(entry, entry->Serial()));
+    FLast = entry;
     return entry;
 }
 

@@ -122,7 +122,7 @@ void TSuperList::FastFreeItem(int index) {
 // ---- TElement ------------------------------------------------------------------------
 
 void TElement::Publish(PropertyTable& t) {
-    t.Int<TElement>("ID", &TElement::ID, [](TElement* e, int32_t v) { e->ID = v; }).Stored(false);
+    t.Field("ID", &TElement::ID).Stored(false);
     t.Str<TElement>("Name", &TElement::GetName, &TElement::SetName).StoredIf<TElement>(&TElement::StoreName);
     t.Int<TElement>("OwnersCount", &TElement::GetOwnersCount, nullptr).Stored(false);
     t.Int<TElement>("Size", &TElement::GetInstanceSize, nullptr).Stored(false);

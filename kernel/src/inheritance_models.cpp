@@ -110,7 +110,7 @@ void TInheritanceModelEntity::Publish(PropertyTable& t) {
     t.Str<M>("ActualClassName", &M::GetActualClassName, &M::SetActualClassName);
     t.Bool<M>("DeleteActualItem", nullptr, &M::SetDeleteAI);
     t.Bool<M>("IsError", &M::GetIsError, nullptr);
-    t.Int<M>("Error", [](M* m) { return m->Error; }, [](M* m, int32_t v) { m->Error = v; });
+    t.Field("Error", &M::Error);
 }
 
 void TInheritanceModelEntity::Create() {

@@ -10,13 +10,13 @@
 // ---- TZarixMessage ------------------------------------------------------------------------
 
 void TZarixMessage::Publish(PropertyTable& t) {
-    t.Int<TZarixMessage>("Message", &TZarixMessage::Message, [](TZarixMessage* m, int32_t v) { m->Message = v; });
+    t.Field("Message", &TZarixMessage::Message);
     t.Obj<TZarixMessage, TElement>("Sender", &TZarixMessage::Sender, [](TZarixMessage* m, TElement* v) { m->Sender = v; });
     t.Obj<TZarixMessage, TElement>("Receiver", &TZarixMessage::Receiver,
                                    [](TZarixMessage* m, TElement* v) { m->Receiver = v; });
     t.Obj<TZarixMessage, TElement>("Data", &TZarixMessage::Data, [](TZarixMessage* m, TElement* v) { m->Data = v; });
-    t.Bool<TZarixMessage>("KillData", &TZarixMessage::KillData, [](TZarixMessage* m, bool v) { m->KillData = v; });
-    t.Float<TZarixMessage>("Time", &TZarixMessage::Time, [](TZarixMessage* m, double v) { m->Time = v; });
+    t.Field("KillData", &TZarixMessage::KillData);
+    t.Field("Time", &TZarixMessage::Time);
     t.Int<TZarixMessage>("PostIt", nullptr, &TZarixMessage::DoPostIt);
     t.Int<TZarixMessage>("SendIt", nullptr, &TZarixMessage::DoSendIt);
 }

@@ -32,8 +32,8 @@ void RunOn(TTool* tool, TElement* element) {
 
 void TRecursor::Publish(PropertyTable& t) {
     using C = TRecursor;
-    t.Bool<C>("NotInside", [](C* c) { return c->NotInside; }, [](C* c, bool v) { c->NotInside = v; });
-    t.Int<C>("Level", [](C* c) { return c->Level; }, [](C* c, int32_t v) { c->Level = v; });
+    t.Field("NotInside", &C::NotInside);
+    t.Field("Level", &C::Level);
 }
 
 void TRecursor::GoInside(TElement* element) {

@@ -126,7 +126,7 @@ void TToolModel::SetNewToolName(const std::string& name) {
 void TRegisterPropertyModel::Publish(PropertyTable& t) {
     using C = TRegisterPropertyModel;
     t.Str<C>("Alias", [](C* c) { return c->Alias; }, [](C* c, const std::string& v) { c->Alias = v; });
-    t.Int<C>("ImageIndex", [](C* c) { return c->ImageIndex; }, [](C* c, int32_t v) { c->ImageIndex = v; });
+    t.Field("ImageIndex", &C::ImageIndex);
     t.Str<C>("Editor", [](C* c) { return c->Editor; }, [](C* c, const std::string& v) { c->Editor = v; });
 }
 
@@ -135,9 +135,8 @@ void TRegisterPropertyModel::Publish(PropertyTable& t) {
 void TRegisterClassModel::Publish(PropertyTable& t) {
     using C = TRegisterClassModel;
     t.Str<C>("Alias", [](C* c) { return c->Alias; }, [](C* c, const std::string& v) { c->Alias = v; });
-    t.Int<C>("ImageIndex", [](C* c) { return c->ImageIndex; }, [](C* c, int32_t v) { c->ImageIndex = v; });
-    t.Int<C>("ImageSelectedIndex", [](C* c) { return c->ImageSelectedIndex; },
-             [](C* c, int32_t v) { c->ImageSelectedIndex = v; });
+    t.Field("ImageIndex", &C::ImageIndex);
+    t.Field("ImageSelectedIndex", &C::ImageSelectedIndex);
     t.Str<C>("Editor", [](C* c) { return c->Editor; }, [](C* c, const std::string& v) { c->Editor = v; });
     t.Str<C>("Interpret", [](C* c) { return c->Interpret; }, [](C* c, const std::string& v) { c->Interpret = v; });
     t.Str<C>("SubClass", [](C* c) { return c->SubClass; }, [](C* c, const std::string& v) { c->SubClass = v; });

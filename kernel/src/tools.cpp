@@ -22,8 +22,8 @@ void TProgressMessage::Publish(PropertyTable& t) {
 
 void TTool::Publish(PropertyTable& t) {
     using C = TTool;
-    t.Int<C>("Error", [](C* c) { return c->Error; }, [](C* c, int32_t v) { c->Error = v; });
-    t.Bool<C>("DynamicTool", [](C* c) { return c->DynamicTool; }, [](C* c, bool v) { c->DynamicTool = v; });
+    t.Field("Error", &C::Error);
+    t.Field("DynamicTool", &C::DynamicTool);
     t.Obj<C, TElement>("Input", [](C* c) { return c->Input; }, &C::SetInput);
     t.Obj<C, TElement>("Output", [](C* c) { return c->Output; }, &C::SetOutput);
     t.Obj<C, TToolModel>("SelfModel", &C::GetSelfModel, &C::SetSelfModel);
@@ -386,7 +386,7 @@ void TIterateTechnology::DoIt() {
 void TSelectTechnology::Publish(PropertyTable& t) {
     using C = TSelectTechnology;
     t.Obj<C, TTool>("ElseTool", &C::GetElseTool, &C::SetElseTool);
-    t.Int<C>("SelIndex", [](C* c) { return c->SelIndex; }, [](C* c, int32_t v) { c->SelIndex = v; });
+    t.Field("SelIndex", &C::SelIndex);
 }
 
 TTool* TSelectTechnology::GetElseTool() { return StillChild(this, FElseTool); }
@@ -416,7 +416,7 @@ void TResultTool::Publish(PropertyTable& t) {
 
 void TBooleanTool::Publish(PropertyTable& t) {
     using C = TBooleanTool;
-    t.Bool<C>("Result", [](C* c) { return c->Result; }, [](C* c, bool v) { c->Result = v; });
+    t.Field("Result", &C::Result);
 }
 
 // ---- unit routines -------------------------------------------------------------------------

@@ -3,6 +3,9 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "kernel/elements.h"
@@ -110,6 +113,18 @@ public:
 private:
     // Puts the entry at its place in name order; it becomes the last entry.
     void InsertByName(TZarixClass* entry);
+    // Names looked up before, in any letter case: each found entry (checked before it is
+    // answered: still listed here under that name) and, in a bounded set, names not found.
+    struct FoldedHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view s) const;
+    };
+    struct FoldedEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const;
+    };
+    std::unordered_map<std::string, std::pair<TZarixClass*, uint64_t>, FoldedHash, FoldedEqual> FFound;
+    std::unordered_set<std::string, FoldedHash, FoldedEqual> FMissing;
     TZarixClass* FLast = nullptr;
     bool FShowProperties = false;
     bool FSortByName = false;
