@@ -1,4 +1,5 @@
 #include "checker/check_tools.h"
+#include "checker/object_envelope.h"
 #include "checker/script_tools.h"
 #include "kernel/class_registry.h"
 
@@ -13,4 +14,6 @@ void RegisterCheckerClasses() {
     RegisterZarixClass<TPropertiesToListTool>();
     RegisterZarixClass<TPropertiesToTextTool>();
     RegisterZarixClass<TShowMessage>();
+    RegisterZarixClass<TInstanceProperties>();
+    RegisterZarixClass<TObjectEnvelope>();
 }
