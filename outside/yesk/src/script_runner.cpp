@@ -105,11 +105,15 @@ bool TCommandLine::Run(const std::string& code, const std::string& chunkName, bo
     std::string result = text ? std::string(text, n) : std::string("(error object is not a string)");
     lua_close(L);
     yesk_detail::LeaveRunner();
-    --FRunning;
-    Result = result;
+    // The script may have freed what held this runner, and with it the runner.
+    bool alive = IsLive(this);
+    if (alive) {
+        --FRunning;
+        Result = result;
+        Error = status == LUA_OK ? 0 : 1;
+    }
     if (status == LUA_OK) return true;
-    Error = 1;
-    ReportScriptError(this, result);
+    ReportScriptError(alive ? this : nullptr, result);
     return false;
 }
 

@@ -191,6 +191,18 @@ TEST_F(ScriptRunnerTest, ErrorsStopTheScriptAndNameFileAndLine) {
     Free(root);
 }
 
+TEST_F(ScriptRunnerTest, AScriptMayFreeTheToolThatHoldsItsRunner) {
+    TCommandLine* inner = TCommandLine::New();
+    mainTool->AddTool(inner);
+    std::string path = dir.Path("swap.yesk");
+    std::ofstream(path, std::ios::binary) << Cz("yesk.World.MainTool = yesk.Create('TTechnology')\nerror('po výměně')");
+    inner->FileName = path;
+    inner->DoIt();
+    EXPECT_FALSE(IsLive(inner));
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"World Level Error :" + path + Cz(":2: po výměně")});
+    mainTool = nullptr;
+}
+
 TEST_F(ScriptRunnerTest, RegisterSettingsWrittenByOneScriptAreReadByTheNext) {
     Run("SysReg.Yesk", Cz(R"L(
 local reg = yesk.World.SystemRegister
