@@ -1,0 +1,1 @@
+suite_bench(check_props_bench checker)

@@ -1,0 +1,1 @@
+suite_fuzz(condition yesk)
