@@ -101,6 +101,8 @@ struct Out {
 
 using Impl = void (*)(const Args&, Out&);
 
+[[noreturn]] void Raise(const std::string& text) { throw Exception(text); }
+
 bool IsElementRef(lua_State* L, int index) {
     if (!lua_getmetatable(L, index)) return false;
     lua_rawgetp(L, LUA_REGISTRYINDEX, &kElementMeta);
@@ -189,6 +191,7 @@ template <Impl F> int Guard(lua_State* L) {
         ReadArgs(L, args);
         Out out;
         try {
+            if (args.count > kMaxArgs) Raise(Cz("Příliš mnoho argumentů"));
             F(args, out);
         } catch (const Exception& e) {
             Fail(out, e.Message().c_str());
@@ -216,8 +219,6 @@ template <Impl F> int Guard(lua_State* L) {
 }
 
 // ---- argument helpers ---------------------------------------------------------------
-
-[[noreturn]] void Raise(const std::string& text) { throw Exception(text); }
 
 std::string Str(const Arg& a) { return std::string(a.s ? a.s : "", a.len); }
 

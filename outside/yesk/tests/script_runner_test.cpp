@@ -157,6 +157,7 @@ TEST_F(ScriptRunnerTest, ErrorsStopTheScriptAndNameFileAndLine) {
         {"self.Scale = self", 1, Cz("Vlastnost Scale není objektová")},
         {"local e = yesk.Create('TIntegerElement')\ne:Free()\nprint(e.Value)", 3, Cz("Prvek již neexistuje")},
         {"yesk.Create('TNeznama')", 1, Cz("Neznámá třída TNeznama")},
+        {"yesk.Write(1, 2, 3, 4, 5, 6, 7, 8, 9)", 1, Cz("Příliš mnoho argumentů")},
         {"self:Add(self)", 1, Cz("Add: prvek nemůže obsahovat sebe ani svého vlastníka")},
         {"yesk.World:Free()", 1, Cz("Skript nemůže uvolnit svět")},
         {"local x = nil\n\nx.y = 1", 3, "attempt to index a nil value (local 'x')"},
