@@ -106,7 +106,7 @@ bool TCheckPropsTool::Test() {
         if (!condition.p) return true;
         condition.p->SetSubject(input);
         return condition.p->Evaluate();
-    } catch (const Exception&) {
+    } catch (const std::exception&) {
         ShowMessage("Condition processing Error\r\n" + TestCondition);
         return true;
     }
