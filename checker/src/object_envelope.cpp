@@ -15,7 +15,7 @@ void TInstanceProperties::Publish(PropertyTable& t) {
     t.Obj<C, TPersistent>("Instance", &C::GetInstance, &C::SetInstance).Stored(false);
 }
 
-TPersistent* TInstanceProperties::GetInstance() const { return IsLive(FInstance) ? FInstance : nullptr; }
+TPersistent* TInstanceProperties::GetInstance() const { return FInstance.Get(); }
 
 int32_t TInstanceProperties::GetPropertyIndex() {
     TPersistent* o = GetInstance();
@@ -50,17 +50,18 @@ void TObjectEnvelope::SetCreateClass(const std::string& name) {
 
 // Only an object the envelope made is freed; one given to it is only forgotten.
 void TObjectEnvelope::FreeInstance() {
-    TPersistent* made = FMade;
-    FMade = nullptr;
-    FInstance = nullptr;
-    if (IsLive(made)) Free(made);
+    TPersistent* made = FMade.Get();
+    FMade.Set(nullptr);
+    FInstance.Set(nullptr);
+    if (made) Free(made);
 }
 
 void TObjectEnvelope::CreateInstance() {
     if (!FClass) return;
     TPersistent* made = FClass->CreateInstance();
     FreeInstance();
-    FInstance = FMade = made;
+    FInstance.Set(made);
+    FMade.Set(made);
 }
 
 void TObjectEnvelope::SetLife(bool alive) {

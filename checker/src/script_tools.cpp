@@ -11,8 +11,12 @@ void TPropertiesToListTool::Publish(PropertyTable& t) {
 }
 
 TStringListElement* TPropertiesToListTool::GetList() {
-    if (!IsLive(FList)) FList = TStringListElement::New();
-    return FList;
+    TStringListElement* list = FList.Get();
+    if (!list) {
+        list = TStringListElement::New();
+        FList.Set(list);
+    }
+    return list;
 }
 
 void TPropertiesToListTool::SetList(TStringListElement* list) {
@@ -46,8 +50,9 @@ void TPropertiesToListTool::Process(TElement* element) {
 }
 
 void TPropertiesToListTool::Destroy() {
-    if (IsLive(FList)) Free(FList);
-    FList = nullptr;
+    TStringListElement* list = FList.Get();
+    FList.Set(nullptr);
+    Free(list);
     inherited::Destroy();
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "kernel/elements.h"
+#include "yesk/held.h"
 
 // Holds one object (not owned) and addresses one of its published properties by name.
 class TInstanceProperties : public TOwnerElement {
@@ -12,7 +13,7 @@ class TInstanceProperties : public TOwnerElement {
 
 public:
     TPersistent* GetInstance() const;
-    virtual void SetInstance(TPersistent* instance) { FInstance = instance; }
+    virtual void SetInstance(TPersistent* instance) { FInstance.Set(instance); }
     const std::string& GetPropertyName() const { return FPropertyName; }
     void SetPropertyName(const std::string& name) { FPropertyName = name; }
     // The index of the addressed property in the instance's list; -1 when absent.
@@ -22,7 +23,7 @@ public:
     void SetPropertyText(const std::string& text);
 
 protected:
-    TPersistent* FInstance = nullptr;
+    THeld<TPersistent> FInstance;
     std::string FPropertyName;
 };
 
@@ -48,5 +49,5 @@ private:
     void FreeInstance();
     void GiveUniqueName(const std::string& name);
     TElementClass FClass = nullptr;
-    TPersistent* FMade = nullptr;  // the object this envelope made and frees
+    THeld<TPersistent> FMade;  // the object this envelope made and frees
 };

@@ -6,6 +6,7 @@
 
 #include "interpret/interpret.h"
 #include "kernel/value_elements.h"
+#include "yesk/held.h"
 
 // Lists each element it walks: its name, then a tab and the name of each published
 // property. For a class record of the registry the recorded class is listed.
@@ -26,7 +27,7 @@ public:
     void Destroy() override;
 
 private:
-    TStringListElement* FList = nullptr;
+    THeld<TStringListElement> FList;
 };
 
 // ... and saves the list to FileName (one line per entry) after the walk.

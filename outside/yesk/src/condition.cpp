@@ -187,7 +187,7 @@ void TCondition::Publish(PropertyTable& t) {
 
 std::string TCondition::GetText() const { return FTree ? FTree->text : std::string(); }
 
-TElement* TCondition::GetSubject() const { return IsLive(FSubject) ? FSubject : nullptr; }
+TElement* TCondition::GetSubject() const { return FSubject.Get(); }
 
 bool TCondition::Evaluate() { return EvaluateFor(GetSubject()); }
 
@@ -210,9 +210,10 @@ void TCondCreator::Publish(PropertyTable& t) {
 
 void TCondCreator::FreeUntakenOutput() {
     // An output that an entity has taken as its child is no longer the creator's.
-    if (IsLive(FOwnOutput) && FOwnOutput->NoOwners()) Free(FOwnOutput);
-    if (Output == FOwnOutput) Output = nullptr;
-    FOwnOutput = nullptr;
+    TCondition* own = FOwnOutput.Get();
+    if (Output == FOwnOutput.Raw()) Output = nullptr;
+    FOwnOutput.Set(nullptr);
+    if (own && own->NoOwners()) Free(own);
 }
 
 void TCondCreator::DoIt() {
@@ -222,13 +223,13 @@ void TCondCreator::DoIt() {
     if (!tree) return;
     TCondition* c = TCondition::New();
     c->SetTree(std::move(tree));
-    FOwnOutput = c;
+    FOwnOutput.Set(c);
     Output = c;
 }
 
 TCondition* TCondCreator::TakeOutput() {
-    TCondition* c = IsLive(FOwnOutput) ? FOwnOutput : nullptr;
-    FOwnOutput = nullptr;
+    TCondition* c = FOwnOutput.Get();
+    FOwnOutput.Set(nullptr);
     return c;
 }
 

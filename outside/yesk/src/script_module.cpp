@@ -16,21 +16,22 @@
 #include "platform/classes.h"
 #include "platform/forms.h"
 #include "yesk/command_line.h"
+#include "yesk/held.h"
 
 namespace yesk_detail {
 
 namespace {
 
-std::vector<TCommandLine*>& Runners() {
-    static std::vector<TCommandLine*> runners;
+std::vector<THeld<TCommandLine>>& Runners() {
+    static std::vector<THeld<TCommandLine>> runners;
     return runners;
 }
 
 }  // namespace
 
-void EnterRunner(TCommandLine* runner) { Runners().push_back(runner); }
+void EnterRunner(TCommandLine* runner) { Runners().emplace_back(runner); }
 void LeaveRunner() { Runners().pop_back(); }
-TCommandLine* CurrentRunner() { return Runners().empty() ? nullptr : Runners().back(); }
+TCommandLine* CurrentRunner() { return Runners().empty() ? nullptr : Runners().back().Get(); }
 
 namespace {
 
@@ -41,6 +42,8 @@ const char kElementMeta = 0;  // its address keys the element metatable in the r
 
 struct Ref {
     TPersistent* obj;
+    uint64_t serial;
+    TPersistent* Live() const { return IsLive(obj, serial) ? obj : nullptr; }
 };
 
 // One argument as plain values; strings point into the Lua stack.
@@ -139,6 +142,7 @@ void ReadArgs(lua_State* L, Args& args) {
 void PushRef(lua_State* L, TPersistent* obj) {
     auto* r = static_cast<Ref*>(lua_newuserdatauv(L, sizeof(Ref), 0));
     r->obj = obj;
+    r->serial = obj->Serial();
     lua_rawgetp(L, LUA_REGISTRYINDEX, &kElementMeta);
     lua_setmetatable(L, -2);
 }
@@ -247,8 +251,9 @@ std::string TextArg(const Args& args, int i, const char* what) {
 
 TPersistent* LiveRef(const Arg& a) {
     if (!a.isRef) return nullptr;
-    if (!IsLive(a.ref.obj)) Raise(Cz("Prvek již neexistuje"));
-    return a.ref.obj;
+    TPersistent* o = a.ref.Live();
+    if (!o) Raise(Cz("Prvek již neexistuje"));
+    return o;
 }
 
 TPersistent* ObjArg(const Args& args, int i, const char* what) {
@@ -271,10 +276,7 @@ TEntity* EntityArg(const Args& args, int i, const char* what) {
 }
 
 // Element messages and writes of the script come from the runner.
-TElement* Sender() {
-    TCommandLine* r = CurrentRunner();
-    return IsLive(r) ? r : nullptr;
-}
+TElement* Sender() { return CurrentRunner(); }
 
 // The owners of an element: the entities holding it, or an envelope's one owner.
 std::vector<TEntity*> OwnersOf(TElement* e) {
@@ -308,8 +310,8 @@ bool HoldsOrIs(TElement* target, TElement* e) {
 // Freeing the world or what holds a running runner would pull the floor from under it.
 void CheckMayFree(TElement* e) {
     if (e == World) Raise(Cz("Skript nemůže uvolnit svět"));
-    for (TCommandLine* r : Runners())
-        if (IsLive(r) && HoldsOrIs(e, r))
+    for (const THeld<TCommandLine>& held : Runners())
+        if (TCommandLine* r = held.Get(); r && HoldsOrIs(e, r))
             Raise(Cz("Prvek ") + e->GetName() + Cz(" drží běžící skript a nelze jej uvolnit"));
 }
 
@@ -519,14 +521,19 @@ void NewIndex(const Args& args, Out&) {
 
 void ToString(const Args& args, Out& out) {
     const Arg& a = args[0];
-    if (!a.isRef || !IsLive(a.ref.obj)) return out.Str(Cz("(uvolněný prvek)"));
-    auto* e = As<TElement>(a.ref.obj);
-    out.Str(a.ref.obj->ClassName() + (e ? "(" + e->GetName() + ")" : std::string()));
+    TPersistent* o = a.isRef ? a.ref.Live() : nullptr;
+    if (!o) return out.Str(Cz("(uvolněný prvek)"));
+    auto* e = As<TElement>(o);
+    out.Str(o->ClassName() + (e ? "(" + e->GetName() + ")" : std::string()));
 }
 
 int Equal(lua_State* L) {
-    bool same = IsElementRef(L, 1) && IsElementRef(L, 2) &&
-                static_cast<Ref*>(lua_touserdata(L, 1))->obj == static_cast<Ref*>(lua_touserdata(L, 2))->obj;
+    bool same = false;
+    if (IsElementRef(L, 1) && IsElementRef(L, 2)) {
+        const Ref* a = static_cast<Ref*>(lua_touserdata(L, 1));
+        const Ref* b = static_cast<Ref*>(lua_touserdata(L, 2));
+        same = a->obj == b->obj && a->serial == b->serial;
+    }
     lua_pushboolean(L, same);
     return 1;
 }

@@ -96,6 +96,7 @@ bool TCommandLine::Run(const std::string& code, const std::string& chunkName, bo
     }
     BootData data{code.data(), code.size(), chunkName.c_str(), asExpression, IsLive(Input) ? Input : nullptr};
     ++FRunning;
+    THeld<TCommandLine> self(this);
     yesk_detail::EnterRunner(this);
     lua_pushcfunction(L, &Boot);
     lua_pushlightuserdata(L, &data);
@@ -106,7 +107,7 @@ bool TCommandLine::Run(const std::string& code, const std::string& chunkName, bo
     lua_close(L);
     yesk_detail::LeaveRunner();
     // The script may have freed what held this runner, and with it the runner.
-    bool alive = IsLive(this);
+    bool alive = self.Get() != nullptr;
     if (alive) {
         --FRunning;
         Result = result;
@@ -124,24 +125,27 @@ void TCommandLineDlg::Publish(PropertyTable& t) {
     t.Obj<C, TElement>("Element", &C::GetElement, &C::SetElement);
 }
 
-TElement* TCommandLineDlg::GetElement() const { return IsLive(FElement) ? FElement : nullptr; }
+TElement* TCommandLineDlg::GetElement() const { return FElement.Get(); }
 
 void TCommandLineDlg::Show() {
-    if (!IsLive(FRunner)) {
-        FRunner = TCommandLine::New();
-        FRunner->SetName("Yesk");
+    TCommandLine* runner = FRunner.Get();
+    if (!runner) {
+        runner = TCommandLine::New();
+        runner->SetName("Yesk");
+        FRunner.Set(runner);
     }
     // An empty line or a cancelled query closes the console.
     for (;;) {
         std::string line;
         if (!GetUserHost().InputQuery("Yesk", Cz("Příkaz:"), line) || Trim(line).empty()) break;
-        FRunner->SetInput(GetElement());
-        if (FRunner->RunText(line, "=console", true) && !FRunner->Result.empty()) ShowMessage(FRunner->Result);
+        runner->SetInput(GetElement());
+        if (runner->RunText(line, "=console", true) && !runner->Result.empty()) ShowMessage(runner->Result);
     }
 }
 
 void TCommandLineDlg::Destroy() {
-    if (IsLive(FRunner) && !FRunner->GetRunning()) Free(FRunner);
-    FRunner = nullptr;
+    TCommandLine* runner = FRunner.Get();
+    FRunner.Set(nullptr);
+    if (runner && !runner->GetRunning()) Free(runner);
     inherited::Destroy();
 }

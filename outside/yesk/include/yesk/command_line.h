@@ -20,6 +20,7 @@
 #include <string>
 
 #include "kernel/tools.h"
+#include "yesk/held.h"
 
 class TCommandLine : public TResultTool {
     ZARIX_CLASS(TCommandLine, TResultTool)
@@ -50,11 +51,11 @@ class TCommandLineDlg : public TOwnerElement {
 
 public:
     TElement* GetElement() const;
-    void SetElement(TElement* element) { FElement = element; }
+    void SetElement(TElement* element) { FElement.Set(element); }
     void Show();
     void Destroy() override;
 
 private:
-    TElement* FElement = nullptr;
-    TCommandLine* FRunner = nullptr;
+    THeld<TElement> FElement;
+    THeld<TCommandLine> FRunner;
 };

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "kernel/tools.h"
+#include "yesk/held.h"
 #include "platform/sysutils.h"
 
 namespace yesk_detail {
@@ -52,7 +53,7 @@ public:
     std::string GetText() const;
     // The element tested (not owned); nil once it is gone.
     TElement* GetSubject() const;
-    void SetSubject(TElement* subject) { FSubject = subject; }
+    void SetSubject(TElement* subject) { FSubject.Set(subject); }
     // Evaluates against the subject; raises ECondError without one.
     bool Evaluate();
     bool EvaluateFor(TPersistent* subject);
@@ -60,7 +61,7 @@ public:
 
 private:
     std::shared_ptr<const yesk_detail::CondTree> FTree;
-    TElement* FSubject = nullptr;
+    THeld<TElement> FSubject;
 };
 
 // Compiles Text into a TCondition given as Output (nil for an empty text). The output
@@ -81,5 +82,5 @@ public:
 
 private:
     void FreeUntakenOutput();
-    TCondition* FOwnOutput = nullptr;
+    THeld<TCondition> FOwnOutput;
 };
