@@ -1,0 +1,11 @@
+# Fuzz targets of the core readers (Kernel and the platform under it).
+suite_fuzz(code_page Kernel)
+suite_fuzz(number_text Kernel)
+suite_fuzz(string_list Kernel)
+suite_fuzz(ini_file Kernel)
+suite_fuzz(real_ini_file Kernel)
+suite_fuzz(parameter_file Kernel)
+suite_fuzz(definition_file Kernel)
+suite_fuzz(path_mapping Kernel)
+suite_fuzz(command_line Kernel)
+suite_fuzz(property_text Kernel)
