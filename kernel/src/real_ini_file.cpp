@@ -29,6 +29,7 @@ void TRealIniFile::WriteDouble(std::string_view section, std::string_view ident,
 }
 
 void TRealIniFile::WriteSection(std::string_view section, const TStringList& list) {
+    if (!IniSectionReadsBack(section)) throw EIniFileException("Unable to write to " + FileName());
     std::vector<std::pair<std::string, std::string>> keys;
     for (int i = 0; i < list.Count(); ++i) {
         std::string name, value;

@@ -271,6 +271,16 @@ TEST_F(CtiparTest, WriteSectionRefusesNamesThatWouldNotReadBack) {
     }
 }
 
+TEST_F(CtiparTest, WriteSectionRefusesANameItCannotWriteBeforeErasing) {
+    const std::string before = "[\x01]\r\nx=1\r\n";  // the section a blank name folds to
+    std::string path = Write("t.ini", before);
+    TRealIniFile ini(path);
+    TStringList list;
+    list.Add("a=b");
+    EXPECT_THROW(ini.WriteSection("\n", list), EIniFileException);
+    EXPECT_EQ(ReadFile(path), before);
+}
+
 TEST_F(CtiparTest, ModuleIniFileName) {
     std::string old = ExecutablePath();
     SetExecutablePath("/opt/suite/Oskelt32.exe");

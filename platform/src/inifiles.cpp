@@ -128,6 +128,8 @@ bool SectionReadsBack(std::string_view section) {
 
 }  // namespace
 
+bool IniSectionReadsBack(std::string_view section) { return SectionReadsBack(section); }
+
 bool IniKeyReadsBack(std::string_view ident) {
     const std::string t = Trim(ident);
     return !t.empty() && t[0] != '[' && t[0] != ';' && t.find('=') == std::string::npos && NoLineBreak(ident);

@@ -27,6 +27,8 @@ SUITE_EXCEPTION(EIniFileException, Exception)   // the file could not be written
 // Whether a key of that name, once written, reads back: something besides blanks and
 // control characters, no line break or "=", not beginning with "[" or ";".
 bool IniKeyReadsBack(std::string_view ident);
+// Whether a section of that name reads back: no line break or "]".
+bool IniSectionReadsBack(std::string_view section);
 
 class TIniFile {
 public:
@@ -57,6 +59,10 @@ public:
     void EraseSection(std::string_view section);      // every section of that name
     void DeleteKey(std::string_view section, std::string_view ident);
     void UpdateFile() {}                               // writes are never held back
+
+protected:
+    // EIniFileException for a section name that a write refuses.
+    void CheckSectionName(std::string_view section) const;
 
 private:
     std::string fileName_;
