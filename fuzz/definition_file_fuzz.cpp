@@ -49,7 +49,7 @@ void CheckLine(const std::string& raw, bool isKey, const std::string& text, cons
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = fuzz::ScratchPath("definitions") + ".def";
+    static const std::string path = fuzz::ScratchPath("definitions.def");
     FuzzedDataProvider in(data, size);
     const int64_t jump = in.ConsumeIntegral<int64_t>();
     const int64_t near = in.ConsumeIntegralInRange<int64_t>(0, 300);

@@ -6,9 +6,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #define FUZZ_CHECK(cond)                                                               \
     do {                                                                               \
@@ -56,9 +58,17 @@ inline std::string Escaped(const std::string& s) {
 
 // A path that only this process uses, in memory where the system has a tmpfs (files
 // replaced by renaming are flushed to disk on ext4, which slows a run a hundredfold).
-inline std::string ScratchPath(const std::string& tag) {
+// Removed, with whatever lies below it, when the process exits.
+inline std::string ScratchPath(const std::string& name) {
+    static std::vector<std::string> made;
+    if (made.empty())
+        std::atexit([] {
+            std::error_code ignored;
+            for (const std::string& p : made) std::filesystem::remove_all(p, ignored);
+        });
     const char* dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm/" : "/tmp/";
-    return dir + tag + "-fuzz-" + std::to_string(getpid());
+    made.push_back(dir + ("fuzz-" + std::to_string(getpid())) + "-" + name);
+    return made.back();
 }
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {

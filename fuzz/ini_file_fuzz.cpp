@@ -16,7 +16,7 @@
 #include "platform/inifiles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = fuzz::ScratchPath("ini") + ".ini";
+    static const std::string path = fuzz::ScratchPath("ini.ini");
     FuzzedDataProvider in(data, size);
     fuzz::WriteBytes(path, in.ConsumeRandomLengthString(2048));
     TIniFile ini(path);

@@ -37,8 +37,8 @@ void Init() {
             Free(zm);
         }
     };
-    gIn = fuzz::ScratchPath("old-model") + "-in.zrx";
-    gOut = fuzz::ScratchPath("old-model") + "-out.zrx";
+    gIn = fuzz::ScratchPath("old-model-in.zrx");
+    gOut = fuzz::ScratchPath("old-model-out.zrx");
 }
 
 // True when an entity below root holds one of its owners (or itself).

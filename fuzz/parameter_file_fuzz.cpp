@@ -63,7 +63,7 @@ Classified Classify(const std::string& raw) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = fuzz::ScratchPath("parameters") + ".msd";
+    static const std::string path = fuzz::ScratchPath("parameters.msd");
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     fuzz::WriteBytes(path, bytes);
     fuzz::Context() = "file " + fuzz::Escaped(bytes);

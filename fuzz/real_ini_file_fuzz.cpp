@@ -75,7 +75,7 @@ void CheckSection(TRealIniFile& ini, const fuzz::IniKeys& before, const std::str
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = fuzz::ScratchPath("real-ini") + ".ini";
+    static const std::string path = fuzz::ScratchPath("real-ini.ini");
     FuzzedDataProvider in(data, size);
     SetDecimalSeparator(in.ConsumeBool() ? ',' : '.');
     fuzz::WriteBytes(path, in.ConsumeRandomLengthString(1024));

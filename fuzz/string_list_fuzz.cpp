@@ -78,7 +78,7 @@ void CheckElementRoundTrip(FuzzedDataProvider& in) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static bool ready = (RegisterKernelClasses(), gPath = fuzz::ScratchPath("string-list") + ".txt", true);
+    static bool ready = (RegisterKernelClasses(), gPath = fuzz::ScratchPath("string-list.txt"), true);
     (void)ready;
     FuzzedDataProvider in(data, size);
 
