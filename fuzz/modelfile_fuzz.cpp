@@ -10,11 +10,10 @@
 #include <unordered_set>
 #include <vector>
 
-#include "../composition/tests/modelfile_test_classes.h"
-#include "composition/composition.h"
 #include "composition/modelfile.h"
-#include "composition/pages.h"
-#include "composition/views.h"
+#include "element_checks.h"
+#include "fuzz_support.h"
+#include "model_file_classes.h"
 #include "kernel/class_registry.h"
 #include "kernel/value_elements.h"
 #include "kernel/elements.h"
@@ -28,26 +27,10 @@ ScriptedHost gHost;
 std::string gPath;
 
 void Init() {
-    // Only classes whose properties touch nothing outside the element tree: no desktop
-    // files (naming one renames its file), text blocks or map views (they read files).
-    RegisterEClassUnit();
-    RegisterElementsUnit();
-    RegisterETypeUnit();
-    RegisterESaverUnit();
-    RegisterELoaderUnit();
-    RegisterZarixClass<TDesktop>();
-    RegisterZarixClass<TMultiPageDesktop>();
-    RegisterMapSheetUnit();
-    RegisterViewUnit();
-    mft::RegisterProbeClasses();
+    fuzz::RegisterModelFileClasses();
     SetUserHost(&gHost);
-    Application().OnMessage = [](TMsg& m, bool& handled) {
-        if (TZarixMessage* zm = ElementMessageOf(m.message, m.lParam)) {
-            handled = true;
-            Free(zm);
-        }
-    };
-    gPath = "/tmp/modelfile-fuzz-" + std::to_string(getpid()) + ".zrx";
+    fuzz::FreeElementMessagesOnDelivery();
+    gPath = fuzz::ScratchPath("modelfile.zrx");
 }
 
 // Walks what the loaded tree reaches through children and element-valued properties,

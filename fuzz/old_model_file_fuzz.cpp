@@ -5,13 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <unordered_set>
-#include <vector>
 
-#include "../composition/tests/modelfile_test_classes.h"
-#include "composition/composition.h"
 #include "composition/modelfile.h"
+#include "element_checks.h"
 #include "fuzz_support.h"
+#include "model_file_classes.h"
 #include "kernel/class_registry.h"
 #include "kernel/elements.h"
 #include "kernel/messages.h"
@@ -25,48 +23,11 @@ ScriptedHost gHost;
 std::string gIn, gOut;
 
 void Init() {
-    RegisterEClassUnit();
-    RegisterElementsUnit();
-    RegisterETypeUnit();
-    RegisterCompositionClasses();
-    mft::RegisterProbeClasses();
+    fuzz::RegisterModelFileClasses();
     SetUserHost(&gHost);
-    Application().OnMessage = [](TMsg& m, bool& handled) {
-        if (TZarixMessage* zm = ElementMessageOf(m.message, m.lParam)) {
-            handled = true;
-            Free(zm);
-        }
-    };
+    fuzz::FreeElementMessagesOnDelivery();
     gIn = fuzz::ScratchPath("old-model-in.zrx");
     gOut = fuzz::ScratchPath("old-model-out.zrx");
-}
-
-// True when an entity below root holds one of its owners (or itself).
-bool HoldsItself(TElement* root) {
-    std::unordered_set<TElement*> onPath, done;
-    struct Step {
-        TElement* e;
-        int next;
-    };
-    std::vector<Step> path{{root, 0}};
-    onPath.insert(root);
-    while (!path.empty()) {
-        Step& top = path.back();
-        auto* entity = As<TEntity>(top.e);
-        if (!entity || top.next >= entity->ElementsCount()) {
-            onPath.erase(top.e);
-            done.insert(top.e);
-            path.pop_back();
-            continue;
-        }
-        TElement* child = entity->Get(top.next++);
-        if (!child || done.count(child)) continue;
-        if (onPath.count(child)) return true;
-        (void)child->GetName();
-        onPath.insert(child);
-        path.push_back({child, 0});
-    }
-    return false;
 }
 
 TElement* Load(const std::string& path) {
@@ -102,14 +63,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::Note("file " + fuzz::Escaped(bytes));
 
     if (TElement* root = Load(gIn)) {
-        FUZZ_CHECK(!HoldsItself(root));
+        FUZZ_CHECK(!fuzz::HoldsItself(root));
         const std::string once = Save(root);
         Free(root);
         fuzz::Note("file " + fuzz::Escaped(bytes) + "\nwritten as " + fuzz::Escaped(once));
         fuzz::WriteBytes(gIn, once);
         TElement* again = Load(gIn);
         FUZZ_CHECK(again != nullptr);
-        FUZZ_CHECK(!HoldsItself(again));
+        FUZZ_CHECK(!fuzz::HoldsItself(again));
         FUZZ_CHECK(Save(again) == once);
         Free(again);
     }

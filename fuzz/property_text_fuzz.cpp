@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <set>
 #include <string>
 #include <vector>
 
+#include "element_checks.h"
 #include "fuzz_support.h"
 #include "kernel/class_registry.h"
 #include "kernel/elements.h"
@@ -45,12 +45,7 @@ void Init() {
     const std::string dir = fuzz::ScratchPath("property-text");
     ::mkdir(dir.c_str(), 0755);
     if (::chdir(dir.c_str()) != 0) std::abort();
-    Application().OnMessage = [](TMsg& m, bool& handled) {
-        if (TZarixMessage* zm = ElementMessageOf(m.message, m.lParam)) {
-            handled = true;
-            Free(zm);
-        }
-    };
+    fuzz::FreeElementMessagesOnDelivery();
     for (int i = 0; i < ZarixClasses->ElementsCount(); ++i) {
         auto* entry = As<TZarixClass>(ZarixClasses->Get(i));
         TElementClass cls = entry ? entry->ElementClass() : nullptr;
@@ -60,40 +55,6 @@ void Init() {
             cls->InheritsFrom(TEnvelopeEntity::StaticClass()))
             gClasses.push_back(cls);
     }
-}
-
-// An entity below root (root included) holding one of its owners or itself: the
-// holder and the child held.
-bool HoldsItself(TElement* root, TEntity** holder = nullptr, TElement** held = nullptr) {
-    std::set<TElement*> onPath;
-    std::set<TElement*> done;
-    struct Step {
-        TElement* e;
-        int next;
-    };
-    std::vector<Step> path{{root, 0}};
-    onPath.insert(root);
-    while (!path.empty()) {
-        Step& top = path.back();
-        auto* entity = As<TEntity>(top.e);
-        if (!entity || top.next >= entity->ElementsCount()) {
-            onPath.erase(top.e);
-            done.insert(top.e);
-            path.pop_back();
-            continue;
-        }
-        TElement* child = entity->Get(top.next++);
-        if (!child) continue;
-        if (onPath.count(child)) {
-            if (holder) *holder = entity;
-            if (held) *held = child;
-            return true;
-        }
-        if (done.count(child)) continue;
-        onPath.insert(child);
-        path.push_back({child, 0});
-    }
-    return false;
 }
 
 std::string TextFor(FuzzedDataProvider& in, const std::vector<TElement*>& made, bool& address) {
@@ -142,8 +103,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             TElement* held;
             // An entity still takes itself or an owner as a child from an address text
             // until it refuses them; the link is undone so that freeing stays sound.
-            while (address && HoldsItself(m, &holder, &held)) holder->RemoveElement(held);
-            FUZZ_CHECK(!HoldsItself(m));
+            while (address && fuzz::HoldsItself(m, &holder, &held)) holder->RemoveElement(held);
+            FUZZ_CHECK(!fuzz::HoldsItself(m));
         }
     }
     for (TElement* e : made)
