@@ -57,12 +57,13 @@ void Init() {
     }
 }
 
-std::string TextFor(FuzzedDataProvider& in, const std::vector<TElement*>& made, bool& address) {
-    address = false;
+// A text for a property; named receives the element whose address it is, if any.
+std::string TextFor(FuzzedDataProvider& in, const std::vector<TElement*>& made, TElement*& named) {
+    named = nullptr;
     switch (in.ConsumeIntegralInRange<int>(0, 3)) {
     case 0:
-        address = true;
-        return std::to_string(reinterpret_cast<intptr_t>(made[in.ConsumeIntegralInRange<size_t>(0, made.size() - 1)]));
+        named = made[in.ConsumeIntegralInRange<size_t>(0, made.size() - 1)];
+        return std::to_string(reinterpret_cast<intptr_t>(named));
     case 1:
         return std::to_string(in.ConsumeIntegral<int32_t>());
     default:
@@ -82,6 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         made.push_back(static_cast<TElement*>(cls->CreateInstance()));
     }
     std::string log;
+    for (TElement* e : made) log += e->ClassType()->Name + " " + std::to_string(reinterpret_cast<intptr_t>(e)) + "\n";
     for (int op = 0; op < 12 && in.remaining_bytes() > 0; ++op) {
         TElement* e = made[in.ConsumeIntegralInRange<size_t>(0, made.size() - 1)];
         const int count = GetPropCount(e);
@@ -89,8 +91,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const int index = in.ConsumeIntegralInRange<int>(0, count - 1);
         // Lists save to and load from the files they name.
         if (AnsiUpperCase(GetPropName(e, index)).find("FILE") != std::string::npos) continue;
-        bool address;
-        const std::string text = TextFor(in, made, address);
+        TElement* named;
+        const std::string text = TextFor(in, made, named);
+        const bool address = named != nullptr;
+        // FreeElement still frees an element that is not its child, leaving a dangling
+        // child behind where another entity holds it without owner tracking.
+        auto* entity = As<TEntity>(e);
+        if (named && entity && entity->IndexOf(named) < 0 &&
+            AnsiUpperCase(GetPropName(e, index)) == "ELEMENTTOFREE")
+            continue;
         log += e->ClassType()->Name + "." + GetPropName(e, index) + " := " + fuzz::Escaped(text) + "\n";
         fuzz::Note(log);
         if (in.ConsumeBool()) SetPropString(e, index, text);
