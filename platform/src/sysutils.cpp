@@ -359,27 +359,27 @@ std::string PrintDouble(double v, std::chars_format form, int precision) {
 }
 
 // One printf float conversion ("%-08.3f", with the "*" values in stars) in C form.
-std::string PrintConversion(const std::string& spec, const std::vector<int>& stars, double v) {
+std::string PrintConversion(const std::string& conv_text, const std::vector<int>& stars, double v) {
     size_t p = 1, star = 0;
     bool left = false, plus = false, blank = false, zero = false;
-    for (; p < spec.size() && std::strchr("-+ #0", spec[p]); ++p) {
-        left |= spec[p] == '-';
-        plus |= spec[p] == '+';
-        blank |= spec[p] == ' ';
-        zero |= spec[p] == '0';
+    for (; p < conv_text.size() && std::strchr("-+ #0", conv_text[p]); ++p) {
+        left |= conv_text[p] == '-';
+        plus |= conv_text[p] == '+';
+        blank |= conv_text[p] == ' ';
+        zero |= conv_text[p] == '0';
     }
     auto number = [&](int def) {
-        if (p < spec.size() && spec[p] == '*') { ++p; return star < stars.size() ? stars[star++] : def; }
+        if (p < conv_text.size() && conv_text[p] == '*') { ++p; return star < stars.size() ? stars[star++] : def; }
         int n = 0;
-        for (; p < spec.size() && spec[p] >= '0' && spec[p] <= '9'; ++p) n = std::min(n * 10 + (spec[p] - '0'), 100000);
+        for (; p < conv_text.size() && conv_text[p] >= '0' && conv_text[p] <= '9'; ++p) n = std::min(n * 10 + (conv_text[p] - '0'), 100000);
         return n;
     };
     int width = number(0);
     if (width < 0) { left = true; width = -width; }
     int precision = 6;
-    if (p < spec.size() && spec[p] == '.') { ++p; precision = number(6); }
+    if (p < conv_text.size() && conv_text[p] == '.') { ++p; precision = number(6); }
     if (precision < 0) precision = 6;
-    const char conv = spec.back();
+    const char conv = conv_text.back();
     std::string body;
     if (!std::isfinite(v)) {
         body = std::isnan(v) ? "nan" : std::signbit(v) ? "-inf" : "inf";

@@ -16,7 +16,7 @@ bool IsPlainName(const std::string& name) {
     return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\") == std::string::npos;
 }
 
-// A desktop-entry string value: UTF-8, with the escapes of the specification.
+// A desktop-entry string value: UTF-8, with the escapes desktop entries define.
 std::string EntryValue(const std::string& text1250) {
     std::string out;
     for (char c : ToUtf8(text1250)) {
