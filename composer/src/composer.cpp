@@ -1,0 +1,11 @@
+#include "composer/composer.h"
+
+#include "workbench/workbench.h"
+
+void RegisterComposerClasses() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    RegisterWorkbenchClasses();
+    // Units register here in their initialisation order.
+}

@@ -1,0 +1,11 @@
+#include "workbench/workbench.h"
+
+#include "composition/composition.h"
+
+void RegisterWorkbenchClasses() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    RegisterCompositionClasses();
+    // Units register here in their initialisation order.
+}
