@@ -47,6 +47,8 @@ int ButtonResult(TMsgDlgBtn b);
 // present button in the order of TMsgDlgBtn; OK for an empty set.
 int DefaultResult(TMsgDlgButtons buttons);
 
+class TForm;
+
 class UserHost {
 public:
     virtual ~UserHost() = default;
@@ -61,6 +63,9 @@ public:
     virtual bool SelectDirectory(const std::string& caption, std::string& directory) = 0;
     // A modal form, named by its class or caption; answers its modal result.
     virtual int ShowModal(const std::string& formName) = 0;
+    // A headless form shown modally (platform/controls.h). By default answered like
+    // ShowModal(the form's class name); a scripted action may drive the form meanwhile.
+    virtual int ShowForm(TForm& form);
 };
 
 // Prints UTF-8 (errors and warnings to stderr, the rest to stdout) and reads answers from

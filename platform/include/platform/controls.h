@@ -1,0 +1,116 @@
+// Headless forms and controls. A form is a set of named controls with their state; what a
+// user does (click, type, pick, check, focus, press a key) is a call on a control or form,
+// and the events it fires are handlers the form's owner installs. Modal forms are shown
+// through the user host, which answers them or drives them (a scripted action finds the form
+// through ActiveModalForm()). The platform knows nothing of elements: the layers above wire
+// the events to their messages.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum class TControlKind {
+    Label, Edit, Memo, Button, CheckBox, RadioButton, ComboBox, ListBox, SpinEdit, Grid,
+    Panel, GroupBox, ProgressBar, StatusBar, MenuItem, Image, Other
+};
+
+class TForm;
+
+class TControl {
+public:
+    using Event = std::function<void(TControl&)>;
+
+    TControl(TForm& form, TControlKind kind, std::string name, std::string caption, std::string parent);
+    TControl(const TControl&) = delete;
+    TControl& operator=(const TControl&) = delete;
+
+    TControlKind Kind;
+    std::string Name;
+    std::string Caption;
+    std::string Text;
+    std::vector<std::string> Items;  // combo and list items; memo lines
+    int ItemIndex = -1;
+    bool Checked = false;
+    bool Enabled = true;
+    bool Visible = true;
+    bool ReadOnly = false;
+    int Tag = 0;
+    double Value = 0, MinValue = 0, MaxValue = 0, Increment = 1;  // spin edits, progress bars
+    int ModalResult = 0;  // a button that closes its form with this result
+    std::string Parent;   // the menu, panel or group box holding the control
+    std::string ShortCut;  // menu items: "F5", "Ctrl+S"
+
+    // Grid cells; the grid grows to hold a cell that is set.
+    int ColCount = 0, RowCount = 0;
+    std::string Cell(int col, int row) const;
+    void SetCell(int col, int row, std::string text);
+
+    Event OnClick, OnChange, OnEnter, OnExit;
+
+    TForm& Form() const { return form_; }
+
+    // What a user does. Disabled or hidden controls ignore clicks, typing and picks.
+    void Click();                  // OnClick, then a non-zero ModalResult ends the form's showing
+    void Type(std::string text);   // Text, then OnChange
+    bool Pick(std::string_view item);  // the item of that text: ItemIndex, Text, OnChange
+    void Select(int index);        // by index (-1 clears): ItemIndex, Text, OnChange
+    void SetChecked(bool checked);  // a click on a check box or radio button: Checked, OnClick
+    void Focus();                  // the active control gets OnExit, then this one OnEnter
+
+private:
+    bool Usable() const { return Enabled && Visible; }
+    TForm& form_;
+    std::vector<std::vector<std::string>> cells_;  // [row][col]
+};
+
+class TForm {
+public:
+    explicit TForm(std::string className);
+    virtual ~TForm();
+    TForm(const TForm&) = delete;
+    TForm& operator=(const TForm&) = delete;
+
+    const std::string& ClassName() const { return className_; }
+    std::string Caption;
+    std::string Name;
+    int Left = 0, Top = 0, Width = 0, Height = 0;
+    bool Visible = false;
+    int ModalResult = 0;
+
+    TControl& Add(TControlKind kind, std::string name, std::string caption = {}, std::string parent = {});
+    // Controls by name, compared without regard to ASCII letter case.
+    TControl* Find(std::string_view name) const;
+    // Raises Exception for an unknown name.
+    TControl& operator[](std::string_view name) const;
+    const std::vector<std::unique_ptr<TControl>>& Controls() const { return controls_; }
+    // The controls whose Parent is the given name (menu items of a menu, in order).
+    std::vector<TControl*> Children(std::string_view parent) const;
+
+    TControl* ActiveControl() const { return active_; }
+    void SetActiveControl(TControl* c) { active_ = c; }
+
+    std::function<void(TForm&)> OnShow, OnClose;
+    std::function<bool(TForm&)> OnCloseQuery;  // false refuses the close
+    std::function<void(TForm&, uint16_t key, uint32_t shift)> OnKeyDown;
+
+    // Shown through the user host until a control sets ModalResult or the host answers.
+    int ShowModal();
+    bool Modal() const { return modal_; }
+    void Show();
+    void Hide() { Visible = false; }
+    // OnCloseQuery, then OnClose; hides. A modal form without a result gets mrCancel.
+    bool Close();
+    void KeyDown(uint16_t key, uint32_t shift = 0);
+
+private:
+    std::string className_;
+    std::vector<std::unique_ptr<TControl>> controls_;
+    TControl* active_ = nullptr;
+    bool modal_ = false;
+};
+
+// The innermost form being shown modally, or nullptr.
+TForm* ActiveModalForm();
