@@ -1,6 +1,7 @@
 #include "workbench/workbench.h"
 
 #include "composition/composition.h"
+#include "workbench/print_pages.h"
 
 void RegisterWorkbenchClasses() {
     static bool done = false;
@@ -8,4 +9,5 @@ void RegisterWorkbenchClasses() {
     done = true;
     RegisterCompositionClasses();
     // Units register here in their initialisation order.
+    RegisterPrintPagesUnit();
 }
