@@ -1,5 +1,6 @@
 #include "platform/rtti.h"
 
+#include <algorithm>
 #include <deque>
 #include <memory>
 #include <cstdint>
@@ -10,24 +11,23 @@
 namespace {
 
 // The addresses of live objects with their serial numbers: an open-addressing table
-// with linear probing. Queried on every access through a stored reference, so it is
-// kept flat and cache-friendly.
+// with linear probing, at most half full, without tombstones (an erased entry pulls the
+// entries after it back). Queried on every access through a stored reference, so it is
+// kept flat and local: the addresses of one 4 KB stretch of memory share one group of
+// slots in address order (a group lies at a hashed place), so objects made one after
+// another are found in the same few cache lines.
 class PointerSet {
 public:
     void Insert(const void* p, uint64_t serial) {
-        if ((used_ + 1) * 4 >= slots_.size() * 3) Rehash();
+        if ((live_ + 1) * 2 > slots_.size()) Grow();
         uintptr_t key = reinterpret_cast<uintptr_t>(p);
-        size_t tomb = SIZE_MAX;
         for (size_t i = Home(key);; i = (i + 1) & mask_) {
             uintptr_t s = slots_[i].key;
             if (s == key) {
                 slots_[i].serial = serial;
                 return;
             }
-            if (s == kTomb && tomb == SIZE_MAX) tomb = i;
             if (s == kEmpty) {
-                if (tomb != SIZE_MAX) i = tomb;
-                else ++used_;
                 slots_[i] = Slot{key, serial};
                 ++live_;
                 return;
@@ -37,7 +37,15 @@ public:
     void Erase(const void* p) {
         size_t i = Find(reinterpret_cast<uintptr_t>(p));
         if (i == SIZE_MAX) return;
-        slots_[i].key = kTomb;
+        // Each later entry of the run that may stand at the hole moves into it.
+        for (size_t j = (i + 1) & mask_; slots_[j].key != kEmpty; j = (j + 1) & mask_) {
+            size_t home = Home(slots_[j].key);
+            if (((j - home) & mask_) >= ((j - i) & mask_)) {
+                slots_[i] = slots_[j];
+                i = j;
+            }
+        }
+        slots_[i] = Slot{kEmpty, 0};
         --live_;
     }
     bool Contains(const void* p) const { return Find(reinterpret_cast<uintptr_t>(p)) != SIZE_MAX; }
@@ -49,41 +57,36 @@ public:
 
 private:
     static constexpr uintptr_t kEmpty = 0;
-    static constexpr uintptr_t kTomb = 1;  // objects are aligned: no address is 1
+    static constexpr int kGroupBits = 8;  // 256 slots of 16 bytes of address: 4 KB
     struct Slot {
         uintptr_t key;
         uint64_t serial;
     };
 
     size_t Home(uintptr_t key) const {
-        uint64_t h = static_cast<uint64_t>(key >> 4) * 0x9E3779B97F4A7C15ULL;
-        return static_cast<size_t>(h >> shift_) & mask_;
+        uint64_t unit = static_cast<uint64_t>(key >> 4);
+        uint64_t group = (unit >> kGroupBits) * 0x9E3779B97F4A7C15ULL;
+        return static_cast<size_t>((group >> 32 << kGroupBits) | (unit & ((1u << kGroupBits) - 1))) & mask_;
     }
     size_t Find(uintptr_t key) const {
-        if (slots_.empty() || key <= kTomb) return SIZE_MAX;
+        if (slots_.empty() || key == kEmpty) return SIZE_MAX;
         for (size_t i = Home(key);; i = (i + 1) & mask_) {
             if (slots_[i].key == key) return i;
             if (slots_[i].key == kEmpty) return SIZE_MAX;
         }
     }
-    void Rehash() {
-        size_t cap = 64;
-        while (cap * 3 <= (live_ + 1) * 8) cap *= 2;  // at most 3/8 full after a rehash
-        std::vector<Slot> old;
+    void Grow() {
+        size_t cap = std::max<size_t>(slots_.size() * 2, size_t(1) << (kGroupBits + 2));
+        std::vector<Slot> old(cap, Slot{kEmpty, 0});
         old.swap(slots_);
-        slots_.assign(cap, Slot{kEmpty, 0});
         mask_ = cap - 1;
-        shift_ = 64;
-        for (size_t c = cap; c > 1; c >>= 1) --shift_;
-        used_ = live_ = 0;
+        live_ = 0;
         for (const Slot& s : old)
-            if (s.key > kTomb) Insert(reinterpret_cast<const void*>(s.key), s.serial);
+            if (s.key != kEmpty) Insert(reinterpret_cast<const void*>(s.key), s.serial);
     }
 
     std::vector<Slot> slots_;
     size_t mask_ = 0;
-    int shift_ = 64;
-    size_t used_ = 0;  // live entries and tombstones
     size_t live_ = 0;
 };
 

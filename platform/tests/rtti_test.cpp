@@ -138,3 +138,27 @@ TEST(Rtti, LiveSetFollowsManyObjects) {
     EXPECT_FALSE(IsLive(nullptr));
     EXPECT_FALSE(IsLive(reinterpret_cast<void*>(1)));
 }
+
+// Objects freed in random order, neighbours in memory among them: each erase keeps every
+// other object findable with its own serial, and a freed one is never found.
+TEST(Rtti, LiveSetEraseKeepsTheOthers) {
+    std::vector<TPersistent*> objs;
+    for (int i = 0; i < 3000; ++i) objs.push_back(TBase::New());
+    std::vector<uint64_t> serials;
+    for (TPersistent* o : objs) serials.push_back(o->Serial());
+    std::vector<size_t> order(objs.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = (i * 1237) % order.size();
+    std::vector<bool> freed(objs.size());
+    for (size_t step = 0; step < order.size(); ++step) {
+        size_t k = order[step];
+        Free(objs[k]);
+        freed[k] = true;
+        if (step % 97 != 0 && step + 1 != order.size()) continue;
+        for (size_t i = 0; i < objs.size(); ++i) {
+            if (!freed[i]) {
+                ASSERT_TRUE(IsLive(objs[i], serials[i])) << step << " " << i;
+            }
+        }
+    }
+    for (size_t i = 0; i < objs.size(); ++i) EXPECT_FALSE(IsLive(objs[i], serials[i]));
+}
