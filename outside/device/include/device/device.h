@@ -76,9 +76,10 @@ public:
     virtual void FlushOutput();
     virtual void SetOutputOption(int option);
 
-protected:
     // The canvas with the device's pen, brush, font and clip applied; nil without one.
     TCanvas* Prepared();
+
+protected:
     TPen FPen;
     TBrush FBrush;
     TFont FFont;
