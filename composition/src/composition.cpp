@@ -2,6 +2,7 @@
 
 #include "composition/map_spaces.h"
 #include "composition/modelfile.h"
+#include "composition/page_interprets.h"
 #include "composition/pages.h"
 #include "composition/text_blocks.h"
 #include "composition/texts.h"
@@ -23,4 +24,5 @@ void RegisterCompositionClasses() {
     RegisterGravoViewUnit();
     RegisterTextBlockUnit();
     RegisterTextsUnit();
+    RegisterPageInterpretsUnit();
 }

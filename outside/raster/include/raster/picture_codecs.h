@@ -1,0 +1,32 @@
+// Decoders of picture files into plain pixel rows, shared by the suite's pictures and the
+// installer's window. Paths here are operating-system paths (already mapped).
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pictures {
+
+// Premultiplied ARGB, 0xAARRGGBB, row by row from the top.
+struct TPixels {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> argb;
+};
+
+enum class TPictureKind { None, PNG, JPEG, BMP, GIF };
+
+// The kind of picture a file starts with (the first eight bytes suffice).
+TPictureKind KindOf(const unsigned char* head, size_t count);
+// The kind of the file at the path; None when it cannot be read.
+TPictureKind KindOfFile(const std::string& osPath);
+
+// Pictures larger than this in either direction are refused.
+constexpr int kMaxPictureSide = 16384;
+
+// False when the file cannot be read or decoded (pixels unchanged).
+bool DecodePNG(const std::string& osPath, TPixels& pixels);
+bool DecodeJPEG(const std::string& osPath, TPixels& pixels, int maxSide = kMaxPictureSide);
+
+}  // namespace pictures
