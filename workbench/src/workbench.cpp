@@ -2,6 +2,7 @@
 
 #include "composition/composition.h"
 #include "workbench/print_pages.h"
+#include "workbench/progress_monitor.h"
 
 void RegisterWorkbenchClasses() {
     static bool done = false;
@@ -9,5 +10,6 @@ void RegisterWorkbenchClasses() {
     done = true;
     RegisterCompositionClasses();
     // Units register here in their initialisation order.
+    RegisterProgressMonitorUnit();
     RegisterPrintPagesUnit();
 }
