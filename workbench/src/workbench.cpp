@@ -1,6 +1,7 @@
 #include "workbench/workbench.h"
 
 #include "composition/composition.h"
+#include "workbench/folder_dialogs.h"
 #include "workbench/print_pages.h"
 #include "workbench/progress_monitor.h"
 
@@ -11,5 +12,6 @@ void RegisterWorkbenchClasses() {
     RegisterCompositionClasses();
     // Units register here in their initialisation order.
     RegisterProgressMonitorUnit();
+    RegisterFolderDialogsUnit();
     RegisterPrintPagesUnit();
 }
