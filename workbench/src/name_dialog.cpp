@@ -1,6 +1,7 @@
 #include "workbench/name_dialog.h"
 
 #include "platform/host.h"
+#include "platform/sysutils.h"
 
 Tf_Name::Tf_Name() : TForm("Tf_Name") {
     Caption = Cz("Jméno objektu");

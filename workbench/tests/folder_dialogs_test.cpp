@@ -4,9 +4,9 @@
 #include "platform/files.h"
 #include "platform/forms.h"
 #include "workbench/folder_dialogs.h"
-#include "workbench_test_support.h"
+#include "dialogs_test_support.h"
 
-using namespace wbtest;
+using namespace dlgtest;
 
 namespace {
 

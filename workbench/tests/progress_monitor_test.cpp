@@ -6,9 +6,9 @@
 #include <string>
 
 #include "workbench/terminal_progress_bar.h"
-#include "workbench_test_support.h"
+#include "dialogs_test_support.h"
 
-using namespace wbtest;
+using namespace dlgtest;
 
 namespace {
 

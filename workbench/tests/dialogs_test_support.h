@@ -11,7 +11,7 @@
 #include "workbench/progress_monitor.h"
 #include "workbench/workbench.h"
 
-namespace wbtest {
+namespace dlgtest {
 
 class TTestMainTool : public TTechnology {
     ZARIX_CLASS(TTestMainTool, TTechnology)
@@ -71,4 +71,4 @@ protected:
     InstalledHost host_;
 };
 
-}  // namespace wbtest
+}  // namespace dlgtest
