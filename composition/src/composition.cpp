@@ -1,5 +1,7 @@
 #include "composition/composition.h"
 
+#include "composition/key_map.h"
+#include "composition/key_map_interprets.h"
 #include "composition/map_spaces.h"
 #include "composition/modelfile.h"
 #include "composition/page_interprets.h"
@@ -18,6 +20,8 @@ void RegisterCompositionClasses() {
     RegisterSpaceTreeUnit();
     RegisterBaseMapUnit();
     RegisterMapSpacesUnit();
+    RegisterKeyMapUnit();
+    RegisterKeyMapInterpretsUnit();
     RegisterPagesUnit();
     RegisterMapSheetUnit();
     RegisterViewUnit();

@@ -25,4 +25,19 @@ template <class T> void ExchangeHeldChild(TEntity* entity, T*& field, T* element
     if (element && entity->IndexOf(element) < 0) entity->AddElement(element);
 }
 
+// An element handed to a setter that nothing holds yet: the model-file reader makes it a
+// child after setting the property and reads the property back meanwhile. Such an
+// element is kept and answered, but neither used as held nor freed.
+template <class T> bool AwaitsLinking(T* field, uint64_t serial) {
+    return field && IsLive(field, serial) && field->GetOwnersCount() == 0;
+}
+
+// The held child, or nil; a field awaiting its linking is kept.
+template <class T> T* HeldOrLinking(TEntity* entity, T*& field, uint64_t serial) {
+    if (!field) return nullptr;
+    if (entity->IndexOf(field) >= 0) return field;
+    if (!AwaitsLinking(field, serial)) field = nullptr;
+    return nullptr;
+}
+
 }  // namespace composition_detail

@@ -2,6 +2,11 @@
 
 #include "kernel/class_registry.h"
 
+#include "held_children.h"
+
+using composition_detail::AwaitsLinking;
+using composition_detail::HeldOrLinking;
+
 // ---- TSpaces -------------------------------------------------------------------------------
 
 void TSpaces::AddSpace(TRectEntity* sheet) {
@@ -53,17 +58,17 @@ void TSpaceTree::Publish(PropertyTable& t) {
 }
 
 // A matrix counts only while it is one of the children: one that was taken out or freed
-// with the children, or handed over without becoming a child, is none.
-TSpaceMatrix* TSpaceTree::HeldMatrix() {
-    if (FMatrix && IndexOf(FMatrix) < 0) FMatrix = nullptr;
-    return FMatrix;
-}
+// with the children, or handed over without becoming a child, is none. One the model-file
+// reader has set and not yet linked is answered by GetMatrix meanwhile.
+TSpaceMatrix* TSpaceTree::HeldMatrix() { return HeldOrLinking(this, FMatrix, FMatrixSerial); }
 
 bool TSpaceTree::HasMatrix() { return HeldMatrix() != nullptr; }
 
 TSpaceMatrix* TSpaceTree::GetMatrix() {
     if (!HeldMatrix()) {
+        if (AwaitsLinking(FMatrix, FMatrixSerial)) return FMatrix;
         FMatrix = TSpaceMatrix::New();
+        FMatrixSerial = FMatrix->Serial();
         AddElement(FMatrix);
     }
     return FMatrix;
@@ -76,6 +81,7 @@ void TSpaceTree::SetMatrix(TSpaceMatrix* matrix) {
         FreeElement(old);
     }
     FMatrix = matrix;
+    FMatrixSerial = matrix ? matrix->Serial() : 0;
 }
 
 int32_t TSpaceTree::ColumnCount() { return GetMatrix()->ElementsCount(); }
@@ -143,6 +149,7 @@ void TSpaceTree::Load(TReader& reader, TEntity* dictionary) {
         e = dictionary->List()->Item(index);
     auto* m = As<TSpaceMatrix>(e);
     FMatrix = (m && IndexOf(m) >= 0) ? m : nullptr;
+    FMatrixSerial = FMatrix ? FMatrix->Serial() : 0;
 }
 
 void TSpaceTree::Save(TWriter& writer) {

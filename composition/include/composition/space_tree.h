@@ -57,6 +57,7 @@ public:
 protected:
     TSpaceMatrix* HeldMatrix();
     TSpaceMatrix* FMatrix = nullptr;
+    uint64_t FMatrixSerial = 0;
 };
 
 // The sheet holding the point the given number of levels below the tree (the tree itself
