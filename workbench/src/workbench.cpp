@@ -1,6 +1,7 @@
 #include "workbench/workbench.h"
 
 #include "composition/composition.h"
+#include "workbench/desktop_template_text.h"
 #include "workbench/folder_dialogs.h"
 #include "workbench/print_pages.h"
 #include "workbench/progress_monitor.h"
@@ -14,4 +15,5 @@ void RegisterWorkbenchClasses() {
     RegisterProgressMonitorUnit();
     RegisterFolderDialogsUnit();
     RegisterPrintPagesUnit();
+    RegisterDesktopTemplateUnit();
 }

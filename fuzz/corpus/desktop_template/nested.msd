@@ -1,0 +1,16 @@
+[TDesktop]
+END
+[TDeskTopFile]
+FileName=inner.msd
+DeltaX=1
+END
+[TDeskTopFile]
+FileName=t.msd
+END
+[TDrawRectangle]
+MinX=1
+PenStyle=psDash
+END
+[TDesktop]
+NAME=Second
+END

@@ -1,0 +1,2 @@
+# The map-sheet template reader and writer.
+suite_fuzz(desktop_template workbench)

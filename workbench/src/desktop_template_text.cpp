@@ -1,0 +1,317 @@
+#include "workbench/desktop_template_text.h"
+
+#include <filesystem>
+#include <memory>
+
+#include "composition/pages.h"
+#include "composition/views.h"
+#include "kernel/class_registry.h"
+#include "kernel/file_elements.h"
+#include "kernel/parameter_files.h"
+#include "kernel/property_access.h"
+#include "kernel/string_routines.h"
+#include "platform/files.h"
+#include "platform/host.h"
+#include "platform/sysutils.h"
+#include "quintel/quintel.h"
+
+namespace {
+
+constexpr char CR = '\r';
+
+// The picture class lives in the raster package, which registers it.
+TElementClass GraphicFileClass() { return GetZarixClass("TGraphicFileElement"); }
+
+bool IsWrittenClass(TElement* e) {
+    if (!e) return false;
+    if (e->Is<TDesktop>() || e->Is<TDrawRectangle>() || e->Is<TText>() || e->Is<TView>()) return true;
+    TElementClass picture = GraphicFileClass();
+    return picture && e->InheritsFrom(picture);
+}
+
+void ErrorBox(const std::string& text) { MessageDlg(text, mtError, {mbOK}, 0); }
+
+// Whether the text can be written into an enumeration or set property.
+bool FitsOrdinal(const TPropInfo& p, const std::string& text) {
+    int code = 0;
+    int64_t v = ValInt64(text, code);
+    if (code == 0) return p.Kind() == tkSet ? (v >= 0 && v <= UINT32_MAX) : (v >= p.PropType->MinValue && v <= p.PropType->MaxValue);
+    return GetEnumValue(p.PropType, text) >= 0;
+}
+
+// A value line cannot hold a line break: it would end the line and start another.
+std::string OneLine(std::string text) {
+    for (char& c : text)
+        if (c == '\r' || c == '\n') c = ' ';
+    return text;
+}
+
+// Templates being read on this thread, by canonical path: a nested template file that is
+// one of them is refused.
+std::vector<std::string>& TemplatesBeingRead() {
+    static thread_local std::vector<std::string> paths;
+    return paths;
+}
+
+std::string CanonicalPath(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::path p = std::filesystem::weakly_canonical(MapPath(path), ec);
+    return ec ? MapPath(path) : p.string();
+}
+
+bool IsAbsoluteName(const std::string& name) {
+    return (!name.empty() && IsPathDelimiter(name[0])) || (name.size() >= 2 && name[1] == ':');
+}
+
+// A file element section may name its file and its offsets; what would change the file on
+// disk (its name, extension, time, attributes) is not taken from a template.
+bool AppliesToFileElement(const std::string& key) {
+    return SameText(key, "FILENAME") || SameText(key, "DELTAX") || SameText(key, "DELTAY");
+}
+
+}  // namespace
+
+// ---- TMSTemplateGenerator -----------------------------------------------------------------
+
+void TMSTemplateGenerator::Publish(PropertyTable& t) {
+    t.Field("DeltaX", &TMSTemplateGenerator::DeltaX);
+    t.Field("DeltaY", &TMSTemplateGenerator::DeltaY);
+}
+
+TText* TMSTemplateGenerator::ReadText() {
+    std::unique_ptr<TText, void (*)(TPersistent*)> text(TText::New(), Free);
+    ReadProperties(text.get());
+    return text.release();
+}
+
+TElement* TMSTemplateGenerator::ReadGraphicFile() {
+    TElementClass cls = GraphicFileClass();
+    if (!cls) return nullptr;
+    std::unique_ptr<TElement, void (*)(TPersistent*)> picture(As<TElement>(cls->CreateInstance()), Free);
+    if (picture) ReadProperties(picture.get());
+    return picture.release();
+}
+
+TDrawRectangle* TMSTemplateGenerator::ReadDrawRectangle() {
+    std::unique_ptr<TDrawRectangle, void (*)(TPersistent*)> rect(TDrawRectangle::New(), Free);
+    ReadProperties(rect.get());
+    rect->SetBrushStyle(bsClear);
+    return rect.release();
+}
+
+void TMSTemplateGenerator::ReadProperties(TElement* element) { ReadLines(element, nullptr); }
+
+void TMSTemplateGenerator::ReadView(TView* view) { ReadLines(view, view); }
+
+void TMSTemplateGenerator::ReadLines(TElement* element, TView* view) {
+    if (!FReader || !element) return;
+    const std::string cls = element->ClassName();
+    const bool fileElement = element->Is<TFileElement>();
+    while (!FAtEnd) {
+        const std::string raw = BezVnejsichMezer(FReader->Radek());
+        bool isParameter = false, isSection = false, isLast = false;
+        std::string key, value;
+        FReader->DejRadek(isParameter, isSection, isLast, key, value);
+        if (isLast) FAtEnd = true;
+        if (!isParameter) {
+            if (!isSection && SameText(raw, "END")) return;
+            continue;
+        }
+        const TPropInfo* p = GetPropInfo(element, key);
+        if (!p) {
+            if (view) view->GetModelScript()->AddLayerOrParameter(key, value);
+            else ErrorBox(cls + Cz(": Neregistrovaná vlastnost ") + key);
+            continue;
+        }
+        if (fileElement && !AppliesToFileElement(key)) continue;
+        const TTypeKind kind = p->Kind();
+        bool ok = !p->WriteOnly && kind != tkClass && kind != tkMethod;
+        if (ok && (kind == tkEnumeration || kind == tkSet)) ok = FitsOrdinal(*p, value);
+        if (ok) {
+            try {
+                SetPropByString(element, p, value);
+            } catch (const std::exception&) {
+                ok = false;
+            }
+        }
+        if (!ok) ErrorBox(cls + Cz(": Chyba nastavení") + CR + key + " <- " + value);
+    }
+}
+
+void TMSTemplateGenerator::ReadNested(TElement* file, TDesktop* desktop) {
+    auto* nested = As<TDeskTopFile>(file);
+    std::string path = nested->GetFileName();
+    if (!path.empty() && !IsAbsoluteName(path)) path = ExtractFilePath(FTemplatePath) + path;
+    const std::string canonical = CanonicalPath(path);
+    for (const std::string& open : TemplatesBeingRead())
+        if (open == canonical) throw Exception(Cz("Šablona se načítá sama do sebe: ") + path);
+    auto* generator = As<TMSTemplateGenerator>(CreateElementByName(ClassName()));
+    if (!generator) return;
+    std::unique_ptr<TMSTemplateGenerator, void (*)(TPersistent*)> holder(generator, Free);
+    generator->SetTemplatePath(path);
+    generator->DeltaX = nested->DeltaX;
+    generator->DeltaY = nested->DeltaY;
+    generator->DoIt();
+    if (auto* page = As<TDesktop>(generator->Output)) desktop->AddElement(page);
+}
+
+void TMSTemplateGenerator::ReadSection(const std::string& section, TDesktop*& desktop) {
+    TElement* element = CreateElementByName(section);
+    if (!element) return;  // the registry has shown its box; the lines are skipped
+    std::unique_ptr<TElement, void (*)(TPersistent*)> held(element, Free);
+    if (!desktop) {
+        auto* page = As<TDesktop>(element);
+        if (!page) return;  // anything before the desktop is dropped unread
+        ReadProperties(page);
+        page->Move(DeltaX, DeltaY);
+        desktop = page;
+        held.release();
+        return;
+    }
+    if (element->Is<TDeskTopFile>()) {
+        ReadProperties(element);
+        ReadNested(element, desktop);
+        return;
+    }
+    if (auto* view = As<TView>(element)) ReadView(view);
+    else ReadProperties(element);
+    if (auto* rect = As<TRectEntity>(element)) {
+        rect->Move(DeltaX, DeltaY);
+        desktop->AddElement(rect);
+        held.release();
+    }
+}
+
+void TMSTemplateGenerator::DoIt() {
+    SetOutput(nullptr);
+    // Only a plain file is a template (a device or a pipe would never end).
+    std::error_code ec;
+    if (FTemplatePath.empty() || !std::filesystem::is_regular_file(MapPath(FTemplatePath), ec)) return;
+    bool ok = false;
+    auto reader = std::make_unique<TCteniParametru>(FTemplatePath, ok);
+    if (!ok) return;
+    std::vector<std::string>& reading = TemplatesBeingRead();
+    reading.push_back(CanonicalPath(FTemplatePath));
+    struct Leave {
+        std::vector<std::string>& list;
+        ~Leave() { list.pop_back(); }
+    } leave{reading};
+
+    FReader = reader.get();
+    FAtEnd = false;
+    TDesktop* desktop = nullptr;
+    while (!FAtEnd) {
+        bool isParameter = false, isSection = false, isLast = false;
+        std::string key, section;
+        FReader->DejRadek(isParameter, isSection, isLast, key, section);
+        if (isLast) FAtEnd = true;
+        if (!isSection) continue;
+        try {
+            ReadSection(section, desktop);
+        } catch (const std::exception&) {
+            ErrorBox(Cz("Chyba v načítání elementu ") + section);
+        }
+    }
+    FReader = nullptr;
+    SetOutput(desktop);
+}
+
+// ---- TDeskTopSaveToText -------------------------------------------------------------------
+
+void TDeskTopSaveToText::Publish(PropertyTable& t) { t.Field("MSDFileName", &TDeskTopSaveToText::MSDFileName); }
+
+void TDeskTopSaveToText::Create() {
+    inherited::Create();
+    FHeaderClosed = false;
+}
+
+std::vector<std::string> TemplatePropertyLines(TElement* element) {
+    std::vector<std::string> lines;
+    if (!element) return lines;
+    // The bookkeeping properties of the element and entity base classes lead the table.
+    const int skip = (element->Is<TEntity>() ? TEntity::StaticClass() : TElement::StaticClass())->PropCount();
+    const TPropList& props = GetPropInfos(element);
+    for (size_t i = static_cast<size_t>(skip); i < props.size(); ++i) {
+        const TPropInfo& p = props[i];
+        if (p.Kind() == tkClass || p.Kind() == tkMethod || !p.HasReader()) continue;
+        if (!IsStoredProp(element, p)) continue;
+        std::string text;
+        FillWithData(element, &p, text);
+        lines.push_back(p.Name + "=" + OneLine(text));
+    }
+    return lines;
+}
+
+void TDeskTopSaveToText::Line(const std::string& text) { FLines->Add(text); }
+
+void TDeskTopSaveToText::CloseOpenSection() {
+    if (FOpen.empty() || !FOpen.back()) return;
+    Line("END");
+    Line("");
+    FOpen.back() = false;
+    if (FOpen.size() == 1) FHeaderClosed = true;
+}
+
+void TDeskTopSaveToText::DoIt() {
+    if (!As<TDesktop>(Input) || MSDFileName.empty()) return;
+    TStringList lines;
+    FLines = &lines;
+    FOpen.clear();
+    try {
+        TRecursor::DoIt();
+    } catch (...) {
+        FLines = nullptr;
+        throw;
+    }
+    FLines = nullptr;
+    lines.SaveToFile(MSDFileName);
+}
+
+bool TDeskTopSaveToText::QGoInside(TElement* element) { return IsWrittenClass(element); }
+
+bool TDeskTopSaveToText::QProcessBefore(TElement* element) {
+    if (!IsWrittenClass(element) || !FLines) return true;
+    // The section holding this one ends its property lines before its first child.
+    CloseOpenSection();
+    FLastClassName = element->ClassName();
+    Line("[" + FLastClassName + "]");
+    const std::string name = element->GetName();
+    if (name != FLastClassName) Line("NAME=" + OneLine(name));
+    FOpen.push_back(true);
+    return true;
+}
+
+void TDeskTopSaveToText::Process(TElement* element) {
+    if (!IsWrittenClass(element) || !FLines) return;
+    for (const std::string& line : TemplatePropertyLines(element)) Line(line);
+    auto* view = As<TView>(element);
+    if (!view) return;
+    auto* script = As<TModelScript>(view->FindElementClass(TModelScript::StaticClass()));
+    if (!script) return;
+    auto items = [this](TEntity* holder) {
+        auto* list = As<TPropertyList>(holder->FindElementClass(TPropertyList::StaticClass()));
+        if (!list) return;
+        for (int32_t i = 0; i < list->ElementsCount(); ++i)
+            if (TStringElement* item = list->GetSElems(i))
+                Line(OneLine(item->OwnName()) + "=" + OneLine(item->GetAsString()));
+    };
+    // Parameters given before the first layer read back as the script's own.
+    items(script);
+    for (TLayerScript* layer : script->Layers()) {
+        Line(OneLine(layer->GetName()) + "=" + OneLine(layer->GetValue()));
+        items(layer);
+    }
+}
+
+bool TDeskTopSaveToText::QProcessAfter(TElement* element) {
+    if (!IsWrittenClass(element) || !FLines || FOpen.empty()) return false;
+    // Still open: no child was written. Closed: the surplus end after the children.
+    FOpen.back() = false;
+    FOpen.pop_back();
+    Line("END");
+    Line("");
+    if (FOpen.empty()) FHeaderClosed = true;
+    return false;
+}
+
+void RegisterDesktopTemplateUnit() { RegisterZarixClass<TMSTemplateGenerator>(); }
