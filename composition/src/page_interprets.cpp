@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "composition/default_interpret_script.h"
+#include "composition/key_map_interprets.h"
 #include "composition/map_spaces.h"
 #include "composition/pages.h"
 #include "composition/text_blocks.h"
@@ -19,8 +20,6 @@ constexpr uint32_t kBeepError = 0x10;
 constexpr double kMaxGridCells = 1000;
 // Grid lines along one axis at most; steps below the coordinates' precision end there.
 constexpr int kMaxGridLines = 1002;
-
-TInterpretMaker selectedElementMaker = nullptr;
 
 bool IsExactly(TElement* e, const TClassInfo* cls) { return e && e->ClassType() == cls; }
 
@@ -88,8 +87,6 @@ void RunClosed(TInterpret* interpret, TDevice* device) {
 
 }  // namespace
 
-void SetSelectedElementInterpretMaker(TInterpretMaker maker) { selectedElementMaker = maker; }
-
 void DrawDesktop(TDesktop* desktop, TDevice* device) {
     if (!desktop || !device || !device->GetProjection()) return;
     TPageProjection* pr = device->GetProjection();
@@ -137,8 +134,7 @@ void TDesktopInterpret::Process(TElement* element) {
 }
 
 void TDesktopInterpret::SetSubInterprets() {
-    if (selectedElementMaker)
-        if (TInterpret* selected = selectedElementMaker()) SetNextInterpret(selected);
+    SetNextInterpret(TSelectedElementInterpret::New());
     SetNextInterpret(TDrawRectInterpret::New());
     SetNextInterpret(TViewInterpret::New());
     SetNextInterpret(TTextInterpret::New());

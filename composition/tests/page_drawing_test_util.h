@@ -13,6 +13,7 @@
 #include "composition/views.h"
 #include "device/device.h"
 #include "interpret/interpret.h"
+#include "gravo/gravo.h"
 #include "kernel/kernel.h"
 #include "pelvar/pelvar.h"
 #include "quintel/quintel.h"
@@ -30,6 +31,8 @@ inline void RegisterAll() {
         RegisterSpaceClasses();
         RegisterQuintelClasses();
         RegisterRasterClasses();
+        RegisterSymbolClasses();
+        RegisterGravoClasses();
         RegisterCompositionClasses();
         return true;
     }();

@@ -199,6 +199,45 @@ TEST_F(PageDrawing, SheetsBelowASheetAreWalkedByTheSheetInterpret) {
     EXPECT_TRUE(AnyIn(579, 200, 582, 201, [](TColor x) { return x == 0x000080; }));
 }
 
+// An interpret whose drawing fails.
+class TFailingInterpret : public TInterpret {
+    ZARIX_CLASS(TFailingInterpret, TInterpret)
+
+public:
+    bool QProcessBefore(TElement*) override { return true; }
+    void Process(TElement*) override { throw Exception("broken"); }
+};
+
+TEST_F(PageDrawing, FailedModelDrawingLeavesClipAndProjectionAsTheyWere) {
+    auto* lines = TLines::New();
+    lines->Width = lines->Height = 100;
+    TView* v = GridView(this, lines, 1000, 2000);
+    desktop->AddElement(v);
+    T_Page* page = device->GetPage();
+    TPageProjection* pr = device->GetProjection();
+    page->SetClipRegion(10, 20, 700, 500);
+    pr->SetVirtualScale(3);
+    TRectangle region;
+    region.Assign(pr->GetPageRegion());
+    Owned<TViewInterpret> vi(TViewInterpret::New());
+    TInterpretScript* script = TInterpretScript::New();
+    script->SetIClass(TElement::StaticClass());
+    script->SetInterpret(TFailingInterpret::New());
+    vi->SetInterpretScript(script);
+    vi->Reset(device);
+    EXPECT_THROW(vi->Process(v), Exception);
+    EXPECT_FALSE(page->GetClipping());
+    EXPECT_FALSE(page->GetSecondDrawing());
+    EXPECT_EQ(page->GetClipRegion(), (TPixelRect{10, 20, 700, 500}));
+    EXPECT_DOUBLE_EQ(pr->GetScale(), 1.0);
+    EXPECT_DOUBLE_EQ(pr->GetCenterX(), 0.1);
+    EXPECT_DOUBLE_EQ(pr->GetCenterY(), 0.075);
+    EXPECT_DOUBLE_EQ(pr->GetAngle(), 0);
+    EXPECT_DOUBLE_EQ(pr->GetVirtualScale(), 3);
+    EXPECT_DOUBLE_EQ(pr->GetPageRegion().Min.X, region.Min.X);
+    EXPECT_DOUBLE_EQ(pr->GetPageRegion().Max.Y, region.Max.Y);
+}
+
 TEST_F(PageDrawing, DefaultScriptHoldsTheRasterNodeOnlyWithRasters) {
     for (bool rasters : {true, false}) {
         UseRasters = rasters;

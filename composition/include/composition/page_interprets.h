@@ -16,11 +16,6 @@ class TView;
 // has no scale yet is first fitted to the desktop.
 void DrawDesktop(TDesktop* desktop, TDevice* device);
 
-// The interpret of selection markers that the desktop interpret puts first in its chain
-// (nil: none). The unit of selection markers sets it at start-up.
-using TInterpretMaker = TInterpret* (*)();
-void SetSelectedElementInterpretMaker(TInterpretMaker maker);
-
 class TDesktopInterpret : public TInterpret {
     ZARIX_CLASS(TDesktopInterpret, TInterpret)
 

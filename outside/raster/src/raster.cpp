@@ -142,6 +142,7 @@ TWorldFile ParseWorldFile(const std::string& text) {
     w.PixelHeight = v[3];
     w.Left = v[4] - v[0] / 2;
     w.Top = v[5] - v[3] / 2;
+    if (!std::isfinite(w.Left) || !std::isfinite(w.Top)) throw EConvertError(Cz("Světový soubor leží mimo rozsah čísel"));
     return w;
 }
 

@@ -1,0 +1,2 @@
+# Readers of the drawing packages' input.
+suite_fuzz(world_file raster)
