@@ -1,6 +1,7 @@
 #include "composition/default_interpret_script.h"
 
 #include "composition/map_spaces.h"
+#include "composition/modelfile.h"
 #include "composition/page_interprets.h"
 #include "composition/pages.h"
 #include "gravo/gravo.h"
@@ -26,9 +27,12 @@ void TUniversalGravoScriptCreator::DoIt() {
     TISClass* rects = script->CreateAndAddClass(TRectEntity::StaticClass(), nullptr);
     script->CreateAndAddClass(TCross::StaticClass(), TInterpretKrizku::New());
     script->CreateAndAddClass(TLines::StaticClass(), TLinesInterpret::New());
-    if (UseRasters) rects->CreateAndAddClass(TRaster::StaticClass(), TRasterInterpret::New());
+    // The checking program has no rasters and draws points only as elements.
+    bool checking = ModelFileProfile() == TModelFileProfile::Tarvine;
+    if (UseRasters && !checking) rects->CreateAndAddClass(TRaster::StaticClass(), TRasterInterpret::New());
     AddKind(rects, TInterpretTopTextu::New(), TTextElement::StaticClass(), TTextString::StaticClass());
-    AddKind(rects, TInterpretTopBodu::New(), TPointElement::StaticClass(), TPointString::StaticClass());
+    if (checking) rects->CreateAndAddClass(TPointElement::StaticClass(), TInterpretTopBodu::New());
+    else AddKind(rects, TInterpretTopBodu::New(), TPointElement::StaticClass(), TPointString::StaticClass());
     AddKind(rects, TInterpretTopPloch::New(), TAreaElement::StaticClass(), TAreaString::StaticClass());
     AddKind(rects, TInterpretTopLinii::New(), TPolyLineElement::StaticClass(), TPolyLineString::StaticClass());
     rects->CreateAndAddClass(TDesktop::StaticClass(), TDesktopInterpret::New());

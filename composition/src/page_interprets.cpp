@@ -6,6 +6,7 @@
 #include "composition/default_interpret_script.h"
 #include "composition/key_map_interprets.h"
 #include "composition/map_spaces.h"
+#include "composition/modelfile.h"
 #include "composition/pages.h"
 #include "composition/text_blocks.h"
 #include "composition/views.h"
@@ -263,9 +264,11 @@ void TViewInterpret::DrawView(TView* view) {
 
     double scale = vp->GetScale() * s0;
     pr->ChangeProjection(vp->GetCenter(), page, scale);
-    pr->SetAngle(vp->GetAngle());
-    pr->SetRotateCenter_X(vp->GetRotateCenter_X());
-    pr->SetRotateCenter_Y(vp->GetRotateCenter_Y());
+    if (ModelFileProfile() != TModelFileProfile::Tarvine) {  // the checking program does not turn views
+        pr->SetAngle(vp->GetAngle());
+        pr->SetRotateCenter_X(vp->GetRotateCenter_X());
+        pr->SetRotateCenter_Y(vp->GetRotateCenter_Y());
+    }
     pr->SetVirtualScale(vp->GetVirtualScale());
 
     // The view's centre is now shown at the middle of the active rectangle, which is the

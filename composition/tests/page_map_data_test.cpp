@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "composition/default_interpret_script.h"
+#include "composition/modelfile.h"
 #include "page_drawing_test_util.h"
 
 namespace {
@@ -70,6 +71,26 @@ TEST(DefaultScript, OneInterpretServesTheElementAndTheStringClassOfItsKind) {
         Free(c.element);
         Free(c.string);
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DefaultScript, CheckingProgramHasNoRastersAndPointStrings) {
+    drawtest::RegisterAll();
+    for (TModelFileProfile profile : {TModelFileProfile::Oskelt, TModelFileProfile::Tarvine}) {
+        SetModelFileProfile(profile);
+        bool checking = profile == TModelFileProfile::Tarvine;
+        Owned<TUniversalGravoScriptCreator> creator(TUniversalGravoScriptCreator::New());
+        creator->DoIt();
+        Owned<TInterpretScript> script(As<TInterpretScript>(creator->Output));
+        Owned<TRaster> raster(TRaster::New());
+        Owned<TPointString> points(TPointString::New());
+        EXPECT_EQ(script->FindNode(raster)->GetIClass() == TRaster::StaticClass(), !checking);
+        EXPECT_EQ(script->FindNode(points)->GetInterpret() == nullptr, checking);
+    }
+    SetModelFileProfile(TModelFileProfile::Oskelt);
 }
 
 }  // namespace
