@@ -4,55 +4,35 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <string>
 
 #include "../../kernel/tests/test_support.h"
 #include "composition/composition.h"
 #include "composition/page_interprets.h"
 #include "composition/pages.h"
 #include "composition/views.h"
-#include "device/device.h"
-#include "interpret/interpret.h"
 #include "gravo/gravo.h"
 #include "kernel/kernel.h"
-#include "pelvar/pelvar.h"
-#include "quintel/quintel.h"
 #include "raster/raster.h"
-#include "space/space.h"
 
 namespace drawtest {
 
 inline void RegisterAll() {
-    static bool done = [] {
-        RegisterKernelClasses();
-        RegisterPelvarClasses();
-        RegisterDeviceClasses();
-        RegisterInterpretClasses();
-        RegisterSpaceClasses();
-        RegisterQuintelClasses();
-        RegisterRasterClasses();
-        RegisterSymbolClasses();
-        RegisterGravoClasses();
-        RegisterCompositionClasses();
-        return true;
-    }();
+    static bool done = (RegisterKernelClasses(), RegisterPelvarClasses(), RegisterDeviceClasses(),
+                        RegisterInterpretClasses(), RegisterSpaceClasses(), RegisterQuintelClasses(),
+                        RegisterRasterClasses(), RegisterSymbolClasses(), RegisterGravoClasses(),
+                        RegisterCompositionClasses(), true);
     (void)done;
 }
 
-constexpr double kPixelsPerMetre = 4000;
-
-inline int Px(double x) { return static_cast<int>(x * kPixelsPerMetre + 0.5); }
-inline int Py(double y) { return 600 - static_cast<int>(y * kPixelsPerMetre + 0.5); }
+inline int Px(double x) { return static_cast<int>(x * 4000 + 0.5); }
+inline int Py(double y) { return 600 - static_cast<int>(y * 4000 + 0.5); }
 
 class PageDrawing : public ::testing::Test {
 protected:
     void SetUp() override {
         RegisterAll();
-        desktop = TDesktop::New();
         desktop->SetRect(0, 0, 0.2, 0.15);
-        desktop->SetPenColor(clBlack);
-        device = TBitmapDevice::New();
-        device->GetPage()->SetResolution(kPixelsPerMetre, kPixelsPerMetre);
+        device->GetPage()->SetResolution(4000, 4000);
         device->SetPageSize(800, 600);
         device->GetProjection()->ChangeProjection(T2DPoint{0.1, 0.075}, device->GetPage(), 1.0);
     }
@@ -61,19 +41,28 @@ protected:
         Free(device);
         DropQueue();
     }
-    // A view over page (x0, y0)-(x1, y1) showing the model around (cx, cy) at the scale.
-    TView* AddView(double x0, double y0, double x1, double y1, double cx, double cy, double scale) {
+    // A view over page (0.1, 0.05)-(0.19, 0.14), pixels 400..760 x 40..400, at 0.4 pixels
+    // per model metre around the centre, its model a rectangle entity holding the content.
+    TView* GridView(TElement* content, double cx, double cy) {
         TView* v = TView::New();
-        v->SetRect(x0, y0, x1, y1);
-        desktop->AddElement(v);
-        v->SetScale(scale);
+        v->SetRect(0.1, 0.05, 0.19, 0.14);
+        TRectEntity* model = TRectEntity::New();
+        model->AddElement(content);
+        v->SetModel(model);
+        v->SetScale(10000);
         v->SetModelCenterX(cx);
         v->SetModelCenterY(cy);
         return v;
     }
-    void Draw() { DrawDesktop(desktop, device); }
+    // Draws the desktop afresh with the element on it, which is freed afterwards.
+    void DrawWith(TElement* e) {
+        desktop->AddElement(e);
+        device->GetBitmap()->Fill(clWhite);
+        DrawDesktop(desktop, device);
+        desktop->FreeElement(e);
+    }
     TColor At(int x, int y) { return device->GetBitmap()->Pixel(x, y); }
-    // Whether any pixel of the pixel box (right and bottom outside) has the colour.
+    // Whether a pixel of the box (right and bottom outside) passes the test.
     bool AnyIn(int l, int t, int r, int b, const std::function<bool(TColor)>& test) {
         for (int y = t; y < b; ++y)
             for (int x = l; x < r; ++x)
@@ -85,8 +74,8 @@ protected:
     }
 
     InstalledHost host;
-    TDesktop* desktop = nullptr;
-    TBitmapDevice* device = nullptr;
+    TDesktop* desktop = TDesktop::New();
+    TBitmapDevice* device = TBitmapDevice::New();
 };
 
 }  // namespace drawtest

@@ -187,6 +187,7 @@ void TRaster::SetFileName(const std::string& name) {
     if (!picture) return;
     double x1 = w.Left + w.PixelWidth * picture->Width();
     double y1 = w.Top + w.PixelHeight * picture->Height();
+    if (!std::isfinite(x1) || !std::isfinite(y1)) return;
     SetRect(std::min(w.Left, x1), std::min(w.Top, y1), std::max(w.Left, x1), std::max(w.Top, y1));
 }
 
