@@ -464,9 +464,9 @@ bool TGridInterpret::ValidSteps(TElement* element, double width, double height) 
     return false;
 }
 
-bool TInterpretKrizku::IsItsClass(TElement* element) { return IsExactly(element, TCross::StaticClass()); }
+bool TInterpretKrizku::IsItsClass(TElement* element) { return As<TCross>(element) != nullptr; }
 
-bool TInterpretKrizku::QProcessBefore(TElement* element) { return IsItsClass(element); }
+bool TInterpretKrizku::QProcessBefore(TElement* element) { return IsExactly(element, TCross::StaticClass()); }
 
 void TInterpretKrizku::Process(TElement* element) {
     auto* cross = As<TCross>(element);
@@ -494,9 +494,9 @@ void TInterpretKrizku::Process(TElement* element) {
     Application().ProcessMessages();
 }
 
-bool TLinesInterpret::IsItsClass(TElement* element) { return IsExactly(element, TLines::StaticClass()); }
+bool TLinesInterpret::IsItsClass(TElement* element) { return As<TLines>(element) != nullptr; }
 
-bool TLinesInterpret::QProcessBefore(TElement* element) { return IsItsClass(element); }
+bool TLinesInterpret::QProcessBefore(TElement* element) { return IsExactly(element, TLines::StaticClass()); }
 
 void TLinesInterpret::Process(TElement* element) {
     auto* lines = As<TLines>(element);
