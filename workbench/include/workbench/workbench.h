@@ -2,6 +2,7 @@
 #pragma once
 
 // Registers the element classes of the workbench (the shell both programs share) with the
-// class registry, in the order of its units; registers the composition classes first. Safe
-// to call more than once; only the first call registers.
+// class registry, in the order of its units; registers the outside packages and the
+// composition classes first, so a program calls only this. Safe to call more than once;
+// only the first call registers.
 void RegisterWorkbenchClasses();
