@@ -1,5 +1,6 @@
 #include "composer/composer.h"
 
+#include "composer/map_sheet_production.h"
 #include "workbench/workbench.h"
 
 void RegisterComposerClasses() {
@@ -8,4 +9,5 @@ void RegisterComposerClasses() {
     done = true;
     RegisterWorkbenchClasses();
     // Units register here in their initialisation order.
+    RegisterMapSheetProductionUnit();
 }
