@@ -231,45 +231,71 @@ int32_t TElement::GetLastPropertyIndex() { return ClassType()->PropCount() - 1; 
 // items untyped until checked.
 
 namespace {
-namespace owner_list {
-
-bool InRange(const TSuperList* list, int32_t index) {
-    return list && index >= 0 && index < list->Count();
-}
-
-int32_t Count(const TSuperList* list) { return list ? list->Count() : 0; }
-
-void Insert(TSuperList*& list, int32_t index, TEntity* owner) {
-    if (!list) list = new TSuperList();
-    list->Insert(index, owner);
-}
-
-void Add(TSuperList*& list, TEntity* owner) {
-    if (!list) list = new TSuperList();
-    list->Add(owner);
-}
-
-void Remove(TSuperList* list, TEntity* owner) {
-    if (list && list->Count() > 0) list->Remove(owner);
-}
-
-bool Has(const TSuperList* list, TEntity* owner) { return list && list->IndexOf(owner) >= 0; }
-
-}  // namespace owner_list
 }  // namespace
+
+// ---- TOwnerList ---------------------------------------------------------------------------
+
+TEntity* TOwnerList::Get(int index) const {
+    if (index < 0 || index >= count_) throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+    return Data()[index].owner;
+}
+
+TElement* TOwnerList::LiveItem(int index) const {
+    Get(index);
+    const Entry& e = Data()[index];
+    return IsLive(e.owner, e.serial) ? static_cast<TElement*>(e.owner) : nullptr;
+}
+
+void TOwnerList::Insert(int index, TEntity* owner) {
+    if (index < 0 || index > count_) throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+    Entry e{owner, owner ? owner->Serial() : 0};
+    if (count_ == 0) {
+        one_ = e;
+    } else {
+        if (count_ == 1) more_.assign(1, one_);
+        more_.insert(more_.begin() + index, e);
+    }
+    ++count_;
+}
+
+void TOwnerList::Delete(int index) {
+    Get(index);
+    if (count_ == 1) {
+        one_ = Entry{};
+    } else {
+        more_.erase(more_.begin() + index);
+        if (count_ == 2) {
+            one_ = more_[0];
+            more_.clear();
+        }
+    }
+    --count_;
+}
+
+void TOwnerList::Remove(TEntity* owner) {
+    int i = IndexOf(owner);
+    if (i >= 0) Delete(i);
+}
+
+int TOwnerList::IndexOf(const TEntity* owner) const {
+    const Entry* d = Data();
+    for (int i = 0; i < count_; ++i)
+        if (d[i].owner == owner) return i;
+    return -1;
+}
 
 // ---- TOwnerElement ------------------------------------------------------------------------
 
 TEntity* TOwnerElement::GetOwnerEntity(int32_t index) {
-    if (!owner_list::InRange(FOwners, index)) return nullptr;
-    return static_cast<TEntity*>(FOwners->Get(index));
+    if (index < 0 || index >= FOwners.Count()) return nullptr;
+    return FOwners.Get(index);
 }
 
-void TOwnerElement::PutOwner(int32_t index, TEntity* owner) { owner_list::Insert(FOwners, index, owner); }
-int32_t TOwnerElement::GetOwnersCount() { return owner_list::Count(FOwners); }
-void TOwnerElement::AddOwner(TEntity* owner) { owner_list::Add(FOwners, owner); }
-void TOwnerElement::RemoveOwner(TEntity* owner) { owner_list::Remove(FOwners, owner); }
-bool TOwnerElement::IsMyOwner(TEntity* owner) { return owner_list::Has(FOwners, owner); }
+void TOwnerElement::PutOwner(int32_t index, TEntity* owner) { FOwners.Insert(index, owner); }
+int32_t TOwnerElement::GetOwnersCount() { return FOwners.Count(); }
+void TOwnerElement::AddOwner(TEntity* owner) { FOwners.Add(owner); }
+void TOwnerElement::RemoveOwner(TEntity* owner) { FOwners.Remove(owner); }
+bool TOwnerElement::IsMyOwner(TEntity* owner) { return FOwners.IndexOf(owner) >= 0; }
 
 bool TOwnerElement::NoOwners() { return GetOwnersCount() == 0; }
 
@@ -290,14 +316,11 @@ TEntity* TOwnerElement::FindOwnerName(const std::string& name) {
 }
 
 void TOwnerElement::Destroy() {
-    if (FOwners) {
-        // Each owner drops this element from its list (and from our owner list).
-        for (int i = FOwners->Count() - 1; i >= 0; i = Clamp(i - 1, FOwners)) {
-            if (auto* entity = As<TEntity>(FOwners->LiveItem(i))) entity->RemoveElement(this);
-        }
-        delete FOwners;
-        FOwners = nullptr;
+    // Each owner drops this element from its list (and from our owner list).
+    for (int i = FOwners.Count() - 1; i >= 0; i = std::min(i - 1, FOwners.Count() - 1)) {
+        if (auto* entity = As<TEntity>(FOwners.LiveItem(i))) entity->RemoveElement(this);
     }
+    FOwners = TOwnerList();
     inherited::Destroy();
 }
 
@@ -746,73 +769,68 @@ TEntity* ThroughEnvelope(TElement* owner) {
 }  // namespace
 
 TEntity* TOwnerEntity::GetOwnerEntity(int32_t index) {
-    if (!owner_list::InRange(FOwners, index)) return nullptr;
-    TElement* owner = FOwners->LiveItem(index);
+    if (index < 0 || index >= FOwners.Count()) return nullptr;
+    TElement* owner = FOwners.LiveItem(index);
     if (owner && owner->Is<TEntity>()) return static_cast<TEntity*>(owner);
     std::string prefix = "TOwnerEntity(" + GetName() + ").GetOwner: ";
-    if (!FOwners->Get(index)) ShowMessage(prefix + Cz("Objekt vlastníka je prázdný"));
+    if (!FOwners.Get(index)) ShowMessage(prefix + Cz("Objekt vlastníka je prázdný"));
     else if (!owner) ShowMessage(prefix + Cz("Chybný objekt vlastníka"));
     else ShowMessage(prefix + Cz("Objekt vlastníka není TEntity"));
     return nullptr;
 }
 
-void TOwnerEntity::PutOwner(int32_t index, TEntity* owner) { owner_list::Insert(FOwners, index, owner); }
-int32_t TOwnerEntity::GetOwnersCount() { return owner_list::Count(FOwners); }
-void TOwnerEntity::AddOwner(TEntity* owner) { owner_list::Add(FOwners, owner); }
-void TOwnerEntity::RemoveOwner(TEntity* owner) { owner_list::Remove(FOwners, owner); }
-bool TOwnerEntity::IsMyOwner(TEntity* owner) { return owner_list::Has(FOwners, owner); }
+void TOwnerEntity::PutOwner(int32_t index, TEntity* owner) { FOwners.Insert(index, owner); }
+int32_t TOwnerEntity::GetOwnersCount() { return FOwners.Count(); }
+void TOwnerEntity::AddOwner(TEntity* owner) { FOwners.Add(owner); }
+void TOwnerEntity::RemoveOwner(TEntity* owner) { FOwners.Remove(owner); }
+bool TOwnerEntity::IsMyOwner(TEntity* owner) { return FOwners.IndexOf(owner) >= 0; }
 
 bool TOwnerEntity::NoOwners() { return GetOwnersCount() == 0; }
 
 TEntity* TOwnerEntity::FindOwnerClass(TElementClass cls) {
-    if (!FOwners) return nullptr;
-    for (int i = 0; i < FOwners->Count(); ++i) {
-        TEntity* owner = ThroughEnvelope(FOwners->LiveItem(i));
+    for (int i = 0; i < FOwners.Count(); ++i) {
+        TEntity* owner = ThroughEnvelope(FOwners.LiveItem(i));
         if (owner && owner->InheritsFrom(cls)) return owner;
     }
     return nullptr;
 }
 
 TEntity* TOwnerEntity::FindOwnerName(const std::string& name) {
-    if (!FOwners) return nullptr;
-    for (int i = 0; i < FOwners->Count(); ++i) {
-        TEntity* owner = ThroughEnvelope(FOwners->LiveItem(i));
+    for (int i = 0; i < FOwners.Count(); ++i) {
+        TEntity* owner = ThroughEnvelope(FOwners.LiveItem(i));
         if (owner && owner->GetName() == name) return owner;
     }
     return nullptr;
 }
 
 void TOwnerEntity::Destroy() {
-    if (FOwners) {
-        for (int i = FOwners->Count() - 1; i >= 0; i = Clamp(i - 1, FOwners)) {
-            void* raw = FOwners->Get(i);
-            TElement* owner = FOwners->LiveItem(i);
-            if (raw && !owner) {
-                // A link to an object that no longer exists.
-                ShowMessage(Cz("TOwnerEntity.Destroy: chybný vlastník objektu ") + GetName() + Cz(" č.") +
-                            IntToStr(i));
-                continue;
-            }
-            auto* entity = As<TEntity>(owner);
-            if (!entity) {
-                ShowMessage(Cz("TOwnerEntity.Destroy: Špatný vlastník"));
-                continue;
-            }
-            try {
-                if (entity->ElementsCount() > 0) entity->RemoveElement(this);
-            } catch (const Exception&) {
-                // Report and go on: the other owners must still drop this entity.
-                std::string text = Cz("TOwnerEntity.Destroy: chyba cyklu uvolňování , ");
-                try {
-                    text += entity->ClassName() + " : " + entity->GetName();
-                } catch (...) {
-                }
-                ShowMessage(text);
-            }
+    for (int i = FOwners.Count() - 1; i >= 0; i = std::min(i - 1, FOwners.Count() - 1)) {
+        void* raw = FOwners.Get(i);
+        TElement* owner = FOwners.LiveItem(i);
+        if (raw && !owner) {
+            // A link to an object that no longer exists.
+            ShowMessage(Cz("TOwnerEntity.Destroy: chybný vlastník objektu ") + GetName() + Cz(" č.") +
+                        IntToStr(i));
+            continue;
         }
-        delete FOwners;
-        FOwners = nullptr;
+        auto* entity = As<TEntity>(owner);
+        if (!entity) {
+            ShowMessage(Cz("TOwnerEntity.Destroy: Špatný vlastník"));
+            continue;
+        }
+        try {
+            if (entity->ElementsCount() > 0) entity->RemoveElement(this);
+        } catch (const Exception&) {
+            // Report and go on: the other owners must still drop this entity.
+            std::string text = Cz("TOwnerEntity.Destroy: chyba cyklu uvolňování , ");
+            try {
+                text += entity->ClassName() + " : " + entity->GetName();
+            } catch (...) {
+            }
+            ShowMessage(text);
+        }
     }
+    FOwners = TOwnerList();
     inherited::Destroy();
 }
 

@@ -51,6 +51,32 @@ private:
     std::vector<uint64_t> serials_;
 };
 
+class TEntity;
+
+// The owners an element knows, each with its serial number as TSuperList keeps items;
+// a single owner is kept in place, so an element with one owner allocates nothing.
+class TOwnerList {
+public:
+    int Count() const { return count_; }
+    TEntity* Get(int index) const;        // as listed (EListError out of range)
+    TElement* LiveItem(int index) const;  // nil once the owner listed there was freed
+    void Add(TEntity* owner) { Insert(count_, owner); }
+    void Insert(int index, TEntity* owner);  // 0..Count
+    void Delete(int index);
+    void Remove(TEntity* owner);          // the first occurrence
+    int IndexOf(const TEntity* owner) const;
+
+private:
+    struct Entry {
+        TEntity* owner = nullptr;
+        uint64_t serial = 0;
+    };
+    const Entry* Data() const { return count_ <= 1 ? &one_ : more_.data(); }
+    Entry one_;
+    std::vector<Entry> more_;  // every entry while there are two or more
+    int count_ = 0;
+};
+
 // The root of every persistent object of the document, tool and model trees.
 class TElement : public TPersistent {
     ZARIX_CLASS(TElement, TPersistent)
@@ -176,7 +202,7 @@ public:
     void Destroy() override;
 
 protected:
-    TSuperList* FOwners = nullptr;
+    TOwnerList FOwners;
 };
 
 // A named link to another element (not owned).
@@ -327,7 +353,7 @@ public:
     TElement* CreateSubEntity(TElementClass cls, const std::string& name);
 
 protected:
-    TSuperList* FOwners = nullptr;
+    TOwnerList FOwners;
 };
 
 // The visit mark of whole-tree walks, in -31999..-2 after ResetBaseID.
