@@ -12,6 +12,10 @@
 #include "yesk/yesk.h"
 #include "workbench/desktop_template_text.h"
 #include "workbench/folder_dialogs.h"
+#include "workbench/form_tool_manager.h"
+#include "workbench/interactive_tools.h"
+#include "workbench/print_dialog.h"
+#include "workbench/print_job.h"
 #include "workbench/print_pages.h"
 #include "workbench/progress_monitor.h"
 
@@ -33,6 +37,10 @@ void RegisterWorkbenchClasses() {
     // Units register here in their initialisation order.
     RegisterProgressMonitorUnit();
     RegisterFolderDialogsUnit();
+    RegisterInteractiveToolsUnit();
+    RegisterFormToolManagerUnit();
     RegisterPrintPagesUnit();
+    RegisterPrintDialogUnit();
+    RegisterPrintJobUnit();
     RegisterDesktopTemplateUnit();
 }
