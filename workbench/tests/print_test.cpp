@@ -214,7 +214,9 @@ TEST_F(MultiPagePrintTest, OnlyTheListedPagesArePrinted) {
         });
         Print(Pages(3));
         EXPECT_EQ(interpret->Draws - draws, c.printed);
-        if (c.printed > 0) EXPECT_EQ(wbtest::PdfPageCount(wbtest::ReadFile(pdf)), c.printed);
+        if (c.printed > 0) {
+            EXPECT_EQ(wbtest::PdfPageCount(wbtest::ReadFile(pdf)), c.printed);
+        }
         EXPECT_EQ(interpret->Input, manager->GetEnvelope());
         manager->SetInput(nullptr);
     }
