@@ -167,6 +167,11 @@ void TZarixLoader::CreateTables() {
     FLinked = false;
     FHeldFor = nullptr;
     FHeld.clear();
+    FHeldMark.clear();
+    FHeldRound = 0;
+    FSeenMark.clear();
+    FSeenRound = 0;
+    FSeenTop = 0;
     FTaken.clear();
 }
 
@@ -176,6 +181,7 @@ void TZarixLoader::FreeTables() {
     FCurrent = nullptr;
     FHeldFor = nullptr;
     FHeld.clear();
+    std::vector<int32_t>().swap(FHeldMark);
     FTaken.clear();
     if (FAccessor) FAccessor->SetInstance(nullptr);
 }
@@ -333,8 +339,11 @@ void TZarixLoader::AddChild(int32_t id) {
         if (TSuperList* list = parent->List())
             for (int32_t i = 0; i < list->Count(); ++i) FHeld.insert(list->Item(i));
         FHeldFor = parent;
+        ++FHeldRound;
     }
-    if (FHeld.count(child)) return;
+    if (FHeldMark.size() < FObjects.size()) FHeldMark.resize(FObjects.size() * 2, 0);
+    int32_t& mark = FHeldMark[static_cast<size_t>(id)];
+    if (mark == FHeldRound || (!FHeld.empty() && FHeld.count(child))) return;
     // A child that cannot know its owners would be freed by each of its parents.
     if ((state & psChild) && child->GetOwnersCount() == 0) return;
     // Nor may the element become part of its own subtree, which only a setter that
@@ -345,7 +354,7 @@ void TZarixLoader::AddChild(int32_t id) {
     } catch (...) {
         return;
     }
-    FHeld.insert(child);
+    mark = FHeldRound;
     state |= psChild;
 }
 
@@ -670,7 +679,13 @@ bool TStreamLoader::ReadValue(const ClassProperty& prop, const TPropInfo* live, 
 void TStreamLoader::ReadProperties() {
     FReader->ReadListBegin();
     ClassRecord* record = FCurrentClass;
-    std::vector<bool> seen(record->Props.size());
+    // Each property's mark holds the round of the element that last set it: a new round
+    // per element, so nothing is cleared between elements. Inline records read inside
+    // take the marks above these.
+    const size_t base = FSeenTop;
+    FSeenTop += record->Props.size();
+    if (FSeenMark.size() < FSeenTop) FSeenMark.resize(FSeenTop * 2, 0);
+    const int32_t round = ++FSeenRound;
     while (!FReader->EndOfList()) {
         int32_t index = FReader->ReadInteger();
         if (index < 0 || index >= static_cast<int32_t>(record->Props.size()))
@@ -678,11 +693,12 @@ void TStreamLoader::ReadProperties() {
         const ClassProperty& prop = record->Props[static_cast<size_t>(index)];
         const TPropInfo* live = nullptr;
         // A value is applied once, to a live property of the same kind that can be set.
-        if (FCurrent && !FSkipping && prop.Live >= 0 && record->Class && !seen[static_cast<size_t>(index)]) {
+        int32_t& seen = FSeenMark[base + static_cast<size_t>(index)];
+        if (FCurrent && !FSkipping && prop.Live >= 0 && record->Class && seen != round) {
             live = &record->Class->Props[static_cast<size_t>(prop.Live)];
             if (live->WriteOnly || !live->HasWriter()) live = nullptr;
         }
-        seen[static_cast<size_t>(index)] = true;
+        seen = round;
         TZarixPropValue value;
         FValuePos = -1;
         if (ReadValue(prop, live, value)) {
@@ -690,6 +706,7 @@ void TStreamLoader::ReadProperties() {
             SetPropertyValue(prop.Live, live->Kind(), value);
         }
     }
+    FSeenTop = base;
     FReader->ReadListEnd();
 }
 

@@ -241,7 +241,12 @@ protected:
     bool FSkipping = false;                // records read without making elements
     bool FLinked = false;                  // the current element took an element value
     TEntity* FHeldFor = nullptr;           // the entity whose children FHeld holds
-    std::unordered_set<TElement*> FHeld;
+    std::unordered_set<TElement*> FHeld;   // its children when it came to the list
+    std::vector<int32_t> FHeldMark;        // per position: the FHeldRound that added it
+    int32_t FHeldRound = 0;
+    std::vector<int32_t> FSeenMark;        // per property of a class record: last element
+    int32_t FSeenRound = 0;
+    size_t FSeenTop = 0;
     // The element-valued properties of each element that took their value.
     std::unordered_map<TElement*, std::vector<const TPropInfo*>> FTaken;
 };
