@@ -94,12 +94,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         TElement* named;
         const std::string text = TextFor(in, made, named);
         const bool address = named != nullptr;
-        // FreeElement still frees an element that is not its child, leaving a dangling
-        // child behind where another entity holds it without owner tracking.
-        auto* entity = As<TEntity>(e);
-        if (named && entity && entity->IndexOf(named) < 0 &&
-            AnsiUpperCase(GetPropName(e, index)) == "ELEMENTTOFREE")
-            continue;
         log += e->ClassType()->Name + "." + GetPropName(e, index) + " := " + fuzz::Escaped(text) + "\n";
         fuzz::Note(log);
         if (in.ConsumeBool()) SetPropString(e, index, text);

@@ -537,7 +537,8 @@ void TEntity::RemoveElement(TElement* element) {
 }
 
 void TEntity::FreeElement(TElement* element) {
-    if (!element || !FList) return;
+    // Only a child is ours to free: another holder may still list the element.
+    if (!element || !FList || FList->IndexOf(element) < 0) return;
     try {
         FList->Remove(element);
         if (element->IsPossibleToFree()) {

@@ -148,6 +148,19 @@ TEST_F(ElementsTest, SharedElementSurvivesFirstOwner) {
     EXPECT_EQ(a->IndexOf(x), -1);
     a->AddElement(x);
     Free(x);
+
+    // An element that is not the entity's child is left alone, also by ElementToFree:
+    // a holder that does not track owners keeps a live child.
+    TEntity* plain = TEntity::New();
+    TElement* kept = TElement::New();
+    plain->AddElement(kept);
+    for (bool byProperty : {false, true}) {
+        if (byProperty) SetObjectProp(a, *GetPropInfo(a, "ElementToFree"), kept);
+        else a->FreeElement(kept);
+        EXPECT_TRUE(IsLive(kept)) << byProperty;
+        EXPECT_EQ(plain->List()->LiveItem(0), kept) << byProperty;
+    }
+    Free(plain);
     EXPECT_TRUE(a->NoElements());
     EXPECT_TRUE(b->NoElements());
     Free(a);
