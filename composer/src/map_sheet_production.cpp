@@ -131,9 +131,11 @@ void TMapSheetFiller::DoIt() {
         ForEachView(desktop, [](TView* view) {
             if (!view->GetReadAfter()) view->BuildModel();
         });
+        const uint64_t serial = desktop->Serial();
         auto script = Own(TMSCInterpret::New(ChangeFileExt(FTemplate, ".MSC")));
         script->SetInput(desktop);
         script->DoIt();
+        if (!IsLive(desktop, serial)) return;
     }
     SetOutput(desktop);
 }
@@ -158,7 +160,13 @@ void TMSCInterpret::DoIt() {
         if (!FileExists(path)) return;
         TStringList lines;
         lines.LoadFromFile(path);
+        const uint64_t serial = desktop ? desktop->Serial() : 0;
         for (int i = 0; i < lines.Count(); ++i) {
+            // A tool the script ran may have freed the page: the script ends there.
+            if (desktop && !IsLive(desktop, serial)) {
+                SetOutput(nullptr);
+                return;
+            }
             try {
                 if (desktop) ExecuteLine(desktop, lines[i], i + 1);
             } catch (const std::exception& e) {

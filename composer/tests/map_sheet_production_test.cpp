@@ -51,6 +51,15 @@ public:
     }
 };
 
+// Frees the page holding its input.
+class TFreePageTool : public TTool {
+    ZARIX_CLASS(TFreePageTool, TTool)
+public:
+    void DoIt() override {
+        if (auto* e = As<TElement>(Input); e && e->GetOwnersCount() > 0) Free(e->GetOwnerEntity(0));
+    }
+};
+
 const std::string kSamples = SUITE_SAMPLES_DIR;
 
 class ProductionTest : public ::testing::Test {
@@ -66,6 +75,7 @@ protected:
         RegisterComposerClasses();
         RegisterZarixClass<TUpperTextTool>();
         RegisterZarixClass<TOpeningTool>();
+        RegisterZarixClass<TFreePageTool>();
     }
     void SetUp() override {
         SetUserHost(&host);
@@ -245,6 +255,16 @@ TEST_F(ProductionTest, VariableTextsAreAskedThroughTheForm) {
     for (const HostRecord& r : host.Records()) forms += r.kind == HostRecord::Modal;
     EXPECT_EQ(forms, 1u);
     Free(d);
+}
+
+TEST_F(ProductionTest, AToolThatFreesThePageEndsTheScript) {
+    TDesktop* d = Page();
+    TMSCInterpret* i = TMSCInterpret::New(Script({"TFreePageTool=FINDELEMENTBYNAME(Title)", "Title.Text=x"}));
+    i->SetInput(d);
+    i->DoIt();
+    EXPECT_EQ(i->Output, nullptr);
+    EXPECT_TRUE(HostLog().empty());
+    Free(i);
 }
 
 TEST_F(ProductionTest, MoreTextsThanRowsGrowTheGrid) {

@@ -1,5 +1,4 @@
-// The fixture of the template and production tests: every class the map data needs
-// registered, a scripted user host and a scratch folder.
+// The fixture of the template tests: every class registered, a scripted user host and a scratch folder.
 #pragma once
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -9,27 +8,15 @@
 #include <sstream>
 #include <string>
 
-#include "device/device.h"
-#include "interpret/interpret.h"
 #include "kernel/kernel.h"
-#include "pelvar/pelvar.h"
 #include "platform/host.h"
-#include "quintel/quintel.h"
-#include "space/space.h"
 #include "workbench/workbench.h"
-#include "yesk/yesk.h"
 
 namespace tpltest {
 
 inline void RegisterAll() {
     static bool done = [] {
         RegisterKernelClasses();
-        RegisterPelvarClasses();
-        RegisterDeviceClasses();
-        RegisterInterpretClasses();
-        RegisterSpaceClasses();
-        RegisterYeskClasses();
-        RegisterQuintelClasses();
         RegisterWorkbenchClasses();
         return true;
     }();
