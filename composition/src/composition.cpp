@@ -6,6 +6,7 @@
 #include "composition/modelfile.h"
 #include "composition/page_interprets.h"
 #include "composition/pages.h"
+#include "composition/symbol_interprets.h"
 #include "composition/text_blocks.h"
 #include "composition/texts.h"
 #include "composition/views.h"
@@ -28,5 +29,7 @@ void RegisterCompositionClasses() {
     RegisterGravoViewUnit();
     RegisterTextBlockUnit();
     RegisterTextsUnit();
+    RegisterUserSymbolColorUnit();
+    RegisterSymbolInterpretsUnit();
     RegisterPageInterpretsUnit();
 }
