@@ -108,6 +108,8 @@ public:
     void Clear();
     const std::vector<std::string>& Messages() const { return FMessages; }
     int32_t Count() const { return static_cast<int32_t>(FSymbols.size()); }
+    // The symbols in the order of their codes.
+    TZnacka* SymbolAt(int32_t i) const { return FSymbols.at(static_cast<size_t>(i)); }
     // The symbol of the code; nil when the table has none.
     TZnacka* Find(int32_t code) const;
     // The code for elements of the class (by name, any letter case) whose code is 0; 0
