@@ -20,20 +20,41 @@ TEST(YesNoTest, OnlyYesIsTrue) {
     }
 }
 
+// The user clicks a button or closes the dialog some other way.
+TEST(YesNoTest, ButtonsAnswerAndClosingIsNo) {
+    struct Case { const char* action; bool expected; };
+    for (Case c : {Case{"Ano", true}, Case{"Ne", false}, Case{"close", false}}) {
+        InstalledHost host;
+        std::string action = c.action;
+        host.PushAction([action] {
+            TYesNoQuestion* q = ActiveYesNoQuestion();
+            if (!q) return mrYes;
+            if (action == "close") q->Close();
+            else (*q)[action].Click();
+            return q->ModalResult;
+        });
+        EXPECT_EQ(ShowYesNo("q"), c.expected) << c.action;
+    }
+}
+
 TEST(YesNoTest, MessageStandsBelowAnEmptyLineOneMemoLineEach) {
     InstalledHost host;
     std::vector<std::string> seen;
-    std::string caption;
+    std::string caption, yes, no;
     host.PushAction([&] {
-        const TYesNoQuestion* q = ActiveYesNoQuestion();
+        TYesNoQuestion* q = ActiveYesNoQuestion();
         if (!q) return mrNo;
         seen = q->Lines();
-        caption = q->Caption();
+        caption = q->Caption;
+        yes = (*q)["Ano"].Caption;
+        no = (*q)["Ne"].Caption;
         return mrYes;
     });
     EXPECT_TRUE(ShowYesNo("one\r\ntwo\nthree"));
     EXPECT_EQ(seen, (std::vector<std::string>{"", "one", "two", "three"}));
     EXPECT_EQ(caption, "Dialog");
+    EXPECT_EQ(yes, "&Ano");
+    EXPECT_EQ(no, "&Ne");
     EXPECT_EQ(ActiveYesNoQuestion(), nullptr);
 }
 
