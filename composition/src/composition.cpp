@@ -8,6 +8,7 @@
 #include "composition/pages.h"
 #include "composition/symbol_interprets.h"
 #include "composition/text_blocks.h"
+#include "composition/text_devices.h"
 #include "composition/texts.h"
 #include "composition/views.h"
 
@@ -23,6 +24,7 @@ void RegisterCompositionClasses() {
     RegisterMapSpacesUnit();
     RegisterKeyMapUnit();
     RegisterKeyMapInterpretsUnit();
+    RegisterTextDevicesUnit();
     RegisterPagesUnit();
     RegisterMapSheetUnit();
     RegisterViewUnit();
