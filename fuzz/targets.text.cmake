@@ -1,0 +1,2 @@
+# The text window's RTF reader.
+suite_fuzz(rtf_text composition)
