@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "composition/pages.h"
+#include "drive_lists.h"
 #include "kernel/value_elements.h"
 #include "platform/files.h"
 #include "platform/host.h"
@@ -150,14 +151,11 @@ void TPenWidthDialog::Show() {
 TNewBMPDlg::TNewBMPDlg() : TForm("TNewBMPDlg") {
     Caption = Cz("Otevření souboru BMP");
     TControl& drive = Add(TControlKind::ComboBox, "Drive");
-    uint32_t mask = DriveMask();
-    for (int i = 0; i < 26; ++i)
-        if (mask & (1u << i)) drive.Items.push_back(std::string(1, static_cast<char>('a' + i)) + ":");
+    drive.Items = DriveItems();
     drive.OnChange = [this](TControl& c) { SetFolder(c.Text + "\\"); };
     Add(TControlKind::ListBox, "Directory").OnChange = [this](TControl& c) {
         if (c.ItemIndex >= 0 && c.ItemIndex < static_cast<int>(c.Items.size()) && c.Text == c.Items[c.ItemIndex])
-            SetFolder(c.Text == ".." ? ExtractFileDir(ExcludeTrailingPathDelimiter(FFolder))
-                                     : IncludeTrailingPathDelimiter(FFolder) + c.Text);
+            SetFolder(FolderOfItem(FFolder, c.Text));
         else
             SetFolder(c.Text);
     };
@@ -203,9 +201,7 @@ void TNewBMPDlg::ShowFolder(const std::string& folder) {
             }
     }
     FindClose(rec);
-    (*this)["Drive"].Text = folder.size() >= 2 && folder[1] == ':'
-                                ? std::string(1, static_cast<char>(std::tolower(folder[0]))) + ":"
-                                : "c:";
+    (*this)["Drive"].Text = DriveOf(folder);
 }
 
 void TNewBMPDlg::Preview(const std::string& name) {

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <memory>
 
+#include "drive_lists.h"
 #include "kernel/class_registry.h"
 #include "platform/files.h"
 #include "platform/forms.h"
@@ -19,11 +20,6 @@ namespace {
     throw EInOutError("I/O error " + IntToStr(code));
 }
 
-std::string DriveOf(const std::string& folder) {
-    if (folder.size() >= 2 && folder[1] == ':') return std::string(1, static_cast<char>(std::tolower(folder[0]))) + ":";
-    return "c:";
-}
-
 }  // namespace
 
 // ---- Tf_SelectDir -------------------------------------------------------------------------
@@ -35,9 +31,7 @@ Tf_SelectDir::Tf_SelectDir() : TForm("Tf_SelectDir") {
     Width = 300;
     Height = 330;
     TControl& drive = Add(TControlKind::ComboBox, "Drive");
-    uint32_t mask = DriveMask();
-    for (int i = 0; i < 26; ++i)
-        if (mask & (1u << i)) drive.Items.push_back(std::string(1, static_cast<char>('a' + i)) + ":");
+    drive.Items = DriveItems();
     drive.OnChange = [this](TControl& c) {
         if (c.ItemIndex >= 0 && c.ItemIndex < static_cast<int>(c.Items.size())) {
             try {
@@ -51,8 +45,7 @@ Tf_SelectDir::Tf_SelectDir() : TForm("Tf_SelectDir") {
     list.OnChange = [this](TControl& c) {
         std::string target;
         if (c.ItemIndex >= 0 && c.ItemIndex < static_cast<int>(c.Items.size()) && c.Text == c.Items[c.ItemIndex])
-            target = c.Text == ".." ? ExtractFileDir(ExcludeTrailingPathDelimiter(FFolder))
-                                    : IncludeTrailingPathDelimiter(FFolder) + c.Text;
+            target = FolderOfItem(FFolder, c.Text);
         else
             target = c.Text;
         try {

@@ -10,6 +10,20 @@
 const char* const TF_rectedForm::kEdits[kFields] = {"edX",    "edY",    "edWidth", "edHeight", "edXmin",
                                                     "edXmax", "edYmin", "edYmax",  "edDX",     "edDY"};
 
+void TF_rectedForm::Publish(PropertyTable& t) {
+    using C = TF_rectedForm;
+    t.Float("X", &C::GetX, &C::SetX);
+    t.Float("Y", &C::GetY, &C::SetY);
+    t.Float("RectWidth", &C::GetRectWidth, &C::SetRectWidth);
+    t.Float("RectHeight", &C::GetRectHeight, &C::SetRectHeight);
+    t.Float("Xmin", &C::GetXmin, &C::SetXmin);
+    t.Float("Xmax", &C::GetXmax, &C::SetXmax);
+    t.Float("Ymin", &C::GetYmin, &C::SetYmin);
+    t.Float("Ymax", &C::GetYmax, &C::SetYmax);
+    t.Float<C>("dX", nullptr, &C::SetdX);
+    t.Float<C>("dY", nullptr, &C::SetdY);
+}
+
 TF_rectedForm::TF_rectedForm() : TForm("TF_rectedForm") {
     Caption = Cz("Poloha objektu");
     Width = 260;

@@ -13,7 +13,10 @@
 constexpr int32_t tm_Redraw = 31;
 constexpr int32_t tm_HideRectForm = 119;
 
-class TF_rectedForm : public TForm {
+class TF_rectedForm : public TForm, public TPersistent {
+    ZARIX_CLASS(TF_rectedForm, TPersistent)
+    static void Publish(PropertyTable& t);
+
 public:
     TF_rectedForm();
 
