@@ -1,13 +1,16 @@
 #include "composer/composer.h"
 
 #include "composer/map_sheet_production.h"
+#include "composer/main_tool.h"
+#include "workbench/program_startup.h"
 #include "workbench/workbench.h"
 
 void RegisterComposerClasses() {
     static bool done = false;
     if (done) return;
     done = true;
-    RegisterWorkbenchClasses();
+    RegisterProgramClasses();
     // Units register here in their initialisation order.
     RegisterMapSheetProductionUnit();
+    RegisterMainToolUnit();
 }

@@ -27,6 +27,7 @@ struct Drive {
 struct FileState {
     std::map<char, Drive> drives{{'C', Drive{"/", 3}}};
     std::string exePath;
+    std::vector<std::string> args;
 };
 
 FileState& State() {
@@ -746,3 +747,13 @@ std::string ExecutablePath() {
 }
 
 void SetExecutablePath(const std::string& path) { State().exePath = path; }
+
+void SetProgramArguments(std::vector<std::string> args) { State().args = std::move(args); }
+
+int ParamCount() { return static_cast<int>(State().args.size()); }
+
+std::string ParamStr(int index) {
+    if (index == 0) return ExecutablePath();
+    if (index < 0 || index > ParamCount()) return std::string();
+    return State().args[static_cast<size_t>(index - 1)];
+}

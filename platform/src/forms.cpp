@@ -165,6 +165,13 @@ TApplication& Application() {
     return *app;
 }
 
+std::string TScreen::Cursors(int index) const {
+    auto it = cursors_.find(index);
+    return it == cursors_.end() ? std::string() : it->second;
+}
+
+void TScreen::SetCursors(int index, std::string source) { cursors_[index] = std::move(source); }
+
 TScreen& Screen() {
     static TScreen* s = new TScreen;
     return *s;

@@ -1,6 +1,7 @@
 #include "workbench/workbench.h"
 
 #include "composition/composition.h"
+<<<<<<< HEAD
 #include "device/device.h"
 #include "gravo/gravo.h"
 #include "interpret/interpret.h"
@@ -18,6 +19,9 @@
 #include "workbench/print_job.h"
 #include "workbench/print_pages.h"
 #include "workbench/progress_monitor.h"
+=======
+#include "workbench/main_tool_base.h"
+>>>>>>> 41bbcd8 (Oskelt32 starts headless: main-tool base, options in the ini file, plug-in list, main tool with its messages and template library, main forms, answers file for batch runs)
 
 void RegisterWorkbenchClasses() {
     static bool done = false;
@@ -35,6 +39,7 @@ void RegisterWorkbenchClasses() {
     RegisterGravoClasses();
     RegisterCompositionClasses();
     // Units register here in their initialisation order.
+<<<<<<< HEAD
     RegisterProgressMonitorUnit();
     RegisterFolderDialogsUnit();
     RegisterInteractiveToolsUnit();
@@ -43,4 +48,7 @@ void RegisterWorkbenchClasses() {
     RegisterPrintDialogUnit();
     RegisterPrintJobUnit();
     RegisterDesktopTemplateUnit();
+=======
+    RegisterMainToolBaseUnit();
+>>>>>>> 41bbcd8 (Oskelt32 starts headless: main-tool base, options in the ini file, plug-in list, main tool with its messages and template library, main forms, answers file for batch runs)
 }

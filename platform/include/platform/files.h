@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 // ---- paths ------------------------------------------------------------------
 
@@ -122,3 +123,8 @@ TDateTime StrToDateTime(const std::string& s);  // EConvertError when not a date
 // Full path of the running program (suite string); by default the operating system's.
 std::string ExecutablePath();
 void SetExecutablePath(const std::string& path);
+// The arguments the program was started with, the program itself not counted (suite
+// strings). ParamStr(0) is the program's path; an index beyond the count gives "".
+void SetProgramArguments(std::vector<std::string> args);
+int ParamCount();
+std::string ParamStr(int index);

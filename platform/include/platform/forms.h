@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 
 #include "platform/sysutils.h"
@@ -149,8 +150,13 @@ class TScreen {
 public:
     TCursor Cursor() const { return cursor_; }
     void SetCursor(TCursor c) { cursor_ = c; }
+    // The cursor table: what each program cursor index was loaded from (a cursor file or
+    // a resource name); empty for an index never set. Headless, only the state is kept.
+    std::string Cursors(int index) const;
+    void SetCursors(int index, std::string source);
 private:
     TCursor cursor_ = crDefault;
+    std::map<int, std::string> cursors_;
 };
 
 TScreen& Screen();

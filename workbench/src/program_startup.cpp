@@ -1,0 +1,122 @@
+#include "workbench/program_startup.h"
+
+#include <cstdio>
+#include <fstream>
+
+#include "device/device.h"
+#include "interpret/interpret.h"
+#include "kernel/kernel.h"
+#include "kernel/world.h"
+#include "pelvar/pelvar.h"
+#include "platform/files.h"
+#include "platform/forms.h"
+#include "quintel/quintel.h"
+#include "space/space.h"
+#include "workbench/main_tool_base.h"
+#include "workbench/workbench.h"
+#include "yesk/command_line.h"
+#include "yesk/yesk.h"
+
+void RegisterProgramClasses() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    RegisterKernelClasses();
+    RegisterPelvarClasses();
+    RegisterDeviceClasses();
+    RegisterInterpretClasses();
+    RegisterSpaceClasses();
+    RegisterYeskClasses();
+    RegisterQuintelClasses();
+    RegisterWorkbenchClasses();
+}
+
+bool ReadProgramArguments(int argc, char** argv, std::string& answersFile, std::string& error) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--answers") {
+            if (i + 1 >= argc) {
+                error = "--answers needs a file name";
+                return false;
+            }
+            answersFile = FromOsName(argv[++i]);
+            continue;
+        }
+        args.push_back(FromOsName(arg));
+    }
+    SetProgramArguments(std::move(args));
+    return true;
+}
+
+bool TAnswerFileHost::LoadFile(const std::string& fileName, std::string& error) {
+    std::ifstream in(MapPath(fileName), std::ios::binary);
+    if (!in) {
+        error = "cannot read " + fileName;
+        return false;
+    }
+    static const struct {
+        const char* name;
+        int result;
+    } kButtons[] = {{"OK", mrOk},       {"Cancel", mrCancel}, {"Yes", mrYes},       {"No", mrNo},
+                    {"Abort", mrAbort}, {"Retry", mrRetry},   {"Ignore", mrIgnore}, {"All", mrAll},
+                    {"NoToAll", mrNoToAll}, {"YesToAll", mrYesToAll}};
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::string text = Cz(line);
+        std::string word = Trim(text);
+        if (word.empty() || word[0] == '#') continue;
+        if (word[0] == '=') {
+            PushText(TrimLeft(text).substr(1));
+            continue;
+        }
+        bool known = false;
+        for (const auto& b : kButtons)
+            if (SameText(word, b.name)) {
+                PushResult(b.result);
+                known = true;
+                break;
+            }
+        if (!known) {
+            error = fileName + ": line " + IntToStr(number) + ": unknown answer " + word;
+            return false;
+        }
+    }
+    return true;
+}
+
+int TAnswerFileHost::MessageBox(const std::string& text, const std::string& caption, TMsgDlgType type,
+                                TMsgDlgButtons buttons) {
+    int result = ScriptedHost::MessageBox(text, caption, type, buttons);
+    std::fprintf(stderr, "%s: %s [%d]\n", ToUtf8(caption).c_str(), ToUtf8(text).c_str(), result);
+    return result;
+}
+
+void RunMainTool(TOldMainTool* tool) {
+    THeld<TOldMainTool> held(tool);
+    TApplication& app = Application();
+    try {
+        tool->DoIt();
+    } catch (...) {
+        app.HandleException(tool);
+    }
+    for (;;) {
+        app.Run();
+        if (app.Terminated() || !held.Get()) break;
+        tool->PostMsg(tm_QuitTask, tool, nullptr, false);
+        app.ProcessMessages();
+        if (app.Terminated() || !held.Get()) break;
+        TCommandLineDlg* console = TCommandLineDlg::New();
+        THeld<TCommandLineDlg> alive(console);
+        try {
+            console->SetElement(World);
+            console->Show();
+        } catch (...) {
+            app.HandleException(tool);
+        }
+        if (alive.Get()) Free(console);
+    }
+}
