@@ -1,6 +1,7 @@
 #include "composer/main_tool.h"
 
 #include "composer/main_form.h"
+#include "composer/map_sheet_production.h"
 #include "composition/map_spaces.h"
 #include "composition/pages.h"
 #include "kernel/class_registry.h"
@@ -614,7 +615,8 @@ void TMainTool::OpenTemplateFile(const std::string& ext) {
 
 TTool* TMainTool::Filler() {
     if (TTool* filler = FFiller.Get()) return filler;
-    TTool* filler = NewShellTool(FillerClassName().c_str(), false);
+    TTool* filler = FillerClassName() == "TMapSheetFiller" ? TMapSheetFiller::New()
+                                                           : NewShellTool(FillerClassName().c_str(), false);
     if (!filler) return nullptr;
     AddTool(filler);
     FFiller.Set(filler);

@@ -67,6 +67,11 @@ const char* const kProgramCursors[20] = {
 
 }  // namespace
 
+void TOldMainTool::Publish(PropertyTable& t) {
+    // For the dialogs that keep their settings in the program's ini file.
+    t.Str<TOldMainTool>("IniFileName", [](TOldMainTool* c) { return c->GetIniFileName(); }, nullptr);
+}
+
 void TOldMainTool::InstallWorld(TOldMainTool* tool) {
     World = TWCSWorld::New();
     World->SetMainTool(tool);

@@ -3,31 +3,19 @@
 #include <cstdio>
 #include <fstream>
 
-#include "device/device.h"
-#include "interpret/interpret.h"
 #include "kernel/kernel.h"
 #include "kernel/world.h"
-#include "pelvar/pelvar.h"
 #include "platform/files.h"
 #include "platform/forms.h"
-#include "quintel/quintel.h"
-#include "space/space.h"
 #include "workbench/main_tool_base.h"
 #include "workbench/workbench.h"
 #include "yesk/command_line.h"
-#include "yesk/yesk.h"
 
 void RegisterProgramClasses() {
     static bool done = false;
     if (done) return;
     done = true;
     RegisterKernelClasses();
-    RegisterPelvarClasses();
-    RegisterDeviceClasses();
-    RegisterInterpretClasses();
-    RegisterSpaceClasses();
-    RegisterYeskClasses();
-    RegisterQuintelClasses();
     RegisterWorkbenchClasses();
 }
 

@@ -1,7 +1,6 @@
 #include "workbench/workbench.h"
 
 #include "composition/composition.h"
-<<<<<<< HEAD
 #include "device/device.h"
 #include "gravo/gravo.h"
 #include "interpret/interpret.h"
@@ -19,9 +18,7 @@
 #include "workbench/print_job.h"
 #include "workbench/print_pages.h"
 #include "workbench/progress_monitor.h"
-=======
 #include "workbench/main_tool_base.h"
->>>>>>> 41bbcd8 (Oskelt32 starts headless: main-tool base, options in the ini file, plug-in list, main tool with its messages and template library, main forms, answers file for batch runs)
 
 void RegisterWorkbenchClasses() {
     static bool done = false;
@@ -39,7 +36,6 @@ void RegisterWorkbenchClasses() {
     RegisterGravoClasses();
     RegisterCompositionClasses();
     // Units register here in their initialisation order.
-<<<<<<< HEAD
     RegisterProgressMonitorUnit();
     RegisterFolderDialogsUnit();
     RegisterInteractiveToolsUnit();
@@ -48,7 +44,5 @@ void RegisterWorkbenchClasses() {
     RegisterPrintDialogUnit();
     RegisterPrintJobUnit();
     RegisterDesktopTemplateUnit();
-=======
     RegisterMainToolBaseUnit();
->>>>>>> 41bbcd8 (Oskelt32 starts headless: main-tool base, options in the ini file, plug-in list, main tool with its messages and template library, main forms, answers file for batch runs)
 }

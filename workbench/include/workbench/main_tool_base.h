@@ -17,6 +17,7 @@ constexpr int32_t tm_AboutPanel = 29;
 
 class TOldMainTool : public TTechnology {
     ZARIX_CLASS(TOldMainTool, TTechnology)
+    static void Publish(PropertyTable& t);
 
 public:
     // Creates the main tool of the class, a new map world (stored in World) with the tool

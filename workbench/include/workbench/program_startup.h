@@ -8,8 +8,8 @@
 
 class TOldMainTool;
 
-// Registers the classes of Kernel, the outside packages, the composition library and
-// the workbench, in unit order. Safe to call more than once.
+// Registers the classes of Kernel and of the workbench with all it builds on, in unit
+// order. Safe to call more than once.
 void RegisterProgramClasses();
 
 // The program's own options taken out of its arguments: "--answers FILE". What remains
