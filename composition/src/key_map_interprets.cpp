@@ -2,6 +2,7 @@
 
 #include "composition/base_map_sheets.h"
 #include "composition/key_map.h"
+#include "gravo/gravo.h"
 #include "kernel/class_registry.h"
 #include "platform/forms.h"
 #include "space/space.h"
@@ -10,39 +11,6 @@ namespace {
 
 constexpr int32_t kPumpEvery = 500;
 constexpr TColor kYellow = 0x00FFFF;
-
-// Draws polylines with the device's pen where the graphic package's line interpret is
-// not registered.
-class TGuideLines : public TInterpret {
-    ZARIX_CLASS(TGuideLines, TInterpret)
-
-public:
-    bool IsItsClass(TElement* element) override { return element && element->Is<TPolyLineElement>(); }
-    bool QProcessBefore(TElement* element) override { return IsItsClass(element); }
-    void Process(TElement* element) override {
-        TDevice* d = GetDevice();
-        auto* line = As<TPolyLineElement>(element);
-        if (!d || !line) return;
-        d->GetPen()->SetColor(clBlack);
-        d->GetPen()->SetWidth(1);
-        d->GetPen()->SetStyle(psSolid);
-        d->GetPen()->SetMode(pmCopy);
-        for (int32_t p = 0; p < line->PartCount(); ++p) {
-            int32_t first = line->Parts()[static_cast<size_t>(p)], end = line->PartEnd(p);
-            for (int32_t i = first; i < end; ++i) {
-                if (i == first) d->MoveTo(line->X(i), line->Y(i));
-                else d->LineTo(line->X(i), line->Y(i));
-            }
-        }
-    }
-};
-
-TInterpret* NewLineInterpret() {
-    if (TElementClass cls = GetZarixClass("TInterpretTopLinii")) {
-        if (auto* i = As<TInterpret>(cls->CreateInstance())) return i;
-    }
-    return TGuideLines::New();
-}
 
 // One row of the series table: the class drawn, its switch, frame colour and the scale
 // below which its sheets are labelled.
@@ -76,7 +44,7 @@ TInterpret* TGuideInterpret::GetLineInterpret() {
 }
 
 void TGuideInterpret::SetSubInterprets() {
-    FLineInterpret = NewLineInterpret();
+    FLineInterpret = TInterpretTopLinii::New();
     SetNextInterpret(FLineInterpret);
     SetNextInterpret(TSelectedElementInterpret::New());
     SetNextInterpret(TInterpretZM::New());

@@ -1,5 +1,7 @@
 #include "platform/yes_no.h"
 
+#include <unistd.h>
+
 #include "platform/host.h"
 
 TYesNoQuestion::TYesNoQuestion() : TForm(kFormName), memo_(Add(TControlKind::Memo, "Memo1")) {
@@ -39,5 +41,9 @@ TYesNoQuestion* ActiveYesNoQuestion() { return dynamic_cast<TYesNoQuestion*>(Act
 bool ShowYesNo(const std::string& message) {
     TYesNoQuestion dialog;
     dialog.AddLine(message);
+    // A user at a terminal is asked the question itself with its two answers; without a
+    // terminal nobody answers, which is no.
+    if (dynamic_cast<ConsoleHost*>(&GetUserHost()) && ::isatty(STDIN_FILENO))
+        return HostMessageBox(message, dialog.Caption, mtConfirmation, {mbYes, mbNo}) == mrYes;
     return dialog.ShowModal() == mrYes;
 }
