@@ -66,13 +66,7 @@ TEST_F(KeyMapTest, NewKeyMapGetsItsStructureInOrder) {
     EXPECT_LT(g->IndexOf(zs), g->IndexOf(z));
     EXPECT_LT(g->IndexOf(z), g->IndexOf(v));
     EXPECT_EQ(g->ElementsCount(), 4);
-    Free(g);
-}
-
-TEST_F(KeyMapTest, NameAlwaysReadsPruvodce) {
-    TGuide* g = TGuide::New();
-    g->SetName("Jiné jméno");
-    EXPECT_EQ(g->GetName(), Cz("Průvodce "));
+    // The name rule.
     SetPropStringByName(g, "Jmeno", "X");
     EXPECT_EQ(GetPropStringByName(g, "Jmeno"), Cz("Průvodce "));
     Free(g);
@@ -87,7 +81,6 @@ TEST_F(KeyMapTest, SheetsComeInKeyMapClassesAndUserSpacesAreFoundLastFirst) {
     EXPECT_TRUE(s->GetDetail25(0, 0)->Is<TGuidePage_25>());
     EXPECT_TRUE(s->GetDetail10(0, 0)->GetDetail(0, 0)->Is<TGuidePage_5>());
     EXPECT_TRUE(s->GetDetail10(0, 0)->GetDetail(0, 0)->GetDetail(0, 0)->Is<TGuidePage_2>());
-    EXPECT_EQ(GetPropStringByName(s->GetDetail10(0, 0)->GetDetail(0, 0), "TRAK"), "False");
 
     TUserMapSpace* a = TUserMapSpace::New();
     a->SetRect(0, 0, 100, 100);
