@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include "composer_test_support.h"
+#include "composition/modelfile.h"
+#include "kernel/class_registry.h"
+#include "kernel/property_access.h"
+#include "kernel/value_elements.h"
+#include "workbench/file_version.h"
+
+namespace {
+
+// The texts of the queued text messages, in order.
+std::vector<std::string> QueuedTexts() {
+    std::vector<std::string> texts;
+    ForEachQueued([&](TMsg& m) {
+        if (auto* t = As<TZarixTextMessage>(ElementMessageOf(m.message, m.lParam))) texts.push_back(t->GetMessageText());
+    });
+    return texts;
+}
+
+void SavePluginList(const std::string& file, const std::vector<std::pair<std::string, std::string>>& entries) {
+    TStringListElement* list = TStringListElement::New();
+    for (const auto& [name, path] : entries) list->AddNameString(name, path);
+    TSave* saver = TSave::New(file);
+    saver->SetInput(list);
+    saver->DoIt();
+    Free(saver);
+    Free(list);
+}
+
+}  // namespace
+
+// "Plugin.ZRX" beside the program: the package loads and registers its class; a missing
+// and a broken package are each one log line, and the packages after them still load.
+TEST_F(ComposerTest, PluginsLoadAndFailuresAreReportedWhileStartUpGoesOn) {
+    WriteText(dir.Path("broken.so"), "not a library");
+    SavePluginList(dir.Path("Plugin.ZRX"), {{"missing", dir.Path("missing.so")},
+                                            {"broken", dir.Path("broken.so")},
+                                            {"sample", SAMPLE_PLUGIN_PATH}});
+    Start(false);
+    tool->InitPlugins();
+    std::vector<std::string> texts = QueuedTexts();
+    // (The status text has gone already: reading the list lets the queue run.)
+    ASSERT_EQ(texts.size(), 2u) << testing::PrintToString(texts);
+    EXPECT_EQ(texts[0], "Plug-In file: " + dir.Path("missing.so") + " not found!");
+    EXPECT_EQ(texts[1].rfind("Plug-In file: " + dir.Path("broken.so") + " not loaded: Can't load package", 0), 0u)
+        << texts[1];
+    EXPECT_NE(GetZarixClass("TSamplePluginTool"), nullptr);
+    auto* list = As<TStringListElement>(World->FindElementName("PLUGIN"));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->ElementsCount(), 3);
+
+    // A damaged list is reported and start-up goes on without one.
+    Free(World);
+    World = nullptr;
+    while (Application().HandleMessage()) {
+    }
+    WriteText(dir.Path("Plugin.ZRX"), "ZRX0 damaged");
+    Start(false);
+    tool->InitPlugins();
+    EXPECT_TRUE(Logged(Cz("Chyba inicializace Plug Ins: ") + dir.Path("Plugin.ZRX")));
+    EXPECT_EQ(World->FindElementName("PLUGIN"), nullptr);
+}
+
+// The plug-in dialog: adding creates "Plugin.ZRX" and keeps earlier entries; a missing file
+// is refused; removing says that it needs a restart.
+TEST_F(ComposerTest, PluginDialogAddsAndRemovesPackages) {
+    Start(false);
+    TPlugInDialog dialog;
+    host.PushText(SAMPLE_PLUGIN_PATH);
+    dialog["b_Add"].Click();
+    host.PushText(SAMPLE_PLUGIN_PATH);
+    dialog["b_Add"].Click();
+    host.PushText(dir.Path("none.so"));
+    dialog["b_Add"].Click();
+    EXPECT_TRUE(Logged(dir.Path("none.so") + Cz(" .. ňák ho nemůžu najít nebo co")));
+    EXPECT_EQ(dialog["List"].Items, (std::vector<std::string>{Cz("Ukázkový modul"), Cz("Ukázkový modul")}));
+    ASSERT_TRUE(FileExists(dir.Path("Plugin.ZRX")));
+    dialog["List"].Select(1);
+    EXPECT_EQ(dialog["StatusBar"].Text, SAMPLE_PLUGIN_PATH);
+    dialog["b_Remove"].Click();
+    EXPECT_TRUE(Logged(Cz("Odebrání modulu se projeví až po restartu programu")));
+    EXPECT_EQ(dialog["List"].Items.size(), 1u);
+
+    TLoad* loader = TLoad::New(dir.Path("Plugin.ZRX"));
+    loader->DoIt();
+    auto* saved = As<TStringListElement>(loader->Output);
+    ASSERT_NE(saved, nullptr);
+    EXPECT_EQ(saved->ElementsCount(), 1);
+    EXPECT_EQ(saved->GetString(0), SAMPLE_PLUGIN_PATH);
+    Free(saved);
+    Free(loader);
+}
+
+// Version blocks of the suite's files; a file without one, and each new name read afresh.
+TEST(FileVersion, ReadsTheSuitesBlockAndAnswersEmptyWithoutOne) {
+    TFileVersion v;
+    EXPECT_EQ(v.GetError(), "Empty FileName");
+    v.SetFileName(OSKELT32_PATH);
+    EXPECT_EQ(v.GetError(), "");
+    EXPECT_EQ(v.InfoString("ProductName"), "Oskelt32");
+    EXPECT_EQ(v.InfoString("FileVersion"), "3.01");
+    EXPECT_EQ(GetPropStringByName(&v, "ProductVersion"), "3.01 BETA");
+    EXPECT_EQ(v.GetMajorVersion(), 3);
+    EXPECT_EQ(v.GetMinorVersion(), 1);
+    EXPECT_EQ(v.GetLanguage(), "Czech");
+    EXPECT_EQ(v.InfoString("Comments"), "");
+
+    v.SetFileName(SAMPLE_PLUGIN_PATH);
+    EXPECT_EQ(v.InfoString("FileDescription"), Cz("Ukázkový modul"));
+    EXPECT_EQ(v.InfoString("LegalCopyright"), "No LegalCopyright");
+    EXPECT_EQ(v.GetBuild(), 1);
+
+    for (const char* other : {SUITE_SAMPLES_DIR "/service/MAPLSMO.txt", "/nonexistent/file"}) {
+        v.SetFileName(other);
+        EXPECT_EQ(v.GetError(), "InfoSize=0");
+        EXPECT_EQ(v.InfoString("ProductName"), "");
+        EXPECT_EQ(v.GetMajorVersion(), 0);
+        EXPECT_EQ(v.GetLanguage(), "");
+    }
+}
