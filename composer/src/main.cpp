@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
     Application().ProcessMessages();
     Application().Initialize();
     Application().SetTitle("Oskelt32");
+    TOldMainTool::SetLogEcho(true);
     TMainTool* tool = TOldMainTool::StartUp<TMainTool>();
     if (World && World->GetMainTool()) RunMainTool(tool);
     Free(World);

@@ -60,6 +60,8 @@ std::vector<std::string> SplitArguments(const std::string& text) {
     return words;
 }
 
+bool gLogEcho = false;
+
 const char* const kProgramCursors[20] = {
     "LUPA",         "RUKA",     "NEWDRAWRECT", "NEWTEXT",    "NEWVIEW",    "NEWMS",      "EDITMS",
     "NOMS",         "NOTFORSELECT", "NEWTEXTBLOCK", "EDITTEXT", "ZOOM_IN", "ZOOM_OUT",   "MOVETEXT",
@@ -158,8 +160,15 @@ void TOldMainTool::ShowLogText(TZarixMessage* message) {
         FLogDevice.Set(device);
     }
     auto* text = As<TZarixTextMessage>(message);
-    if (text && !text->GetMessageText().empty()) device->WriteLine(text->GetMessageText());
+    if (!text || text->GetMessageText().empty()) return;
+    if (gLogEcho && !dynamic_cast<TPlainLogDevice*>(device)) {
+        std::fprintf(stdout, "%s\n", ToUtf8(text->GetMessageText()).c_str());
+        std::fflush(stdout);
+    }
+    device->WriteLine(text->GetMessageText());
 }
+
+void TOldMainTool::SetLogEcho(bool echo) { gLogEcho = echo; }
 
 void TOldMainTool::ForgetFreedElement(TZarixMessage* message) {
     // The sender is compared by address only: a device that reports itself done may

@@ -64,6 +64,9 @@ public:
     // The help system's answer to a jump to the topic.
     bool ShowHelpTopic(const std::string& topic);
 
+    // Whether log texts are also written to standard output (batch runs of the programs).
+    static void SetLogEcho(bool echo);
+
     // The main form while it exists.
     TForm* MainForm() const { return FMainForm; }
     // The log window's device while it lives.
