@@ -31,7 +31,6 @@ std::vector<std::string> Lines(const std::string& bytes) {
 struct Classified {
     bool parameter = false, section = false;
     std::string name, value;
-    size_t headLength = 0;  // a section's text up to its first "]"
 };
 
 std::string UpperTrimmed(const std::string& s) { return BezVnejsichMezer(AnsiUpperCase(s)); }
@@ -44,12 +43,12 @@ Classified Classify(const std::string& raw) {
         c.section = true;
         const size_t close = line.find(']', 1);
         const std::string head = line.substr(1, close == std::string::npos ? std::string::npos : close - 1);
-        c.headLength = head.size();
         c.value = UpperTrimmed(head);
         if (head.find('[') != std::string::npos && close != std::string::npos) {
             const size_t next = line.find(']', close + 1);
             c.value += "]" + UpperTrimmed(line.substr(close + 1, next == std::string::npos ? next : next - close - 1));
         }
+        c.value = c.value.substr(0, 250);
         return c;
     }
     const size_t eq = line.find('=');
@@ -86,10 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(isLast == (i + 1 >= lines.size()));
         FUZZ_CHECK(isParameter == want.parameter && isSection == want.section);
         FUZZ_CHECK(name == want.name);
-        // Section names longer than 250 characters are kept whole until they are cut
-        // like values.
-        if (want.section && want.headLength > 250) FUZZ_CHECK(value.size() <= want.value.size());
-        else FUZZ_CHECK(value == want.value);
+        FUZZ_CHECK(value == want.value);
         if (isParameter || isSection) FUZZ_CHECK(reader.LastValue() == value);
         (void)reader.DejBooleanParametr();
         (void)reader.DejLongIntParametr();

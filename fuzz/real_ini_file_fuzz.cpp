@@ -22,13 +22,10 @@ namespace {
 void CheckDouble(TRealIniFile& ini, const fuzz::IniKeys& before, const std::string& section,
                  const std::string& key, double x) {
     ini.WriteDouble(section, key, x);
-    if (!fuzz::WritableNames(section, key)) return;
+    FUZZ_CHECK(fuzz::WritableNames(section, key));
     const double def = 12345.678;
     const double r = ini.ReadDouble(section, key, def);
     fuzz::CheckOthers(ini, before, section, key, false);
-    // Texts beyond the largest double ("1.79769313486232E308") give the default until
-    // they read as the largest value of their sign.
-    if (r == def && std::fabs(x) > 1.79769313486231e308) return;
     FUZZ_CHECK(std::fabs(r - x) <= 1e-14 * std::fabs(x) || std::fabs(r - x) <= 5e-324);
 }
 
@@ -50,8 +47,7 @@ void CheckSection(TRealIniFile& ini, const fuzz::IniKeys& before, const std::str
         std::string name, value;
         StringAsParameter(list[i], name, value);
         if (name.empty()) continue;
-        // Names that cannot be read back are written unchecked until they are refused.
-        if (!fuzz::WritableNames(section, name)) return;
+        FUZZ_CHECK(fuzz::WritableNames(section, name));
         expected[fuzz::Fold(name)] = fuzz::ExpectedValue(value);
     }
     const fuzz::IniKeys after = fuzz::ReadAllKeys(ini);
