@@ -5,6 +5,19 @@
 #include "platform/rtti.h"
 #include "platform/sysutils.h"
 
+namespace {
+
+// Copies the named fields of the source when it is of the class (or derives from it);
+// answers whether it was.
+template <class C, class... F> bool CopyFields(C* to, TPersistent* source, F C::*... fields) {
+    auto* from = As<C>(source);
+    if (!from) return false;
+    ((to->*fields = from->*fields), ...);
+    return true;
+}
+
+}  // namespace
+
 // ---- type records of the style properties -------------------------------------------
 
 const TTypeInfo* TypeInfoPenStyle() {
@@ -90,14 +103,9 @@ void TDrawRectangle::Create() {
 }
 
 void TDrawRectangle::Assign(TPersistent* source) {
+    using C = TDrawRectangle;
     inherited::Assign(source);
-    if (auto* d = As<TDrawRectangle>(source)) {
-        FPenWidth = d->FPenWidth;
-        FPenColor = d->FPenColor;
-        FPenStyle = d->FPenStyle;
-        FBrushColor = d->FBrushColor;
-        FBrushStyle = d->FBrushStyle;
-    }
+    CopyFields<C>(this, source, &C::FPenWidth, &C::FPenColor, &C::FPenStyle, &C::FBrushColor, &C::FBrushStyle);
 }
 
 // ---- TText -----------------------------------------------------------------------------
@@ -134,16 +142,10 @@ void TText::GetFont(TFont& font) const {
 }
 
 void TText::Assign(TPersistent* source) {
+    using C = TText;
     inherited::Assign(source);
-    if (auto* x = As<TText>(source)) {
-        FText = x->FText;
-        FFontName = x->FFontName;
-        FColor = x->FColor;
-        FTextHeight = x->FTextHeight;
-        FFontStyle = x->FFontStyle;
-        FCharset = x->FCharset;
-        FOrientation = x->FOrientation;
-    }
+    CopyFields<C>(this, source, &C::FText, &C::FFontName, &C::FColor, &C::FTextHeight, &C::FFontStyle, &C::FCharset,
+                  &C::FOrientation);
 }
 
 // ---- TSelectedElement ------------------------------------------------------------------
@@ -179,12 +181,8 @@ T2DCoordinate* T2DCoordinate::New(double x, double y) {
 }
 
 void T2DCoordinate::Assign(TPersistent* source) {
-    if (auto* c = As<T2DCoordinate>(source)) {
-        FX = c->FX;
-        FY = c->FY;
-    } else {
-        inherited::Assign(source);
-    }
+    using C = T2DCoordinate;
+    if (!CopyFields<C>(this, source, &C::FX, &C::FY)) inherited::Assign(source);
 }
 
 std::vector<T2DPoint> PointsOf(TElement* e) {
@@ -250,8 +248,8 @@ void TColorPalette::SetColors(const std::string& text) {
 }
 
 void TColorPalette::Assign(TPersistent* source) {
-    if (auto* p = As<TColorPalette>(source)) FColors = p->FColors;
-    else inherited::Assign(source);
+    using C = TColorPalette;
+    if (!CopyFields<C>(this, source, &C::FColors)) inherited::Assign(source);
 }
 
 TColor DejBarvicku(uint16_t code) { return kBasicColors[code & 15]; }
