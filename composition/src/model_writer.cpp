@@ -350,16 +350,17 @@ void TStreamSaver::WriteStringProperty(const std::string& text) {
 void TStreamSaver::DoIt() {
     // Nothing to save leaves an existing file alone.
     if (!Input) throw Exception(NothingToSave(FileName));
-    TMemoryStream stream;
+    // Written straight to the file beside the target, renamed over it once complete.
+    TReplacingFileStream file(FileName);
     {
-        TWriter writer(stream, 4096);
-        Lent lentStream(FStream, &stream);
+        TWriter writer(file, 65536);
+        Lent<TStream> lentStream(FStream, &file);
         Lent lentWriter(FWriter, &writer);
         inherited::DoIt();
         writer.WriteListEnd();
         writer.FlushBuffer();
     }
-    stream.SaveToFile(FileName);
+    file.Commit();
 }
 
 // ---- TSave ---------------------------------------------------------------------------------

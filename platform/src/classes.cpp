@@ -86,58 +86,98 @@ std::string ReadWholeFile(const std::string& path) {
 }
 
 void ReplaceFile(const std::string& path, std::string_view bytes) {
-    auto fail = [&](int err) {
-        throw EFCreateError("Cannot create file \"" + path + "\". " + OsError(err));
-    };
+    TReplacingFileStream file(path);
+    file.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    file.Commit();
+}
+
+}  // namespace platform_internal
+
+// ---- TReplacingFileStream -------------------------------------------------------------
+
+TReplacingFileStream::TReplacingFileStream(const std::string& path) : path_(path) {
     // A symbolic link stays: the file it points to is replaced.
-    std::string target = HostPath(path);
-    if (!FollowLinks(target)) fail(errno);
+    target_ = platform_internal::HostPath(path);
+    if (!platform_internal::FollowLinks(target_)) Fail(errno);
     // The temporary file is made with the usual permissions (the umask applies as it is
     // made); a replaced file's permissions are then copied onto it.
-    std::string tmp;
-    int fd = -1;
     static std::atomic<unsigned> serial{0};
-    for (int attempt = 0; fd < 0; ++attempt) {
+    for (int attempt = 0; fd_ < 0; ++attempt) {
         struct timespec ts {};
         ::clock_gettime(CLOCK_REALTIME, &ts);
-        tmp = target + ".~" + std::to_string(::getpid()) + "-" + std::to_string(serial++) + "-" +
-              std::to_string(ts.tv_nsec);
-        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && (errno != EEXIST || attempt >= 100)) fail(errno);
+        tmp_ = target_ + ".~" + std::to_string(::getpid()) + "-" + std::to_string(serial++) + "-" +
+               std::to_string(ts.tv_nsec);
+        fd_ = ::open(tmp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ < 0 && (errno != EEXIST || attempt >= 100)) Fail(errno);
     }
-    auto drop = [&](int err) {
-        if (fd >= 0) ::close(fd);
-        ::unlink(tmp.c_str());
-        fail(err);
-    };
     struct stat st {};
-    if (::stat(target.c_str(), &st) == 0 && ::fchmod(fd, st.st_mode & 07777) != 0) drop(errno);
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (::stat(target_.c_str(), &st) == 0 && ::fchmod(fd_, st.st_mode & 07777) != 0) Drop(errno);
+}
+
+TReplacingFileStream::~TReplacingFileStream() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!committed_ && !tmp_.empty()) ::unlink(tmp_.c_str());
+}
+
+void TReplacingFileStream::Fail(int err) {
+    throw EFCreateError("Cannot create file \"" + path_ + "\". " + platform_internal::OsError(err));
+}
+
+void TReplacingFileStream::Drop(int err) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    ::unlink(tmp_.c_str());
+    tmp_.clear();
+    Fail(err);
+}
+
+int64_t TReplacingFileStream::Read(void*, int64_t) { return 0; }
+
+int64_t TReplacingFileStream::Write(const void* buffer, int64_t count) {
+    if (fd_ < 0 || committed_) throw EWriteError("Stream write error");
+    const auto* p = static_cast<const char*>(buffer);
+    int64_t done = 0;
+    while (done < count) {
+        ssize_t n = ::write(fd_, p + done, static_cast<size_t>(count - done));
         if (n < 0) {
             if (errno == EINTR) continue;
-            drop(errno);
+            Drop(errno);
         }
-        done += static_cast<size_t>(n);
+        done += n;
     }
+    size_ += count;
+    return count;
+}
+
+int64_t TReplacingFileStream::Seek(int64_t offset, TSeekOrigin origin) {
+    // Written in one pass: only the present position can be asked for.
+    int64_t base = origin == soBeginning ? 0 : size_;
+    if (base + offset != size_) throw EStreamError("Stream seek error");
+    return size_;
+}
+
+void TReplacingFileStream::SetSize(int64_t size) {
+    if (size != size_) throw EStreamError("Stream size cannot be changed");
+}
+
+void TReplacingFileStream::Commit() {
+    if (fd_ < 0 || committed_) throw EWriteError("Stream write error");
     // On the disk before the name: a power loss leaves the old file or the whole new one.
-    if (::fsync(fd) != 0) drop(errno);
-    int closed = ::close(fd);
-    fd = -1;
-    if (closed != 0) drop(errno);
-    if (::rename(tmp.c_str(), target.c_str()) != 0) drop(errno);
+    if (::fsync(fd_) != 0) Drop(errno);
+    int closed = ::close(fd_);
+    fd_ = -1;
+    if (closed != 0) Drop(errno);
+    if (::rename(tmp_.c_str(), target_.c_str()) != 0) Drop(errno);
+    committed_ = true;
     // And the new name itself on the disk.
-    const size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    const size_t slash = target_.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target_.substr(0, slash);
     int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);
     }
 }
-
-}  // namespace platform_internal
 
 namespace {
 

@@ -118,7 +118,7 @@ protected:
     void WriteRawListEnd() override;
 
     TWriter* FWriter = nullptr;      // during DoIt only
-    TMemoryStream* FStream = nullptr;
+    TStream* FStream = nullptr;
 };
 
 // The writer created by name ("TSave").

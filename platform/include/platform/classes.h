@@ -159,6 +159,33 @@ private:
     int fd_ = -1;
 };
 
+// A file written in one pass to a temporary file beside the target and renamed over it
+// by Commit (flushed to the disk first, the folder after); destroyed uncommitted, it
+// leaves the target as it was. A symbolic link is kept and its target replaced.
+// EFCreateError naming the file when it cannot be made or written.
+class TReplacingFileStream : public TStream {
+public:
+    explicit TReplacingFileStream(const std::string& path);
+    ~TReplacingFileStream() override;
+    TReplacingFileStream(const TReplacingFileStream&) = delete;
+    TReplacingFileStream& operator=(const TReplacingFileStream&) = delete;
+
+    int64_t Read(void* buffer, int64_t count) override;  // nothing to read
+    int64_t Write(const void* buffer, int64_t count) override;
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override;  // the end only
+    int64_t Size() override { return size_; }
+    void SetSize(int64_t size) override;
+    void Commit();
+
+private:
+    [[noreturn]] void Fail(int err);
+    [[noreturn]] void Drop(int err);
+    std::string path_, target_, tmp_;
+    int fd_ = -1;
+    int64_t size_ = 0;
+    bool committed_ = false;
+};
+
 class TMemoryStream : public TStream {
 public:
     TMemoryStream() = default;
