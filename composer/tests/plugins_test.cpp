@@ -111,6 +111,12 @@ TEST(FileVersion, ReadsTheSuitesBlockAndAnswersEmptyWithoutOne) {
     EXPECT_EQ(v.InfoString("LegalCopyright"), "No LegalCopyright");
     EXPECT_EQ(v.GetBuild(), 1);
 
+    // The smallest such file: the fuzz target's seed.
+    v.SetFileName(SUITE_SAMPLES_DIR "/../fuzz/corpus/file_version/small_elf");
+    EXPECT_EQ(v.GetError(), "");
+    EXPECT_EQ(v.InfoString("ProductName"), "Oskelt32");
+    EXPECT_EQ(v.InfoString("LegalCopyright"), "No LegalCopyright");
+
     for (const char* other : {SUITE_SAMPLES_DIR "/service/MAPLSMO.txt", "/nonexistent/file"}) {
         v.SetFileName(other);
         EXPECT_EQ(v.GetError(), "InfoSize=0");
