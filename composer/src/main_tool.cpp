@@ -15,6 +15,7 @@
 #include "platform/forms.h"
 #include "platform/host.h"
 #include "platform/inifiles.h"
+#include "symbol/symbol.h"
 #include "yesk/command_line.h"
 
 namespace {
@@ -53,6 +54,10 @@ void TOptions::Create() {
 
 void TOptions::SetServiceDirectory(const std::string& value) {
     FServiceDirectory = value;
+    std::string path = value, result;
+    RemoveBackSlash(path, result);
+    if (result.size() > 1 && result.back() == '/') result.pop_back();
+    PathOfLibraries = result;
 }
 
 std::string TOptions::GetPaletteFile() const { return PaletteFileName(); }

@@ -5,6 +5,7 @@
 #include "composer_test_support.h"
 #include "kernel/real_ini_file.h"
 #include "device/device.h"
+#include "symbol/symbol.h"
 #include "kernel/value_elements.h"
 #include "platform/inifiles.h"
 #include "yesk/command_line.h"
@@ -102,6 +103,8 @@ TEST_F(ComposerTest, OptionsAndLibraryRoundTripThroughTheIniFile) {
     Start();
     EXPECT_EQ(tool->GetOptions()->ScriptDirectory, "scripts");
     EXPECT_EQ(tool->GetOptions()->GetServiceDirectory(), "service");
+    tool->GetOptions()->SetServiceDirectory("D:\\symbols\\");
+    EXPECT_EQ(PathOfLibraries, "D:\\symbols");
     ASSERT_NE(tool->TemplateForm(), nullptr);  // open again: Visible was set
     EXPECT_EQ((*tool->TemplateForm())["ListBox"].Items, std::vector<std::string>{"Alfa"});
     EXPECT_EQ(tool->GetSelectedTemplate(), dir.Path("a.MSD"));
