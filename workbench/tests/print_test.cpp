@@ -12,10 +12,25 @@ namespace {
 
 using wbtest::TCountingInterpret;
 
+// A main tool naming an ini file of this process, so parallel test runs never share one.
+class TIniMainTool : public TTechnology {
+    ZARIX_CLASS(TIniMainTool, TTechnology)
+
+public:
+    static void Publish(PropertyTable& t) { t.Field("IniFileName", &TIniMainTool::IniFileName); }
+    std::string IniFileName;
+};
+
 class PrintTest : public wbtest::WorldTest {
 protected:
     void SetUp() override {
         WorldTest::SetUp();
+        static const bool registered = (RegisterZarixClass<TIniMainTool>(), true);
+        (void)registered;
+        auto* tool = TIniMainTool::New();
+        tool->IniFileName = wbtest::TempPath("print.ini");
+        world->SetMainTool(tool);
+        mainTool = tool;
         SetDecimalSeparator('.');
         pdf = wbtest::TempPath("job.pdf");
         Printer().SetFileName(pdf);
