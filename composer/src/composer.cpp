@@ -2,6 +2,7 @@
 
 #include "composer/map_sheet_production.h"
 #include "composer/main_tool.h"
+#include "composer/sheet_job.h"
 #include "workbench/program_startup.h"
 #include "workbench/workbench.h"
 
@@ -13,4 +14,5 @@ void RegisterComposerClasses() {
     // Units register here in their initialisation order.
     RegisterMapSheetProductionUnit();
     RegisterMainToolUnit();
+    RegisterSheetJobUnit();
 }

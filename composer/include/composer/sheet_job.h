@@ -1,0 +1,45 @@
+// A map sheet for scripts: finds a 1:50000 sheet of the sheet list by name or
+// abbreviation, fills a template with it on the data, shows it in a map window, saves the
+// window raster as PNG and prints the desktop as PDF on a grid of printer sheets.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "kernel/tools.h"
+
+class TMapSpace;
+class TEntity;
+
+class TSheetJob : public TTool {
+    ZARIX_CLASS(TSheetJob, TTool)
+    static void Publish(PropertyTable& t);
+
+public:
+    // Name or abbreviation of the sheet (any case).
+    std::string Sheet;
+    // The template; relative names are tried in the current folder, then in the options'
+    // template folder.
+    std::string TemplateName;
+    // Where "<abbreviation>.png" and "<abbreviation>.pdf" go; empty: no files.
+    std::string OutputDirectory;
+    // Overlap of the printer sheets in millimetres.
+    int32_t Overlap = 10;
+
+    // Runs the job; the output is the desktop (owned by the map window) or nil.
+    void DoIt() override;
+    // A message tm_StartTask runs the job (a start script posts it so that the job runs
+    // once the program has started).
+    void on_tm_StartTask(TZarixMessage*& message, bool& handled) override;
+
+    // The files of the last run; empty when not written.
+    const std::string& PngFile() const { return FPng; }
+    const std::string& PdfFile() const { return FPdf; }
+
+private:
+    std::string FPng, FPdf;
+};
+
+// The 1:50000 sheet under the root (a sheet list) whose name or abbreviation is the text; nil if none.
+TMapSpace* FindSheetNamed(TEntity* root, const std::string& text);
+
+void RegisterSheetJobUnit();

@@ -1,0 +1,154 @@
+#include "composer/sheet_job.h"
+
+#include "composer/main_tool.h"
+#include "composer/map_sheet_production.h"
+#include "composition/default_interpret_script.h"
+#include "composition/map_spaces.h"
+#include "composition/pages.h"
+#include "device/device.h"
+#include "device/printer.h"
+#include "kernel/class_registry.h"
+#include "kernel/world.h"
+#include "platform/files.h"
+#include "platform/forms.h"
+#include "platform/host.h"
+#include "platform/sysutils.h"
+#include "workbench/form_tool_manager.h"
+#include "workbench/print_pages.h"
+
+namespace {
+
+std::string Joined(const std::string& folder, const std::string& name) {
+    return folder.empty() ? name : IncludeTrailingPathDelimiter(folder) + name;
+}
+
+// One whole drawing of the interpret on its present device.
+void RunInterpret(TInterpret* interpret) {
+    TZarixMessage* none = nullptr;
+    bool handled = false;
+    interpret->On_tm_ReView(none, handled);
+}
+
+// The desktop on a grid of printer sheets, one PDF page each; answers the page count.
+int32_t PrintOnSheets(TInterpret* interpret, TDesktop* desktop, double overlap, const std::string& pdf) {
+    Printer().SetFileName(MapPath(pdf));
+    TDevice* own = interpret->GetDevice();
+    TPrintDevice* device = TPrintDevice::New();
+    TPrintPages* grid = TPrintPages::New();
+    int32_t count = 0;
+    try {
+        grid->SetDevice(device);
+        grid->SetSource(desktop);
+        grid->SetOverlap(overlap);
+        grid->SetCenter(true);
+        interpret->SetPrinting(true);
+        interpret->SetDevice(device);
+        count = grid->PageCount();
+        for (int32_t i = 0; i < count; ++i) {
+            TDrawRectangle* sheet = grid->GetPage(i);
+            if (!sheet) continue;
+            T2DPoint centre{sheet->GetCenterX(), sheet->GetCenterY()};
+            device->GetProjection()->ChangeProjection(centre, device->GetPage(), grid->GetScale());
+            RunInterpret(interpret);
+            if (i < count - 1) device->NewPage();
+        }
+    } catch (...) {
+        interpret->SetDevice(own);
+        interpret->SetPrinting(false);
+        Free(grid);
+        Printer().Abort();
+        Free(device);
+        throw;
+    }
+    interpret->SetDevice(own);
+    interpret->SetPrinting(false);
+    Free(grid);
+    Free(device);  // ends the printer's job
+    return count;
+}
+
+}  // namespace
+
+TMapSpace* FindSheetNamed(TEntity* root, const std::string& text) {
+    // The space tree nests the sheets in its nodes.
+    for (int32_t i = 0; root && i < root->ElementsCount(); ++i) {
+        TElement* e = root->Get(i);
+        if (auto* sheet = As<TSMO_50>(e); sheet && !sheet->Is<TSMO>()) {
+            if (AnsiSameText(sheet->GetName(), text) || AnsiSameText(sheet->GetZkratka(), text)) return sheet;
+        } else if (auto* node = As<TEntity>(e)) {
+            if (TMapSpace* found = FindSheetNamed(node, text)) return found;
+        }
+    }
+    return nullptr;
+}
+
+void TSheetJob::Publish(PropertyTable& t) {
+    using C = TSheetJob;
+    t.Field("Sheet", &C::Sheet);
+    t.Field("TemplateName", &C::TemplateName);
+    t.Field("OutputDirectory", &C::OutputDirectory);
+    t.Field("Overlap", &C::Overlap);
+}
+
+void TSheetJob::on_tm_StartTask(TZarixMessage*&, bool& handled) {
+    handled = true;
+    DoIt();
+}
+
+void TSheetJob::DoIt() {
+    inherited::DoIt();
+    Output = nullptr;
+    FPng.clear();
+    FPdf.clear();
+    auto* main = World ? As<TMainTool>(World->GetMainTool()) : nullptr;
+    if (!main) return;
+    TOptions* options = main->GetOptions();
+    TSMO* root = TSMO::New();
+    AddElement(root);
+    try {
+        root->ReadSheetList(Joined(options->GetServiceDirectory(), "MAPLSMO.txt"));
+    } catch (const Exception& e) {
+        ShowMessage(e.Message());
+        return;
+    }
+    TMapSpace* sheet = FindSheetNamed(root, Sheet);
+    if (!sheet) {
+        ShowMessage(Cz("Mapový list nenalezen: ") + Sheet);
+        return;
+    }
+    std::string path = TemplateName;
+    if (!FileExists(path)) path = Joined(options->TemplateDirectory, TemplateName);
+    TMapSheetFiller* filler = TMapSheetFiller::New();
+    AddElement(filler);
+    filler->SetInput(sheet);
+    filler->SetInput(TStringElement::New("TEMPLATE", path));
+    filler->SetInput(TStringElement::New("DATADIR", options->DataDirectory));
+    filler->FillGraphics = true;
+    filler->DoIt();
+    auto* desktop = As<TDesktop>(filler->Output);
+    if (!desktop) return;
+
+    // The map window shows the desktop and keeps it.
+    TFormToolManager* window = TFormToolManager::New();
+    TUniversalGravoScriptCreator* creator = TUniversalGravoScriptCreator::New();
+    creator->DoIt();
+    if (auto* script = As<TInterpretScript>(creator->Output)) window->SetInterpretScript(script);
+    Free(creator);
+    window->SetPageColor(clWhite);
+    window->SetInput(desktop);
+    main->AddTool(window);
+    window->DoIt();
+    Application().ProcessMessages();
+    Output = desktop;
+    if (OutputDirectory.empty()) return;
+    ForceDirectories(MapPath(OutputDirectory));
+    std::string base = Joined(OutputDirectory, sheet->GetZkratka());
+    window->SaveToFile(base + ".png");
+    if (FileExists(base + ".png")) FPng = base + ".png";
+    if (TInterpret* interpret = window->GetInterpret()) {
+        if (PrintOnSheets(interpret, desktop, Overlap / 1000.0, base + ".pdf") > 0 && FileExists(base + ".pdf"))
+            FPdf = base + ".pdf";
+    }
+}
+
+void RegisterSheetJobUnit() { RegisterZarixClass<TSheetJob>(); }
