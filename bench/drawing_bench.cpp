@@ -36,16 +36,6 @@ struct TSample {
 // The model: every sample layer read kCopies times, one string per layer and read.
 TSample& Sample() {
     static TSample s = [] {
-        RegisterKernelClasses();
-        RegisterPelvarClasses();
-        RegisterDeviceClasses();
-        RegisterInterpretClasses();
-        RegisterSpaceClasses();
-        RegisterYeskClasses();
-        RegisterQuintelClasses();
-        RegisterRasterClasses();
-        RegisterSymbolClasses();
-        RegisterGravoClasses();
         RegisterCompositionClasses();
         UseRasters = false;
         TSample r;

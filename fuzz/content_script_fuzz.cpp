@@ -27,13 +27,6 @@ ScriptedHost gHost;
 std::string gScript;
 
 void Init() {
-    RegisterKernelClasses();
-    RegisterPelvarClasses();
-    RegisterDeviceClasses();
-    RegisterInterpretClasses();
-    RegisterSpaceClasses();
-    RegisterYeskClasses();
-    RegisterQuintelClasses();
     RegisterComposerClasses();
     SetUserHost(&gHost);
     World = TWCSWorld::New();

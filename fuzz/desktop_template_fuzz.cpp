@@ -26,13 +26,6 @@ ScriptedHost gHost;
 std::string gDir;
 
 void Init() {
-    RegisterKernelClasses();
-    RegisterPelvarClasses();
-    RegisterDeviceClasses();
-    RegisterInterpretClasses();
-    RegisterSpaceClasses();
-    RegisterYeskClasses();
-    RegisterQuintelClasses();
     RegisterWorkbenchClasses();
     SetUserHost(&gHost);
     SetDecimalSeparator('.');

@@ -19,10 +19,6 @@ namespace {
 ScriptedHost gHost;
 
 void Init() {
-    RegisterKernelClasses();
-    RegisterPelvarClasses();
-    RegisterDeviceClasses();
-    RegisterInterpretClasses();
     RegisterCompositionClasses();
     SetUserHost(&gHost);
     World = TWCSWorld::New();

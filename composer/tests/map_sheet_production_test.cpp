@@ -65,13 +65,6 @@ const std::string kSamples = SUITE_SAMPLES_DIR;
 class ProductionTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        RegisterKernelClasses();
-        RegisterPelvarClasses();
-        RegisterDeviceClasses();
-        RegisterInterpretClasses();
-        RegisterSpaceClasses();
-        RegisterYeskClasses();
-        RegisterQuintelClasses();
         RegisterComposerClasses();
         RegisterZarixClass<TUpperTextTool>();
         RegisterZarixClass<TOpeningTool>();

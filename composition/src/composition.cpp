@@ -11,11 +11,32 @@
 #include "composition/text_devices.h"
 #include "composition/texts.h"
 #include "composition/views.h"
+#include "device/device.h"
+#include "gravo/gravo.h"
+#include "interpret/interpret.h"
+#include "pelvar/pelvar.h"
+#include "quintel/quintel.h"
+#include "raster/raster.h"
+#include "space/space.h"
+#include "symbol/symbol.h"
+#include "yesk/yesk.h"
+#include "kernel/kernel.h"
 
 void RegisterCompositionClasses() {
     static bool done = false;
     if (done) return;
     done = true;
+    // The kernel and the outside packages in the order they build on each other.
+    RegisterKernelClasses();
+    RegisterPelvarClasses();
+    RegisterDeviceClasses();
+    RegisterInterpretClasses();
+    RegisterSpaceClasses();
+    RegisterYeskClasses();
+    RegisterQuintelClasses();
+    RegisterSymbolClasses();
+    RegisterRasterClasses();
+    RegisterGravoClasses();
     // Units register here in their initialisation order.
     RegisterESaverUnit();
     RegisterELoaderUnit();

@@ -18,10 +18,6 @@ namespace sheets {
 class SheetsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        RegisterKernelClasses();
-        RegisterPelvarClasses();
-        RegisterDeviceClasses();
-        RegisterInterpretClasses();
         RegisterCompositionClasses();
     }
     void SetUp() override {

@@ -14,13 +14,6 @@ namespace {
 class SymbolInterprets : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        RegisterKernelClasses();
-        RegisterPelvarClasses();
-        RegisterDeviceClasses();
-        RegisterInterpretClasses();
-        RegisterSpaceClasses();
-        RegisterSymbolClasses();
-        RegisterGravoClasses();
         RegisterCompositionClasses();
     }
     void SetUp() override {

@@ -25,13 +25,6 @@ public:
 class UserSymbolColor : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        RegisterKernelClasses();
-        RegisterPelvarClasses();
-        RegisterDeviceClasses();
-        RegisterInterpretClasses();
-        RegisterSpaceClasses();
-        RegisterSymbolClasses();
-        RegisterGravoClasses();
         RegisterCompositionClasses();
     }
     void SetUp() override {

@@ -1,15 +1,6 @@
 #include "workbench/workbench.h"
 
 #include "composition/composition.h"
-#include "device/device.h"
-#include "gravo/gravo.h"
-#include "interpret/interpret.h"
-#include "pelvar/pelvar.h"
-#include "quintel/quintel.h"
-#include "raster/raster.h"
-#include "space/space.h"
-#include "symbol/symbol.h"
-#include "yesk/yesk.h"
 #include "workbench/desktop_template_text.h"
 #include "workbench/folder_dialogs.h"
 #include "workbench/form_tool_manager.h"
@@ -24,16 +15,6 @@ void RegisterWorkbenchClasses() {
     static bool done = false;
     if (done) return;
     done = true;
-    // The outside packages in the order they build on each other, then the page model.
-    RegisterPelvarClasses();
-    RegisterDeviceClasses();
-    RegisterInterpretClasses();
-    RegisterSpaceClasses();
-    RegisterYeskClasses();
-    RegisterQuintelClasses();
-    RegisterSymbolClasses();
-    RegisterRasterClasses();
-    RegisterGravoClasses();
     RegisterCompositionClasses();
     // Units register here in their initialisation order.
     RegisterProgressMonitorUnit();

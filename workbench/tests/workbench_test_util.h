@@ -14,10 +14,6 @@ namespace wbtest {
 
 inline void RegisterAll() {
     static bool done = [] {
-        RegisterKernelClasses();
-        RegisterPelvarClasses();
-        RegisterDeviceClasses();
-        RegisterInterpretClasses();
         RegisterWorkbenchClasses();
         return true;
     }();

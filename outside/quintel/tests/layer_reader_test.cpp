@@ -60,11 +60,6 @@ void WriteLayer(const std::string& path, const char* driver, const char* layerNa
 class LayerReading : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        RegisterKernelClasses();
-        RegisterPelvarClasses();
-        RegisterSpaceClasses();
-        RegisterYeskClasses();
-        RegisterQuintelClasses();
         RegisterCompositionClasses();
     }
     void SetUp() override {

@@ -2,7 +2,7 @@
 #pragma once
 
 // Registers the element classes of the workbench (the shell both programs share) with the
-// class registry, in the order of its units; registers the outside packages and the
-// composition classes first, so a program calls only this. Safe to call more than once;
+// class registry, in the order of its units; registers the composition classes (and with
+// them the kernel and the outside packages) first, so a program calls only this. Safe to call more than once;
 // only the first call registers.
 void RegisterWorkbenchClasses();
