@@ -14,6 +14,7 @@
 #include "platform/host.h"
 #include "platform/sysutils.h"
 #include "workbench/form_tool_manager.h"
+#include "workbench/print_job.h"
 #include "workbench/print_pages.h"
 
 namespace {
@@ -22,12 +23,6 @@ std::string Joined(const std::string& folder, const std::string& name) {
     return folder.empty() ? name : IncludeTrailingPathDelimiter(folder) + name;
 }
 
-// One whole drawing of the interpret on its present device.
-void RunInterpret(TInterpret* interpret) {
-    TZarixMessage* none = nullptr;
-    bool handled = false;
-    interpret->On_tm_ReView(none, handled);
-}
 
 // The desktop on a grid of printer sheets, one PDF page each; answers the page count.
 int32_t PrintOnSheets(TInterpret* interpret, TDesktop* desktop, double overlap, const std::string& pdf) {
@@ -43,15 +38,7 @@ int32_t PrintOnSheets(TInterpret* interpret, TDesktop* desktop, double overlap, 
         grid->SetCenter(true);
         interpret->SetPrinting(true);
         interpret->SetDevice(device);
-        count = grid->PageCount();
-        for (int32_t i = 0; i < count; ++i) {
-            TDrawRectangle* sheet = grid->GetPage(i);
-            if (!sheet) continue;
-            T2DPoint centre{sheet->GetCenterX(), sheet->GetCenterY()};
-            device->GetProjection()->ChangeProjection(centre, device->GetPage(), grid->GetScale());
-            RunInterpret(interpret);
-            if (i < count - 1) device->NewPage();
-        }
+        count = PrintSheetGrid(interpret, device, grid);
     } catch (...) {
         interpret->SetDevice(own);
         interpret->SetPrinting(false);

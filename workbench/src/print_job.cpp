@@ -9,14 +9,29 @@
 #include "workbench/interactive_tools.h"
 #include "workbench/print_dialog.h"
 
-namespace {
-
-// One whole drawing of the interpret on its present device.
 void RunInterpret(TInterpret* interpret) {
     TZarixMessage* none = nullptr;
     bool handled = false;
     interpret->On_tm_ReView(none, handled);
 }
+
+int32_t PrintSheetGrid(TInterpret* interpret, TPrintDevice* device, TPrintPages* grid,
+                       const std::function<void(int32_t, int32_t)>& beforeSheet) {
+    int32_t count = grid->PageCount();
+    double scale = grid->GetScale();
+    for (int32_t i = 0; i < count; ++i) {
+        TDrawRectangle* sheet = grid->GetPage(i);
+        if (!sheet) continue;
+        if (beforeSheet) beforeSheet(i, count);
+        T2DPoint centre{sheet->GetCenterX(), sheet->GetCenterY()};
+        device->GetProjection()->ChangeProjection(centre, device->GetPage(), scale);
+        RunInterpret(interpret);
+        if (i < count - 1) device->NewPage();
+    }
+    return count;
+}
+
+namespace {
 
 std::string SheetCaption(int32_t number, int32_t count) {
     return Cz("Tisk strany č. ") + IntToStr(number) + " (" + IntToStr(count) + ")";
@@ -113,18 +128,10 @@ void TPrint::PrintDesktop(TInterpret* interpret, TPrintDevice* device, TDesktop*
         form->StartTime = Now();
         (*form)["lbStart"].Caption = TimeToStr(form->StartTime);
     }
-    int32_t count = grid->PageCount();
-    double scale = grid->GetScale();
-    for (int32_t i = 0; i < count; ++i) {
-        TDrawRectangle* sheet = grid->GetPage(i);
-        if (!sheet) continue;
+    PrintSheetGrid(interpret, device, grid, [&](int32_t, int32_t count) {
         if (count > 1 && form && IsLive(dialog) && dialog->GetForm() == form)
             form->Caption = SheetCaption(Printer().PageNumber(), count);
-        T2DPoint centre{sheet->GetCenterX(), sheet->GetCenterY()};
-        device->GetProjection()->ChangeProjection(centre, device->GetPage(), scale);
-        RunInterpret(interpret);
-        if (i < count - 1) device->NewPage();
-    }
+    });
     if (IsLive(dialog)) dialog->ReleaseGrid();
 }
 
