@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gravo/gravo.h"
 #include "held_children.h"
 #include "kernel/class_registry.h"
 #include "kernel/command_line.h"
@@ -284,11 +285,7 @@ void TGeneralPointInterpret::Process(TElement* e) {
             FSymbols->InterpretSymbol(p, p->GetCode());
             return;
         }
-        TPixelPoint at = d->GetProjection()->GetPagePoint(p->GetX(), p->GetY());
-        d->MoveToDevice(at.X - 2, at.Y);
-        d->LineToDevice(at.X + 2, at.Y);
-        d->MoveToDevice(at.X, at.Y - 2);
-        d->LineToDevice(at.X, at.Y + 2);
+        DrawPlainPointMark(d, p);
     });
 }
 

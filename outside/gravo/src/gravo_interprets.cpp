@@ -190,11 +190,7 @@ void TInterpretTopBodu::Process(TElement* e) {
             FSymbols->InterpretSymbol(p, code);
             return;
         }
-        TPixelPoint at = d->GetProjection()->GetPagePoint(p->GetX(), p->GetY());
-        d->MoveToDevice(at.X - 2, at.Y);
-        d->LineToDevice(at.X + 2, at.Y);
-        d->MoveToDevice(at.X, at.Y - 2);
-        d->LineToDevice(at.X, at.Y + 2);
+        DrawPlainPointMark(d, p);
     });
 }
 
@@ -239,6 +235,14 @@ void TInterpretTopTextu::Process(TElement* e) {
         d->GetBrush()->SetStyle(bsClear);
         d->TextOut(t->GetX(), t->GetY(), t->GetText());
     });
+}
+
+void DrawPlainPointMark(TDevice* d, TPointElement* p) {
+    TPixelPoint at = d->GetProjection()->GetPagePoint(p->GetX(), p->GetY());
+    d->MoveToDevice(at.X - 2, at.Y);
+    d->LineToDevice(at.X + 2, at.Y);
+    d->MoveToDevice(at.X, at.Y - 2);
+    d->LineToDevice(at.X, at.Y + 2);
 }
 
 void RegisterGravoClasses() {

@@ -22,6 +22,8 @@ public:
 TGravoProps* GravoPropsOf(TElement* element);
 // Attaches new Gravo properties with the colour number to a map element; answers them.
 TGravoProps* AttachGravoProps(TSpaceEntity* element, int32_t colorIndex);
+// The mark of a point without a symbol: a small cross in the present pen.
+void DrawPlainPointMark(TDevice* device, TPointElement* point);
 
 // The common part: the colour and code of an element and the strings it walks into.
 class TGravoInterpret : public TRectInterpret {
