@@ -109,20 +109,7 @@ void TGuide::SetUserMapSpaces(TUserMapSpaces* spaces) {
     FUserMapSpacesSerial = spaces ? spaces->Serial() : 0;
 }
 
-TMapsZM* TGuide::GetZM() {
-    if (FZM && IndexOf(FZM) >= 0) return FZM;
-    FZM = nullptr;
-    for (int32_t i = 0; i < ElementsCount() && !FZM; ++i) {
-        TElement* e = Get(i);
-        if (e && AnsiSameText(e->GetName(), "ZM")) FZM = As<TMapsZM>(e);
-    }
-    if (!FZM) {
-        FZM = TMapsZM::New();
-        FZM->SetName("ZM");
-        AddElement(FZM);
-    }
-    return FZM;
-}
+TMapsZM* TGuide::GetZM() { return ZMChildOf(this, FZM); }
 
 TZMSpace* TGuide::GetZMSpace() {
     if (FZMSpace && IndexOf(FZMSpace) >= 0) return FZMSpace;

@@ -234,21 +234,22 @@ void TZMSpace::Publish(PropertyTable& t) {
     t.Float<TZMSpace>("RAngle", &TZMSpace::GetRAngle, nullptr).Stored(false);
 }
 
-TMapsZM* TZMSpace::GetZM() {
-    if (FZM && IndexOf(FZM) >= 0) return FZM;
-    FZM = nullptr;
-    // Another element of that name does not count.
-    for (int32_t i = 0; i < ElementsCount() && !FZM; ++i) {
-        TElement* e = Get(i);
-        if (e && AnsiSameText(e->GetName(), "ZM")) FZM = As<TMapsZM>(e);
+TMapsZM* ZMChildOf(TEntity* owner, TMapsZM*& held) {
+    if (held && owner->IndexOf(held) >= 0) return held;
+    held = nullptr;
+    for (int32_t i = 0; i < owner->ElementsCount() && !held; ++i) {
+        TElement* e = owner->Get(i);
+        if (e && AnsiSameText(e->GetName(), "ZM")) held = As<TMapsZM>(e);
     }
-    if (!FZM) {
-        FZM = TMapsZM::New();
-        FZM->SetName("ZM");
-        AddElement(FZM);
+    if (!held) {
+        held = TMapsZM::New();
+        held->SetName("ZM");
+        owner->AddElement(held);
     }
-    return FZM;
+    return held;
 }
+
+TMapsZM* TZMSpace::GetZM() { return ZMChildOf(this, FZM); }
 
 void TZMSpace::AssignZM(TMapsZM* zm) {
     if (!zm) return;

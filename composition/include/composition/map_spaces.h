@@ -89,6 +89,10 @@ private:
     double FScale = 0;
 };
 
+// The owner's child named "ZM" that is a TMapsZM, made and added when there is none;
+// held caches it (another element of that name does not count).
+TMapsZM* ZMChildOf(TEntity* owner, TMapsZM*& held);
+
 // The map space of a base-map sheet, named by its "ZM" child.
 class TZMSpace : public TMapSpace {
     ZARIX_CLASS(TZMSpace, TMapSpace)
