@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "command_tree.h"
 #include "fuzz_support.h"
 #include "kernel/class_registry.h"
 #include "kernel/command_line.h"
@@ -16,40 +17,6 @@
 #include "platform/host.h"
 
 namespace {
-
-class TCmdThing : public TPersistent {
-    ZARIX_CLASS(TCmdThing, TPersistent)
-    static void Publish(PropertyTable& t) { t.Str<TCmdThing>("Text", &TCmdThing::text, nullptr); }
-    std::string text = "thing";
-};
-
-class TCmdLeaf : public TNameElement {
-    ZARIX_CLASS(TCmdLeaf, TNameElement)
-    static void Publish(PropertyTable& t) {
-        t.Str<TCmdLeaf>("Text", &TCmdLeaf::text, nullptr);
-        t.Int<TCmdLeaf>("Count", &TCmdLeaf::count, nullptr);
-    }
-
-public:
-    std::string text;
-    int count = 0;
-};
-
-class TCmdNode : public TOwnerEntity {
-    ZARIX_CLASS(TCmdNode, TOwnerEntity)
-    static void Publish(PropertyTable& t) {
-        t.Float<TCmdNode>("Scale", &TCmdNode::scale, nullptr);
-        t.Obj<TCmdNode, TCmdNode>("View", &TCmdNode::view, nullptr);
-        t.Obj<TCmdNode, TCmdThing>("Plain", &TCmdNode::plain, nullptr);
-        t.Obj<TCmdNode, TCmdLeaf>("Legend", &TCmdNode::legend, nullptr);
-    }
-
-public:
-    double scale = 0;
-    TCmdNode* view = nullptr;
-    TCmdThing* plain = nullptr;
-    TCmdLeaf* legend = nullptr;
-};
 
 ScriptedHost gHost;
 TCmdNode* gRoot;

@@ -9,45 +9,10 @@
 #include "platform/classes.h"
 #include "platform/host.h"
 #include "platform/sysutils.h"
+#include "command_tree.h"
 #include "test_support.h"
 
 namespace {
-
-// An object that is not an element.
-class TCmdThing : public TPersistent {
-    ZARIX_CLASS(TCmdThing, TPersistent)
-    static void Publish(PropertyTable& t) { t.Str<TCmdThing>("Text", &TCmdThing::text, nullptr); }
-    std::string text = "thing";
-};
-
-class TCmdLeaf : public TNameElement {
-    ZARIX_CLASS(TCmdLeaf, TNameElement)
-    static void Publish(PropertyTable& t) {
-        t.Str<TCmdLeaf>("Text", &TCmdLeaf::text, &TCmdLeaf::SetText);
-        t.Int<TCmdLeaf>("Count", &TCmdLeaf::count, &TCmdLeaf::SetCount);
-        t.Bool<TCmdLeaf>("Flag", &TCmdLeaf::flag, &TCmdLeaf::SetFlag);
-    }
-    std::string text;
-    int count = 0;
-    bool flag = false;
-    void SetText(const std::string& v) { text = v; }
-    void SetCount(int v) { count = v; }
-    void SetFlag(bool v) { flag = v; }
-};
-
-class TCmdNode : public TOwnerEntity {
-    ZARIX_CLASS(TCmdNode, TOwnerEntity)
-    static void Publish(PropertyTable& t) {
-        t.Float<TCmdNode>("Scale", &TCmdNode::scale, nullptr);
-        t.Obj<TCmdNode, TCmdNode>("View", &TCmdNode::view, nullptr);
-        t.Obj<TCmdNode, TCmdThing>("Plain", &TCmdNode::plain, nullptr);
-        t.Str<TCmdNode>("Text", &TCmdNode::text, nullptr);
-    }
-    double scale = 0;
-    TCmdNode* view = nullptr;
-    TCmdThing* plain = nullptr;
-    std::string text;
-};
 
 TCmdLeaf* Leaf(const std::string& name, const std::string& text) {
     TCmdLeaf* l = TCmdLeaf::New();
