@@ -461,9 +461,11 @@ void TEntity::FreeAll() {
     Screen().SetCursor(saved);
 }
 
-TElement* TEntity::CreateElement(const std::string& className, const std::string& name) {
-    TElementClass cls = GetZarixClass(className);
-    if (!cls) return nullptr;
+namespace {
+
+// A new element of the class, named and added to the entity; nil when the class makes
+// objects that are not elements.
+TElement* AddNewElement(TEntity* entity, TElementClass cls, const std::string& name) {
     TPersistent* object = cls->CreateInstance();
     auto* element = As<TElement>(object);
     if (!element) {
@@ -471,8 +473,15 @@ TElement* TEntity::CreateElement(const std::string& className, const std::string
         return nullptr;
     }
     element->SetName(name);
-    AddElement(element);
+    entity->AddElement(element);
     return element;
+}
+
+}  // namespace
+
+TElement* TEntity::CreateElement(const std::string& className, const std::string& name) {
+    TElementClass cls = GetZarixClass(className);
+    return cls ? AddNewElement(this, cls, name) : nullptr;
 }
 
 namespace {
@@ -656,16 +665,7 @@ int32_t TEntity::GetClassCount(TElementClass cls) {
 
 TElement* TEntity::FindOrCreateElementName(TElementClass cls, const std::string& name) {
     if (TElement* found = FindElementName(name)) return found;
-    if (!cls) return nullptr;
-    TPersistent* object = cls->CreateInstance();
-    auto* element = As<TElement>(object);
-    if (!element) {
-        Free(object);
-        return nullptr;
-    }
-    element->SetName(name);
-    AddElement(element);
-    return element;
+    return cls ? AddNewElement(this, cls, name) : nullptr;
 }
 
 void TEntity::ExchangeFieldElement(TElement*& field, TElement* element) {
