@@ -140,6 +140,8 @@ void BM_WriteRawBytes(benchmark::State& state) {
     std::remove(path.c_str());
 }
 
+// The file's bytes from the page cache into a new buffer of the file's size: what the
+// reader itself does before it parses.
 void BM_ReadRawBytes(benchmark::State& state) {
     std::string path = Path("raw2.zrx");
     Save(path);

@@ -50,39 +50,64 @@ bool FollowLinks(std::string& os) {
 
 }  // namespace
 
-bool TryReadWholeFile(const std::string& path, std::string& bytes) {
-    int fd = ::open(HostPath(path).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        errno = EISDIR;
-        return false;
-    }
-    std::string out;
-    char chunk[65536];
-    for (;;) {
-        ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n < 0) {
-            if (errno == EINTR) continue;
+namespace {
+
+// The whole file into a buffer: sized to the file first, so a regular file takes one read
+// and no copy; a file that grows meanwhile, or reports no size, is read to its end.
+template <class Buffer> bool ReadFileInto(const std::string& path, Buffer& bytes) {
+    struct Closer {
+        int fd;
+        ~Closer() {
             int err = errno;
             ::close(fd);
             errno = err;
-            return false;
         }
-        if (n == 0) break;
-        out.append(chunk, static_cast<size_t>(n));
+    };
+    int fd = ::open(HostPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    Closer closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        errno = EISDIR;
+        return false;
     }
-    ::close(fd);
+    Buffer out;
+    size_t have = 0;
+    size_t room = st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 65536;
+    try {
+        out.resize(room);
+        for (;;) {
+            if (have == room) out.resize(room *= 2);
+            ssize_t n = ::read(fd, out.data() + have, room - have);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return false;
+            }
+            if (n == 0) break;
+            have += static_cast<size_t>(n);
+        }
+    } catch (const std::exception&) {
+        errno = ENOMEM;
+        return false;
+    }
+    out.resize(have);
     bytes = std::move(out);
     return true;
 }
+
+}  // namespace
+
+bool TryReadWholeFile(const std::string& path, std::string& bytes) { return ReadFileInto(path, bytes); }
 
 std::string ReadWholeFile(const std::string& path) {
     std::string bytes;
     if (!TryReadWholeFile(path, bytes))
         throw EFOpenError("Cannot open file \"" + path + "\". " + OsError(errno));
     return bytes;
+}
+
+void ReadWholeFileInto(const std::string& path, platform_detail::Bytes& bytes) {
+    if (!ReadFileInto(path, bytes)) throw EFOpenError("Cannot open file \"" + path + "\". " + OsError(errno));
 }
 
 void ReplaceFile(const std::string& path, std::string_view bytes) {

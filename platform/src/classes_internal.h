@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/classes.h"
+
 namespace platform_internal {
 
 // The path handed to the operating system for a path the suite was given.
@@ -12,6 +14,8 @@ std::string HostPath(const std::string& path);
 std::string ReadWholeFile(const std::string& path);
 // false when the file cannot be read (missing, a folder, no access); errno tells why.
 bool TryReadWholeFile(const std::string& path, std::string& bytes);
+// The whole file into a memory stream's buffer, in one read; EFOpenError as above.
+void ReadWholeFileInto(const std::string& path, platform_detail::Bytes& bytes);
 
 // Writes the bytes to a temporary file beside the target and renames it over the target,
 // so a failure leaves the old file; a symbolic link is kept and its target replaced.

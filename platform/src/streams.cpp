@@ -138,17 +138,21 @@ int64_t TMemoryStream::Read(void* buffer, int64_t count) {
 namespace {
 
 // The largest size, and so the furthest position, a memory stream can reach.
-int64_t MemoryLimit(const std::vector<unsigned char>& data) {
+int64_t MemoryLimit(const platform_detail::Bytes& data) {
     return static_cast<int64_t>(std::min<size_t>(data.max_size(), INT64_MAX));
 }
 
-void Resize(std::vector<unsigned char>& data, int64_t size) {
+// New bytes up to zeroTo read as zero; those after it are about to be written.
+void Resize(platform_detail::Bytes& data, int64_t size, int64_t zeroTo) {
     if (size < 0 || size > MemoryLimit(data)) throw EStreamError("Stream size cannot be changed");
+    const size_t old = data.size();
     try {
         data.resize(static_cast<size_t>(size));
     } catch (const std::exception&) {
         throw EStreamError("Out of memory while expanding memory stream");
     }
+    const size_t zeroEnd = static_cast<size_t>(std::min(size, zeroTo));
+    if (zeroEnd > old) std::memset(data.data() + old, 0, zeroEnd - old);
 }
 
 }  // namespace
@@ -157,7 +161,7 @@ int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
     if (count <= 0) return 0;
     if (count > MemoryLimit(data_) - position_) throw EStreamError("Stream write error");
     int64_t end = position_ + count;
-    if (end > Size()) Resize(data_, end);
+    if (end > Size()) Resize(data_, end, position_);
     std::memcpy(data_.data() + position_, buffer, static_cast<size_t>(count));
     position_ = end;
     return count;
@@ -173,7 +177,7 @@ int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
 }
 
 void TMemoryStream::SetSize(int64_t size) {
-    Resize(data_, size);
+    Resize(data_, size, size);
     if (position_ > size) position_ = size;
 }
 
@@ -184,15 +188,16 @@ void TMemoryStream::Clear() {
 }
 
 void TMemoryStream::LoadFromFile(const std::string& path) {
-    std::string bytes = platform_internal::ReadWholeFile(path);
-    data_.assign(bytes.begin(), bytes.end());
+    platform_detail::Bytes bytes;
+    platform_internal::ReadWholeFileInto(path, bytes);
+    data_ = std::move(bytes);
     position_ = 0;
 }
 
 void TMemoryStream::LoadFromStream(TStream& stream) {
     stream.SetPosition(0);
     int64_t n = stream.Size();
-    std::vector<unsigned char> bytes(static_cast<size_t>(n));
+    platform_detail::Bytes bytes(static_cast<size_t>(n));
     stream.ReadBuffer(bytes.data(), n);
     data_ = std::move(bytes);
     position_ = 0;

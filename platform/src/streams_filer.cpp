@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <typeinfo>
 
 #include "platform/classes.h"
 
@@ -182,14 +183,28 @@ void TWriter::WriteStr(std::string_view s) {
 
 // ---- TReader ----------------------------------------------------------------------
 
-TReader::TReader(TStream& stream, int bufSize)
-    : stream_(stream), buf_(static_cast<size_t>(std::max(bufSize, 16))) {}
+TReader::TReader(TStream& stream, int bufSize) : stream_(stream) {
+    if (typeid(stream) == typeid(TMemoryStream)) {
+        // The bytes from the position on are read where they are; the stream stands at
+        // its end meanwhile, as if they had been read into a buffer.
+        auto& memory = static_cast<TMemoryStream&>(stream);
+        const int64_t size = memory.Size();
+        const int64_t pos = memory.Position();
+        if (pos < size) {
+            cur_ = memory.Memory() + pos;
+            lim_ = memory.Memory() + size;
+            memory.SetPosition(size);
+        }
+        return;
+    }
+    buf_.resize(static_cast<size_t>(std::max(bufSize, 16)));
+}
 
 TReader::~TReader() {
     // Leave the stream just after the last value read.
-    if (end_ > pos_) {
+    if (lim_ > cur_) {
         try {
-            stream_.Seek(-static_cast<int64_t>(end_ - pos_), soCurrent);
+            stream_.Seek(-static_cast<int64_t>(lim_ - cur_), soCurrent);
         } catch (...) {
         }
     }
@@ -200,16 +215,17 @@ void TReader::ReadError(const char* message) { throw EReadError(message); }
 void TReader::PropValueError() { ReadError("Invalid property value"); }
 
 void TReader::Fill() {
-    pos_ = 0;
-    end_ = static_cast<size_t>(stream_.Read(buf_.data(), static_cast<int64_t>(buf_.size())));
-    if (end_ == 0) ReadError("Stream read error");
+    const int64_t n = buf_.empty() ? 0 : stream_.Read(buf_.data(), static_cast<int64_t>(buf_.size()));
+    if (n <= 0) ReadError("Stream read error");
+    cur_ = buf_.data();
+    lim_ = cur_ + n;
 }
 
-int64_t TReader::Position() { return stream_.Position() - static_cast<int64_t>(end_ - pos_); }
+int64_t TReader::Position() { return stream_.Position() - static_cast<int64_t>(lim_ - cur_); }
 
 int64_t TReader::Remaining() {
     const int64_t rest = stream_.Size() - stream_.Position();
-    return static_cast<int64_t>(end_ - pos_) + std::max<int64_t>(rest, 0);
+    return static_cast<int64_t>(lim_ - cur_) + std::max<int64_t>(rest, 0);
 }
 
 void TReader::CheckLength(int64_t length) {
@@ -218,23 +234,23 @@ void TReader::CheckLength(int64_t length) {
 
 std::string TReader::ReadBytes(int64_t length) {
     CheckLength(length);
+    if (length <= lim_ - cur_) {
+        std::string s(reinterpret_cast<const char*>(cur_), static_cast<size_t>(length));
+        cur_ += length;
+        return s;
+    }
     std::string s(static_cast<size_t>(length), '\0');
     Read(s.data(), length);
     return s;
-}
-
-unsigned char TReader::ReadByte() {
-    if (pos_ == end_) Fill();
-    return buf_[pos_++];
 }
 
 void TReader::Read(void* buffer, int64_t count) {
     if (count <= 0) return;
     auto* p = static_cast<unsigned char*>(buffer);
     size_t want = static_cast<size_t>(count);
-    const size_t have = std::min(want, end_ - pos_);
-    std::memcpy(p, buf_.data() + pos_, have);
-    pos_ += have;
+    const size_t have = std::min(want, static_cast<size_t>(lim_ - cur_));
+    if (have) std::memcpy(p, cur_, have);
+    cur_ += have;
     p += have;
     want -= have;
     if (want == 0) return;
@@ -244,9 +260,9 @@ void TReader::Read(void* buffer, int64_t count) {
     }
     while (want > 0) {
         Fill();
-        const size_t n = std::min(want, end_);
-        std::memcpy(p, buf_.data(), n);
-        pos_ = n;
+        const size_t n = std::min(want, static_cast<size_t>(lim_ - cur_));
+        std::memcpy(p, cur_, n);
+        cur_ += n;
         p += n;
         want -= n;
     }
@@ -261,8 +277,8 @@ void TReader::ReadSignature() {
 TValueType TReader::ReadValue() { return static_cast<TValueType>(ReadByte()); }
 
 TValueType TReader::NextValue() {
-    if (pos_ == end_) Fill();
-    return static_cast<TValueType>(buf_[pos_]);
+    if (cur_ == lim_) Fill();
+    return static_cast<TValueType>(*cur_);
 }
 
 bool TReader::EndOfList() { return NextValue() == vaNull; }
@@ -355,8 +371,8 @@ void TReader::SkipValue() {
         }
         if (skip == 0) continue;
         CheckLength(skip);
-        const size_t inBuf = std::min(static_cast<size_t>(skip), end_ - pos_);
-        pos_ += inBuf;
+        const size_t inBuf = std::min(static_cast<size_t>(skip), static_cast<size_t>(lim_ - cur_));
+        cur_ += inBuf;
         if (static_cast<int64_t>(inBuf) < skip) stream_.Seek(skip - static_cast<int64_t>(inBuf), soCurrent);
     } while (depth > 0);
 }

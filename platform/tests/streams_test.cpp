@@ -485,3 +485,55 @@ TEST_F(StreamsTempDir, ReaderOverAFileStreamChecksLengthsAgainstTheFile) {
     EXPECT_EQ(r.ReadString(), std::string(1000, 'L'));
     EXPECT_THROW(r.ReadString(), EReadError);
 }
+
+TEST(TReaderTest, AMemoryStreamIsReadFromItsPositionAndLeftAfterTheLastValue) {
+    // start position, values read, position of the stream afterwards (-1: the read fails)
+    struct Case { int64_t start; int reads; int64_t after; };
+    const Case cases[] = {{0, 3, 6}, {2, 2, 6}, {4, 1, 6}, {2, 0, 2}, {6, 1, -1}, {9, 1, -1}, {9, 0, 9}};
+    for (const Case& c : cases) {
+        TMemoryStream m = StreamOf({2, 1, 2, 2, 2, 3});
+        m.SetPosition(c.start);
+        {
+            TReader r(m);
+            if (c.after < 0) {
+                EXPECT_THROW(r.ReadInteger(), EReadError) << c.start;
+                continue;
+            }
+            for (int i = 0; i < c.reads; ++i) EXPECT_EQ(r.ReadInteger(), c.start / 2 + 1 + i) << c.start;
+            EXPECT_EQ(r.Position(), c.after);
+        }
+        EXPECT_EQ(m.Position(), c.after) << c.start;
+    }
+}
+
+TEST(TMemoryStreamTest, GrowingAgainReadsZeroWhereBytesWereCut) {
+    TMemoryStream m;
+    m.WriteBuffer("abcdef", 6);
+    m.SetSize(2);
+    m.SetSize(4);
+    EXPECT_EQ(std::memcmp(m.Memory(), "ab\0\0", 4), 0);
+    m.SetSize(1);
+    m.Seek(2, soEnd);
+    m.WriteBuffer("z", 1);
+    EXPECT_EQ(std::memcmp(m.Memory(), "a\0\0z", 4), 0);
+}
+
+TEST_F(StreamsTempDir, LoadFromFileTakesTheWholeFile) {
+    for (size_t size : {size_t(0), size_t(1), size_t(65536), size_t(200000)}) {
+        std::string bytes(size, '\0');
+        for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 7);
+        const std::string path = dir_ + "f" + std::to_string(size);
+        {
+            TFileStream f(path, fmCreate);
+            f.WriteBuffer(bytes.data(), static_cast<int64_t>(size));
+        }
+        TMemoryStream m;
+        m.LoadFromFile(path);
+        ASSERT_EQ(m.Size(), static_cast<int64_t>(size));
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(m.Memory()), size), bytes);
+        EXPECT_EQ(m.Position(), 0);
+    }
+    TMemoryStream m;
+    EXPECT_THROW(m.LoadFromFile(dir_ + "missing"), EFOpenError);
+    EXPECT_THROW(m.LoadFromFile(dir_), EFOpenError);
+}

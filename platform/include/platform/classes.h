@@ -3,6 +3,8 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -186,6 +188,25 @@ private:
     bool committed_ = false;
 };
 
+namespace platform_detail {
+// An allocator whose resize leaves new bytes as they are, so a buffer about to be
+// filled is not cleared first.
+template <class T> struct UninitAllocator : std::allocator<T> {
+    using value_type = T;
+    template <class U> struct rebind {
+        using other = UninitAllocator<U>;
+    };
+    UninitAllocator() = default;
+    template <class U> UninitAllocator(const UninitAllocator<U>&) noexcept {}
+    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <class U, class... A> void construct(U* p, A&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<A>(args)...);
+    }
+};
+using Bytes = std::vector<unsigned char, UninitAllocator<unsigned char>>;
+}  // namespace platform_detail
+
+// Bytes past the end that a write or SetSize brings in read as zero.
 class TMemoryStream : public TStream {
 public:
     TMemoryStream() = default;
@@ -199,7 +220,8 @@ public:
     unsigned char* Memory() { return data_.data(); }
     const unsigned char* Memory() const { return data_.data(); }
     void Clear();
-    // Whole file into memory, position 0 (EFOpenError).
+    // Whole file into memory, position 0 (EFOpenError): one read into a buffer of the
+    // file's size.
     void LoadFromFile(const std::string& path);
     void LoadFromStream(TStream& stream);        // the whole stream, from its start
     // Temporary file beside the target, renamed over it (EFCreateError).
@@ -207,7 +229,7 @@ public:
     void SaveToStream(TStream& stream) const;
 
 private:
-    std::vector<unsigned char> data_;
+    platform_detail::Bytes data_;
     int64_t position_ = 0;
 };
 
@@ -265,7 +287,8 @@ private:
 // Reads values written by TWriter. Every failure raises EReadError: a wrong tag, data
 // ending early, a length longer than what remains in the stream, a wrong signature
 // ("Invalid stream format"). Buffered: on destruction the stream is set back to the
-// position just after the last value read.
+// position just after the last value read. A memory stream is read in place, without a
+// buffer; it must not change while the reader reads it.
 class TReader {
 public:
     explicit TReader(TStream& stream, int bufSize = 4096);
@@ -296,10 +319,13 @@ private:
     int64_t Remaining();
     void CheckLength(int64_t length);
     std::string ReadBytes(int64_t length);  // checked against what remains
-    unsigned char ReadByte();
+    unsigned char ReadByte() {
+        if (cur_ == lim_) Fill();
+        return *cur_++;
+    }
 
     TStream& stream_;
-    std::vector<unsigned char> buf_;
-    size_t pos_ = 0;                             // next byte in buf_
-    size_t end_ = 0;                             // bytes held in buf_
+    std::vector<unsigned char> buf_;             // empty when reading a memory stream in place
+    const unsigned char* cur_ = nullptr;         // next byte held
+    const unsigned char* lim_ = nullptr;         // end of the bytes held
 };
