@@ -18,34 +18,50 @@ using modelfile::Lent;
 // marks nest: the path from the top of the walk).
 class Entering {
 public:
-    Entering(std::vector<TElement*>& entering, TElement* element) : entering_(entering) {
-        entering_.push_back(element);
-    }
-    ~Entering() { entering_.pop_back(); }
+    Entering(TEnteringPath& path, TElement* element) : path_(path) { path_.Push(element); }
+    ~Entering() { path_.Pop(); }
     Entering(const Entering&) = delete;
     Entering& operator=(const Entering&) = delete;
 
 private:
-    std::vector<TElement*>& entering_;
+    TEnteringPath& path_;
 };
-
-bool IsEntering(const std::vector<TElement*>& entering, const TElement* element) {
-    return std::find(entering.begin(), entering.end(), element) != entering.end();
-}
 
 // Whether a writer's walk may still write the element: it has no number in this file
 // and its children are not being written.
-bool Writable(TElement* element, const std::vector<TElement*>& entering) {
-    return element->ID <= BaseID && !IsEntering(entering, element);
+bool Writable(TElement* element, const TEnteringPath& entering) {
+    return element->ID <= BaseID && !entering.Has(element);
 }
-
-// The stored rule of the entry itself: write-only object properties count as stored,
-// so they are written as nil references.
-bool StoredFor(TPersistent* obj, const TPropInfo& p) { return p.StoredFn ? p.StoredFn(obj) : p.StoredConst; }
 
 std::string NothingToSave(const std::string& fileName) { return Cz("Není co uložit do souboru ") + fileName; }
 
 }  // namespace
+
+// ---- TEnteringPath -------------------------------------------------------------------------
+
+void TEnteringPath::Push(TElement* entity) {
+    path_.push_back(entity);
+    if (path_.size() == kScanned + 1) deep_.insert(path_.begin(), path_.end());
+    else if (path_.size() > kScanned + 1) deep_.insert(entity);
+}
+
+void TEnteringPath::Pop() {
+    if (path_.size() > kScanned) {
+        deep_.erase(path_.back());
+        if (path_.size() == kScanned + 1) deep_.clear();
+    }
+    path_.pop_back();
+}
+
+bool TEnteringPath::Has(const TElement* entity) const {
+    if (path_.size() > kScanned) return deep_.count(entity) != 0;
+    return std::find(path_.begin(), path_.end(), entity) != path_.end();
+}
+
+void TEnteringPath::Clear() {
+    path_.clear();
+    deep_.clear();
+}
 
 void SetModelFileProfile(TModelFileProfile profile) { gProfile = profile; }
 TModelFileProfile ModelFileProfile() { return gProfile; }
@@ -72,6 +88,7 @@ void TZarixSaver::WriteClassesInline() {
     Free(FClasses);
     FClasses = TZarixClasses::New();
     FCurrentClass = nullptr;
+    FPlans.clear();
 }
 
 void TZarixSaver::WriteHeader() {}
@@ -92,50 +109,94 @@ bool TZarixSaver::EnsureClass() {
 void TZarixSaver::WriteClassRecord(TZarixClass*) {}
 void TZarixSaver::WriteElementHeader() {}
 
-void TZarixSaver::WriteProperties() {
-    const TPropList& props = FCurrent->ClassType()->Props;
-    for (int32_t i = 0; i < static_cast<int32_t>(props.size()); ++i) {
-        FPropIndex = i;
-        const TPropInfo& p = props[static_cast<size_t>(i)];
-        if (!StoredFor(FCurrent, p)) continue;
+const TZarixSaver::ClassPlan& TZarixSaver::PlanOf(TElementClass cls) {
+    // Plans are kept by the class index of this file; an index out of the usual range
+    // gets a plan of its own.
+    int32_t id = FCurrentClass && FCurrentClass->ElementClass() == cls ? FCurrentClass->ID : -1;
+    size_t slot = id >= 0 && static_cast<size_t>(id) <= FPlans.size() + 1024 ? static_cast<size_t>(id) : FPlans.size();
+    if (slot >= FPlans.size()) FPlans.resize(slot + 1);
+    ClassPlan& plan = FPlans[slot];
+    if (plan.Class == cls && plan.PropCount == cls->Props.size()) return plan;
+    plan.Class = cls;
+    plan.PropCount = cls->Props.size();
+    plan.Props.clear();
+    for (size_t i = 0; i < cls->Props.size(); ++i) {
+        const TPropInfo& p = cls->Props[i];
+        if (!p.StoredFn && !p.StoredConst) continue;
         TTypeKind kind = p.Kind();
-        if (kind == tkClass) {
-            TPersistent* value = nullptr;
-            bool readable = p.GetObj && !p.WriteOnly;
-            if (readable) {
-                try {
-                    value = p.GetObj(FCurrent);
-                } catch (...) {
-                    readable = false;
-                }
-                // A freed object cannot be read either.
-                if (value && !IsLive(value)) readable = false;
-            }
-            if (!readable) WriteIntegerProperty(-1);
-            else if (value) WriteObjectProperty(value);
-            else if (FTarvine) WriteIntegerProperty(-1);
-            continue;
-        }
-        if (!p.HasReader()) continue;
+        bool kept = false;
         switch (kind) {
+            case tkClass: kept = true; break;  // unreadable ones are written as nil
+            case tkSet: kept = !FTarvine && p.HasReader(); break;
             case tkInteger:
             case tkEnumeration:
-                WriteIntegerProperty(static_cast<int32_t>(GetOrdProp(FCurrent, p)));
+            case tkChar:
+            case tkFloat:
+            case tkString:
+            case tkLString: kept = p.HasReader(); break;
+            default: break;
+        }
+        if (kept) plan.Props.push_back(StoredProperty{&p, static_cast<int32_t>(i), kind});
+    }
+    return plan;
+}
+
+bool TZarixSaver::IsEntity(const TElement* element) {
+    TElementClass cls = element->ClassType();
+    if (cls != FEntityClass) {
+        FEntityClass = cls;
+        FEntityAnswer = cls->InheritsFrom(TEntity::StaticClass());
+    }
+    return FEntityAnswer;
+}
+
+bool TZarixSaver::NothingFreed() const { return DestroyedCount() == FDestroyed; }
+
+bool TZarixSaver::StillLive(const TElement* element, uint64_t serial, uint64_t& seen) {
+    uint64_t now = DestroyedCount();
+    if (now == seen) return true;
+    if (!IsLive(element, serial)) return false;
+    seen = now;
+    return true;
+}
+
+void TZarixSaver::WriteProperties() {
+    const ClassPlan& plan = PlanOf(FCurrent->ClassType());
+    for (const StoredProperty& entry : plan.Props) {
+        const TPropInfo& p = *entry.Info;
+        FPropIndex = entry.Index;
+        if (p.StoredFn && !p.StoredFn(FCurrent)) continue;
+        switch (entry.Kind) {
+            case tkClass: {
+                TPersistent* value = nullptr;
+                bool readable = p.GetObj && !p.WriteOnly;
+                if (readable) {
+                    try {
+                        value = p.GetObj(FCurrent);
+                    } catch (...) {
+                        readable = false;
+                    }
+                    // A freed object cannot be read either.
+                    if (value && !IsLive(value)) readable = false;
+                }
+                if (!readable) WriteIntegerProperty(-1);
+                else if (value) WriteObjectProperty(value);
+                else if (FTarvine) WriteIntegerProperty(-1);
                 break;
+            }
+            case tkInteger:
+            case tkEnumeration:
             case tkSet:
-                if (!FTarvine) WriteIntegerProperty(static_cast<int32_t>(GetOrdProp(FCurrent, p)));
+                WriteIntegerProperty(static_cast<int32_t>(p.GetOrd(FCurrent)));
                 break;
             case tkChar:
-                WriteCharProperty(static_cast<int32_t>(GetOrdProp(FCurrent, p) & 0xFF));
+                WriteCharProperty(static_cast<int32_t>(p.GetOrd(FCurrent) & 0xFF));
                 break;
             case tkFloat:
-                WriteFloatProperty(GetFloatProp(FCurrent, p));
+                WriteFloatProperty(p.GetFloat(FCurrent));
                 break;
-            case tkString:
-            case tkLString:
-                WriteStringProperty(GetStrProp(FCurrent, p));
-                break;
-            default:
+            default:  // the string kinds
+                WriteStringProperty(p.GetStr(FCurrent));
                 break;
         }
     }
@@ -161,7 +222,7 @@ void TZarixSaver::WriteObjectProperty(TPersistent* object) {
     WriteRawInteger(FPropIndex);
     if (MapsBack(element)) {
         WriteRawInteger(element->ID);
-    } else if (FTarvine || IsEntering(FEntering, element) || FInlineDepth >= kMaxInlineDepth) {
+    } else if (FTarvine || FEntering.Has(element) || FInlineDepth >= kMaxInlineDepth) {
         // No inline records in this profile; an entity whose children are being written
         // has no number yet and cannot be written inside one of them; nesting is bounded
         // as the reader bounds it.
@@ -199,12 +260,33 @@ void TZarixSaver::WriteInline(TElement* element) {
 }
 
 void TZarixSaver::GoInside(TElement* element) {
+    if (NotInside || !element || !IsEntity(element)) return;
+    auto* entity = static_cast<TEntity*>(element);
     Entering mark(FEntering, element);
-    inherited::GoInside(element);
+    ++Level;
+    // Handlers (the messages let through, property getters) may change the list or free
+    // what the walk sees. An object known to live stays so while no object is freed;
+    // after that the live set tells, and a freed child or entity is not read again. A
+    // child listed when the walk began lives while nothing was freed since.
+    const uint64_t entitySerial = entity->Serial();
+    uint64_t entitySeen = DestroyedCount();
+    int32_t count = entity->ElementsCount();
+    for (int32_t i = 0; i < count; ++i) {
+        if (!StillLive(entity, entitySerial, entitySeen) || i >= entity->ElementsCount()) break;
+        TElement* child = entity->Get(i);
+        if (!child || (!NothingFreed() && !IsLive(child))) continue;
+        const uint64_t serial = child->Serial();
+        uint64_t seen = DestroyedCount();
+        auto alive = [&] { return StillLive(child, serial, seen); };
+        if (QProcessBefore(child) && alive()) Process(child);
+        if (alive() && QGoInside(child) && alive()) GoInside(child);
+        if (alive() && QProcessAfter(child) && alive()) Process(child);
+    }
+    --Level;
 }
 
 bool TZarixSaver::QGoInside(TElement* element) {
-    return element && element->Is<TEntity>() && Writable(element, FEntering);
+    return element && IsEntity(element) && Writable(element, FEntering);
 }
 
 bool TZarixSaver::QProcessAfter(TElement*) { return true; }
@@ -223,8 +305,7 @@ void TZarixSaver::Process(TElement* element) {
     if (!EnsureClass()) WriteClassRecord(FCurrentClass);
     WriteElementHeader();
     WriteProperties();
-    auto* entity = As<TEntity>(element);
-    WriteChildren(entity && !entity->NoElements());
+    WriteChildren(IsEntity(element) && !static_cast<TEntity*>(element)->NoElements());
 }
 
 void TZarixSaver::DoIt() {
@@ -245,19 +326,21 @@ void TZarixSaver::DoIt() {
         WriteClasses();
         FCounter = 0;
         FWritten.clear();
-        FEntering.clear();
+        FWritten.reserve(static_cast<size_t>(std::max(count, 0)) + 1);
+        FEntering.Clear();
         FCurrent = nullptr;
         FInlineDepth = 0;
         WriteHeader();
+        FDestroyed = DestroyedCount();
         inherited::DoIt();
     } catch (...) {
-        FWritten.clear();
-        FEntering.clear();
+        FWritten = {};
+        FEntering.Clear();
         EndProgress();
         throw;
     }
-    FWritten.clear();
-    FEntering.clear();
+    FWritten = {};
+    FEntering.Clear();
     EndProgress();
 }
 
@@ -407,7 +490,7 @@ void TSaver::DoIt() {
         Lent lentWriter(FWriter, &writer);
         Lent lentStream(FStream, &stream);
         FCounter = 0;
-        FEntering.clear();
+        FEntering.Clear();
         writer.WriteSignature();
         writer.WriteListBegin();
         inherited::DoIt();

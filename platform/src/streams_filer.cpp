@@ -86,9 +86,9 @@ double ExtendedToDouble(const unsigned char in[10]) {
 // ---- TWriter ----------------------------------------------------------------------
 
 TWriter::TWriter(TStream& stream, int bufSize)
-    : stream_(stream), bufSize_(static_cast<size_t>(std::max(bufSize, 16))) {
-    buf_.reserve(bufSize_);
-}
+    : stream_(stream),
+      bufSize_(static_cast<size_t>(std::max(bufSize, 16))),
+      buf_(new unsigned char[bufSize_]) {}
 
 TWriter::~TWriter() {
     try {
@@ -98,67 +98,48 @@ TWriter::~TWriter() {
 }
 
 void TWriter::FlushBuffer() {
-    if (buf_.empty()) return;
+    if (used_ == 0) return;
     // Drop the buffer first so a failed write is not repeated by the destructor.
-    std::vector<unsigned char> pending;
-    pending.swap(buf_);
-    buf_.reserve(bufSize_);
-    stream_.WriteBuffer(pending.data(), static_cast<int64_t>(pending.size()));
+    const size_t n = used_;
+    used_ = 0;
+    stream_.WriteBuffer(buf_.get(), static_cast<int64_t>(n));
 }
 
-int64_t TWriter::Position() { return stream_.Position() + static_cast<int64_t>(buf_.size()); }
+int64_t TWriter::Position() { return stream_.Position() + static_cast<int64_t>(used_); }
 
 void TWriter::Write(const void* buffer, int64_t count) {
     if (count <= 0) return;
     const auto* p = static_cast<const unsigned char*>(buffer);
     const size_t n = static_cast<size_t>(count);
-    if (buf_.size() + n > bufSize_) {
+    if (used_ + n > bufSize_) {
         FlushBuffer();
         if (n >= bufSize_) {
             stream_.WriteBuffer(p, count);
             return;
         }
     }
-    buf_.insert(buf_.end(), p, p + n);
-}
-
-void TWriter::WriteValue(TValueType tag) {
-    const unsigned char b = tag;
-    Write(&b, 1);
+    std::memcpy(buf_.get() + used_, p, n);
+    used_ += n;
 }
 
 void TWriter::WriteSignature() { Write("TPF0", 4); }
 
-void TWriter::WriteListBegin() { WriteValue(vaList); }
-
-void TWriter::WriteListEnd() { WriteValue(vaNull); }
-
-void TWriter::WriteInteger(int32_t value) {
-    unsigned char b[5];
-    const uint32_t u = static_cast<uint32_t>(value);
-    int n;
-    if (value >= -128 && value <= 127) {
-        b[0] = vaInt8;
-        n = 1;
-    } else if (value >= -32768 && value <= 32767) {
-        b[0] = vaInt16;
-        n = 2;
-    } else {
-        b[0] = vaInt32;
-        n = 4;
-    }
-    PutLE(b + 1, u, n);
-    Write(b, n + 1);
-}
-
 void TWriter::WriteFloat(double value) {
-    unsigned char b[11];
+    unsigned char* b = Room(11);
     b[0] = vaExtended;
     DoubleToExtended(value, b + 1);
-    Write(b, sizeof b);
+    used_ += 11;
 }
 
 void TWriter::WriteString(std::string_view s) {
+    if (s.size() <= 255 && 2 + s.size() <= bufSize_) {
+        unsigned char* h = Room(2 + s.size());
+        h[0] = vaString;
+        h[1] = static_cast<unsigned char>(s.size());
+        std::memcpy(h + 2, s.data(), s.size());
+        used_ += 2 + s.size();
+        return;
+    }
     if (s.size() <= 255) {
         unsigned char h[2] = {vaString, static_cast<unsigned char>(s.size())};
         Write(h, 2);

@@ -31,6 +31,21 @@ constexpr int32_t kMaxInlineDepth = 256;
 
 // ---- writers ---------------------------------------------------------------------------
 
+// The entities whose children a writer's walk is writing, from the top of the walk; a
+// deep path is also kept hashed, so asking stays cheap at any depth.
+class TEnteringPath {
+public:
+    void Push(TElement* entity);
+    void Pop();
+    bool Has(const TElement* entity) const;
+    void Clear();
+
+private:
+    static constexpr size_t kScanned = 16;  // a path up to this long is searched in order
+    std::vector<TElement*> path_;
+    std::unordered_set<const TElement*> deep_;
+};
+
 // The writer of the current form: a tree walk that writes every element after its
 // children, the root last. Elements are numbered from 0 in writing order.
 class TZarixSaver : public TRecursor {
@@ -84,9 +99,35 @@ protected:
     std::string FComment;
     TZarixClass* FCurrentClass = nullptr; // the class entry of the current element
     std::vector<TElement*> FWritten;      // element of each record number
-    std::vector<TElement*> FEntering;  // entities whose children are being written
+    TEnteringPath FEntering;
     int32_t FInlineDepth = 0;
     bool FTarvine = false;
+
+private:
+    // The properties of a class that a record may hold, in table order: those never
+    // stored and those that cannot be read (other than references) are left out.
+    struct StoredProperty {
+        const TPropInfo* Info;
+        int32_t Index;
+        TTypeKind Kind;
+    };
+    struct ClassPlan {
+        TElementClass Class = nullptr;
+        size_t PropCount = 0;
+        std::vector<StoredProperty> Props;
+    };
+    const ClassPlan& PlanOf(TElementClass cls);
+    bool IsEntity(const TElement* element);
+    // Whether no object was freed since the walk began: every element it has met lives.
+    bool NothingFreed() const;
+    // Whether an element that lived when seen objects had been freed lives still; seen
+    // moves on when it does.
+    static bool StillLive(const TElement* element, uint64_t serial, uint64_t& seen);
+
+    std::deque<ClassPlan> FPlans;         // by class index in this file; kept in place
+    TElementClass FEntityClass = nullptr; // the last class asked whether it is an entity
+    bool FEntityAnswer = false;
+    uint64_t FDestroyed = 0;              // objects freed before the walk
 };
 
 // The current form written to a file through the stream writer. The file is written
@@ -149,7 +190,7 @@ protected:
     int32_t FCounter = 0;
     TWriter* FWriter = nullptr;      // during DoIt only
     TMemoryStream* FStream = nullptr;
-    std::vector<TElement*> FEntering;
+    TEnteringPath FEntering;
 };
 
 // ---- readers ---------------------------------------------------------------------------

@@ -270,8 +270,8 @@ public:
     void Write(const void* buffer, int64_t count);   // raw bytes
     void WriteValue(TValueType tag);
     void WriteSignature();                       // raw "TPF0"
-    void WriteListBegin();
-    void WriteListEnd();
+    void WriteListBegin() { WriteValue(vaList); }
+    void WriteListEnd() { WriteValue(vaNull); }
     void WriteInteger(int32_t value);            // shortest of tags 2, 3, 4
     void WriteFloat(double value);
     void WriteString(std::string_view s);        // tag 6 up to 255 bytes, else tag 12
@@ -279,10 +279,42 @@ public:
     void WriteStr(std::string_view s);           // raw 1-byte length and bytes, cut at 255
 
 private:
+    // Room for at least n more bytes in the buffer (n at most the buffer's size).
+    unsigned char* Room(size_t n) {
+        if (bufSize_ - used_ < n) FlushBuffer();
+        return buf_.get() + used_;
+    }
+
     TStream& stream_;
-    std::vector<unsigned char> buf_;
     size_t bufSize_;
+    std::unique_ptr<unsigned char[]> buf_;
+    size_t used_ = 0;
 };
+
+inline void TWriter::WriteValue(TValueType tag) {
+    *Room(1) = tag;
+    ++used_;
+}
+
+inline void TWriter::WriteInteger(int32_t value) {
+    unsigned char* b = Room(5);
+    const uint32_t u = static_cast<uint32_t>(value);
+    b[1] = static_cast<unsigned char>(u);
+    if (value >= -128 && value <= 127) {
+        b[0] = vaInt8;
+        used_ += 2;
+    } else if (value >= -32768 && value <= 32767) {
+        b[0] = vaInt16;
+        b[2] = static_cast<unsigned char>(u >> 8);
+        used_ += 3;
+    } else {
+        b[0] = vaInt32;
+        b[2] = static_cast<unsigned char>(u >> 8);
+        b[3] = static_cast<unsigned char>(u >> 16);
+        b[4] = static_cast<unsigned char>(u >> 24);
+        used_ += 5;
+    }
+}
 
 // Reads values written by TWriter. Every failure raises EReadError: a wrong tag, data
 // ending early, a length longer than what remains in the stream, a wrong signature
