@@ -234,7 +234,7 @@ bool TPropInfo::HasWriter() const {
 
 // ---- class records --------------------------------------------------------------------
 
-bool TClassInfo::InheritsFrom(const TClassInfo* other) const {
+bool TClassInfo::InheritsFromByParents(const TClassInfo* other) const {
     for (const TClassInfo* c = this; c; c = c->Parent)
         if (c == other) return true;
     return false;
@@ -248,30 +248,7 @@ TPersistent* TClassInfo::CreateInstance() const {
     return o;
 }
 
-namespace {
-
-// ASCII letters compare alike in either case; the hash folds the case bit of every byte
-// (other bytes may collide, which the comparison sorts out).
-// Eight bytes at a time, each with the ASCII case bit cleared.
-size_t NameHash(std::string_view s) {
-    constexpr uint64_t kFold = 0xDFDFDFDFDFDFDFDFULL;
-    uint64_t h = 0xcbf29ce484222325ULL ^ s.size();
-    size_t i = 0;
-    for (; i + 8 <= s.size(); i += 8) {
-        uint64_t w;
-        std::memcpy(&w, s.data() + i, 8);
-        h = (h ^ (w & kFold)) * 0x9E3779B97F4A7C15ULL;
-        h ^= h >> 32;
-    }
-    if (i < s.size()) {
-        uint64_t w = 0;
-        std::memcpy(&w, s.data() + i, s.size() - i);
-        h = (h ^ (w & kFold)) * 0x9E3779B97F4A7C15ULL;
-    }
-    return static_cast<size_t>(h ^ (h >> 29));
-}
-
-bool SameAsciiText(std::string_view a, std::string_view b) {
+bool TClassInfo::SameAsciiText(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
         unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
@@ -283,39 +260,29 @@ bool SameAsciiText(std::string_view a, std::string_view b) {
     return true;
 }
 
-}  // namespace
-
 void TClassInfo::IndexNames() const {
     size_t slots = 8;
     while (slots < Props.size() * 2) slots *= 2;
-    nameSlots_.assign(slots, -1);
+    nameSlots_ = std::make_unique<NameSlot[]>(slots);
+    slotMask_ = slots - 1;
     for (size_t k = 0; k < Props.size(); ++k) {
-        for (size_t i = NameHash(Props[k].Name) & (slots - 1);; i = (i + 1) & (slots - 1)) {
-            int32_t at = nameSlots_[i];
-            if (at < 0) {
-                nameSlots_[i] = static_cast<int32_t>(k);
+        const std::string& name = Props[k].Name;
+        const uint64_t h = AsciiFoldedNameHash(name);
+        const uint32_t tag = static_cast<uint32_t>(h >> 32);
+        for (size_t i = h & (slots - 1);; i = (i + 1) & (slots - 1)) {
+            NameSlot& slot = nameSlots_[i];
+            if (slot.entry == 0) {
+                slot.entry = static_cast<uint32_t>(k + 1);
+                slot.tag = tag;
+                slot.size = name.size();
+                std::memcpy(slot.text, name.data(), std::min(name.size(), sizeof slot.text));
                 break;
             }
-            if (SameAsciiText(Props[static_cast<size_t>(at)].Name, Props[k].Name)) break;  // the first one wins
+            if (slot.tag == tag && SameAsciiText(Props[slot.entry - 1].Name, name)) break;  // the first one wins
         }
     }
-    indexedCount_ = Props.size();
-}
-
-int TClassInfo::FindPropIndex(std::string_view name) const {
-    // A redeclared name replaces its entry in place, so only a new count needs a new index.
-    if (indexedCount_ != Props.size() || nameSlots_.empty()) IndexNames();
-    size_t mask = nameSlots_.size() - 1;
-    for (size_t i = NameHash(name) & mask;; i = (i + 1) & mask) {
-        int32_t at = nameSlots_[i];
-        if (at < 0) return -1;
-        if (SameAsciiText(Props[static_cast<size_t>(at)].Name, name)) return at;
-    }
-}
-
-const TPropInfo* TClassInfo::FindProp(std::string_view name) const {
-    int i = FindPropIndex(name);
-    return i < 0 ? nullptr : &Props[static_cast<size_t>(i)];
+    indexedBegin_ = Props.data();
+    indexedEnd_ = std::to_address(Props.cend());
 }
 
 namespace rtti_detail {
@@ -327,6 +294,12 @@ TClassInfo* NewClassInfo(const char* name, const TClassInfo* parent, TPersistent
     ci->NewBlank = blank;
     ci->InstanceSize = size;
     if (parent) ci->Props = parent->Props;
+    // A parent made some other way has no ancestry: then this one is left without it too.
+    if (!parent || parent->depth_ >= 0) {
+        if (parent) ci->ancestry_ = parent->ancestry_;
+        ci->ancestry_.push_back(ci);
+        ci->depth_ = static_cast<int>(ci->ancestry_.size()) - 1;
+    }
     return ci;
 }
 
@@ -423,32 +396,6 @@ TPersistent* LiveObjectAt(uintptr_t address) {
 const TPropList& GetPropInfos(const TPersistent* obj) {
     static const TPropList empty;
     return obj ? obj->ClassType()->Props : empty;
-}
-
-const TPropInfo* GetPropInfo(const TPersistent* obj, std::string_view name) {
-    return obj ? obj->ClassType()->FindProp(name) : nullptr;
-}
-
-int64_t GetOrdProp(TPersistent* obj, const TPropInfo& p) {
-    if (p.Kind() == tkClass) return p.GetObj ? static_cast<int64_t>(reinterpret_cast<uintptr_t>(p.GetObj(obj))) : 0;
-    return (p.GetOrd && !p.WriteOnly) ? p.GetOrd(obj) : 0;
-}
-
-void SetOrdProp(TPersistent* obj, const TPropInfo& p, int64_t v) {
-    if (p.Kind() == tkClass) return;  // references are set only through SetObjectProp
-    if (p.SetOrd) p.SetOrd(obj, v);
-}
-
-double GetFloatProp(TPersistent* obj, const TPropInfo& p) { return (p.GetFloat && !p.WriteOnly) ? p.GetFloat(obj) : 0.0; }
-void SetFloatProp(TPersistent* obj, const TPropInfo& p, double v) { if (p.SetFloat) p.SetFloat(obj, v); }
-std::string GetStrProp(TPersistent* obj, const TPropInfo& p) { return (p.GetStr && !p.WriteOnly) ? p.GetStr(obj) : std::string(); }
-
-void SetStrProp(TPersistent* obj, const TPropInfo& p, const std::string& v) {
-    if (!p.SetStr) return;
-    if (p.Kind() == tkString && p.PropType && v.size() > static_cast<size_t>(p.PropType->MaxLength))
-        p.SetStr(obj, v.substr(0, p.PropType->MaxLength));
-    else
-        p.SetStr(obj, v);
 }
 
 TPersistent* GetObjectProp(TPersistent* obj, const TPropInfo& p) { return (p.GetObj && !p.WriteOnly) ? p.GetObj(obj) : nullptr; }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "platform/rtti.h"
+#include "platform/sysutils.h"
 
 namespace {
 
@@ -161,4 +164,84 @@ TEST(Rtti, LiveSetEraseKeepsTheOthers) {
         }
     }
     for (size_t i = 0; i < objs.size(); ++i) EXPECT_FALSE(IsLive(objs[i], serials[i]));
+}
+
+// Every spelling the Windows-1250 case table takes for the same name hashes alike, at
+// every place of names of every length the hash treats apart; ASCII case variants alike
+// for the ASCII hash.
+TEST(Rtti, FoldedHashesTreatCaseVariantsAlike) {
+    for (size_t len : {1, 2, 3, 4, 5, 7, 8, 9, 12, 15, 16, 17, 23, 24, 25, 40}) {
+        for (size_t at : {size_t{0}, len / 2, len - 1}) {
+            for (int c = 0; c < 256; ++c) {
+                std::string lower(len, 'k'), upper(len, 'K');
+                lower[at] = static_cast<char>(c);
+                upper[at] = static_cast<char>(AnsiUpperChar(static_cast<unsigned char>(c)));
+                ASSERT_EQ(AnsiFoldedNameHash(lower), AnsiFoldedNameHash(upper)) << len << " " << at << " " << c;
+                if (c < 0x80) {
+                    ASSERT_EQ(AsciiFoldedNameHash(lower), AsciiFoldedNameHash(upper)) << len << " " << at << " " << c;
+                }
+            }
+        }
+    }
+}
+
+// The name index of a class: every name found in any ASCII letter case, a name differing
+// in one byte (another letter, a non-ASCII letter's other case) never taken for it, and
+// the index made again when the table grows.
+TEST(Rtti, NameIndexFindsEveryNameAndNoOther) {
+    std::unique_ptr<TClassInfo> ci(rtti_detail::NewClassInfo("TMany", TBase::StaticClass(), nullptr, 0));
+    std::vector<std::string> names;
+    for (size_t len = 1; len <= 40; ++len) {
+        std::string n;
+        for (size_t i = 0; i < len; ++i) n += static_cast<char>('a' + (i * 7 + len) % 26);
+        names.push_back(n);
+        n[len / 2] = static_cast<char>(0x9A);  // š
+        names.push_back(n);
+    }
+    for (const std::string& n : names) {
+        TPropInfo p;
+        p.Name = n;
+        p.PropType = TypeInfoInteger();
+        ci->Props.push_back(p);
+    }
+    rtti_detail::FinishClassInfo(ci.get());
+    auto indexOf = [&](const std::string& n) {
+        for (size_t i = 0; i < ci->Props.size(); ++i)
+            if (ci->Props[i].Name == n) return static_cast<int>(i);
+        return -1;
+    };
+    for (const std::string& n : names) {
+        const int want = indexOf(n);
+        ASSERT_EQ(ci->FindPropIndex(n), want) << n;
+        ASSERT_EQ(ci->FindPropIndex(UpperCase(n)), want) << n;
+        for (size_t at = 0; at < n.size(); ++at) {
+            std::string other = n;
+            other[at] = other[at] == static_cast<char>(0x9A) ? static_cast<char>(0x8A) : static_cast<char>(other[at] + 1);
+            ASSERT_EQ(ci->FindPropIndex(other), indexOf(other)) << other;
+        }
+        ASSERT_EQ(ci->FindPropIndex(n + "x"), indexOf(n + "x")) << n;
+    }
+    EXPECT_EQ(ci->FindPropIndex("COUNT"), 0);  // inherited
+    EXPECT_EQ(ci->FindPropIndex(""), -1);
+    TPropInfo late;
+    late.Name = "LateOne";
+    late.PropType = TypeInfoInteger();
+    ci->Props.push_back(late);
+    EXPECT_EQ(ci->FindPropIndex("lateone"), static_cast<int>(ci->Props.size()) - 1);
+}
+
+TEST(Rtti, ClassTestsAlongTheAncestry) {
+    const TClassInfo* plain = TPlain::StaticClass();
+    EXPECT_TRUE(plain->InheritsFrom(plain));
+    EXPECT_TRUE(plain->InheritsFrom(TBase::StaticClass()));
+    EXPECT_TRUE(plain->InheritsFrom(TPersistent::StaticClass()));
+    EXPECT_FALSE(TBase::StaticClass()->InheritsFrom(TDerived::StaticClass()));
+    EXPECT_FALSE(TBase::StaticClass()->InheritsFrom(TFailing::StaticClass()));
+    EXPECT_FALSE(plain->InheritsFrom(nullptr));
+    // A record made by hand has no ancestry and is tested along its parents.
+    TClassInfo byHand;
+    byHand.Parent = TDerived::StaticClass();
+    EXPECT_TRUE(byHand.InheritsFrom(TBase::StaticClass()));
+    EXPECT_FALSE(byHand.InheritsFrom(TFailing::StaticClass()));
+    EXPECT_FALSE(TBase::StaticClass()->InheritsFrom(&byHand));
 }

@@ -3,8 +3,10 @@
 // by name work only through this table.
 #pragma once
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -98,6 +100,66 @@ struct TPropInfo {
 
 using TPropList = std::vector<TPropInfo>;
 
+// ---- case-folded name hashing -------------------------------------------------------------
+
+namespace rtti_detail {
+inline uint64_t Load8(const char* p) { uint64_t w; std::memcpy(&w, p, 8); return w; }
+inline uint64_t Load4(const char* p) { uint32_t w; std::memcpy(&w, p, 4); return w; }
+// ASCII letters differ from their other case in bit 0x20 alone.
+inline uint64_t AsciiFoldWord(uint64_t w) { return w & ~0x2020202020202020ULL; }
+// Windows-1250 letters: 0x20 in every byte, 0x1E as well in bytes from 0x80 up.
+inline uint64_t AnsiFoldWord(uint64_t w) {
+    return w & ~(0x2020202020202020ULL | (((w >> 7) & 0x0101010101010101ULL) * 0x1EULL));
+}
+inline uint64_t Mix(uint64_t a, uint64_t b) {
+    unsigned __int128 m = static_cast<unsigned __int128>(a) * b;
+    return static_cast<uint64_t>(m) ^ static_cast<uint64_t>(m >> 64);
+}
+template <uint64_t (*Fold)(uint64_t)> uint64_t FoldedHashLong(std::string_view s) {
+    const char* p = s.data();
+    const size_t n = s.size();
+    uint64_t h = 0x9E3779B97F4A7C15ULL ^ n;
+    for (size_t i = 0; i + 8 < n; i += 8) h = Mix(h ^ Fold(Load8(p + i)), 0xD6E8FEB86659FD93ULL);
+    return Mix(h ^ Fold(Load8(p + n - 8)), 0xA0761D6478BD642FULL);
+}
+// Names of up to 16 bytes cost two overlapping loads, no loop.
+template <uint64_t (*Fold)(uint64_t)> inline uint64_t FoldedHash(std::string_view s) {
+    const char* p = s.data();
+    const size_t n = s.size();
+    uint64_t a = 0, b = 0;
+    if (n >= 8) {
+        if (n > 16) [[unlikely]] return FoldedHashLong<Fold>(s);
+        a = Load8(p);
+        b = Load8(p + n - 8);
+    } else if (n >= 4) {
+        a = Load4(p);
+        b = Load4(p + n - 4);
+    } else if (n > 0) {
+        a = static_cast<unsigned char>(p[0]) | static_cast<uint64_t>(static_cast<unsigned char>(p[n / 2])) << 8 |
+            static_cast<uint64_t>(static_cast<unsigned char>(p[n - 1])) << 16;
+    }
+    return Mix(Fold(a) ^ 0x9E3779B97F4A7C15ULL, Fold(b) ^ (0xD6E8FEB86659FD93ULL + n));
+}
+// Whether n bytes at a and b are the same; up to 16 bytes cost two loads each.
+inline bool SameBytes(const char* a, const char* b, size_t n) {
+    if (n >= 8) {
+        if (n > 16) [[unlikely]] return std::memcmp(a, b, n) == 0;
+        return Load8(a) == Load8(b) && Load8(a + n - 8) == Load8(b + n - 8);
+    }
+    if (n >= 4) return Load4(a) == Load4(b) && Load4(a + n - 4) == Load4(b + n - 4);
+    for (size_t i = 0; i < n; ++i)
+        if (a[i] != b[i]) return false;
+    return true;
+}
+TClassInfo* NewClassInfo(const char* name, const TClassInfo* parent, TPersistent* (*blank)(), size_t size);
+}  // namespace rtti_detail
+
+// A hash of a name that is the same for all its ASCII case variants.
+inline uint64_t AsciiFoldedNameHash(std::string_view s) { return rtti_detail::FoldedHash<rtti_detail::AsciiFoldWord>(s); }
+// A hash of a name that is the same for every spelling of it that the Windows-1250 case
+// table takes for the same (AnsiSameText); other names may collide.
+inline uint64_t AnsiFoldedNameHash(std::string_view s) { return rtti_detail::FoldedHash<rtti_detail::AnsiFoldWord>(s); }
+
 // A class record: name, parent, factory and the published-property table (the
 // ancestors' properties first, then the class's own in declaration order; a redeclared
 // name replaces the inherited entry in place).
@@ -111,21 +173,63 @@ struct TClassInfo {
     size_t InstanceSize = 0;
     TPropList Props;
 
-    bool InheritsFrom(const TClassInfo* other) const;
+    bool InheritsFrom(const TClassInfo* other) const {
+        if (other && depth_ >= 0 && other->depth_ >= 0)
+            return other->depth_ <= depth_ && ancestry_[static_cast<size_t>(other->depth_)] == other;
+        return InheritsFromByParents(other);
+    }
     // Plain construction of an object of this class, no Create().
     TPersistent* NewBlankInstance() const;
     // Plain construction followed by the virtual constructor Create().
     TPersistent* CreateInstance() const;
     // The first property of that name in table order (ASCII case-insensitive), through an
     // index of the names made on first use; nil / -1 when there is none.
-    const TPropInfo* FindProp(std::string_view name) const;
-    int FindPropIndex(std::string_view name) const;
+    [[gnu::always_inline]] const TPropInfo* FindProp(std::string_view name) const {
+        int i = FindPropIndex(name);
+        return i < 0 ? nullptr : &Props[static_cast<size_t>(i)];
+    }
+    [[gnu::always_inline]] int FindPropIndex(std::string_view name) const {
+        // A redeclared name replaces its entry in place, so only a new count needs a new index.
+        if (!nameSlots_ || indexedBegin_ != Props.data() || indexedEnd_ != std::to_address(Props.cend())) [[unlikely]]
+            IndexNames();
+        const uint64_t h = AsciiFoldedNameHash(name);
+        const uint32_t tag = static_cast<uint32_t>(h >> 32);
+        for (size_t i = h & slotMask_;; i = (i + 1) & slotMask_) {
+            const NameSlot& slot = nameSlots_[i];
+            if (slot.entry == 0) return -1;
+            if (slot.tag != tag) continue;
+            // The same bytes answer from the slot itself; another spelling compares.
+            if (slot.size == name.size() && name.size() <= sizeof slot.text &&
+                rtti_detail::SameBytes(slot.text, name.data(), name.size()))
+                return static_cast<int>(slot.entry) - 1;
+            if (SameAsciiText(Props[slot.entry - 1].Name, name)) return static_cast<int>(slot.entry) - 1;
+        }
+    }
     int PropCount() const { return static_cast<int>(Props.size()); }
 
 private:
+    friend TClassInfo* rtti_detail::NewClassInfo(const char*, const TClassInfo*, TPersistent* (*)(), size_t);
+    static bool SameAsciiText(std::string_view a, std::string_view b);
+    bool InheritsFromByParents(const TClassInfo* other) const;
     void IndexNames() const;
-    mutable std::vector<int32_t> nameSlots_;  // open addressing over Props; -1 empty
-    mutable size_t indexedCount_ = 0;
+    // Open addressing over Props: the entry's position + 1 (0: empty), the high half of
+    // its name's hash and the name's first bytes.
+    struct NameSlot {
+        uint32_t entry = 0;
+        uint32_t tag = 0;
+        uint64_t size = 0;
+        char text[16] = {};
+    };
+    mutable std::unique_ptr<NameSlot[]> nameSlots_;
+    mutable size_t slotMask_ = 0;
+    // The table as it was indexed: the same place and end means the same count.
+    mutable const TPropInfo* indexedBegin_ = nullptr;
+    mutable const TPropInfo* indexedEnd_ = nullptr;
+    // The class's depth below its root class and its ancestors from the root down to the
+    // class itself, made with the record (Parent is never assigned afterwards); -1 for a
+    // record made some other way, which is tested along its parents.
+    int depth_ = -1;
+    std::vector<const TClassInfo*> ancestry_;
 };
 
 // The root of every persistent object. C++ constructors only zero-initialise; the
@@ -317,7 +421,6 @@ private:
 
 namespace rtti_detail {
 template <class T> TPersistent* NewBlank() { return new T(); }
-TClassInfo* NewClassInfo(const char* name, const TClassInfo* parent, TPersistent* (*blank)(), size_t size);
 // Publish functions are static members; an inherited one is not run again.
 template <class T, class P> void Publish(TClassInfo* ci) {
     if constexpr (!std::is_same_v<T, P>) {
@@ -360,13 +463,29 @@ public:
 // ---- property access (the class library's type-information routines) -----------------
 
 const TPropList& GetPropInfos(const TPersistent* obj);
-const TPropInfo* GetPropInfo(const TPersistent* obj, std::string_view name);
-int64_t GetOrdProp(TPersistent* obj, const TPropInfo& p);         // class kind: the address
-void SetOrdProp(TPersistent* obj, const TPropInfo& p, int64_t v); // class kind: ignored
-double GetFloatProp(TPersistent* obj, const TPropInfo& p);
-void SetFloatProp(TPersistent* obj, const TPropInfo& p, double v);
-std::string GetStrProp(TPersistent* obj, const TPropInfo& p);
-void SetStrProp(TPersistent* obj, const TPropInfo& p, const std::string& v); // short strings cut
+inline const TPropInfo* GetPropInfo(const TPersistent* obj, std::string_view name) {
+    return obj ? obj->ClassType()->FindProp(name) : nullptr;
+}
+// Class kind: the address.
+inline int64_t GetOrdProp(TPersistent* obj, const TPropInfo& p) {
+    if (p.Kind() == tkClass) return p.GetObj ? static_cast<int64_t>(reinterpret_cast<uintptr_t>(p.GetObj(obj))) : 0;
+    return (p.GetOrd && !p.WriteOnly) ? p.GetOrd(obj) : 0;
+}
+// Class kind: ignored (references are set only through SetObjectProp).
+inline void SetOrdProp(TPersistent* obj, const TPropInfo& p, int64_t v) {
+    if (p.Kind() != tkClass && p.SetOrd) p.SetOrd(obj, v);
+}
+inline double GetFloatProp(TPersistent* obj, const TPropInfo& p) { return (p.GetFloat && !p.WriteOnly) ? p.GetFloat(obj) : 0.0; }
+inline void SetFloatProp(TPersistent* obj, const TPropInfo& p, double v) { if (p.SetFloat) p.SetFloat(obj, v); }
+inline std::string GetStrProp(TPersistent* obj, const TPropInfo& p) { return (p.GetStr && !p.WriteOnly) ? p.GetStr(obj) : std::string(); }
+// A short string is cut to its length.
+inline void SetStrProp(TPersistent* obj, const TPropInfo& p, const std::string& v) {
+    if (!p.SetStr) return;
+    if (p.Kind() == tkString && p.PropType && v.size() > static_cast<size_t>(p.PropType->MaxLength))
+        p.SetStr(obj, v.substr(0, static_cast<size_t>(p.PropType->MaxLength)));
+    else
+        p.SetStr(obj, v);
+}
 TPersistent* GetObjectProp(TPersistent* obj, const TPropInfo& p);
 void SetObjectProp(TPersistent* obj, const TPropInfo& p, TPersistent* v);
 TMethod GetMethodProp(TPersistent* obj, const TPropInfo& p);
