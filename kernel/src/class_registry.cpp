@@ -11,6 +11,9 @@ TZarixClasses* ZarixClasses = nullptr;
 
 namespace {
 
+// Counts renames, owner changes and ends of registry entries (never 0).
+uint64_t g_entryChanges = 1;
+
 // A property table holds at most this many entries.
 constexpr int32_t kMaxProps = 16380;
 
@@ -117,11 +120,34 @@ TTypeKind TZarixClass::GetPropertyTypeKind(int32_t index) { return CheckedProp(i
 const TPropInfo* TZarixClass::GetPropInfo(int32_t index) { return CheckedProp(index); }
 bool TZarixClass::IsClassName(const std::string& name) { return AnsiSameText(name, GetName()); }
 
+void TZarixClass::SetName(const std::string& value) {
+    ++g_entryChanges;
+    inherited::SetName(value);
+}
+
+void TZarixClass::AddOwner(TEntity* owner) {
+    ++g_entryChanges;
+    inherited::AddOwner(owner);
+}
+
+void TZarixClass::RemoveOwner(TEntity* owner) {
+    ++g_entryChanges;
+    inherited::RemoveOwner(owner);
+}
+
+void TZarixClass::PutOwner(int32_t index, TEntity* owner) {
+    ++g_entryChanges;
+    inherited::PutOwner(index, owner);
+}
+
 void TZarixClass::Destroy() {
+    ++g_entryChanges;
     FPropTable.clear();
     FPropCount = 0;
     inherited::Destroy();
 }
+
+TZarixClass::~TZarixClass() { ++g_entryChanges; }
 
 // ---- TZarixInstance ------------------------------------------------------------------------
 
@@ -249,23 +275,24 @@ constexpr size_t kMaxMissing = 1024;
 
 }  // namespace
 
-size_t TZarixClasses::FoldedHash::operator()(std::string_view s) const {
-    const unsigned char* up = UpperTable();
-    uint64_t h = 0xcbf29ce484222325ULL;
-    for (unsigned char c : s) h = (h ^ up[c]) * 0x100000001b3ULL;
-    return static_cast<size_t>(h ^ (h >> 29));
-}
+namespace {
 
-bool TZarixClasses::FoldedEqual::operator()(std::string_view a, std::string_view b) const {
-    if (a.size() != b.size()) return false;
+// The same name in the same or another letter case; the same bytes compare first.
+bool SameFoldedText(std::string_view a, std::string_view b) {
     const unsigned char* up = UpperTable();
     for (size_t i = 0; i < a.size(); ++i)
         if (up[static_cast<unsigned char>(a[i])] != up[static_cast<unsigned char>(b[i])]) return false;
     return true;
 }
 
+inline bool SameFolded(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && (rtti_detail::SameBytes(a.data(), b.data(), a.size()) || SameFoldedText(a, b));
+}
+
+}  // namespace
+
 void TZarixClasses::InsertByName(TZarixClass* entry) {
-    FMissing.clear();
+    ++g_entryChanges;  // a name not found before may be found now
     int32_t insertPos;
     FindIndex(entry->GetName(), insertPos);
     if (insertPos < 0) AddElement(entry);
@@ -288,27 +315,67 @@ void TZarixClasses::AddClass(TElementClass cls) {
     InsertByName(entry);
 }
 
-TZarixClass* TZarixClasses::GetZarixClassByName(const std::string& name) {
-    auto known = FFound.find(std::string_view(name));
-    if (known != FFound.end()) {
-        auto [entry, serial] = known->second;
-        if (IsLive(entry, serial) && entry->IsMyOwner(this) && FoldedEqual()(entry->NameView(), name)) {
-            FLast = entry;
-            return entry;
-        }
-        FFound.erase(known);
+inline TZarixClasses::TKnownName* TZarixClasses::FindKnown(uint64_t hash, const std::string& name) {
+    if (FKnown.empty()) return nullptr;
+    const size_t mask = FKnown.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        TKnownName& known = FKnown[i];
+        if (known.checked == 0) return nullptr;
+        if (known.hash == hash && SameFolded(known.name, name)) return &known;
     }
-    if (FMissing.count(std::string_view(name))) return nullptr;
+}
+
+TZarixClasses::TKnownName& TZarixClasses::AddKnown(uint64_t hash, const std::string& name) {
+    if ((FKnownCount + 1) * 2 > FKnown.size()) {
+        std::vector<TKnownName> old(std::max<size_t>(64, FKnown.size() * 2));
+        old.swap(FKnown);
+        FKnownCount = 0;
+        for (TKnownName& known : old)
+            if (known.checked != 0) {
+                TKnownName& moved = AddKnown(known.hash, known.name);
+                moved = std::move(known);
+            }
+    }
+    const size_t mask = FKnown.size() - 1;
+    size_t i = hash & mask;
+    while (FKnown[i].checked != 0) i = (i + 1) & mask;
+    ++FKnownCount;
+    FKnown[i].hash = hash;
+    FKnown[i].name = name;
+    FKnown[i].checked = g_entryChanges;
+    return FKnown[i];
+}
+
+TZarixClass* TZarixClasses::GetZarixClassByName(const std::string& name) {
+    const uint64_t hash = AnsiFoldedNameHash(name);
+    TKnownName* known = FindKnown(hash, name);
+    if (known && known->checked != g_entryChanges) {
+        TZarixClass* entry = known->entry;
+        if (entry && IsLive(entry, known->serial) && entry->IsMyOwner(this) && SameFolded(entry->NameView(), name))
+            known->checked = g_entryChanges;
+    }
+    if (known && known->checked == g_entryChanges) {
+        if (known->entry) FLast = known->entry;
+        return known->entry;
+    }
     int32_t insertPos;
     int32_t found = FindIndex(name, insertPos);
     auto* entry = found < 0 ? nullptr : As<TZarixClass>(FList->Item(found));
-    if (!entry) {
-        if (FMissing.size() >= kMaxMissing) FMissing.clear();
-        FMissing.insert(name);
-        return nullptr;
+    if (!known) {
+        if (!entry && FKnownMissing >= kMaxMissing) {
+            FKnown.clear();
+            FKnownCount = FKnownMissing = 0;
+        }
+        known = &AddKnown(hash, name);
+        if (!entry) ++FKnownMissing;
+    } else if (!known->entry != !entry) {
+        if (entry) --FKnownMissing;
+        else ++FKnownMissing;
     }
-    FFound.emplace(name, std::make_pair(entry, entry->Serial()));
-    FLast = entry;
+    known->entry = entry;
+    known->serial = entry ? entry->Serial() : 0;
+    known->checked = g_entryChanges;
+    if (entry) FLast = entry;
     return entry;
 }
 

@@ -153,6 +153,9 @@ struct TQueueLinks {
 };
 
 struct TQueueIndex {
+    // Messages with entries in the queue; none: no element is named by one.
+    static inline size_t queued = 0;
+
     static bool Names(const TZarixMessage* m, const TElement* e) {
         return m->FNamed[0] == e || m->FNamed[1] == e || m->FNamed[2] == e;
     }
@@ -182,6 +185,7 @@ struct TQueueIndex {
 
     static void Posted(TZarixMessage* m) {
         if (m->FQueuedEntries++ > 0) return;
+        ++queued;
         Name(m, 0, m->Sender);
         Name(m, 1, m->Receiver);
         Name(m, 2, m->Data);
@@ -191,6 +195,7 @@ struct TQueueIndex {
     static bool Left(TZarixMessage* m) {
         if (m->FQueuedEntries <= 0) return false;
         if (--m->FQueuedEntries > 0) return m->FDropped;
+        --queued;
         for (int slot = 0; slot < 3; ++slot) Unname(m, slot);
         if (!m->FDropped) return false;
         Free(m);
@@ -265,5 +270,6 @@ TZarixMessage* ElementMessageOf(uint32_t msg, intptr_t lParam) {
 void ForgetQueuedMessagesOf(TElement* element) {
     if (!element) return;
     TQueueIndex::Forget(element);
+    if (TQueueIndex::queued == 0) return;
     if (auto* m = As<TZarixMessage>(element)) TQueueIndex::Unqueue(m);
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -301,4 +303,57 @@ TEST_F(EClassTest, RunTimeClassesAreCreatedCopiedAndFoundByName) {
     TClassInfo* twin = rtti_detail::NewClassInfo("RUNTIMELAYER", TRegView::StaticClass(), nullptr, 0);
     EXPECT_THROW(RegisterRunTimeClass(twin), Exception);
     delete twin;
+}
+
+namespace {
+class TD : public TElement {
+    ZARIX_CLASS(TD, TElement)
+};
+}  // namespace
+
+// A remembered lookup never answers an entry renamed, taken out or freed since, and a
+// name not found before is found once its class is registered; Windows-1250 names in any
+// letter case find their entry.
+TEST_F(EClassTest, RememberedLookupsFollowTheEntries) {
+    std::unique_ptr<TClassInfo> czech(
+        rtti_detail::NewClassInfo(Cz("TČára").c_str(), TElement::StaticClass(), TElement::StaticClass()->NewBlank, sizeof(TElement)));
+    struct Case {
+        const char* what;
+        std::function<void(TZarixClasses*, TZarixClass*)> change;
+        TElementClass expected;
+    };
+    const Case cases[] = {
+        {"unchanged", [](TZarixClasses*, TZarixClass*) {}, TB::StaticClass()},
+        {"renamed", [](TZarixClasses*, TZarixClass* e) { e->SetName("TZ"); }, nullptr},
+        {"taken out", [](TZarixClasses* r, TZarixClass* e) { r->RemoveElement(e); Free(e); }, nullptr},
+        {"freed", [](TZarixClasses* r, TZarixClass* e) { r->FreeElement(e); }, nullptr},
+        {"freed, another of the name added",
+         [](TZarixClasses* r, TZarixClass* e) {
+             r->FreeElement(e);
+             TZarixClass* other = TZarixClass::New();
+             other->SetElementClass(TD::StaticClass());
+             other->SetName("TB");
+             r->AddZarixClass(other);
+         },
+         TD::StaticClass()},
+    };
+    for (const Case& c : cases) {
+        TZarixClasses* reg = TZarixClasses::New();
+        reg->AddClass(TA::StaticClass());
+        reg->AddClass(TB::StaticClass());
+        reg->AddClass(TC::StaticClass());
+        reg->AddClass(czech.get());
+        ASSERT_EQ(reg->GetClass("tb"), TB::StaticClass()) << c.what;
+        ASSERT_EQ(reg->GetClass("TB"), TB::StaticClass()) << c.what;
+        EXPECT_EQ(reg->GetClass("TD"), nullptr) << c.what;
+        c.change(reg, reg->GetZarixClassByName("tB"));
+        EXPECT_EQ(reg->GetClass("tb"), c.expected) << c.what;
+        EXPECT_EQ(reg->GetClass("TB"), c.expected) << c.what;
+        EXPECT_EQ(reg->GetClass(AnsiUpperCase(Cz("TČára"))), czech.get()) << c.what;
+        EXPECT_EQ(reg->GetClass(AnsiLowerCase(Cz("TČára"))), czech.get()) << c.what;
+        EXPECT_EQ(reg->GetClass(Cz("TCára")), nullptr) << c.what;
+        reg->AddClass(TD::StaticClass());
+        EXPECT_EQ(reg->GetClass("td"), TD::StaticClass()) << c.what;
+        Free(reg);
+    }
 }

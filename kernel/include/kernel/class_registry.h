@@ -4,8 +4,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "kernel/elements.h"
@@ -59,7 +57,14 @@ public:
     const TPropInfo* GetPropInfo(int32_t index);
     bool IsClassName(const std::string& name);
 
+    // A new name, another owner or the end of an entry makes the registries check their
+    // remembered lookups again.
+    void SetName(const std::string& value) override;
+    void AddOwner(TEntity* owner) override;
+    void RemoveOwner(TEntity* owner) override;
+    void PutOwner(int32_t index, TEntity* owner) override;
     void Destroy() override;
+    ~TZarixClass() override;
 
 protected:
     const TPropInfo* CheckedProp(int32_t index);
@@ -113,18 +118,23 @@ public:
 private:
     // Puts the entry at its place in name order; it becomes the last entry.
     void InsertByName(TZarixClass* entry);
-    // Names looked up before, in any letter case: each found entry (checked before it is
-    // answered: still listed here under that name) and, in a bounded set, names not found.
-    struct FoldedHash {
-        using is_transparent = void;
-        size_t operator()(std::string_view s) const;
+    // Names looked up before, each with its answer (an entry or nil) and the count of
+    // entry changes when it was last known right: while no entry of any registry was
+    // renamed, moved to another owner or ended since, it still is; otherwise the entry is
+    // checked (alive, still held here, of that name) or the name looked up again. Open
+    // addressing over the case-folded hash; names not registered are bounded.
+    struct TKnownName {
+        uint64_t hash = 0;
+        uint64_t checked = 0;  // 0: an empty slot
+        std::string name;
+        TZarixClass* entry = nullptr;
+        uint64_t serial = 0;
     };
-    struct FoldedEqual {
-        using is_transparent = void;
-        bool operator()(std::string_view a, std::string_view b) const;
-    };
-    std::unordered_map<std::string, std::pair<TZarixClass*, uint64_t>, FoldedHash, FoldedEqual> FFound;
-    std::unordered_set<std::string, FoldedHash, FoldedEqual> FMissing;
+    TKnownName* FindKnown(uint64_t hash, const std::string& name);
+    TKnownName& AddKnown(uint64_t hash, const std::string& name);
+    std::vector<TKnownName> FKnown;
+    size_t FKnownCount = 0;
+    size_t FKnownMissing = 0;
     TZarixClass* FLast = nullptr;
     bool FShowProperties = false;
     bool FSortByName = false;
