@@ -150,7 +150,9 @@ int64_t TZarixLoader::GetSourceSize() { return 0; }
 
 void TZarixLoader::CreateTables() {
     FObjects.clear();
+    FSerials.clear();
     FPosState.clear();
+    FWatchedDestroyed = WatchedDestroyedCount();
     if (!FAccessor || !IsLive(FAccessor) || IndexOf(FAccessor) < 0) {
         FAccessor = TZarixInstance::New();
         AddElement(FAccessor);
@@ -177,6 +179,7 @@ void TZarixLoader::CreateTables() {
 
 void TZarixLoader::FreeTables() {
     std::vector<TElement*>().swap(FObjects);
+    std::vector<uint64_t>().swap(FSerials);
     std::vector<uint8_t>().swap(FPosState);
     FCurrent = nullptr;
     FHeldFor = nullptr;
@@ -229,6 +232,10 @@ void TZarixLoader::AddClassProperty(const std::string& name, int32_t kind) {
             }
         }
     }
+    if (prop.Live >= 0) {
+        const TPropInfo& live = FCurrentClass->Class->Props[static_cast<size_t>(prop.Live)];
+        prop.Settable = !live.WriteOnly && live.HasWriter();
+    }
     FCurrentClass->Props.push_back(std::move(prop));
 }
 
@@ -247,7 +254,9 @@ void TZarixLoader::BeginElement(int32_t classIndex) {
     FCurrent = element;
     FCurrentPos = static_cast<int32_t>(FObjects.size());
     FObjects.push_back(element);
+    FSerials.push_back(element ? element->Serial() : 0);
     FPosState.push_back(0);
+    WatchDestruction(element);
     FHeldFor = nullptr;
     FLinked = false;
     if (element && FAccessor) FAccessor->SetInstance(element);
@@ -333,7 +342,7 @@ void TZarixLoader::AddChild(int32_t id) {
     if (id < 0 || id >= FCurrentPos) return;
     TElement* child = FObjects[static_cast<size_t>(id)];
     uint8_t& state = FPosState[static_cast<size_t>(id)];
-    if (!child || !(state & psComplete) || !IsLive(child)) return;
+    if (!child || !(state & psComplete) || !Alive(id)) return;
     if (FHeldFor != parent) {
         FHeld.clear();
         if (TSuperList* list = parent->List())
@@ -364,8 +373,14 @@ void TZarixLoader::Damaged(const std::string& what) {
 
 TElement* TZarixLoader::ElementAt(int32_t position) {
     if (position < 0 || position >= static_cast<int32_t>(FObjects.size())) return nullptr;
-    TElement* element = FObjects[static_cast<size_t>(position)];
-    return IsLive(element) ? element : nullptr;
+    return Alive(position) ? FObjects[static_cast<size_t>(position)] : nullptr;
+}
+
+bool TZarixLoader::Alive(int32_t position) const {
+    const size_t i = static_cast<size_t>(position);
+    TElement* element = FObjects[i];
+    if (!element) return false;
+    return WatchedDestroyedCount() == FWatchedDestroyed || IsLive(element, FSerials[i]);
 }
 
 // A reference may name any element already made, the record being read and the records
@@ -379,28 +394,39 @@ void TZarixLoader::FreeMade() {
 }
 
 void TZarixLoader::FreeUnreached(TElement* root) {
-    // Each live element made by this load carries its position in its ID meanwhile, so
-    // the walk needs no lookups.
+    // The elements of this load are told by their serial numbers, which grow with their
+    // positions, so the walk needs no lookups and changes nothing in them.
     const int32_t count = static_cast<int32_t>(FObjects.size());
     enum : uint8_t { mNone, mMade, mReached };
     std::vector<uint8_t> mark(static_cast<size_t>(count), mNone);
-    std::vector<int32_t> savedID(static_cast<size_t>(count), 0);
-    auto posOf = [&](TElement* e) {
-        int32_t id = e->ID;
-        bool made = id >= 0 && id < count && FObjects[static_cast<size_t>(id)] == e && mark[static_cast<size_t>(id)] != mNone;
-        return made ? id : -1;
-    };
+    uint64_t first = 0, last = 0;
     for (int32_t i = 0; i < count; ++i) {
-        TElement* e = FObjects[static_cast<size_t>(i)];
-        if (!e || !IsLive(e) || posOf(e) >= 0) continue;
-        savedID[static_cast<size_t>(i)] = e->ID;
-        e->ID = i;
+        if (!FObjects[static_cast<size_t>(i)]) continue;
+        if (!first) first = FSerials[static_cast<size_t>(i)];
+        last = FSerials[static_cast<size_t>(i)];
+    }
+    std::vector<int32_t> posOfSerial(first ? static_cast<size_t>(last - first + 1) : 0, -1);
+    for (int32_t i = 0; i < count; ++i) {
+        if (!FObjects[static_cast<size_t>(i)]) continue;
+        int32_t& pos = posOfSerial[static_cast<size_t>(FSerials[static_cast<size_t>(i)] - first)];
+        if (pos >= 0) continue;  // the same element made twice counts at its first position
+        pos = i;
         mark[static_cast<size_t>(i)] = mMade;
     }
+    auto posOf = [&](TElement* e) {
+        const uint64_t serial = e->Serial();
+        if (serial < first || serial > last) return -1;
+        const int32_t pos = posOfSerial[static_cast<size_t>(serial - first)];
+        return pos >= 0 && FObjects[static_cast<size_t>(pos)] == e ? pos : -1;
+    };
     // The walk starts at the root and at elements that an owner outside this load took.
     std::vector<TElement*> stack{root};
     for (int32_t i = 0; i < count; ++i) {
         if (mark[static_cast<size_t>(i)] == mNone || (FPosState[static_cast<size_t>(i)] & psChild)) continue;
+        if (!Alive(i)) {
+            mark[static_cast<size_t>(i)] = mNone;
+            continue;
+        }
         TElement* e = FObjects[static_cast<size_t>(i)];
         int32_t owners = e->GetOwnersCount();
         for (int32_t k = 0; k < owners; ++k) {
@@ -424,6 +450,7 @@ void TZarixLoader::FreeUnreached(TElement* root) {
         if (pos >= 0) {
             if (mark[static_cast<size_t>(pos)] == mReached) continue;
             mark[static_cast<size_t>(pos)] = mReached;
+            UnwatchDestruction(e);
         } else if (!reachedOther.insert(e).second) {
             continue;
         }
@@ -445,7 +472,7 @@ void TZarixLoader::FreeUnreached(TElement* root) {
     }
     std::vector<TElement*> loose;
     for (int32_t i = 0; i < count; ++i)
-        if (mark[static_cast<size_t>(i)] == mMade) loose.push_back(FObjects[static_cast<size_t>(i)]);
+        if (mark[static_cast<size_t>(i)] == mMade && Alive(i)) loose.push_back(FObjects[static_cast<size_t>(i)]);
     // The loose elements, and what they hold that this load did not make, let go of the
     // elements of this load and of everything the root reaches; then each is freed once.
     std::unordered_set<TElement*> seen;
@@ -466,8 +493,6 @@ void TZarixLoader::FreeUnreached(TElement* root) {
         }
         for (TElement* child : release) Unlink(entity, child);
     }
-    for (int32_t i = 0; i < count; ++i)
-        if (mark[static_cast<size_t>(i)] != mNone) FObjects[static_cast<size_t>(i)]->ID = savedID[static_cast<size_t>(i)];
     for (auto it = loose.rbegin(); it != loose.rend(); ++it) {
         if (!IsLive(*it)) continue;
         try {
@@ -686,6 +711,7 @@ void TStreamLoader::ReadProperties() {
     FSeenTop += record->Props.size();
     if (FSeenMark.size() < FSeenTop) FSeenMark.resize(FSeenTop * 2, 0);
     const int32_t round = ++FSeenRound;
+    TZarixPropValue value;
     while (!FReader->EndOfList()) {
         int32_t index = FReader->ReadInteger();
         if (index < 0 || index >= static_cast<int32_t>(record->Props.size()))
@@ -694,12 +720,9 @@ void TStreamLoader::ReadProperties() {
         const TPropInfo* live = nullptr;
         // A value is applied once, to a live property of the same kind that can be set.
         int32_t& seen = FSeenMark[base + static_cast<size_t>(index)];
-        if (FCurrent && !FSkipping && prop.Live >= 0 && record->Class && seen != round) {
+        if (prop.Settable && FCurrent && !FSkipping && seen != round)
             live = &record->Class->Props[static_cast<size_t>(prop.Live)];
-            if (live->WriteOnly || !live->HasWriter()) live = nullptr;
-        }
         seen = round;
-        TZarixPropValue value;
         FValuePos = -1;
         if (ReadValue(prop, live, value)) {
             value.Kind = live->Kind();

@@ -93,6 +93,67 @@ private:
 
 uint64_t g_lastSerial = 0;
 uint64_t g_destroyed = 0;
+uint64_t g_watchedDestroyed = 0;
+
+#if defined(__SANITIZE_ADDRESS__)
+#define SUITE_POOL_OBJECTS 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define SUITE_POOL_OBJECTS 0
+#endif
+#endif
+#ifndef SUITE_POOL_OBJECTS
+#define SUITE_POOL_OBJECTS 1
+#endif
+
+// Objects of up to 512 bytes, by size in steps of 16 bytes: each size takes freed objects
+// back first (the last freed first) and carves new ones out of 64 KB blocks, which the
+// process keeps. A tree that is freed and made again reuses the same memory in the same
+// order, without the general allocator's bookkeeping or fresh pages. Sanitizer builds use
+// the general allocator, so that a use after free is still caught.
+class ObjectPool {
+public:
+    static constexpr size_t kGrain = 16;
+    static constexpr size_t kSizes = 32;
+    static constexpr size_t kBlock = 64 * 1024;
+
+    static bool Pooled(size_t size) { return SUITE_POOL_OBJECTS && size != 0 && size <= kGrain * kSizes; }
+
+    void* Take(size_t size) {
+        const size_t c = (size - 1) / kGrain;
+        if (FreeObject* f = free_[c]) {
+            free_[c] = f->next;
+            return f;
+        }
+        const size_t bytes = (c + 1) * kGrain;
+        if (static_cast<size_t>(end_[c] - next_[c]) < bytes) {
+            next_[c] = static_cast<char*>(::operator new(kBlock));
+            end_[c] = next_[c] + kBlock;
+        }
+        void* p = next_[c];
+        next_[c] += bytes;
+        return p;
+    }
+    void Give(void* p, size_t size) {
+        const size_t c = (size - 1) / kGrain;
+        auto* f = static_cast<FreeObject*>(p);
+        f->next = free_[c];
+        free_[c] = f;
+    }
+
+private:
+    struct FreeObject {
+        FreeObject* next;
+    };
+    FreeObject* free_[kSizes] = {};
+    char* next_[kSizes] = {};
+    char* end_[kSizes] = {};
+};
+
+ObjectPool& Pool() {
+    static auto* pool = new ObjectPool();  // outlives every static object
+    return *pool;
+}
 
 PointerSet& LiveSet() {
     static auto* set = new PointerSet();  // outlives every static object
@@ -348,13 +409,33 @@ PropRef& PropRef::Default(int32_t value) {
 
 // ---- objects ----------------------------------------------------------------------------
 
-TPersistent::TPersistent() : serial_(++g_lastSerial) { LiveSet().Insert(this, serial_); }
+TPersistent::TPersistent() : serial_(++g_lastSerial), watched_(0) { LiveSet().Insert(this, serial_); }
 TPersistent::~TPersistent() {
     LiveSet().Erase(this);
     ++g_destroyed;
+    if (watched_) ++g_watchedDestroyed;
 }
 
+void* TPersistent::operator new(size_t size) {
+    return ObjectPool::Pooled(size) ? Pool().Take(size) : ::operator new(size);
+}
+void* TPersistent::operator new(size_t size, std::align_val_t align) { return ::operator new(size, align); }
+void TPersistent::operator delete(void* p, size_t size) noexcept {
+    if (!p) return;
+    if (ObjectPool::Pooled(size)) Pool().Give(p, size);
+    else ::operator delete(p);
+}
+void TPersistent::operator delete(void* p, size_t, std::align_val_t align) noexcept { ::operator delete(p, align); }
+
 uint64_t DestroyedCount() { return g_destroyed; }
+
+void WatchDestruction(TPersistent* obj) {
+    if (obj) obj->watched_ = 1;
+}
+void UnwatchDestruction(TPersistent* obj) {
+    if (obj) obj->watched_ = 0;
+}
+uint64_t WatchedDestroyedCount() { return g_watchedDestroyed; }
 
 const TClassInfo* TPersistent::StaticClass() {
     static const TClassInfo* ci = rtti_detail::NewClassInfo("TPersistent", nullptr, nullptr, sizeof(TPersistent));

@@ -255,24 +255,7 @@ void TReader::ReadSignature() {
     if (std::memcmp(sig, "TPF0", 4) != 0) ReadError("Invalid stream format");
 }
 
-TValueType TReader::ReadValue() { return static_cast<TValueType>(ReadByte()); }
-
-TValueType TReader::NextValue() {
-    if (cur_ == lim_) Fill();
-    return static_cast<TValueType>(*cur_);
-}
-
-bool TReader::EndOfList() { return NextValue() == vaNull; }
-
-void TReader::ReadListBegin() {
-    if (ReadValue() != vaList) PropValueError();
-}
-
-void TReader::ReadListEnd() {
-    if (ReadValue() != vaNull) PropValueError();
-}
-
-int32_t TReader::ReadInteger() {
+int32_t TReader::ReadIntegerSlow() {
     unsigned char b[4];
     switch (ReadValue()) {
     case vaInt8:

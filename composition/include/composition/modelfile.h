@@ -238,7 +238,8 @@ protected:
     struct ClassProperty {
         std::string Name;
         int32_t Kind = 0;
-        int32_t Live = -1;  // index of the matching live property, or -1
+        int32_t Live = -1;                  // index of the matching live property, or -1
+        bool Settable = false;              // and a value can be set to it
     };
     struct ClassRecord {
         std::string Name;
@@ -251,6 +252,9 @@ protected:
     [[noreturn]] void Damaged(const std::string& what);
     // The element made at a position, or nil.
     TElement* ElementAt(int32_t position);
+    // Whether the element made at a position still lives: without asking the live set
+    // while no element this load made has been freed.
+    bool Alive(int32_t position) const;
     // The element at a position that a reference may name: its record is complete, so
     // it is neither the element being read nor one of the records enclosing it.
     TElement* ReferableAt(int32_t position);
@@ -268,7 +272,9 @@ protected:
 
     std::deque<ClassRecord> FClassTable;   // stable while records are added
     std::vector<TElement*> FObjects;       // element of each position, nil for none
+    std::vector<uint64_t> FSerials;        // and its serial number
     std::vector<uint8_t> FPosState;        // ps* flags of each position
+    uint64_t FWatchedDestroyed = 0;        // WatchedDestroyedCount when the load began
     TZarixInstance* FAccessor = nullptr;   // a child of the loader
     ClassRecord* FCurrentClass = nullptr;
     TElement* FCurrent = nullptr;

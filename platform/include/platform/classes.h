@@ -332,12 +332,37 @@ public:
 
     void Read(void* buffer, int64_t count);      // raw bytes
     void ReadSignature();                        // "TPF0"
-    TValueType ReadValue();
-    TValueType NextValue();                      // peeks at the next tag
-    bool EndOfList();                            // the next tag is the end of a list
-    void ReadListBegin();
-    void ReadListEnd();
-    int32_t ReadInteger();                       // tags 2, 3, 4
+    TValueType ReadValue() { return static_cast<TValueType>(ReadByte()); }
+    TValueType NextValue() {                     // peeks at the next tag
+        if (cur_ == lim_) Fill();
+        return static_cast<TValueType>(*cur_);
+    }
+    bool EndOfList() { return NextValue() == vaNull; }  // the next tag is the end of a list
+    void ReadListBegin() {
+        if (ReadValue() != vaList) PropValueError();
+    }
+    void ReadListEnd() {
+        if (ReadValue() != vaNull) PropValueError();
+    }
+    int32_t ReadInteger() {                      // tags 2, 3, 4
+        if (lim_ - cur_ >= 5) {
+            const unsigned char* p = cur_;
+            switch (p[0]) {
+            case vaInt8:
+                cur_ += 2;
+                return static_cast<int8_t>(p[1]);
+            case vaInt16:
+                cur_ += 3;
+                return static_cast<int16_t>(p[1] | p[2] << 8);
+            case vaInt32:
+                cur_ += 5;
+                return static_cast<int32_t>(p[1] | p[2] << 8 | p[3] << 16 | static_cast<uint32_t>(p[4]) << 24);
+            default:
+                break;
+            }
+        }
+        return ReadIntegerSlow();
+    }
     double ReadFloat();                          // tag 5, or an integer
     std::string ReadString();                    // tags 6, 12
     bool ReadBoolean();                          // tags 8, 9
@@ -348,6 +373,7 @@ private:
     [[noreturn]] static void ReadError(const char* message);
     [[noreturn]] static void PropValueError();
     void Fill();
+    int32_t ReadIntegerSlow();                   // near the end of what is held, or a wrong tag
     int64_t Remaining();
     void CheckLength(int64_t length);
     std::string ReadBytes(int64_t length);  // checked against what remains

@@ -7,6 +7,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -259,8 +260,17 @@ public:
     // this object from a later one at the same address.
     uint64_t Serial() const { return serial_; }
 
+    // Objects come from per-size free lists that the process keeps (see rtti.cpp).
+    static void* operator new(size_t size);
+    static void* operator new(size_t size, std::align_val_t align);
+    static void operator delete(void* p, size_t size) noexcept;
+    static void operator delete(void* p, size_t size, std::align_val_t align) noexcept;
+
 private:
-    uint64_t serial_;
+    friend void WatchDestruction(TPersistent* obj);
+    friend void UnwatchDestruction(TPersistent* obj);
+    uint64_t serial_ : 63;
+    uint64_t watched_ : 1;
 };
 
 // Runs the object's Destroy() and deletes it; nil is ignored.
@@ -273,6 +283,11 @@ bool IsLive(const void* obj, uint64_t serial);
 // How many objects have been destroyed so far in the process: while it stays the same,
 // every object seen alive before is still alive, without asking the live set.
 uint64_t DestroyedCount();
+// The same for watched objects only: while WatchedDestroyedCount() stays the same, every
+// watched object seen alive before is still alive, whatever else was freed meanwhile.
+void WatchDestruction(TPersistent* obj);
+void UnwatchDestruction(TPersistent* obj);
+uint64_t WatchedDestroyedCount();
 // The object at an address given as a number, when a live object sits there.
 TPersistent* LiveObjectAt(uintptr_t address);
 
