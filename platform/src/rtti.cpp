@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/large_blocks.h"
 #include "platform/sysutils.h"
 
 namespace {
@@ -78,7 +79,7 @@ private:
     }
     void Grow() {
         size_t cap = std::max<size_t>(slots_.size() * 2, size_t(1) << (kGroupBits + 2));
-        std::vector<Slot> old(cap, Slot{kEmpty, 0});
+        Slots old(cap, Slot{kEmpty, 0});
         old.swap(slots_);
         mask_ = cap - 1;
         live_ = 0;
@@ -86,7 +87,8 @@ private:
             if (s.key != kEmpty) Insert(reinterpret_cast<const void*>(s.key), s.serial);
     }
 
-    std::vector<Slot> slots_;
+    using Slots = std::vector<Slot, platform_detail::UninitAllocator<Slot>>;
+    Slots slots_;
     size_t mask_ = 0;
     size_t live_ = 0;
 };
@@ -107,15 +109,16 @@ uint64_t g_watchedDestroyed = 0;
 #endif
 
 // Objects of up to 512 bytes, by size in steps of 16 bytes: each size takes freed objects
-// back first (the last freed first) and carves new ones out of 64 KB blocks, which the
-// process keeps. A tree that is freed and made again reuses the same memory in the same
-// order, without the general allocator's bookkeeping or fresh pages. Sanitizer builds use
-// the general allocator, so that a use after free is still caught.
+// back first (the last freed first) and carves new ones out of blocks of up to 2 MB,
+// which the process keeps. A tree that is freed and made again reuses the same memory in
+// the same order, without the general allocator's bookkeeping or fresh pages. Sanitizer
+// builds use the general allocator, so that a use after free is still caught.
 class ObjectPool {
 public:
     static constexpr size_t kGrain = 16;
     static constexpr size_t kSizes = 32;
-    static constexpr size_t kBlock = 64 * 1024;
+    static constexpr size_t kFirstBlock = 16 * 1024;
+    static constexpr size_t kMaxBlock = 2 * 1024 * 1024;
 
     static bool Pooled(size_t size) { return SUITE_POOL_OBJECTS && size != 0 && size <= kGrain * kSizes; }
 
@@ -127,8 +130,10 @@ public:
         }
         const size_t bytes = (c + 1) * kGrain;
         if (static_cast<size_t>(end_[c] - next_[c]) < bytes) {
-            next_[c] = static_cast<char*>(::operator new(kBlock));
-            end_[c] = next_[c] + kBlock;
+            // Each block of a size is twice the one before, up to a huge page.
+            const size_t block = block_[c] = block_[c] ? std::min(block_[c] * 2, kMaxBlock) : kFirstBlock;
+            next_[c] = static_cast<char*>(platform_detail::AllocateBlock(block));
+            end_[c] = next_[c] + block;
         }
         void* p = next_[c];
         next_[c] += bytes;
@@ -148,6 +153,7 @@ private:
     FreeObject* free_[kSizes] = {};
     char* next_[kSizes] = {};
     char* end_[kSizes] = {};
+    size_t block_[kSizes] = {};
 };
 
 ObjectPool& Pool() {

@@ -3,12 +3,11 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/large_blocks.h"
 #include "platform/sysutils.h"
 
 // ---- TList -------------------------------------------------------------------
@@ -188,23 +187,6 @@ private:
     bool committed_ = false;
 };
 
-namespace platform_detail {
-// An allocator whose resize leaves new bytes as they are, so a buffer about to be
-// filled is not cleared first.
-template <class T> struct UninitAllocator : std::allocator<T> {
-    using value_type = T;
-    template <class U> struct rebind {
-        using other = UninitAllocator<U>;
-    };
-    UninitAllocator() = default;
-    template <class U> UninitAllocator(const UninitAllocator<U>&) noexcept {}
-    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
-    template <class U, class... A> void construct(U* p, A&&... args) {
-        ::new (static_cast<void*>(p)) U(std::forward<A>(args)...);
-    }
-};
-using Bytes = std::vector<unsigned char, UninitAllocator<unsigned char>>;
-}  // namespace platform_detail
 
 // Bytes past the end that a write or SetSize brings in read as zero.
 class TMemoryStream : public TStream {
