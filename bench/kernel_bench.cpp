@@ -29,6 +29,8 @@ public:
     }
     [[gnu::noinline]] virtual int32_t GetScale() { return scale; }
     [[gnu::noinline]] virtual void SetScale(int32_t v) { scale = v; }
+    [[gnu::noinline]] virtual std::string GetCaption() { return caption; }
+    [[gnu::noinline]] virtual void SetCaption(const std::string& v) { caption = v; }
     int32_t scale = 0;
     double rotation = 0;
     std::string caption;
@@ -131,6 +133,21 @@ void BM_DirectVirtualGetSet(benchmark::State& state) {
     Free(v);
 }
 BENCHMARK(BM_DirectVirtualGetSet);
+
+// The same with a string: the floor of a string property's copy in and out.
+void BM_DirectVirtualGetSetString(benchmark::State& state) {
+    BenchNames();
+    TBenchView* v = TBenchView::New();
+    TBenchView* volatile hidden = v;
+    const std::string text = "map";
+    for (auto _ : state) {
+        TBenchView* w = hidden;
+        w->SetCaption(text);
+        benchmark::DoNotOptimize(w->GetCaption());
+    }
+    Free(v);
+}
+BENCHMARK(BM_DirectVirtualGetSetString);
 
 // Reads and writes one property by name through the type information; range(0): 0
 // integer, 1 float, 2 string.

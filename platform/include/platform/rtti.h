@@ -478,7 +478,7 @@ public:
 // ---- property access (the class library's type-information routines) -----------------
 
 const TPropList& GetPropInfos(const TPersistent* obj);
-inline const TPropInfo* GetPropInfo(const TPersistent* obj, std::string_view name) {
+[[gnu::always_inline]] inline const TPropInfo* GetPropInfo(const TPersistent* obj, std::string_view name) {
     return obj ? obj->ClassType()->FindProp(name) : nullptr;
 }
 // Class kind: the address.
