@@ -87,7 +87,7 @@ void Unlink(TEntity* entity, TElement* child) {
 
 }  // namespace
 
-void FreeLoadedElements(const std::vector<TElement*>& elements) {
+void FreeLoadedElements(std::span<TElement* const> elements) {
     std::unordered_set<TElement*> made;
     for (TElement* e : elements)
         if (e && IsLive(e)) made.insert(e);
@@ -178,13 +178,13 @@ void TZarixLoader::CreateTables() {
 }
 
 void TZarixLoader::FreeTables() {
-    std::vector<TElement*>().swap(FObjects);
-    std::vector<uint64_t>().swap(FSerials);
-    std::vector<uint8_t>().swap(FPosState);
+    Table<TElement*>().swap(FObjects);
+    Table<uint64_t>().swap(FSerials);
+    Table<uint8_t>().swap(FPosState);
     FCurrent = nullptr;
     FHeldFor = nullptr;
     FHeld.clear();
-    std::vector<int32_t>().swap(FHeldMark);
+    Table<int32_t>().swap(FHeldMark);
     FTaken.clear();
     if (FAccessor) FAccessor->SetInstance(nullptr);
 }
@@ -398,14 +398,14 @@ void TZarixLoader::FreeUnreached(TElement* root) {
     // positions, so the walk needs no lookups and changes nothing in them.
     const int32_t count = static_cast<int32_t>(FObjects.size());
     enum : uint8_t { mNone, mMade, mReached };
-    std::vector<uint8_t> mark(static_cast<size_t>(count), mNone);
+    Table<uint8_t> mark(static_cast<size_t>(count), mNone);
     uint64_t first = 0, last = 0;
     for (int32_t i = 0; i < count; ++i) {
         if (!FObjects[static_cast<size_t>(i)]) continue;
         if (!first) first = FSerials[static_cast<size_t>(i)];
         last = FSerials[static_cast<size_t>(i)];
     }
-    std::vector<int32_t> posOfSerial(first ? static_cast<size_t>(last - first + 1) : 0, -1);
+    Table<int32_t> posOfSerial(first ? static_cast<size_t>(last - first + 1) : 0, -1);
     for (int32_t i = 0; i < count; ++i) {
         if (!FObjects[static_cast<size_t>(i)]) continue;
         int32_t& pos = posOfSerial[static_cast<size_t>(FSerials[static_cast<size_t>(i)] - first)];

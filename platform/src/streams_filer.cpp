@@ -53,6 +53,16 @@ double ExtendedToDouble(const unsigned char in[10]) {
     const unsigned se = static_cast<unsigned>(GetLE(in + 8, 2));
     const bool negative = (se & 0x8000) != 0;
     const int exp = static_cast<int>(se & 0x7FFF);
+    if ((mant >> 63) && exp != 0x7FFF && exp - 16383 >= -1022 && exp - 16383 <= 1023) {
+        // A normal value with a normal double: the top 53 bits, rounded to nearest even; a
+        // carry out of them steps the exponent (to infinity past the largest).
+        uint64_t kept = mant >> 11;
+        const uint64_t rest = mant & 0x7FF;
+        if (rest > 0x400 || (rest == 0x400 && (kept & 1))) ++kept;
+        uint64_t bits = (static_cast<uint64_t>(exp - 16383 + 1022) << 52) + kept;
+        if (negative) bits |= uint64_t(1) << 63;
+        return std::bit_cast<double>(bits);
+    }
     double r;
     if (exp == 0x7FFF) {
         r = (mant << 1) == 0 ? std::numeric_limits<double>::infinity()
@@ -274,6 +284,11 @@ int32_t TReader::ReadIntegerSlow() {
 
 double TReader::ReadFloat() {
     if (NextValue() != vaExtended) return ReadInteger();
+    if (lim_ - cur_ >= 11) {
+        const double v = ExtendedToDouble(cur_ + 1);
+        cur_ += 11;
+        return v;
+    }
     ReadByte();
     unsigned char b[10];
     Read(b, 10);

@@ -180,6 +180,8 @@ TEST(ExtendedTest, WiderValuesRoundToNearestEvenAndSaturate) {
     EXPECT_EQ(FromExt(ExtOf(one, 0x3FFF + 1024)), INFINITY);
     EXPECT_EQ(FromExt(ExtOf(one, 0x8000 | (0x3FFF + 5000))), -INFINITY);
     EXPECT_EQ(FromExt(ExtOf(~uint64_t(0), 0x3FFF + 1023)), INFINITY);   // rounds over max
+    EXPECT_EQ(FromExt(ExtOf(~uint64_t(0), 0x8000 | 0x3FFF)), -2.0);      // carries to the next power
+    EXPECT_EQ(FromExt(ExtOf(~uint64_t(0), 0x3FFF - 1023)), std::numeric_limits<double>::min());
     // Below the range: denormals rounded once, then zero.
     EXPECT_EQ(FromExt(ExtOf(one, 0x3FFF - 1074)), std::numeric_limits<double>::denorm_min());
     EXPECT_EQ(FromExt(ExtOf(one | 1, 0x3FFF - 1075)), std::numeric_limits<double>::denorm_min());

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <deque>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -247,6 +248,8 @@ protected:
         std::vector<ClassProperty> Props;
     };
     enum : uint8_t { psComplete = 1, psChild = 2 };
+    // Per-position tables grow in large blocks (see platform/large_blocks.h).
+    template <class T> using Table = std::vector<T, platform_detail::UninitAllocator<T>>;
 
     // Ends the load: the file is damaged.
     [[noreturn]] void Damaged(const std::string& what);
@@ -271,9 +274,9 @@ protected:
     void FreeUnreached(TElement* root);
 
     std::deque<ClassRecord> FClassTable;   // stable while records are added
-    std::vector<TElement*> FObjects;       // element of each position, nil for none
-    std::vector<uint64_t> FSerials;        // and its serial number
-    std::vector<uint8_t> FPosState;        // ps* flags of each position
+    Table<TElement*> FObjects;             // element of each position, nil for none
+    Table<uint64_t> FSerials;              // and its serial number
+    Table<uint8_t> FPosState;              // ps* flags of each position
     uint64_t FWatchedDestroyed = 0;        // WatchedDestroyedCount when the load began
     TZarixInstance* FAccessor = nullptr;   // a child of the loader
     ClassRecord* FCurrentClass = nullptr;
@@ -289,9 +292,9 @@ protected:
     bool FLinked = false;                  // the current element took an element value
     TEntity* FHeldFor = nullptr;           // the entity whose children FHeld holds
     std::unordered_set<TElement*> FHeld;   // its children when it came to the list
-    std::vector<int32_t> FHeldMark;        // per position: the FHeldRound that added it
+    Table<int32_t> FHeldMark;              // per position: the FHeldRound that added it
     int32_t FHeldRound = 0;
-    std::vector<int32_t> FSeenMark;        // per property of a class record: last element
+    Table<int32_t> FSeenMark;              // per property of a class record: last element
     int32_t FSeenRound = 0;
     size_t FSeenTop = 0;
     // The element-valued properties of each element that took their value.
@@ -350,7 +353,7 @@ public:
 
 // Frees elements made by one load: they are detached from one another first, so each
 // is freed once whatever links the file made between them.
-void FreeLoadedElements(const std::vector<TElement*>& elements);
+void FreeLoadedElements(std::span<TElement* const> elements);
 
 // Registers TSaver and TSave, and TLoader and TLoad.
 void RegisterESaverUnit();
