@@ -168,6 +168,8 @@ void TZarixLoader::CreateTables() {
     FSkipping = false;
     FLinked = false;
     FHeldFor = nullptr;
+    FParentPos = -1;
+    FParent = nullptr;
     FHeld.clear();
     FHeldMark.clear();
     FHeldRound = 0;
@@ -182,6 +184,8 @@ void TZarixLoader::FreeTables() {
     Table<uint64_t>().swap(FSerials);
     Table<uint8_t>().swap(FPosState);
     FCurrent = nullptr;
+    FParent = nullptr;
+    FParentPos = -1;
     FHeldFor = nullptr;
     FHeld.clear();
     Table<int32_t>().swap(FHeldMark);
@@ -336,7 +340,11 @@ void TZarixLoader::UndoCycle() {
 }
 
 void TZarixLoader::AddChild(int32_t id) {
-    auto* parent = As<TEntity>(FCurrent);
+    if (FParentPos != FCurrentPos || !FCurrent) {
+        FParentPos = FCurrent ? FCurrentPos : -1;
+        FParent = As<TEntity>(FCurrent);
+    }
+    TEntity* parent = FParent;
     if (!parent) return;
     // Only an element whose record is complete and came before its parent's.
     if (id < 0 || id >= FCurrentPos) return;

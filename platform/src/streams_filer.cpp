@@ -181,10 +181,12 @@ TReader::TReader(TStream& stream, int bufSize) : stream_(stream) {
         auto& memory = static_cast<TMemoryStream&>(stream);
         const int64_t size = memory.Size();
         const int64_t pos = memory.Position();
+        inPlaceEnd_ = pos;
         if (pos < size) {
             cur_ = memory.Memory() + pos;
             lim_ = memory.Memory() + size;
             memory.SetPosition(size);
+            inPlaceEnd_ = size;
         }
         return;
     }
@@ -212,7 +214,10 @@ void TReader::Fill() {
     lim_ = cur_ + n;
 }
 
-int64_t TReader::Position() { return stream_.Position() - static_cast<int64_t>(lim_ - cur_); }
+int64_t TReader::Position() {
+    const int64_t at = inPlaceEnd_ >= 0 ? inPlaceEnd_ : stream_.Position();
+    return at - static_cast<int64_t>(lim_ - cur_);
+}
 
 int64_t TReader::Remaining() {
     const int64_t rest = stream_.Size() - stream_.Position();

@@ -290,6 +290,8 @@ protected:
     int32_t FValuePos = -1;                // position of the element value being set
     bool FSkipping = false;                // records read without making elements
     bool FLinked = false;                  // the current element took an element value
+    int32_t FParentPos = -1;               // the position whose entity FParent is
+    TEntity* FParent = nullptr;
     TEntity* FHeldFor = nullptr;           // the entity whose children FHeld holds
     std::unordered_set<TElement*> FHeld;   // its children when it came to the list
     Table<int32_t> FHeldMark;              // per position: the FHeldRound that added it

@@ -368,4 +368,5 @@ private:
     std::vector<unsigned char> buf_;             // empty when reading a memory stream in place
     const unsigned char* cur_ = nullptr;         // next byte held
     const unsigned char* lim_ = nullptr;         // end of the bytes held
+    int64_t inPlaceEnd_ = -1;                    // reading in place: where the stream stands
 };
