@@ -84,7 +84,10 @@ void TZarixSaver::Destroy() {
 void TZarixSaver::WriteClasses() { WriteClassesInline(); }
 
 void TZarixSaver::WriteClassesInline() {
-    Input->ResetID();
+    // The count of DoIt has just marked the tree as a reset does; it is marked again only
+    // when a walk drew a new mark or an entity took a child since.
+    if (!FMarked || Input != FMarkedInput || BaseID != FMark || TakenChildrenCount() != FMarkTaken) Input->ResetID();
+    FMarked = false;
     Free(FClasses);
     FClasses = TZarixClasses::New();
     FCurrentClass = nullptr;
@@ -94,7 +97,7 @@ void TZarixSaver::WriteClassesInline() {
 void TZarixSaver::WriteHeader() {}
 
 bool TZarixSaver::EnsureClass() {
-    TElementClass cls = FCurrent->ClassType();
+    TElementClass cls = FCurrentType;
     if (FCurrentClass && FCurrentClass->ElementClass() == cls) return true;
     TZarixClass* entry = FClasses->GetZarixClassByName(cls->Name);
     if (entry && entry->ElementClass() == cls) {
@@ -141,8 +144,9 @@ const TZarixSaver::ClassPlan& TZarixSaver::PlanOf(TElementClass cls) {
     return plan;
 }
 
-bool TZarixSaver::IsEntity(const TElement* element) {
-    TElementClass cls = element->ClassType();
+bool TZarixSaver::IsEntity(const TElement* element) { return IsEntityClass(element->ClassType()); }
+
+bool TZarixSaver::IsEntityClass(TElementClass cls) {
     if (cls != FEntityClass) {
         FEntityClass = cls;
         FEntityAnswer = cls->InheritsFrom(TEntity::StaticClass());
@@ -150,7 +154,6 @@ bool TZarixSaver::IsEntity(const TElement* element) {
     return FEntityAnswer;
 }
 
-bool TZarixSaver::NothingFreed() const { return DestroyedCount() == FDestroyed; }
 
 bool TZarixSaver::StillLive(const TElement* element, uint64_t serial, uint64_t& seen) {
     uint64_t now = DestroyedCount();
@@ -161,7 +164,7 @@ bool TZarixSaver::StillLive(const TElement* element, uint64_t serial, uint64_t& 
 }
 
 void TZarixSaver::WriteProperties() {
-    const ClassPlan& plan = PlanOf(FCurrent->ClassType());
+    const ClassPlan& plan = PlanOf(FCurrentType);
     for (const StoredProperty& entry : plan.Props) {
         const TPropInfo& p = *entry.Info;
         FPropIndex = entry.Index;
@@ -234,6 +237,7 @@ void TZarixSaver::WriteObjectProperty(TPersistent* object) {
 
 void TZarixSaver::WriteInline(TElement* element) {
     TElement* current = FCurrent;
+    TElementClass currentType = FCurrentType;
     TZarixClass* currentClass = FCurrentClass;
     int32_t propIndex = FPropIndex;
     WriteRawInteger(-2);
@@ -254,6 +258,7 @@ void TZarixSaver::WriteInline(TElement* element) {
     WriteRawListEnd();
     if (!inTree) element->ID = -1;
     FCurrent = current;
+    FCurrentType = currentType;
     FCurrentClass = currentClass;
     FPropIndex = propIndex;
     if (FAccessor) FAccessor->SetInstance(current);
@@ -265,19 +270,21 @@ void TZarixSaver::GoInside(TElement* element) {
     Entering mark(FEntering, element);
     ++Level;
     // Handlers (the messages let through, property getters) may change the list or free
-    // what the walk sees. An object known to live stays so while no object is freed;
-    // after that the live set tells, and a freed child or entity is not read again. A
-    // child listed when the walk began lives while nothing was freed since.
+    // what the walk sees. The entity is asked again whenever objects were freed; a child
+    // lives while no element that was a child was freed since the walk began (all were
+    // alive then), otherwise the live set tells. A freed child or entity is not read.
     const uint64_t entitySerial = entity->Serial();
     uint64_t entitySeen = DestroyedCount();
     int32_t count = entity->ElementsCount();
+    constexpr int32_t kAhead = 4;  // children read ahead: large trees do not fit the cache
     for (int32_t i = 0; i < count; ++i) {
         if (!StillLive(entity, entitySerial, entitySeen) || i >= entity->ElementsCount()) break;
+        if (TSuperList* list = entity->List(); list && i + kAhead < list->Count())
+            __builtin_prefetch(list->Items()[i + kAhead]);
         TElement* child = entity->Get(i);
         if (!child || (!NothingFreed() && !IsLive(child))) continue;
         const uint64_t serial = child->Serial();
-        uint64_t seen = DestroyedCount();
-        auto alive = [&] { return StillLive(child, serial, seen); };
+        auto alive = [&] { return NothingFreed() || IsLive(child, serial); };
         if (QProcessBefore(child) && alive()) Process(child);
         if (alive() && QGoInside(child) && alive()) GoInside(child);
         if (alive() && QProcessAfter(child) && alive()) Process(child);
@@ -301,11 +308,12 @@ void TZarixSaver::Process(TElement* element) {
         Application().ProcessMessages();
     }
     FCurrent = element;
+    FCurrentType = element->ClassType();
     if (FAccessor) FAccessor->SetInstance(element);
     if (!EnsureClass()) WriteClassRecord(FCurrentClass);
     WriteElementHeader();
     WriteProperties();
-    WriteChildren(IsEntity(element) && !static_cast<TEntity*>(element)->NoElements());
+    WriteChildren(IsEntityClass(FCurrentType) && !static_cast<TEntity*>(element)->NoElements());
 }
 
 void TZarixSaver::DoIt() {
@@ -317,7 +325,14 @@ void TZarixSaver::DoIt() {
     FTarvine = gProfile == TModelFileProfile::Tarvine;
     HourGlass cursor;
     int32_t count = 500;
-    if (auto* entity = As<TEntity>(Input)) count = entity->GetWholeCount();
+    FMarked = false;
+    if (auto* entity = As<TEntity>(Input)) {
+        count = entity->GetWholeCount();
+        FMarked = true;
+        FMarkedInput = Input;
+        FMark = BaseID;
+        FMarkTaken = TakenChildrenCount();
+    }
     try {
         if (count > 500)
             StartProgress(Cz("Ukládání modelu do souboru ") + FileName + Cz(" -celkem ") + IntToStr(count) +
@@ -329,9 +344,10 @@ void TZarixSaver::DoIt() {
         FWritten.reserve(static_cast<size_t>(std::max(count, 0)) + 1);
         FEntering.Clear();
         FCurrent = nullptr;
+        FCurrentType = nullptr;
         FInlineDepth = 0;
         WriteHeader();
-        FDestroyed = DestroyedCount();
+        FFreedChildren = FreedChildrenCount();
         inherited::DoIt();
     } catch (...) {
         FWritten = {};

@@ -96,6 +96,7 @@ protected:
     TZarixClasses* FClasses = nullptr;    // classes met so far, owned
     TZarixInstance* FAccessor = nullptr;  // bound to the element being written; a child
     TElement* FCurrent = nullptr;
+    TElementClass FCurrentType = nullptr; // its class
     int32_t FPropIndex = 0;
     std::string FComment;
     TZarixClass* FCurrentClass = nullptr; // the class entry of the current element
@@ -119,8 +120,9 @@ private:
     };
     const ClassPlan& PlanOf(TElementClass cls);
     bool IsEntity(const TElement* element);
-    // Whether no object was freed since the walk began: every element it has met lives.
-    bool NothingFreed() const;
+    bool IsEntityClass(TElementClass cls);
+    // Whether no element that was a child was freed since the walk began.
+    bool NothingFreed() const { return FreedChildrenCount() == FFreedChildren; }
     // Whether an element that lived when seen objects had been freed lives still; seen
     // moves on when it does.
     static bool StillLive(const TElement* element, uint64_t serial, uint64_t& seen);
@@ -128,7 +130,12 @@ private:
     std::deque<ClassPlan> FPlans;         // by class index in this file; kept in place
     TElementClass FEntityClass = nullptr; // the last class asked whether it is an entity
     bool FEntityAnswer = false;
-    uint64_t FDestroyed = 0;              // objects freed before the walk
+    uint64_t FFreedChildren = 0;          // children freed before the walk
+    // The mark the count of DoIt left on the tree.
+    bool FMarked = false;
+    TElement* FMarkedInput = nullptr;
+    int32_t FMark = 0;
+    uint64_t FMarkTaken = 0;
 };
 
 // The current form written to a file through the stream writer. The file is written

@@ -48,6 +48,8 @@ public:
     void Exchange(int i, int j);
 
 private:
+    // Notes that the item was a child, and that a list took one.
+    static void Taken(TPersistent* item);
     std::vector<uint64_t> serials_;
 };
 
@@ -84,6 +86,8 @@ class TElement : public TPersistent {
 
 public:
     int32_t ID = 0;  // -1 after Create; the visit mark during walks
+
+    ~TElement() override;
 
     virtual int32_t GetInstanceSize();
     virtual int32_t GetWholeSize();
@@ -146,6 +150,10 @@ public:
 private:
     friend struct TQueueIndex;
     TQueueLinks* FQueueLinks = nullptr;  // the queued messages naming this element
+
+private:
+    friend class TSuperList;
+    bool FListed = false;  // was a child of an entity at some time
 };
 
 // The own name of TNameElement and TNameEntity; the class name stands for an empty one.
@@ -363,6 +371,16 @@ extern TElement* TestedElement;
 
 // Draws a fresh visit mark, never the previous one.
 void ResetBaseID();
+namespace kernel_detail {
+extern uint64_t gFreedChildren;
+extern uint64_t gTakenChildren;
+}  // namespace kernel_detail
+// How many elements that were once children of an entity have been destroyed: while it
+// stays the same, every element a walk found in a list of children still lives.
+inline uint64_t FreedChildrenCount() { return kernel_detail::gFreedChildren; }
+// How many times a list of children took an element (added, inserted or put in place):
+// while it stays the same, no entity gained a child.
+inline uint64_t TakenChildrenCount() { return kernel_detail::gTakenChildren; }
 // Shows "Test ... chyba !!!" when the first owner of TestedElement is broken.
 void CheckTestedElement();
 // Creates a registered element class by name; retries with a leading "T".

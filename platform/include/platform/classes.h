@@ -32,6 +32,8 @@ public:
     void Exchange(int i, int j);
     void* First() const { return Get(0); }
     void* Last() const { return Get(Count() - 1); }
+    // The items in order (Count of them), valid until the list changes.
+    void* const* Items() const { return items_.data(); }
 
 private:
     void CheckIndex(int index, int count) const;
