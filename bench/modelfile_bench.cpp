@@ -92,6 +92,7 @@ void Save(const std::string& path) {
 
 void BM_WriteModel(benchmark::State& state) {
     std::string path = Path("w.zrx");
+    Tree();  // made before the timing
     for (auto _ : state) Save(path);
     TMemoryStream m;
     m.LoadFromFile(path);

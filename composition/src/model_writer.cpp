@@ -92,6 +92,7 @@ void TZarixSaver::WriteClassesInline() {
     FClasses = TZarixClasses::New();
     FCurrentClass = nullptr;
     FPlans.clear();
+    FLastPlan = nullptr;
 }
 
 void TZarixSaver::WriteHeader() {}
@@ -113,12 +114,17 @@ void TZarixSaver::WriteClassRecord(TZarixClass*) {}
 void TZarixSaver::WriteElementHeader() {}
 
 const TZarixSaver::ClassPlan& TZarixSaver::PlanOf(TElementClass cls) {
+    if (FLastPlan && FLastPlan->Class == cls && FLastPlan->PropCount == cls->Props.size() &&
+        FLastPlanEntry == FCurrentClass)
+        return *FLastPlan;
     // Plans are kept by the class index of this file; an index out of the usual range
     // gets a plan of its own.
     int32_t id = FCurrentClass && FCurrentClass->ElementClass() == cls ? FCurrentClass->ID : -1;
     size_t slot = id >= 0 && static_cast<size_t>(id) <= FPlans.size() + 1024 ? static_cast<size_t>(id) : FPlans.size();
     if (slot >= FPlans.size()) FPlans.resize(slot + 1);
     ClassPlan& plan = FPlans[slot];
+    FLastPlan = &plan;
+    FLastPlanEntry = FCurrentClass;
     if (plan.Class == cls && plan.PropCount == cls->Props.size()) return plan;
     plan.Class = cls;
     plan.PropCount = cls->Props.size();
@@ -141,6 +147,8 @@ const TZarixSaver::ClassPlan& TZarixSaver::PlanOf(TElementClass cls) {
         }
         if (kept) plan.Props.push_back(StoredProperty{&p, static_cast<int32_t>(i), kind});
     }
+    FLastPlan = &plan;
+    FLastPlanEntry = FCurrentClass;
     return plan;
 }
 
@@ -278,10 +286,11 @@ void TZarixSaver::GoInside(TElement* element) {
     int32_t count = entity->ElementsCount();
     constexpr int32_t kAhead = 4;  // children read ahead: large trees do not fit the cache
     for (int32_t i = 0; i < count; ++i) {
-        if (!StillLive(entity, entitySerial, entitySeen) || i >= entity->ElementsCount()) break;
-        if (TSuperList* list = entity->List(); list && i + kAhead < list->Count())
-            __builtin_prefetch(list->Items()[i + kAhead]);
-        TElement* child = entity->Get(i);
+        if (!StillLive(entity, entitySerial, entitySeen)) break;
+        TSuperList* list = entity->List();
+        if (!list || i >= list->Count()) break;
+        if (i + kAhead < list->Count()) __builtin_prefetch(list->Items()[i + kAhead]);
+        auto* child = static_cast<TElement*>(list->Items()[i]);
         if (!child || (!NothingFreed() && !IsLive(child))) continue;
         const uint64_t serial = child->Serial();
         auto alive = [&] { return NothingFreed() || IsLive(child, serial); };
@@ -409,8 +418,9 @@ void TStreamSaver::WriteChildren(bool hasChildren) {
     auto* entity = static_cast<TEntity*>(FCurrent);
     FWriter->WriteInteger(1);
     FWriter->WriteListBegin();
-    for (int32_t i = 0; i < entity->ElementsCount(); ++i) {
-        TElement* child = entity->Get(i);
+    TSuperList* list = entity->List();
+    for (int32_t i = 0; list && i < list->Count(); ++i) {
+        auto* child = static_cast<TElement*>(list->Items()[i]);
         if (!child) continue;
         int32_t id = child->ID;
         if (!MapsBack(child)) {

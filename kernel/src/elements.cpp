@@ -612,7 +612,7 @@ int32_t TEntity::GetWholeCounts() {
     if (FList) {
         // Children are read ahead of the loop (large trees do not fit the cache), and the
         // class of the last child that was not an entity answers for the next one.
-        constexpr int kAhead = 8;
+        constexpr int kAhead = 16;
         const TClassInfo* plain = nullptr;
         for (int i = 0; i < FList->Count(); ++i) {
             if (i + kAhead < FList->Count()) __builtin_prefetch(FList->Items()[i + kAhead]);

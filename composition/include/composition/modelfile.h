@@ -128,6 +128,8 @@ private:
     static bool StillLive(const TElement* element, uint64_t serial, uint64_t& seen);
 
     std::deque<ClassPlan> FPlans;         // by class index in this file; kept in place
+    const ClassPlan* FLastPlan = nullptr; // the plan last answered, for that class entry
+    const TZarixClass* FLastPlanEntry = nullptr;
     TElementClass FEntityClass = nullptr; // the last class asked whether it is an entity
     bool FEntityAnswer = false;
     uint64_t FFreedChildren = 0;          // children freed before the walk

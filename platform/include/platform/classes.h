@@ -275,12 +275,12 @@ private:
     size_t used_ = 0;
 };
 
-inline void TWriter::WriteValue(TValueType tag) {
+[[gnu::always_inline]] inline void TWriter::WriteValue(TValueType tag) {
     *Room(1) = tag;
     ++used_;
 }
 
-inline void TWriter::WriteInteger(int32_t value) {
+[[gnu::always_inline]] inline void TWriter::WriteInteger(int32_t value) {
     unsigned char* b = Room(5);
     const uint32_t u = static_cast<uint32_t>(value);
     b[1] = static_cast<unsigned char>(u);
