@@ -53,11 +53,6 @@ void TEnteringPath::Pop() {
     path_.pop_back();
 }
 
-bool TEnteringPath::Has(const TElement* entity) const {
-    if (path_.size() > kScanned) return deep_.count(entity) != 0;
-    return std::find(path_.begin(), path_.end(), entity) != path_.end();
-}
-
 void TEnteringPath::Clear() {
     path_.clear();
     deep_.clear();
@@ -114,9 +109,7 @@ void TZarixSaver::WriteClassRecord(TZarixClass*) {}
 void TZarixSaver::WriteElementHeader() {}
 
 const TZarixSaver::ClassPlan& TZarixSaver::PlanOf(TElementClass cls) {
-    if (FLastPlan && FLastPlan->Class == cls && FLastPlan->PropCount == cls->Props.size() &&
-        FLastPlanEntry == FCurrentClass)
-        return *FLastPlan;
+    if (FLastPlan && FLastPlan->Class == cls && FLastPlanEntry == FCurrentClass) return *FLastPlan;
     // Plans are kept by the class index of this file; an index out of the usual range
     // gets a plan of its own.
     int32_t id = FCurrentClass && FCurrentClass->ElementClass() == cls ? FCurrentClass->ID : -1;
@@ -154,11 +147,9 @@ const TZarixSaver::ClassPlan& TZarixSaver::PlanOf(TElementClass cls) {
 
 bool TZarixSaver::IsEntity(const TElement* element) { return IsEntityClass(element->ClassType()); }
 
-bool TZarixSaver::IsEntityClass(TElementClass cls) {
-    if (cls != FEntityClass) {
-        FEntityClass = cls;
-        FEntityAnswer = cls->InheritsFrom(TEntity::StaticClass());
-    }
+bool TZarixSaver::AskEntityClass(TElementClass cls) {
+    FEntityClass = cls;
+    FEntityAnswer = cls->InheritsFrom(TEntity::StaticClass());
     return FEntityAnswer;
 }
 

@@ -44,8 +44,14 @@ void DoubleToExtended(double value, unsigned char out[10]) {
         mant = frac << (63 - lead);
         e = static_cast<unsigned>(lead - 1074 + 16383);
     }
-    PutLE(out, mant, 8);
-    PutLE(out + 8, (sign << 15) | e, 2);
+    const uint16_t top = static_cast<uint16_t>((sign << 15) | e);
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(out, &mant, 8);
+        std::memcpy(out + 8, &top, 2);
+    } else {
+        PutLE(out, mant, 8);
+        PutLE(out + 8, top, 2);
+    }
 }
 
 double ExtendedToDouble(const unsigned char in[10]) {

@@ -38,7 +38,12 @@ class TEnteringPath {
 public:
     void Push(TElement* entity);
     void Pop();
-    bool Has(const TElement* entity) const;
+    bool Has(const TElement* entity) const {
+        if (path_.size() > kScanned) return deep_.count(entity) != 0;
+        for (const TElement* e : path_)
+            if (e == entity) return true;
+        return false;
+    }
     void Clear();
 
 private:
@@ -120,7 +125,8 @@ private:
     };
     const ClassPlan& PlanOf(TElementClass cls);
     bool IsEntity(const TElement* element);
-    bool IsEntityClass(TElementClass cls);
+    bool IsEntityClass(TElementClass cls) { return cls == FEntityClass ? FEntityAnswer : AskEntityClass(cls); }
+    bool AskEntityClass(TElementClass cls);
     // Whether no element that was a child was freed since the walk began.
     bool NothingFreed() const { return FreedChildrenCount() == FFreedChildren; }
     // Whether an element that lived when seen objects had been freed lives still; seen
