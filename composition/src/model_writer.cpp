@@ -453,7 +453,8 @@ void TStreamSaver::DoIt() {
     // Written straight to the file beside the target, renamed over it once complete.
     TReplacingFileStream file(FileName);
     {
-        TWriter writer(file, 65536);
+        // The file is written by a second thread while the walk goes on.
+        TWriter writer(file, 1 << 20, true);
         Lent<TStream> lentStream(FStream, &file);
         Lent lentWriter(FWriter, &writer);
         inherited::DoIt();

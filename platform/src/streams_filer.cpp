@@ -2,8 +2,13 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <exception>
 #include <limits>
+#include <mutex>
+#include <thread>
+#include <utility>
 #include <typeinfo>
 
 #include "platform/classes.h"
@@ -101,38 +106,108 @@ double ExtendedToDouble(const unsigned char in[10]) {
 
 // ---- TWriter ----------------------------------------------------------------------
 
-TWriter::TWriter(TStream& stream, int bufSize)
+// The second thread of a writer in the background and the buffer it writes.
+struct TWriter::Behind {
+    std::mutex lock;
+    std::condition_variable changed;
+    std::unique_ptr<unsigned char[]> buf;
+    size_t size = 0;
+    bool busy = false;  // buf is being written
+    bool stop = false;
+    std::exception_ptr failure;
+    std::thread thread;
+
+    // Until nothing is being written; raises what writing raised.
+    void Wait() {
+        std::unique_lock<std::mutex> l(lock);
+        changed.wait(l, [&] { return !busy; });
+        if (failure) std::rethrow_exception(std::exchange(failure, nullptr));
+    }
+};
+
+TWriter::TWriter(TStream& stream, int bufSize, bool inBackground)
     : stream_(stream),
       bufSize_(static_cast<size_t>(std::max(bufSize, 16))),
-      buf_(new unsigned char[bufSize_]) {}
+      buf_(new unsigned char[bufSize_]) {
+    if (!inBackground) return;
+    behind_ = std::make_unique<Behind>();
+    behind_->buf.reset(new unsigned char[bufSize_]);
+    behind_->thread = std::thread([b = behind_.get(), &stream] {
+        std::unique_lock<std::mutex> l(b->lock);
+        for (;;) {
+            b->changed.wait(l, [&] { return b->busy || b->stop; });
+            if (!b->busy) return;
+            l.unlock();
+            std::exception_ptr failure;
+            try {
+                stream.WriteBuffer(b->buf.get(), static_cast<int64_t>(b->size));
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            l.lock();
+            if (failure && !b->failure) b->failure = failure;
+            b->busy = false;
+            b->changed.notify_all();
+        }
+    });
+}
 
 TWriter::~TWriter() {
     try {
         FlushBuffer();
     } catch (...) {
     }
+    if (behind_) {
+        {
+            std::lock_guard<std::mutex> l(behind_->lock);
+            behind_->stop = true;
+        }
+        behind_->changed.notify_all();
+        behind_->thread.join();
+    }
+}
+
+void TWriter::Spill() {
+    if (used_ == 0) return;
+    if (!behind_) {
+        // Drop the buffer first so a failed write is not repeated by the destructor.
+        const size_t n = used_;
+        used_ = 0;
+        stream_.WriteBuffer(buf_.get(), static_cast<int64_t>(n));
+        return;
+    }
+    behind_->Wait();
+    {
+        std::lock_guard<std::mutex> l(behind_->lock);
+        std::swap(buf_, behind_->buf);
+        behind_->size = used_;
+        behind_->busy = true;
+    }
+    used_ = 0;
+    behind_->changed.notify_all();
 }
 
 void TWriter::FlushBuffer() {
-    if (used_ == 0) return;
-    // Drop the buffer first so a failed write is not repeated by the destructor.
-    const size_t n = used_;
-    used_ = 0;
-    stream_.WriteBuffer(buf_.get(), static_cast<int64_t>(n));
+    Spill();
+    if (behind_) behind_->Wait();
 }
 
-int64_t TWriter::Position() { return stream_.Position() + static_cast<int64_t>(used_); }
+int64_t TWriter::Position() {
+    if (behind_) behind_->Wait();
+    return stream_.Position() + static_cast<int64_t>(used_);
+}
 
 void TWriter::Write(const void* buffer, int64_t count) {
     if (count <= 0) return;
     const auto* p = static_cast<const unsigned char*>(buffer);
     const size_t n = static_cast<size_t>(count);
     if (used_ + n > bufSize_) {
-        FlushBuffer();
         if (n >= bufSize_) {
+            FlushBuffer();
             stream_.WriteBuffer(p, count);
             return;
         }
+        Spill();
     }
     std::memcpy(buf_.get() + used_, p, n);
     used_ += n;

@@ -241,9 +241,12 @@ double ExtendedToDouble(const unsigned char in[10]);
 
 // Writes values with their tags. Buffered: the buffer goes to the stream when full, on
 // FlushBuffer and on destruction (a failure there is swallowed: call FlushBuffer to see it).
+// In the background, a full buffer is written by a second thread while the next one
+// fills; a failure is raised by the next write that fills a buffer or by FlushBuffer,
+// which waits until everything is written. The stream is not to be used meanwhile.
 class TWriter {
 public:
-    explicit TWriter(TStream& stream, int bufSize = 4096);
+    explicit TWriter(TStream& stream, int bufSize = 4096, bool inBackground = false);
     ~TWriter();
     TWriter(const TWriter&) = delete;
     TWriter& operator=(const TWriter&) = delete;
@@ -263,16 +266,20 @@ public:
     void WriteStr(std::string_view s);           // raw 1-byte length and bytes, cut at 255
 
 private:
+    struct Behind;
     // Room for at least n more bytes in the buffer (n at most the buffer's size).
     unsigned char* Room(size_t n) {
-        if (bufSize_ - used_ < n) FlushBuffer();
+        if (bufSize_ - used_ < n) Spill();
         return buf_.get() + used_;
     }
+    // Hands the buffer on to the stream (to the second thread in the background).
+    void Spill();
 
     TStream& stream_;
     size_t bufSize_;
     std::unique_ptr<unsigned char[]> buf_;
     size_t used_ = 0;
+    std::unique_ptr<Behind> behind_;
 };
 
 [[gnu::always_inline]] inline void TWriter::WriteValue(TValueType tag) {
