@@ -412,7 +412,8 @@ void TStreamSaver::WriteChildren(bool hasChildren) {
     TSuperList* list = entity->List();
     for (int32_t i = 0; list && i < list->Count(); ++i) {
         auto* child = static_cast<TElement*>(list->Items()[i]);
-        if (!child) continue;
+        // A child freed while the file was written is not read, and not listed.
+        if (!child || (!NothingFreed() && !IsLive(child))) continue;
         int32_t id = child->ID;
         if (!MapsBack(child)) {
             // Not written (an entity met inside its own subtree): a number of no record.

@@ -1,5 +1,8 @@
 // The writers: exact bytes of the current and the older form, identities, references,
 // progress and the safety of the target file.
+#include <functional>
+#include <utility>
+
 #include "modelfile_test_util.h"
 
 namespace mft {
@@ -22,6 +25,21 @@ public:
         inherited::Save(writer);
     }
     bool Broken = false;
+};
+
+// An element whose integer getter frees the element it was given, once.
+class TFreeing : public TOwnerElement {
+    ZARIX_CLASS(TFreeing, TOwnerElement)
+    static void Publish(PropertyTable& t) {
+        t.Int<TFreeing>("Value", &TFreeing::GetValue, [](TFreeing*, int32_t) {});
+    }
+
+public:
+    int32_t GetValue() const {
+        if (TElement* victim = std::exchange(Victim, nullptr)) Free(victim);
+        return 1;
+    }
+    mutable TElement* Victim = nullptr;
 };
 
 using SaverTest = ModelFileTest;
@@ -284,6 +302,60 @@ TEST_F(SaverTest, ProgressOnlyForTreesOfMoreThan500Elements) {
     EXPECT_EQ(start[0], Cz("Ukládání modelu do souboru ") + Path("big.zrx") + Cz(" -celkem 501 Elementů"));
     EXPECT_EQ(Texts(tm_ProgressText), std::vector<std::string>{Cz("Uloženo 500 elementů")});
     EXPECT_EQ(Texts(tm_ProgressEnd).size(), 1u);
+    Free(root);
+}
+
+TEST_F(SaverTest, AChildFreedWhileWritingIsNeitherReadNorListed) {
+    static bool registered = false;
+    if (!std::exchange(registered, true)) {
+        RegisterZarixClass<TFreeing>();
+        if (!ZarixClasses->GetClass("TQuickEntity")) RegisterZarixClass<TQuickEntity>();
+    }
+    // The victim comes after the element that frees it, in an entity that does not
+    // track owners, so its place in the list outlives it.
+    std::vector<std::function<TElement*()>> victims = {
+        [] { return TLeaf::New("leaf"); },
+        [] {
+            TProbe* p = TProbe::New("entity");
+            p->AddElement(TLeaf::New("inside"));
+            return p;
+        },
+    };
+    for (size_t v = 0; v < victims.size(); ++v) {
+        SCOPED_TRACE(v);
+        TQuickEntity* root = TQuickEntity::New();
+        TFreeing* freeing = TFreeing::New();
+        freeing->Victim = victims[v]();
+        root->AddElement(freeing);
+        root->AddElement(freeing->Victim);
+        Save(root);
+        TElement* loaded = Load();
+        auto* r = As<TEntity>(loaded);
+        ASSERT_NE(r, nullptr);
+        ASSERT_EQ(r->ElementsCount(), 1);
+        EXPECT_EQ(r->Get(0)->ClassName(), "TFreeing");
+        Free(loaded);
+        Free(root);
+    }
+}
+
+TEST_F(SaverTest, AChildAddedWhileTheProgressStartsIsWritten) {
+    TProbe* root = TProbe::New();
+    for (int i = 0; i < 600; ++i) root->AddElement(TLeaf::New());
+    auto collect = Application().OnMessage;
+    Application().OnMessage = [&](TMsg& m, bool& handled) {
+        TZarixMessage* zm = ElementMessageOf(m.message, m.lParam);
+        if (zm && zm->Message == tm_ProgressStart) root->AddElement(TLeaf::New("late"));
+        collect(m, handled);
+    };
+    Save(root);
+    Application().OnMessage = collect;
+    TElement* loaded = Load();
+    auto* r = As<TEntity>(loaded);
+    ASSERT_NE(r, nullptr);
+    ASSERT_EQ(r->ElementsCount(), 601);
+    EXPECT_EQ(r->Get(600)->GetName(), "late");
+    Free(loaded);
     Free(root);
 }
 

@@ -137,6 +137,50 @@ TEST(TWriterTest, BufferReachesTheStreamOnFlushAndDestruction) {
     EXPECT_TRUE(r.ReadBoolean());
 }
 
+// A stream that takes a number of bytes and then fails every write.
+class TFullStream : public TMemoryStream {
+public:
+    explicit TFullStream(int64_t room) : room_(room) {}
+    int64_t Write(const void* buffer, int64_t count) override {
+        if (Size() + count > room_) throw EWriteError("full");
+        return TMemoryStream::Write(buffer, count);
+    }
+
+private:
+    int64_t room_;
+};
+
+TEST(TWriterTest, InTheBackgroundTheSameBytesArriveAndFailuresAreRaised) {
+    auto values = [](TWriter& w) {
+        for (int i = 0; i < 300; ++i) {
+            w.WriteInteger(i * 977 - 150000);
+            w.WriteString(std::string(static_cast<size_t>(i), 's'));
+            w.WriteFloat(i * 0.25);
+            if (i % 50 == 0) w.Write(std::string(5000, 'r').data(), 5000);  // more than a buffer
+        }
+    };
+    const Bytes expected = Written(values);
+    for (int bufSize : {16, 100, 4096, 1 << 20}) {
+        SCOPED_TRACE(bufSize);
+        TMemoryStream m;
+        {
+            TWriter w(m, bufSize, true);
+            values(w);
+            EXPECT_EQ(w.Position(), static_cast<int64_t>(expected.size()));
+        }
+        EXPECT_EQ(Bytes(m.Memory(), m.Memory() + m.Size()), expected);
+
+        TFullStream full(1000);
+        TWriter w(full, bufSize, true);
+        EXPECT_THROW(
+            {
+                values(w);
+                w.FlushBuffer();
+            },
+            EWriteError);
+    }
+}
+
 // ---- 80-bit extended -----------------------------------------------------------------
 
 TEST(ExtendedTest, KnownEncodings) {

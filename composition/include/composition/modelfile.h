@@ -90,6 +90,8 @@ public:
 protected:
     // Whether the element's ID is its record number in this file.
     bool MapsBack(const TElement* element) const;
+    // Whether no element that was a child was freed since the walk began.
+    bool NothingFreed() const { return FreedChildrenCount() == FFreedChildren; }
     // Writes the referenced element's records inside the current record.
     void WriteInline(TElement* element);
     // Nothing is written below a record; the stream writers override these.
@@ -127,8 +129,6 @@ private:
     bool IsEntity(const TElement* element);
     bool IsEntityClass(TElementClass cls) { return cls == FEntityClass ? FEntityAnswer : AskEntityClass(cls); }
     bool AskEntityClass(TElementClass cls);
-    // Whether no element that was a child was freed since the walk began.
-    bool NothingFreed() const { return FreedChildrenCount() == FFreedChildren; }
     // Whether an element that lived when seen objects had been freed lives still; seen
     // moves on when it does.
     static bool StillLive(const TElement* element, uint64_t serial, uint64_t& seen);
