@@ -29,7 +29,7 @@ private:
 
 // Whether a writer's walk may still write the element: it has no number in this file
 // and its children are not being written.
-bool Writable(TElement* element, const TEnteringPath& entering) {
+inline bool Writable(TElement* element, const TEnteringPath& entering) {
     return element->ID <= BaseID && !entering.Has(element);
 }
 
@@ -108,8 +108,7 @@ bool TZarixSaver::EnsureClass() {
 void TZarixSaver::WriteClassRecord(TZarixClass*) {}
 void TZarixSaver::WriteElementHeader() {}
 
-const TZarixSaver::ClassPlan& TZarixSaver::PlanOf(TElementClass cls) {
-    if (FLastPlan && FLastPlan->Class == cls && FLastPlanEntry == FCurrentClass) return *FLastPlan;
+const TZarixSaver::ClassPlan& TZarixSaver::MakePlan(TElementClass cls) {
     // Plans are kept by the class index of this file; an index out of the usual range
     // gets a plan of its own.
     int32_t id = FCurrentClass && FCurrentClass->ElementClass() == cls ? FCurrentClass->ID : -1;
@@ -163,7 +162,8 @@ bool TZarixSaver::StillLive(const TElement* element, uint64_t serial, uint64_t& 
 }
 
 void TZarixSaver::WriteProperties() {
-    const ClassPlan& plan = PlanOf(FCurrentType);
+    const ClassPlan& plan =
+        FLastPlan && FLastPlan->Class == FCurrentType && FLastPlanEntry == FCurrentClass ? *FLastPlan : MakePlan(FCurrentType);
     for (const StoredProperty& entry : plan.Props) {
         const TPropInfo& p = *entry.Info;
         FPropIndex = entry.Index;

@@ -125,7 +125,8 @@ private:
         size_t PropCount = 0;
         std::vector<StoredProperty> Props;
     };
-    const ClassPlan& PlanOf(TElementClass cls);
+    // The plan of the class for the current class entry, made when not made yet.
+    const ClassPlan& MakePlan(TElementClass cls);
     bool IsEntity(const TElement* element);
     bool IsEntityClass(TElementClass cls) { return cls == FEntityClass ? FEntityAnswer : AskEntityClass(cls); }
     bool AskEntityClass(TElementClass cls);
