@@ -1,6 +1,7 @@
 #include "kernel/elements.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "kernel/class_registry.h"
@@ -906,7 +907,7 @@ public:
         int32_t lo = 0, hi = Count();
         while (lo < hi) {
             int32_t mid = lo + (hi - lo) / 2;
-            if (CompareStr(Name(mid), text) <= 0) lo = mid + 1;
+            if (CompareStr(KeptName(mid), text) <= 0) lo = mid + 1;
             else hi = mid;
         }
         return lo;
@@ -920,17 +921,39 @@ public:
     }
 
 private:
+    // The bisections of one search visit the same middles again at each depth and for each
+    // case variant, so the names last read are kept by position.
+    static constexpr int32_t kKept = 64;
+    struct Kept {
+        int32_t at = -1;
+        std::string name;
+    };
+    const std::string& KeptName(int32_t i) {
+        Kept& k = kept_[static_cast<size_t>(i) % kKept];
+        if (k.at != i) {
+            k.name = Name(i);
+            k.at = i;
+        }
+        return k.name;
+    }
     // The byte at depth of the name at i, -1 when the name is no longer.
     int Key(int32_t i, size_t depth) {
-        std::string n = Name(i);
+        const std::string& n = KeptName(i);
         return n.size() > depth ? static_cast<unsigned char>(n[depth]) : -1;
     }
     // [lo, hi) are names sharing the same first depth bytes, which match the text there.
     int32_t Find(const std::string& text, int32_t lo, int32_t hi, size_t depth) {
         if (lo >= hi) return -1;
-        if (depth == text.size()) return Name(lo).size() == depth ? lo : -1;
-        int32_t best = -1;
+        if (depth == text.size()) return KeptName(lo).size() == depth ? lo : -1;
         unsigned char c = static_cast<unsigned char>(text[depth]);
+        // Keys rise over the range: when the first and the last agree, all do.
+        const int first = Key(lo, depth);
+        if (first == Key(hi - 1, depth)) {
+            for (int v = 0; v < Variants().Count(c); ++v)
+                if (Variants().Get(c, v) == first) return Find(text, lo, hi, depth + 1);
+            return -1;
+        }
+        int32_t best = -1;
         for (int v = 0; v < Variants().Count(c); ++v) {
             int byte = Variants().Get(c, v);
             int32_t a = lo, b = hi;
@@ -952,6 +975,7 @@ private:
     }
 
     TEntity* entity_;
+    std::array<Kept, kKept> kept_;
 };
 
 }  // namespace

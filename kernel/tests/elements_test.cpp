@@ -268,14 +268,16 @@ TEST_F(ElementsTest, NameSortedInsertionAndSubEntities) {
 
     // Among case variants the first in list order is found, Czech letters included.
     TOwnerEntity* layers = OwnerEntity("layers");
-    for (const char* name : {"ab", "b", "Ab", "aB", "B", "\xC8\xE1ra", "\xE8\xE1ra 2", "a"})
+    for (const char* name : {"ab", "b", "Ab", "aB", "B", "\xC8\xE1ra", "\xE8\xE1ra 2", "a", "layer 10", "layer 2", "layer 1"})
         layers->InsertNameSortedEntity(OwnerEntity(name));
     struct Case {
         std::string wanted;
         std::string found;
     };
     for (const Case& c : {Case{"AB", "Ab"}, Case{"ab", "Ab"}, Case{"b", "B"}, Case{"A", "a"},
-                          Case{"\xE8\xC1RA", "\xC8\xE1ra"}, Case{"\xC8\xC1RA 2", "\xE8\xE1ra 2"}, Case{"abc", ""}}) {
+                          Case{"\xE8\xC1RA", "\xC8\xE1ra"}, Case{"\xC8\xC1RA 2", "\xE8\xE1ra 2"}, Case{"abc", ""},
+                          Case{"LAYER 1", "layer 1"}, Case{"Layer 10", "layer 10"}, Case{"layer", ""},
+                          Case{"layers 1", ""}, Case{"layer 3", ""}}) {
         TElement* found = layers->CreateSubEntity(nullptr, c.wanted);
         EXPECT_EQ(found ? found->GetName() : std::string(), c.found) << c.wanted;
     }
