@@ -76,20 +76,12 @@ TBitmapDevice* NewDevice() {
     return d;
 }
 
-TInterpretScript* DefaultScript() {
-    TUniversalGravoScriptCreator* creator = TUniversalGravoScriptCreator::New();
-    creator->DoIt();
-    auto* script = As<TInterpretScript>(creator->Output);
-    Free(creator);
-    return script;
-}
-
 void DrawThroughInterprets(benchmark::State& state, const std::string& library) {
     TSample& s = Sample();
     PathOfLibraries = library;
     TBitmapDevice* d = NewDevice();
     TUniversalInterpret* ui = TUniversalInterpret::New();
-    ui->SetScript(DefaultScript());
+    ui->SetScript(NewDefaultInterpretScript());
     ui->SetDevice(d);
     ui->SetInput(s.model);
     for (auto _ : state) {

@@ -117,10 +117,7 @@ void TSheetJob::DoIt() {
 
     // The map window shows the desktop and keeps it.
     TFormToolManager* window = TFormToolManager::New();
-    TUniversalGravoScriptCreator* creator = TUniversalGravoScriptCreator::New();
-    creator->DoIt();
-    if (auto* script = As<TInterpretScript>(creator->Output)) window->SetInterpretScript(script);
-    Free(creator);
+    if (TInterpretScript* script = NewDefaultInterpretScript()) window->SetInterpretScript(script);
     window->SetPageColor(clWhite);
     window->SetInput(desktop);
     main->AddTool(window);

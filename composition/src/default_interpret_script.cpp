@@ -38,3 +38,19 @@ void TUniversalGravoScriptCreator::DoIt() {
     rects->CreateAndAddClass(TDesktop::StaticClass(), TDesktopInterpret::New());
     rects->CreateAndAddClass(TSMO_5::StaticClass(), TSMO_Interpret::New());
 }
+
+TInterpretScript* NewDefaultInterpretScript() {
+    TUniversalGravoScriptCreator* creator = TUniversalGravoScriptCreator::New();
+    try {
+        creator->DoIt();
+    } catch (...) {
+        Free(creator->Output);
+        Free(creator);
+        throw;
+    }
+    auto* script = As<TInterpretScript>(creator->Output);
+    if (!script) Free(creator->Output);
+    creator->Output = nullptr;
+    Free(creator);
+    return script;
+}

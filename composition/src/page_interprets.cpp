@@ -197,17 +197,7 @@ TUniversalInterpret* TViewInterpret::GetInterpret() {
 TInterpretScript* TViewInterpret::GetInterpretScript() {
     TUniversalInterpret* ui = GetInterpret();
     if (!ui->GetScript()) {
-        TUniversalGravoScriptCreator* creator = TUniversalGravoScriptCreator::New();
-        try {
-            creator->DoIt();
-        } catch (...) {
-            Free(creator);
-            throw;
-        }
-        auto* script = As<TInterpretScript>(creator->Output);
-        creator->Output = nullptr;
-        Free(creator);
-        if (script) ui->SetScript(script);
+        if (TInterpretScript* script = NewDefaultInterpretScript()) ui->SetScript(script);
     }
     return ui->GetScript();
 }

@@ -10,14 +10,6 @@
 
 namespace {
 
-TInterpretScript* DefaultScript() {
-    TUniversalGravoScriptCreator* creator = TUniversalGravoScriptCreator::New();
-    creator->DoIt();
-    auto* script = As<TInterpretScript>(creator->Output);
-    Free(creator);
-    return script;
-}
-
 class WindowDrawingTest : public wbtest::WorldTest {};
 
 // Counts the pixels of a colour.
@@ -31,7 +23,7 @@ int Count(const TRasterImage& image, TColor c) {
 TEST_F(WindowDrawingTest, TheSavedRasterShowsTheDesktopThroughTheDefaultScript) {
     TFormToolManager* manager = TFormToolManager::New();
     mainTool->AddTool(manager);
-    manager->SetInterpretScript(DefaultScript());
+    manager->SetInterpretScript(NewDefaultInterpretScript());
     manager->SetPageColor(clGray);
     TDesktop* desktop = TDesktop::New();
     desktop->SetRect(0, 0, 0.3, 0.3);

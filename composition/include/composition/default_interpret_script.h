@@ -10,3 +10,8 @@ class TUniversalGravoScriptCreator : public TTool {
 public:
     void DoIt() override;
 };
+
+class TInterpretScript;
+
+// A new default script made by TUniversalGravoScriptCreator, taken over by the caller.
+TInterpretScript* NewDefaultInterpretScript();
