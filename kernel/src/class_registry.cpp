@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <memory>
 
-#include <array>
 
 #include "platform/sysutils.h"
 
@@ -261,32 +260,11 @@ int32_t TZarixClasses::FindIndex(const std::string& name, int32_t& insertPos) {
 
 namespace {
 
-// The Windows-1250 upper-casing as a table.
-const unsigned char* UpperTable() {
-    static const auto table = [] {
-        std::array<unsigned char, 256> t{};
-        for (int c = 0; c < 256; ++c) t[static_cast<size_t>(c)] = AnsiUpperChar(static_cast<unsigned char>(c));
-        return t;
-    }();
-    return table.data();
-}
-
 constexpr size_t kMaxMissing = 1024;
 
-}  // namespace
-
-namespace {
-
 // The same name in the same or another letter case; the same bytes compare first.
-bool SameFoldedText(std::string_view a, std::string_view b) {
-    const unsigned char* up = UpperTable();
-    for (size_t i = 0; i < a.size(); ++i)
-        if (up[static_cast<unsigned char>(a[i])] != up[static_cast<unsigned char>(b[i])]) return false;
-    return true;
-}
-
 inline bool SameFolded(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && (rtti_detail::SameBytes(a.data(), b.data(), a.size()) || SameFoldedText(a, b));
+    return a.size() == b.size() && (rtti_detail::SameBytes(a.data(), b.data(), a.size()) || AnsiSameText(a, b));
 }
 
 }  // namespace
