@@ -33,6 +33,13 @@ inline bool Writable(TElement* element, const TEnteringPath& entering) {
     return element->ID <= BaseID && !entering.Has(element);
 }
 
+// Two integers with one check of the buffer.
+inline void WriteIntegers(TWriter& writer, int32_t first, int32_t second) {
+    unsigned char* b = writer.Reserve(10);
+    b = TWriter::PutInteger(b, first);
+    writer.Advance(TWriter::PutInteger(b, second));
+}
+
 std::string NothingToSave(const std::string& fileName) { return Cz("Není co uložit do souboru ") + fileName; }
 
 }  // namespace
@@ -161,7 +168,9 @@ bool TZarixSaver::StillLive(const TElement* element, uint64_t serial, uint64_t& 
     return true;
 }
 
-void TZarixSaver::WriteProperties() {
+void TZarixSaver::WriteProperties() { WritePropertiesOf(*this); }
+
+template <class Saver> void TZarixSaver::WritePropertiesOf(Saver& saver) {
     const ClassPlan& plan =
         FLastPlan && FLastPlan->Class == FCurrentType && FLastPlanEntry == FCurrentClass ? *FLastPlan : MakePlan(FCurrentType);
     for (const StoredProperty& entry : plan.Props) {
@@ -181,24 +190,24 @@ void TZarixSaver::WriteProperties() {
                     // A freed object cannot be read either.
                     if (value && !IsLive(value)) readable = false;
                 }
-                if (!readable) WriteIntegerProperty(-1);
-                else if (value) WriteObjectProperty(value);
-                else if (FTarvine) WriteIntegerProperty(-1);
+                if (!readable) saver.WriteIntegerProperty(-1);
+                else if (value) saver.WriteObjectProperty(value);
+                else if (FTarvine) saver.WriteIntegerProperty(-1);
                 break;
             }
             case tkInteger:
             case tkEnumeration:
             case tkSet:
-                WriteIntegerProperty(static_cast<int32_t>(p.GetOrd(FCurrent)));
+                saver.WriteIntegerProperty(static_cast<int32_t>(p.GetOrd(FCurrent)));
                 break;
             case tkChar:
-                WriteCharProperty(static_cast<int32_t>(p.GetOrd(FCurrent) & 0xFF));
+                saver.WriteCharProperty(static_cast<int32_t>(p.GetOrd(FCurrent) & 0xFF));
                 break;
             case tkFloat:
-                WriteFloatProperty(p.GetFloat(FCurrent));
+                saver.WriteFloatProperty(p.GetFloat(FCurrent));
                 break;
             default:  // the string kinds
-                WriteStringProperty(p.GetStr(FCurrent));
+                saver.WriteStringProperty(p.GetStr(FCurrent));
                 break;
         }
     }
@@ -309,7 +318,7 @@ void TZarixSaver::Process(TElement* element) {
     }
     FCurrent = element;
     FCurrentType = element->ClassType();
-    if (FAccessor) FAccessor->SetInstance(element);
+    if (FAccessor) FAccessor->SetInstance(element, FCurrentType);
     if (!EnsureClass()) WriteClassRecord(FCurrentClass);
     WriteElementHeader();
     WriteProperties();
@@ -390,14 +399,11 @@ void TStreamSaver::WriteClassRecord(TZarixClass* cls) {
     FWriter->WriteListEnd();
 }
 
-void TStreamSaver::WriteElementHeader() {
-    FWriter->WriteInteger(FCurrentClass->ID);
-    FWriter->WriteInteger(FCurrent->ID);
-}
+void TStreamSaver::WriteElementHeader() { WriteIntegers(*FWriter, FCurrentClass->ID, FCurrent->ID); }
 
 void TStreamSaver::WriteProperties() {
     FWriter->WriteListBegin();
-    inherited::WriteProperties();
+    WritePropertiesOf(*this);
     FWriter->WriteListEnd();
 }
 
@@ -410,15 +416,29 @@ void TStreamSaver::WriteChildren(bool hasChildren) {
     FWriter->WriteInteger(1);
     FWriter->WriteListBegin();
     TSuperList* list = entity->List();
-    for (int32_t i = 0; list && i < list->Count(); ++i) {
-        auto* child = static_cast<TElement*>(list->Items()[i]);
+    if (!list) {
+        FWriter->WriteListEnd();
+        return;
+    }
+    // Only the note below runs other code: the list and whether children were freed are
+    // asked again after it.
+    void* const* items = list->Items();
+    int32_t count = list->Count();
+    bool calm = NothingFreed();
+    for (int32_t i = 0; i < count; ++i) {
+        auto* child = static_cast<TElement*>(items[i]);
         // A child freed while the file was written is not read, and not listed.
-        if (!child || (!NothingFreed() && !IsLive(child))) continue;
+        if (!child || (!calm && !IsLive(child))) continue;
         int32_t id = child->ID;
         if (!MapsBack(child)) {
             // Not written (an entity met inside its own subtree): a number of no record.
             if (id >= 0) id = -1;
             PostTextMsg(tm_TextNote, child->GetName() + ": " + IntToStr(id) + "\r", nullptr);
+            list = IsLive(entity) ? entity->List() : nullptr;
+            if (!list) break;
+            items = list->Items();
+            count = list->Count();
+            calm = NothingFreed();
         }
         FWriter->WriteInteger(id);
     }
@@ -426,20 +446,16 @@ void TStreamSaver::WriteChildren(bool hasChildren) {
 }
 
 void TStreamSaver::WriteIntegerProperty(int32_t value) {
-    if (value == 0) return;
-    FWriter->WriteInteger(FPropIndex);
-    FWriter->WriteInteger(value);
+    if (value != 0) WriteIntegers(*FWriter, FPropIndex, value);
 }
 
-void TStreamSaver::WriteCharProperty(int32_t value) {
-    FWriter->WriteInteger(FPropIndex);
-    FWriter->WriteInteger(value);
-}
+void TStreamSaver::WriteCharProperty(int32_t value) { WriteIntegers(*FWriter, FPropIndex, value); }
 
 void TStreamSaver::WriteFloatProperty(double value) {
     if (value == 0.0) return;
-    FWriter->WriteInteger(FPropIndex);
-    FWriter->WriteFloat(value);
+    unsigned char* b = FWriter->Reserve(16);
+    b = TWriter::PutInteger(b, FPropIndex);
+    FWriter->Advance(TWriter::PutFloat(b, value));
 }
 
 void TStreamSaver::WriteStringProperty(const std::string& text) {

@@ -13,9 +13,6 @@ namespace {
 // Counts renames, owner changes and ends of registry entries (never 0).
 uint64_t g_entryChanges = 1;
 
-// A property table holds at most this many entries.
-constexpr int32_t kMaxProps = 16380;
-
 const TTypeInfo* TypeKindType() {
     static const TTypeInfo* t = MakeEnumType(
         "TTypeKind", {"tkUnknown", "tkInteger", "tkChar", "tkEnumeration", "tkFloat", "tkString", "tkSet", "tkClass",
@@ -153,14 +150,6 @@ TZarixClass::~TZarixClass() { ++g_entryChanges; }
 bool TZarixInstance::GetPropertyStored(int32_t index) {
     if (FPropTable.empty() || !FInstance) return false;
     return IsStoredProp(FInstance, *CheckedProp(index));
-}
-
-void TZarixInstance::SetInstance(TPersistent* instance) {
-    FInstance = instance;
-    TElementClass cls = instance ? instance->ClassType() : nullptr;
-    // Another object of the bound class keeps the table.
-    if (!cls || cls != FElementClass || FPropCount != std::min<int32_t>(cls->PropCount(), kMaxProps))
-        SetElementClass(cls);
 }
 
 void TZarixInstance::GetPropertyValue(int32_t index, TZarixPropValue& value) {

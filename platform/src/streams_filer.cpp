@@ -215,12 +215,7 @@ void TWriter::Write(const void* buffer, int64_t count) {
 
 void TWriter::WriteSignature() { Write("TPF0", 4); }
 
-void TWriter::WriteFloat(double value) {
-    unsigned char* b = Room(11);
-    b[0] = vaExtended;
-    DoubleToExtended(value, b + 1);
-    used_ += 11;
-}
+void TWriter::WriteFloat(double value) { Advance(PutFloat(Room(11), value)); }
 
 void TWriter::WriteString(std::string_view s) {
     if (s.size() <= 255 && 2 + s.size() <= bufSize_) {

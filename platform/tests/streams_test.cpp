@@ -99,6 +99,19 @@ TEST(TWriterTest, TagsOfListsBooleansFloatsAndRawItems) {
     EXPECT_EQ(b, want);
 }
 
+TEST(TWriterTest, FloatsAreWrittenAsTheExtendedConversionGivesThem) {
+    const double cases[] = {1.0, -0.375, 1e-300, -1.7976931348623157e308, 2.2250738585072014e-308,
+                            4.9e-324, 0.0, -0.0, std::numeric_limits<double>::infinity(),
+                            std::numeric_limits<double>::quiet_NaN()};
+    for (double v : cases) {
+        Bytes b = Written([&](TWriter& w) { w.WriteFloat(v); });
+        Bytes want = {5};
+        const Bytes e = Ext(v);
+        want.insert(want.end(), e.begin(), e.end());
+        EXPECT_EQ(b, want) << v;
+    }
+}
+
 TEST(TWriterTest, StringsAreShortUpTo255BytesThenLong) {
     const std::string s255(255, 'x'), s256(256, '\xE8');
     Bytes b = Written([&](TWriter& w) { w.WriteString(s255); });

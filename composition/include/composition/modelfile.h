@@ -94,6 +94,8 @@ protected:
     bool NothingFreed() const { return FreedChildrenCount() == FFreedChildren; }
     // Writes the referenced element's records inside the current record.
     void WriteInline(TElement* element);
+    // The current element's stored properties through the saver's Write...Property.
+    template <class Saver> void WritePropertiesOf(Saver& saver);
     // Nothing is written below a record; the stream writers override these.
     virtual void WriteRawInteger(int32_t value);
     virtual void WriteRawListBegin();
@@ -159,10 +161,10 @@ public:
     void WriteElementHeader() override;
     void WriteProperties() override;
     void WriteChildren(bool hasChildren) override;
-    void WriteIntegerProperty(int32_t value) override;
-    void WriteCharProperty(int32_t value) override;
-    void WriteFloatProperty(double value) override;
-    void WriteStringProperty(const std::string& text) override;
+    void WriteIntegerProperty(int32_t value) final;
+    void WriteCharProperty(int32_t value) final;
+    void WriteFloatProperty(double value) final;
+    void WriteStringProperty(const std::string& text) final;
     void DoIt() override;
 
 protected:

@@ -1,6 +1,7 @@
 // The class registry: registered element classes sorted by name, looked up without
 // regard to letter case, with their published-property tables.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -41,6 +42,9 @@ class TZarixClass : public TOwnerEntity {
     static void Publish(PropertyTable& t);
 
 public:
+    // A property table holds at most this many entries.
+    static constexpr int32_t kMaxProps = 16380;
+
     virtual bool GetPropertyStored(int32_t index);
     virtual void ShowProperties();
     virtual int32_t PropertyIndex(const std::string& name);
@@ -81,7 +85,14 @@ public:
     bool GetPropertyStored(int32_t index) override;
 
     // Binding nil leaves no object and no class.
-    void SetInstance(TPersistent* instance);
+    void SetInstance(TPersistent* instance) { SetInstance(instance, instance ? instance->ClassType() : nullptr); }
+    // The same for an object whose class is known to be cls.
+    void SetInstance(TPersistent* instance, TElementClass cls) {
+        FInstance = instance;
+        // Another object of the bound class keeps the table.
+        if (!cls || cls != FElementClass || FPropCount != std::min<int32_t>(cls->PropCount(), kMaxProps))
+            SetElementClass(cls);
+    }
     TPersistent* Instance() const { return FInstance; }
     void GetPropertyValue(int32_t index, TZarixPropValue& value);
     void SetPropertyValue(int32_t index, TZarixPropValue& value);

@@ -1,8 +1,11 @@
 // Lists, string lists, streams and the component writer and reader of the class library.
 // Strings are Windows-1250 byte strings; multi-byte numbers in streams are little-endian.
 #pragma once
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -265,6 +268,13 @@ public:
     void WriteBoolean(bool value);
     void WriteStr(std::string_view s);           // raw 1-byte length and bytes, cut at 255
 
+    // Several values with one check of the buffer: Reserve room for up to 16 bytes, fill
+    // it with the Put functions (each answers the end of what it put), Advance to the end.
+    unsigned char* Reserve(size_t n) { return Room(n); }
+    void Advance(unsigned char* end) { used_ = static_cast<size_t>(end - buf_.get()); }
+    static unsigned char* PutInteger(unsigned char* b, int32_t value);  // as WriteInteger, 2-5 bytes
+    static unsigned char* PutFloat(unsigned char* b, double value);     // as WriteFloat, 11 bytes
+
 private:
     struct Behind;
     // Room for at least n more bytes in the buffer (n at most the buffer's size).
@@ -287,24 +297,43 @@ private:
     ++used_;
 }
 
-[[gnu::always_inline]] inline void TWriter::WriteInteger(int32_t value) {
-    unsigned char* b = Room(5);
+[[gnu::always_inline]] inline unsigned char* TWriter::PutInteger(unsigned char* b, int32_t value) {
     const uint32_t u = static_cast<uint32_t>(value);
     b[1] = static_cast<unsigned char>(u);
     if (value >= -128 && value <= 127) {
         b[0] = vaInt8;
-        used_ += 2;
-    } else if (value >= -32768 && value <= 32767) {
-        b[0] = vaInt16;
-        b[2] = static_cast<unsigned char>(u >> 8);
-        used_ += 3;
-    } else {
-        b[0] = vaInt32;
-        b[2] = static_cast<unsigned char>(u >> 8);
-        b[3] = static_cast<unsigned char>(u >> 16);
-        b[4] = static_cast<unsigned char>(u >> 24);
-        used_ += 5;
+        return b + 2;
     }
+    b[2] = static_cast<unsigned char>(u >> 8);
+    if (value >= -32768 && value <= 32767) {
+        b[0] = vaInt16;
+        return b + 3;
+    }
+    b[0] = vaInt32;
+    b[3] = static_cast<unsigned char>(u >> 16);
+    b[4] = static_cast<unsigned char>(u >> 24);
+    return b + 5;
+}
+
+[[gnu::always_inline]] inline unsigned char* TWriter::PutFloat(unsigned char* b, double value) {
+    b[0] = vaExtended;
+    const uint64_t bits = std::bit_cast<uint64_t>(value);
+    const unsigned exp = static_cast<unsigned>(bits >> 52) & 0x7FF;
+    if (std::endian::native == std::endian::little && exp != 0 && exp != 0x7FF) {
+        // A normal number: the significand with its integer bit, the exponent rebased.
+        const uint64_t mant = (uint64_t(1) << 63) | (bits << 11);
+        const uint16_t top = static_cast<uint16_t>(((bits >> 48) & 0x8000) | (exp - 1023 + 16383));
+        std::memcpy(b + 1, &mant, 8);
+        std::memcpy(b + 9, &top, 2);
+    } else {
+        DoubleToExtended(value, b + 1);
+    }
+    return b + 11;
+}
+
+[[gnu::always_inline]] inline void TWriter::WriteInteger(int32_t value) {
+    unsigned char* b = Room(5);
+    Advance(PutInteger(b, value));
 }
 
 // Reads values written by TWriter. Every failure raises EReadError: a wrong tag, data
