@@ -615,9 +615,12 @@ int32_t TEntity::GetWholeCounts() {
         // class of the last child that was not an entity answers for the next one.
         constexpr int kAhead = 16;
         const TClassInfo* plain = nullptr;
-        for (int i = 0; i < FList->Count(); ++i) {
-            if (i + kAhead < FList->Count()) __builtin_prefetch(FList->Items()[i + kAhead]);
-            TElement* child = FList->Item(i);
+        // Nothing here changes the list.
+        void* const* items = FList->Items();
+        const int n = FList->Count();
+        for (int i = 0; i < n; ++i) {
+            if (i + kAhead < n) __builtin_prefetch(items[i + kAhead]);
+            auto* child = static_cast<TElement*>(items[i]);
             if (!child || child->ID == BaseID) continue;
             const TClassInfo* cls = child->ClassType();
             if (cls != plain && cls->InheritsFrom(TEntity::StaticClass())) {
