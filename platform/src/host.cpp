@@ -78,9 +78,11 @@ int DefaultResult(TMsgDlgButtons buttons) {
 // ---- ConsoleHost ----------------------------------------------------------
 
 bool ConsoleHost::ReadLine(std::string& line) {
+    answered_ = false;
     if (!isatty(STDIN_FILENO)) return false;
     std::cout.flush();
     if (!std::getline(std::cin, line)) return false;
+    answered_ = true;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     line = Cz(line);
     return true;
@@ -91,6 +93,7 @@ int ConsoleHost::MessageBox(const std::string& text, const std::string& caption,
     std::ostream& out = (type == mtError || type == mtWarning) ? std::cerr : std::cout;
     out << ForTerminal(caption) << ": " << ForTerminal(text) << std::endl;
     int def = DefaultResult(buttons);
+    answered_ = true;
     std::vector<TMsgDlgBtn> choices;
     for (int b = 0; b < kButtonCount; ++b)
         if (b != mbHelp && buttons.Has(static_cast<TMsgDlgBtn>(b))) choices.push_back(static_cast<TMsgDlgBtn>(b));
@@ -154,6 +157,7 @@ int ConsoleHost::ShowModal(const std::string& formName) {
 // ---- ScriptedHost ---------------------------------------------------------
 
 bool ScriptedHost::Next(ScriptedAnswer& a) {
+    answered_ = !answers_.empty();
     if (answers_.empty()) return false;
     a = std::move(answers_.front());
     answers_.pop_front();

@@ -123,8 +123,10 @@ bool TDesktop::CopyFile(const std::string& source, const std::string& file, cons
         return true;
     }
     while (!FileExists(source + file)) {
+        // With nobody to answer, the default OK would ask again for ever.
         if (MessageDlg(Cz("Vsuňte instalační disketu č.") + std::to_string(disk) + Cz(" nebo disk se souborem ") + file,
-                       mtConfirmation, mbOKCancel, 0) != mrOk) {
+                       mtConfirmation, mbOKCancel, 0) != mrOk ||
+            !GetUserHost().LastAnswered()) {
             FinishInstall();
             return false;
         }

@@ -299,5 +299,14 @@ TEST_F(CopyTest, MediaPromptsInFolderAndFloppyMode) {
     EXPECT_EQ(ReadFile(dir.Path("t/one.txt")), "1");
 }
 
+TEST_F(CopyTest, AMissingFileWithNobodyToAnswerEndsTheInstallation) {
+    Write(dir.Path("medium/DISK1/one.txt"), "1");
+    Medium("[Application]\nName=x\n[Disks]\nNumber=1\n[DISK1]\nG=TRUE\n[G]\nlost.txt=T\none.txt=T\n"
+           "[VarDirs]\nSRC=SOURCE\nT=" + dir.Path("t") + "\n[FixDirs]\nODKUD=SRC+DISK1\n[Process]\nDLG=COPYFILES\n");
+    Install();
+    EXPECT_EQ(Asked(), (std::vector<std::string>{"Vsuňte instalační disketu č.1 nebo disk se souborem lost.txt"}));
+    EXPECT_FALSE(fs::exists(dir.Path("t/one.txt")));
+}
+
 }  // namespace
 }  // namespace setup

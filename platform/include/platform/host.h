@@ -66,6 +66,9 @@ public:
     // A headless form shown modally (platform/controls.h). By default answered like
     // ShowModal(the form's class name); a scripted action may drive the form meanwhile.
     virtual int ShowForm(TForm& form);
+    // Whether the last question had an answer (the user's or a prepared one), not the
+    // default given for want of any: asking again would then get the same default.
+    virtual bool LastAnswered() const { return true; }
 };
 
 // Prints UTF-8 (errors and warnings to stderr, the rest to stdout) and reads answers from
@@ -79,9 +82,12 @@ public:
     bool SelectFile(const std::string& filter, const std::string& initialDir, std::string& fileName) override;
     bool SelectDirectory(const std::string& caption, std::string& directory) override;
     int ShowModal(const std::string& formName) override;
+    bool LastAnswered() const override { return answered_; }
+
 private:
     bool ReadLine(std::string& line);  // false without a terminal or at end of input
     void ReadValue(std::string& value);  // a blank line or the end of input keeps the value
+    bool answered_ = true;
 };
 
 // One prepared answer. For a box or form the result is returned as it is; for a query or a
@@ -124,12 +130,14 @@ public:
     bool SelectFile(const std::string& filter, const std::string& initialDir, std::string& fileName) override;
     bool SelectDirectory(const std::string& caption, std::string& directory) override;
     int ShowModal(const std::string& formName) override;
+    bool LastAnswered() const override { return answered_; }
 
 private:
     bool Next(ScriptedAnswer& a);
     bool Confirm(HostRecord r, std::string& value);
     std::deque<ScriptedAnswer> answers_;
     std::vector<HostRecord> records_;
+    bool answered_ = true;
 };
 
 // The host in use (a ConsoleHost until another is set; nullptr restores it). The host is
