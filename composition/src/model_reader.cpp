@@ -407,12 +407,11 @@ void TZarixLoader::FreeUnreached(TElement* root) {
     const int32_t count = static_cast<int32_t>(FObjects.size());
     enum : uint8_t { mNone, mMade, mReached };
     Table<uint8_t> mark(static_cast<size_t>(count), mNone);
-    uint64_t first = 0, last = 0;
-    for (int32_t i = 0; i < count; ++i) {
-        if (!FObjects[static_cast<size_t>(i)]) continue;
-        if (!first) first = FSerials[static_cast<size_t>(i)];
-        last = FSerials[static_cast<size_t>(i)];
-    }
+    uint64_t first = 0, last = 0;  // the serials at the first and the last position made
+    for (int32_t i = 0; i < count && !first; ++i)
+        if (FObjects[static_cast<size_t>(i)]) first = FSerials[static_cast<size_t>(i)];
+    for (int32_t i = count - 1; i >= 0 && !last; --i)
+        if (FObjects[static_cast<size_t>(i)]) last = FSerials[static_cast<size_t>(i)];
     Table<int32_t> posOfSerial(first ? static_cast<size_t>(last - first + 1) : 0, -1);
     for (int32_t i = 0; i < count; ++i) {
         if (!FObjects[static_cast<size_t>(i)]) continue;
@@ -450,6 +449,47 @@ void TZarixLoader::FreeUnreached(TElement* root) {
         int32_t pos = posOf(e);
         return pos >= 0 ? mark[static_cast<size_t>(pos)] == mReached : reachedOther.count(e) != 0;
     };
+    if (FTaken.empty()) {
+        // Only children lead on, so the order of the walk does not matter: each list is
+        // gone through in place and only entities wait on the stack.
+        std::vector<TEntity*> entities;
+        const TClassInfo* entityClass = TEntity::StaticClass();
+        const TClassInfo* lastType = nullptr;  // the class last asked, and its answer
+        bool lastIsEntity = false;
+        auto visit = [&](TElement* e) {
+            const int32_t pos = posOf(e);
+            if (pos >= 0) {
+                uint8_t& m = mark[static_cast<size_t>(pos)];
+                if (m == mReached) return;
+                m = mReached;
+                UnwatchDestruction(e);
+            } else if (!reachedOther.insert(e).second) {
+                return;
+            }
+            const TClassInfo* type = e->ClassType();
+            if (type != lastType) {
+                lastType = type;
+                lastIsEntity = type->InheritsFrom(entityClass);
+            }
+            if (lastIsEntity) entities.push_back(static_cast<TEntity*>(e));
+        };
+        for (TElement* e : stack)
+            if (e) visit(e);
+        stack.clear();
+        while (!entities.empty()) {
+            TEntity* entity = entities.back();
+            entities.pop_back();
+            TSuperList* list = entity->List();
+            if (!list) continue;
+            const int32_t n = list->Count();
+            void* const* items = list->Items();
+            constexpr int32_t kAhead = 24;  // the serial of a child further on is loaded meanwhile
+            for (int32_t i = 0; i < n; ++i) {
+                if (i + kAhead < n) __builtin_prefetch(items[i + kAhead], 1);
+                if (void* child = items[i]) visit(static_cast<TElement*>(child));
+            }
+        }
+    }
     while (!stack.empty()) {
         TElement* e = stack.back();
         stack.pop_back();
