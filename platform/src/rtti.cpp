@@ -1,11 +1,16 @@
 #include "platform/rtti.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <deque>
 #include <memory>
 #include <cstdint>
 #include <cstring>
 #include <vector>
+
+#include <sys/mman.h>
+
+#include <unordered_set>
 
 #include "platform/large_blocks.h"
 #include "platform/sysutils.h"
@@ -51,10 +56,6 @@ public:
         --live_;
     }
     bool Contains(const void* p) const { return Find(reinterpret_cast<uintptr_t>(p)) != SIZE_MAX; }
-    // Starts loading the slot where an object at p would enter.
-    void Prefetch(const void* p) const {
-        if (p && !slots_.empty()) __builtin_prefetch(&slots_[Home(reinterpret_cast<uintptr_t>(p))], 1);
-    }
     // The serial of the object at the address; 0 when none lives there.
     uint64_t SerialAt(const void* p) const {
         size_t i = Find(reinterpret_cast<uintptr_t>(p));
@@ -115,19 +116,47 @@ uint64_t g_watchedDestroyed = 0;
 #endif
 
 // Objects of up to 512 bytes, by size in steps of 16 bytes: each size takes freed objects
-// back first (the last freed first) and carves new ones out of blocks of up to 2 MB,
-// which the process keeps. A tree that is freed and made again reuses the same memory in
-// the same order, without the general allocator's bookkeeping or fresh pages. Sanitizer
-// builds use the general allocator, so that a use after free is still caught.
+// back first (the last freed first) and carves new ones out of chunks of 2 MB of one
+// reserved stretch of address space, which the process keeps (from a size's second chunk
+// on in huge pages). A tree that is freed and made again reuses the same memory in the
+// same order, without the general allocator's bookkeeping or fresh pages; and since a
+// slot's memory never goes back, the live set need not know the objects made in slots
+// (see rtti_detail::InPlaceWord). Sanitizer builds use the general allocator, so that a
+// use after free is still caught.
 class ObjectPool {
 public:
     static constexpr size_t kGrain = 16;
     static constexpr size_t kSizes = 32;
-    static constexpr size_t kFirstBlock = 16 * 1024;
-    static constexpr size_t kMaxBlock = 2 * 1024 * 1024;
+    static constexpr size_t kChunk = size_t(1) << rtti_detail::kChunkBits;
+    // Address space only; less where less is granted (as under valgrind).
+    static constexpr size_t kMostReserved = size_t(32) << 30;
+    static constexpr size_t kLeastReserved = size_t(1) << 30;
+
+    ObjectPool() {
+        if (!SUITE_POOL_OBJECTS) return;
+        void* p = MAP_FAILED;
+        for (reserved_ = kMostReserved; reserved_ >= kLeastReserved; reserved_ /= 2) {
+            p = ::mmap(nullptr, reserved_ + kChunk, PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+            if (p != MAP_FAILED) break;
+        }
+        if (p == MAP_FAILED) {  // then every object comes from the general allocator
+            reserved_ = 0;
+            return;
+        }
+        const uintptr_t base = (reinterpret_cast<uintptr_t>(p) + kChunk - 1) & ~(kChunk - 1);
+        chunks_ = new uint8_t[reserved_ / kChunk]();
+        rtti_detail::PoolMap& map = rtti_detail::gPoolMap;
+        for (uint32_t g = 1; g <= kSizes; ++g)
+            map.inverse[g] = ((uint64_t(1) << 32) + g - 1) / g;
+        map.base = base;
+        map.chunks = chunks_;
+        map.size = reserved_;
+    }
 
     static bool Pooled(size_t size) { return SUITE_POOL_OBJECTS && size != 0 && size <= kGrain * kSizes; }
 
+    // nil when no slot can be had
     void* Take(size_t size) {
         const size_t c = (size - 1) / kGrain;
         if (FreeObject* f = free_[c]) {
@@ -135,43 +164,63 @@ public:
             return f;
         }
         const size_t bytes = (c + 1) * kGrain;
-        if (static_cast<size_t>(end_[c] - next_[c]) < bytes) {
-            // Each block of a size is twice the one before, up to a huge page.
-            const size_t block = block_[c] = block_[c] ? std::min(block_[c] * 2, kMaxBlock) : kFirstBlock;
-            next_[c] = static_cast<char*>(platform_detail::AllocateBlock(block));
-            end_[c] = next_[c] + block;
-        }
+        if (static_cast<size_t>(end_[c] - next_[c]) < bytes && !NewChunk(c)) return nullptr;
         void* p = next_[c];
         next_[c] += bytes;
         return p;
     }
-    // Where the next object of the size will be made, when that is known without a new block.
-    void* Next(size_t size) const {
-        const size_t c = (size - 1) / kGrain;
-        if (free_[c]) return free_[c];
-        return static_cast<size_t>(end_[c] - next_[c]) >= (c + 1) * kGrain ? next_[c] : nullptr;
+    bool Holds(const void* p) const {
+        return reinterpret_cast<uintptr_t>(p) - rtti_detail::gPoolMap.base < rtti_detail::gPoolMap.size;
     }
     void Give(void* p, size_t size) {
         const size_t c = (size - 1) / kGrain;
         auto* f = static_cast<FreeObject*>(p);
         f->next = free_[c];
+        f->word = 0;
         free_[c] = f;
+    }
+    uint8_t& ChunkOf(const void* p) {
+        return chunks_[(reinterpret_cast<uintptr_t>(p) - rtti_detail::gPoolMap.base) >> rtti_detail::kChunkBits];
     }
 
 private:
     struct FreeObject {
         FreeObject* next;
+        uint64_t word;  // where an object's word lies: 0, not live
     };
+    bool NewChunk(size_t c) {
+        if (!chunks_ || used_ == reserved_ / kChunk) return false;
+        char* start = reinterpret_cast<char*>(rtti_detail::gPoolMap.base + used_ * kChunk);
+        chunks_[used_++] = static_cast<uint8_t>(c + 1);
+        if (chunksOf_[c]++ > 0) ::madvise(start, kChunk, MADV_HUGEPAGE);
+        const size_t bytes = (c + 1) * kGrain;
+        next_[c] = start;
+        end_[c] = start + kChunk / bytes * bytes;
+        return true;
+    }
     FreeObject* free_[kSizes] = {};
     char* next_[kSizes] = {};
     char* end_[kSizes] = {};
-    size_t block_[kSizes] = {};
+    size_t chunksOf_[kSizes] = {};
+    size_t used_ = 0;
+    size_t reserved_ = 0;
+    uint8_t* chunks_ = nullptr;
 };
 
 ObjectPool& Pool() {
     static auto* pool = new ObjectPool();  // outlives every static object
     return *pool;
 }
+
+// Slot starts of pooled allocations whose TPersistent lies further in (several bases):
+// their word is not at the slot's start, so the live set answers for them.
+std::unordered_set<uintptr_t>& ForeignSlots() {
+    static auto* set = new std::unordered_set<uintptr_t>();
+    return *set;
+}
+
+// The slot handed out by the last pooled allocation, until its TPersistent is made.
+void* g_newPooled = nullptr;
 
 PointerSet& LiveSet() {
     static auto* set = new PointerSet();  // outlives every static object
@@ -427,36 +476,78 @@ PropRef& PropRef::Default(int32_t value) {
 
 // ---- objects ----------------------------------------------------------------------------
 
-TPersistent::TPersistent() : serial_(++g_lastSerial), watched_(0) { LiveSet().Insert(this, serial_); }
+rtti_detail::PoolMap rtti_detail::gPoolMap;
+
+TPersistent::TPersistent() {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+    static_assert(offsetof(TPersistent, word_) == rtti_detail::kWordOffset);
+#pragma GCC diagnostic pop
+    const uint64_t serial = ++g_lastSerial;
+    if (this == g_newPooled) {
+        g_newPooled = nullptr;
+        word_ = serial | kPooledBit;
+        return;
+    }
+    word_ = serial;
+    if (g_newPooled) {
+        // A pooled allocation that begins with something else than this object.
+        Pool().ChunkOf(g_newPooled) |= rtti_detail::kForeign;
+        ForeignSlots().insert(reinterpret_cast<uintptr_t>(g_newPooled));
+        g_newPooled = nullptr;
+    }
+    LiveSet().Insert(this, serial);
+}
 TPersistent::~TPersistent() {
-    LiveSet().Erase(this);
+    const uint64_t w = word_;
+    if (!(w & kPooledBit)) LiveSet().Erase(this);
     ++g_destroyed;
-    if (watched_) ++g_watchedDestroyed;
+    if (w & kWatchedBit) ++g_watchedDestroyed;
+    // Read at this address after the object's end: the store must stay.
+    *static_cast<volatile uint64_t*>(&word_) = 0;
 }
 
 void* TPersistent::operator new(size_t size) {
-    if (!ObjectPool::Pooled(size)) return ::operator new(size);
-    void* p = Pool().Take(size);
-    // Objects of a size are mostly made one after another: the live-set slot of the next
-    // one is loaded while this one is made.
-    LiveSet().Prefetch(Pool().Next(size));
-    return p;
+    if (ObjectPool::Pooled(size)) {
+        if (void* p = Pool().Take(size)) {
+            g_newPooled = p;
+            return p;
+        }
+    }
+    return ::operator new(size);
 }
 void* TPersistent::operator new(size_t size, std::align_val_t align) { return ::operator new(size, align); }
 void TPersistent::operator delete(void* p, size_t size) noexcept {
     if (!p) return;
-    if (ObjectPool::Pooled(size)) Pool().Give(p, size);
-    else ::operator delete(p);
+    ObjectPool& pool = Pool();
+    if (!pool.Holds(p)) {
+        ::operator delete(p);
+        return;
+    }
+    if (p == g_newPooled) g_newPooled = nullptr;  // never constructed
+    if (pool.ChunkOf(p) & rtti_detail::kForeign) ForeignSlots().erase(reinterpret_cast<uintptr_t>(p));
+    pool.Give(p, size);
 }
 void TPersistent::operator delete(void* p, size_t, std::align_val_t align) noexcept { ::operator delete(p, align); }
+
+uint64_t rtti_detail::WordInForeignChunk(const void* p) {
+    if (ForeignSlots().count(reinterpret_cast<uintptr_t>(p))) return kAskTheSet;
+    const uintptr_t off = reinterpret_cast<uintptr_t>(p) - gPoolMap.base;
+    const uint32_t grains = gPoolMap.chunks[off >> kChunkBits] & ~kForeign;
+    const uint32_t u = static_cast<uint32_t>(off & ((uintptr_t(1) << kChunkBits) - 1)) >> 4;
+    if (u % grains != 0) return kAskTheSet;
+    uint64_t w;
+    std::memcpy(&w, static_cast<const char*>(p) + kWordOffset, sizeof w);
+    return w;
+}
 
 uint64_t DestroyedCount() { return g_destroyed; }
 
 void WatchDestruction(TPersistent* obj) {
-    if (obj) obj->watched_ = 1;
+    if (obj) obj->word_ |= TPersistent::kWatchedBit;
 }
 void UnwatchDestruction(TPersistent* obj) {
-    if (obj) obj->watched_ = 0;
+    if (obj) obj->word_ &= ~TPersistent::kWatchedBit;
 }
 uint64_t WatchedDestroyedCount() { return g_watchedDestroyed; }
 
@@ -486,8 +577,10 @@ void Free(TPersistent* obj) {
     delete obj;
 }
 
-bool IsLive(const void* obj) { return obj && LiveSet().Contains(obj); }
-bool IsLive(const void* obj, uint64_t serial) { return obj && serial != 0 && LiveSet().SerialAt(obj) == serial; }
+bool rtti_detail::IsLiveInSet(const void* obj) { return obj && LiveSet().Contains(obj); }
+bool rtti_detail::IsLiveInSet(const void* obj, uint64_t serial) {
+    return obj && serial != 0 && LiveSet().SerialAt(obj) == serial;
+}
 
 TPersistent* LiveObjectAt(uintptr_t address) {
     const void* p = reinterpret_cast<const void*>(address);

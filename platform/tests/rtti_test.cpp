@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "platform/rtti.h"
 #include "platform/sysutils.h"
@@ -164,6 +166,76 @@ TEST(Rtti, LiveSetEraseKeepsTheOthers) {
         }
     }
     for (size_t i = 0; i < objs.size(); ++i) EXPECT_FALSE(IsLive(objs[i], serials[i]));
+}
+
+// Objects of every pooled size and beyond, a TPersistent that is not the start of its
+// allocation and one inside another object: each is live by its own address and serial
+// exactly while it lives, no other address inside it passes for live, and an object
+// made later at a freed address is not the freed one.
+template <size_t N> struct TSized : TPersistent {
+    char pad[N] = {};
+};
+struct TOtherFirst {
+    virtual ~TOtherFirst() = default;
+    uint64_t data = 12345;  // where a first-base TPersistent would keep its serial
+};
+struct TSecondBase : TOtherFirst, TPersistent {};
+struct TWithMember : TPersistent {
+    uint64_t before = 1;
+    TSized<8> member;
+};
+
+TEST(Rtti, LivenessByAddressAndSerialForEveryLayout) {
+    struct Case {
+        const char* what;
+        std::function<std::pair<TPersistent*, const void*>()> make;  // the object and its allocation
+        size_t inside;  // an offset within the object
+    };
+    auto alone = [](auto* o) { return std::pair<TPersistent*, const void*>(o, o); };
+    std::vector<Case> cases = {
+        {"16 bytes", [&] { return alone(new TPersistent()); }, 8},
+        {"24 bytes", [&] { return alone(new TSized<8>()); }, 16},
+        {"100 bytes", [&] { return alone(new TSized<84>()); }, 64},
+        {"512 bytes", [&] { return alone(new TSized<496>()); }, 256},
+        {"600 bytes", [&] { return alone(new TSized<584>()); }, 512},
+        {"second base", [] {
+             auto* o = new TSecondBase();
+             return std::pair<TPersistent*, const void*>(o, static_cast<TOtherFirst*>(o));
+         }, 8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (int round = 0; round < 2; ++round) {  // the second round reuses the freed memory
+            auto [o, start] = c.make();
+            const uint64_t serial = o->Serial();
+            EXPECT_TRUE(IsLive(o));
+            EXPECT_TRUE(IsLive(o, serial));
+            EXPECT_FALSE(IsLive(o, serial + 1));
+            EXPECT_FALSE(IsLive(o, 0));
+            if (start != o) {
+                EXPECT_FALSE(IsLive(start));
+            }
+            EXPECT_FALSE(IsLive(reinterpret_cast<const char*>(o) + c.inside));
+            Free(o);
+            EXPECT_FALSE(IsLive(o));
+            EXPECT_FALSE(IsLive(o, serial));
+            if (start != o) {
+                EXPECT_FALSE(IsLive(start));
+            }
+            auto [again, again_start] = c.make();
+            EXPECT_FALSE(IsLive(again, serial));
+            EXPECT_TRUE(IsLive(again, again->Serial()));
+            Free(again);
+        }
+    }
+    auto* outer = new TWithMember();
+    TPersistent* inner = &outer->member;
+    const uint64_t innerSerial = inner->Serial();
+    EXPECT_TRUE(IsLive(outer, outer->Serial()));
+    EXPECT_TRUE(IsLive(inner, innerSerial));
+    Free(outer);
+    EXPECT_FALSE(IsLive(inner, innerSerial));
+    EXPECT_FALSE(IsLive(inner));
 }
 
 // Every spelling the Windows-1250 case table takes for the same name hashes alike, at

@@ -258,7 +258,7 @@ public:
 
     // A number no other object of the process has had: a reference kept with it tells
     // this object from a later one at the same address.
-    uint64_t Serial() const { return serial_; }
+    uint64_t Serial() const { return word_ & kSerialMask; }
 
     // Objects come from per-size free lists that the process keeps (see rtti.cpp).
     static void* operator new(size_t size);
@@ -266,20 +266,75 @@ public:
     static void operator delete(void* p, size_t size) noexcept;
     static void operator delete(void* p, size_t size, std::align_val_t align) noexcept;
 
+    static constexpr uint64_t kSerialMask = (uint64_t(1) << 62) - 1;
+    static constexpr uint64_t kPooledBit = uint64_t(1) << 62;   // made in a pool slot, not in the live set
+    static constexpr uint64_t kWatchedBit = uint64_t(1) << 63;
+
 private:
     friend void WatchDestruction(TPersistent* obj);
     friend void UnwatchDestruction(TPersistent* obj);
-    uint64_t serial_ : 63;
-    uint64_t watched_ : 1;
+    // The serial and the two flags; 0 once the object is destroyed. A pooled object's
+    // word stays readable at its address (rtti_detail::InPlaceWord).
+    uint64_t word_;
 };
 
 // Runs the object's Destroy() and deletes it; nil is ignored.
 void Free(TPersistent* obj);
+
+namespace rtti_detail {
+// Pooled objects lie in one reserved stretch of address space, in chunks of 2 MB that
+// each hold slots of one size. The memory stays with the pool, so the word of a pooled
+// object can be read at a slot's start whether the object still lives there (its serial),
+// was freed (0) or was followed by another (a new serial).
+struct PoolMap {
+    uintptr_t base = 0;
+    uintptr_t size = 0;          // 0: no pool
+    const uint8_t* chunks = nullptr;  // per chunk: slot size in 16-byte grains; kForeign; 0 unused
+    uint64_t inverse[33] = {};   // ceil(2^32 / grains): the slot index without a division
+};
+extern PoolMap gPoolMap;
+constexpr int kChunkBits = 21;
+constexpr uint8_t kForeign = 0x80;  // the chunk held an object whose TPersistent was not at its start
+constexpr size_t kWordOffset = 8;   // of TPersistent::word_ (checked where it is defined)
+constexpr uint64_t kAskTheSet = ~uint64_t(0);
+uint64_t WordInForeignChunk(const void* p);
+// The word of the pooled object whose slot starts at p; kAskTheSet when p is no slot's
+// start (objects elsewhere are kept in the live set).
+[[gnu::always_inline]] inline uint64_t InPlaceWord(const void* p) {
+    const uintptr_t off = reinterpret_cast<uintptr_t>(p) - gPoolMap.base;
+    if (off >= gPoolMap.size) return kAskTheSet;
+    const uint8_t grains = gPoolMap.chunks[off >> kChunkBits];
+    const uint32_t unit = static_cast<uint32_t>(off & ((uintptr_t(1) << kChunkBits) - 1));
+    if (grains == 0 || (unit & 15) != 0) return kAskTheSet;
+    if (grains & kForeign) [[unlikely]] return WordInForeignChunk(p);
+    const uint32_t u = unit >> 4;
+    const uint32_t slot = static_cast<uint32_t>((u * gPoolMap.inverse[grains]) >> 32);
+    if (slot * grains != u) return kAskTheSet;
+    // Read as raw pool memory: the object there may have ended (the compiler is not to
+    // judge the address by what it knows of p).
+    uintptr_t at = reinterpret_cast<uintptr_t>(p) + kWordOffset;
+    __asm__("" : "+r"(at));
+    uint64_t w;
+    std::memcpy(&w, reinterpret_cast<const char*>(at), sizeof w);
+    return w;
+}
+bool IsLiveInSet(const void* obj);
+bool IsLiveInSet(const void* obj, uint64_t serial);
+}  // namespace rtti_detail
+
 // Whether the pointer names an object that is still alive.
-bool IsLive(const void* obj);
+[[gnu::always_inline]] inline bool IsLive(const void* obj) {
+    const uint64_t w = rtti_detail::InPlaceWord(obj);
+    if (w != rtti_detail::kAskTheSet) return w != 0;
+    return rtti_detail::IsLiveInSet(obj);
+}
 // Whether the object of that serial number still lives at the address (never a later
 // object that reuses it).
-bool IsLive(const void* obj, uint64_t serial);
+[[gnu::always_inline]] inline bool IsLive(const void* obj, uint64_t serial) {
+    const uint64_t w = rtti_detail::InPlaceWord(obj);
+    if (w != rtti_detail::kAskTheSet) return serial != 0 && (w & TPersistent::kSerialMask) == serial;
+    return rtti_detail::IsLiveInSet(obj, serial);
+}
 // How many objects have been destroyed so far in the process: while it stays the same,
 // every object seen alive before is still alive, without asking the live set.
 uint64_t DestroyedCount();
