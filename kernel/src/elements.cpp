@@ -57,11 +57,6 @@ void TSuperList::Taken(TPersistent* item) {
     ++kernel_detail::gTakenChildren;
 }
 
-TElement* TSuperList::LiveItem(int index) const {
-    void* p = Get(index);
-    return IsLive(p, serials_[static_cast<size_t>(index)]) ? static_cast<TElement*>(p) : nullptr;
-}
-
 int TSuperList::Add(TPersistent* item) {
     serials_.push_back(SerialOf(item));
     Taken(item);
@@ -253,20 +248,12 @@ namespace {
 
 // ---- TOwnerList ---------------------------------------------------------------------------
 
-TEntity* TOwnerList::Get(int index) const {
-    if (index < 0 || index >= count_) throw EListError("List index out of bounds (" + std::to_string(index) + ")");
-    return Data()[index].owner;
+void TOwnerList::IndexError(int index) {
+    throw EListError("List index out of bounds (" + std::to_string(index) + ")");
 }
 
-TElement* TOwnerList::LiveItem(int index) const {
-    Get(index);
-    const Entry& e = Data()[index];
-    return IsLive(e.owner, e.serial) ? static_cast<TElement*>(e.owner) : nullptr;
-}
-
-void TOwnerList::Insert(int index, TEntity* owner) {
-    if (index < 0 || index > count_) throw EListError("List index out of bounds (" + std::to_string(index) + ")");
-    Entry e{owner, owner ? owner->Serial() : 0};
+void TOwnerList::InsertAmongMore(int index, const Entry& e) {
+    if (index < 0 || index > count_) IndexError(index);
     if (count_ == 0) {
         one_ = e;
     } else {
@@ -276,7 +263,7 @@ void TOwnerList::Insert(int index, TEntity* owner) {
     ++count_;
 }
 
-void TOwnerList::Delete(int index) {
+void TOwnerList::DeleteAmongMore(int index) {
     Get(index);
     if (count_ == 1) {
         one_ = Entry{};
@@ -288,18 +275,6 @@ void TOwnerList::Delete(int index) {
         }
     }
     --count_;
-}
-
-void TOwnerList::Remove(TEntity* owner) {
-    int i = IndexOf(owner);
-    if (i >= 0) Delete(i);
-}
-
-int TOwnerList::IndexOf(const TEntity* owner) const {
-    const Entry* d = Data();
-    for (int i = 0; i < count_; ++i)
-        if (d[i].owner == owner) return i;
-    return -1;
 }
 
 // ---- TOwnerElement ------------------------------------------------------------------------

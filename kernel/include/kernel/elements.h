@@ -37,7 +37,12 @@ public:
 
     TElement* Item(int index) const { return static_cast<TElement*>(Get(index)); }
     // The item at the index while the object listed there lives; nil once it was freed.
-    TElement* LiveItem(int index) const;
+    TElement* LiveItem(int index) const {
+        if (static_cast<unsigned>(index) >= static_cast<unsigned>(Count())) [[unlikely]]
+            return Item(index);  // the list's index error
+        void* p = Items()[index];
+        return IsLive(p, serials_[static_cast<size_t>(index)]) ? static_cast<TElement*>(p) : nullptr;
+    }
 
     int Add(TPersistent* item);
     void Insert(int index, TPersistent* item);
@@ -60,19 +65,42 @@ class TEntity;
 class TOwnerList {
 public:
     int Count() const { return count_; }
-    TEntity* Get(int index) const;        // as listed (EListError out of range)
-    TElement* LiveItem(int index) const;  // nil once the owner listed there was freed
+    // As listed (EListError out of range).
+    TEntity* Get(int index) const {
+        if (static_cast<unsigned>(index) >= static_cast<unsigned>(count_)) [[unlikely]] IndexError(index);
+        return Data()[index].owner;
+    }
+    inline TElement* LiveItem(int index) const;  // nil once the owner listed there was freed
     void Add(TEntity* owner) { Insert(count_, owner); }
-    void Insert(int index, TEntity* owner);  // 0..Count
-    void Delete(int index);
-    void Remove(TEntity* owner);          // the first occurrence
-    int IndexOf(const TEntity* owner) const;
+    inline void Insert(int index, TEntity* owner);  // 0..Count
+    void Delete(int index) {
+        if (count_ == 1 && index == 0) {
+            one_ = Entry{};
+            count_ = 0;
+        } else {
+            DeleteAmongMore(index);
+        }
+    }
+    // The first occurrence.
+    void Remove(TEntity* owner) {
+        int i = IndexOf(owner);
+        if (i >= 0) Delete(i);
+    }
+    int IndexOf(const TEntity* owner) const {
+        const Entry* d = Data();
+        for (int i = 0; i < count_; ++i)
+            if (d[i].owner == owner) return i;
+        return -1;
+    }
 
 private:
     struct Entry {
         TEntity* owner = nullptr;
         uint64_t serial = 0;
     };
+    [[noreturn]] static void IndexError(int index);
+    void InsertAmongMore(int index, const Entry& e);
+    void DeleteAmongMore(int index);
     const Entry* Data() const { return count_ <= 1 ? &one_ : more_.data(); }
     Entry one_;
     std::vector<Entry> more_;  // every entry while there are two or more
@@ -363,6 +391,22 @@ public:
 protected:
     TOwnerList FOwners;
 };
+
+TElement* TOwnerList::LiveItem(int index) const {
+    Get(index);
+    const Entry& e = Data()[index];
+    return IsLive(e.owner, e.serial) ? static_cast<TElement*>(e.owner) : nullptr;
+}
+
+void TOwnerList::Insert(int index, TEntity* owner) {
+    const Entry e{owner, owner ? owner->Serial() : 0};
+    if (count_ == 0 && index == 0) {
+        one_ = e;
+        count_ = 1;
+    } else {
+        InsertAmongMore(index, e);
+    }
+}
 
 // The visit mark of whole-tree walks, in -31999..-2 after ResetBaseID.
 extern int32_t BaseID;
