@@ -672,7 +672,49 @@ TElement* TStreamLoader::ReadInline(bool make, int32_t& position) {
     return element;
 }
 
+bool TStreamLoader::TakeNumber(const TPropInfo& live, TTypeKind kind, int32_t n, TZarixPropValue& value) {
+    switch (kind) {
+        case tkInteger:
+        case tkEnumeration: {
+            int64_t v = n;
+            if (live.PropType && live.PropType->OrdType == otULong) v = static_cast<uint32_t>(n);
+            if (live.PropType && (v < live.PropType->MinValue || v > live.PropType->MaxValue)) return false;
+            value.Ord = v;
+            return true;
+        }
+        case tkChar:
+            if (n < 0 || n > 255) return false;
+            value.Ord = n;
+            return true;
+        case tkSet:
+            if (static_cast<uint32_t>(n) & ~SetTypeMask(live.PropType)) return false;
+            value.Ord = static_cast<uint32_t>(n);
+            return true;
+        case tkFloat:
+            value.Float = n;
+            return true;
+        default:
+            return false;
+    }
+}
+
 bool TStreamLoader::ReadValue(const ClassProperty& prop, const TPropInfo* live, TZarixPropValue& value) {
+    // Numbers for a property that takes no element are read here; everything else below.
+    const TTypeKind kind = live ? live->Kind() : tkUnknown;
+    if (live && prop.Kind != tkClass && kind != tkClass) {
+        const TValueType tag = FReader->NextValue();
+        if (tag == vaInt8 || tag == vaInt16 || tag == vaInt32) return TakeNumber(*live, kind, FReader->ReadInteger(), value);
+        if (tag == vaExtended) {
+            const double v = FReader->ReadFloat();
+            if (kind != tkFloat) return false;
+            value.Float = v;
+            return true;
+        }
+    }
+    return ReadOtherValue(prop, live, value);
+}
+
+bool TStreamLoader::ReadOtherValue(const ClassProperty& prop, const TPropInfo* live, TZarixPropValue& value) {
     switch (FReader->NextValue()) {
         case vaInt8:
         case vaInt16:
@@ -690,42 +732,20 @@ bool TStreamLoader::ReadValue(const ClassProperty& prop, const TPropInfo* live, 
                 return true;
             }
             if (!live) return false;
-            switch (kind) {
-                case tkClass: {
-                    if (n == -1) {
-                        value.Obj = nullptr;
-                        return true;
-                    }
-                    TElement* element = ReferableAt(n);
-                    if (!element) return false;
-                    const TClassInfo* want = live->PropType ? live->PropType->ClassRef() : nullptr;
-                    if (want && !element->InheritsFrom(want)) return false;
-                    FValuePos = n;
-                    value.Obj = element;
+            if (kind == tkClass) {
+                if (n == -1) {
+                    value.Obj = nullptr;
                     return true;
                 }
-                case tkInteger:
-                case tkEnumeration: {
-                    int64_t v = n;
-                    if (live->PropType && live->PropType->OrdType == otULong) v = static_cast<uint32_t>(n);
-                    if (live->PropType && (v < live->PropType->MinValue || v > live->PropType->MaxValue)) return false;
-                    value.Ord = v;
-                    return true;
-                }
-                case tkChar:
-                    if (n < 0 || n > 255) return false;
-                    value.Ord = n;
-                    return true;
-                case tkSet:
-                    if (static_cast<uint32_t>(n) & ~SetTypeMask(live->PropType)) return false;
-                    value.Ord = static_cast<uint32_t>(n);
-                    return true;
-                case tkFloat:
-                    value.Float = n;
-                    return true;
-                default:
-                    return false;
+                TElement* element = ReferableAt(n);
+                if (!element) return false;
+                const TClassInfo* want = live->PropType ? live->PropType->ClassRef() : nullptr;
+                if (want && !element->InheritsFrom(want)) return false;
+                FValuePos = n;
+                value.Obj = element;
+                return true;
             }
+            return TakeNumber(*live, kind, n, value);
         }
         case vaExtended: {
             double v = FReader->ReadFloat();

@@ -23,7 +23,11 @@ void PutLE(unsigned char* out, uint64_t v, int bytes) {
 
 uint64_t GetLE(const unsigned char* in, int bytes) {
     uint64_t v = 0;
-    for (int i = 0; i < bytes; ++i) v |= static_cast<uint64_t>(in[i]) << (8 * i);
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&v, in, static_cast<size_t>(bytes));
+    } else {
+        for (int i = 0; i < bytes; ++i) v |= static_cast<uint64_t>(in[i]) << (8 * i);
+    }
     return v;
 }
 
@@ -363,7 +367,7 @@ int32_t TReader::ReadIntegerSlow() {
     }
 }
 
-double TReader::ReadFloat() {
+double TReader::ReadFloatSlow() {
     if (NextValue() != vaExtended) return ReadInteger();
     if (lim_ - cur_ >= 11) {
         const double v = ExtendedToDouble(cur_ + 1);

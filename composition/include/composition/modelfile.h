@@ -346,7 +346,12 @@ protected:
     }
     // One value of a property of the declared kind; true with the value when it can be
     // applied to the live kind.
-    bool ReadValue(const ClassProperty& prop, const TPropInfo* live, TZarixPropValue& value);
+    inline bool ReadValue(const ClassProperty& prop, const TPropInfo* live, TZarixPropValue& value);
+    // The same for the values that are not plain numbers of a property that takes them.
+    bool ReadOtherValue(const ClassProperty& prop, const TPropInfo* live, TZarixPropValue& value);
+    // A number applied to a live property of a kind other than an element: true with the
+    // value when it is valid there.
+    static bool TakeNumber(const TPropInfo& live, TTypeKind kind, int32_t n, TZarixPropValue& value);
     // The records of an inline element; answers its element and position (nil and -1
     // when none was made).
     TElement* ReadInline(bool make, int32_t& position);

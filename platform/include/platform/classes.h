@@ -383,7 +383,14 @@ public:
         }
         return ReadIntegerSlow();
     }
-    double ReadFloat();                          // tag 5, or an integer
+    double ReadFloat() {                         // tag 5, or an integer
+        if (lim_ - cur_ >= 11 && *cur_ == vaExtended) {
+            const double v = ExtendedToDouble(cur_ + 1);
+            cur_ += 11;
+            return v;
+        }
+        return ReadFloatSlow();
+    }
     std::string ReadString();                    // tags 6, 12
     bool ReadBoolean();                          // tags 8, 9
     std::string ReadStr();                       // raw 1-byte length and bytes
@@ -394,6 +401,7 @@ private:
     [[noreturn]] static void PropValueError();
     void Fill();
     int32_t ReadIntegerSlow();                   // near the end of what is held, or a wrong tag
+    double ReadFloatSlow();
     int64_t Remaining();
     void CheckLength(int64_t length);
     std::string ReadBytes(int64_t length);  // checked against what remains
