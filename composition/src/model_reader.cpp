@@ -592,10 +592,14 @@ TStreamLoader* TStreamLoader::New(const std::string& fileName) { return Named(Ne
 int64_t TStreamLoader::GetSourceSize() { return FSource ? FSource->Size() : 0; }
 
 void TStreamLoader::StepProgress() {
-    int64_t pos = FReader->Position();
-    if (pos % 200 != 0) return;
+    const int64_t pos = FReader->Position();
+    if (pos % 200 == 0) ShowProgress(pos);
+}
+
+void TStreamLoader::ShowProgress(int64_t pos) {
     SetProgress(static_cast<int32_t>(std::min<int64_t>(pos, INT32_MAX)));
-    SetProgressText(IntToStr(pos) + Cz(" bytů z celkových ") + IntToStr(GetSourceSize()));
+    static const std::string of = Cz(" bytů z celkových ");
+    SetProgressText(IntToStr(pos) + of + IntToStr(GetSourceSize()));
     Application().ProcessMessages();
 }
 

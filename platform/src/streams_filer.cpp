@@ -294,10 +294,7 @@ void TReader::Fill() {
     lim_ = cur_ + n;
 }
 
-int64_t TReader::Position() {
-    const int64_t at = inPlaceEnd_ >= 0 ? inPlaceEnd_ : stream_.Position();
-    return at - static_cast<int64_t>(lim_ - cur_);
-}
+int64_t TReader::StreamPosition() { return stream_.Position(); }
 
 int64_t TReader::Remaining() {
     const int64_t rest = stream_.Size() - stream_.Position();

@@ -355,6 +355,8 @@ protected:
     // The records of an inline element; answers its element and position (nil and -1
     // when none was made).
     TElement* ReadInline(bool make, int32_t& position);
+    // The progress at a step that shows it.
+    [[gnu::noinline]] void ShowProgress(int64_t pos);
     TReader* FReader = nullptr;   // during DoIt only
     TStream* FSource = nullptr;
 };

@@ -348,7 +348,9 @@ public:
     TReader(const TReader&) = delete;
     TReader& operator=(const TReader&) = delete;
 
-    int64_t Position();                          // stream position of the next byte to read
+    int64_t Position() {                         // stream position of the next byte to read
+        return (inPlaceEnd_ >= 0 ? inPlaceEnd_ : StreamPosition()) - static_cast<int64_t>(lim_ - cur_);
+    }
 
     void Read(void* buffer, int64_t count);      // raw bytes
     void ReadSignature();                        // "TPF0"
@@ -400,6 +402,7 @@ private:
     [[noreturn]] static void ReadError(const char* message);
     [[noreturn]] static void PropValueError();
     void Fill();
+    int64_t StreamPosition();                    // where the stream stands
     int32_t ReadIntegerSlow();                   // near the end of what is held, or a wrong tag
     double ReadFloatSlow();
     int64_t Remaining();
