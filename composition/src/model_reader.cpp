@@ -177,6 +177,8 @@ void TZarixLoader::CreateTables() {
     FSeenRound = 0;
     FSeenTop = 0;
     FTaken.clear();
+    FListed.clear();
+    FListedRuns.clear();
 }
 
 void TZarixLoader::FreeTables() {
@@ -190,6 +192,8 @@ void TZarixLoader::FreeTables() {
     FHeld.clear();
     Table<int32_t>().swap(FHeldMark);
     FTaken.clear();
+    Table<int32_t>().swap(FListed);
+    std::vector<ListedRun>().swap(FListedRuns);
     if (FAccessor) FAccessor->SetInstance(nullptr);
 }
 
@@ -372,7 +376,30 @@ void TZarixLoader::AddChild(int32_t id) {
         return;
     }
     mark = FHeldRound;
-    state |= psChild;
+    state |= psChild | psListed;
+    if (FListedRuns.empty() || FListedRuns.back().Parent != parent ||
+        FListedRuns.back().End != static_cast<int32_t>(FListed.size()))
+        FListedRuns.push_back({parent, static_cast<int32_t>(FListed.size()), 0});
+    FListed.push_back(id);
+    FListedRuns.back().End = static_cast<int32_t>(FListed.size());
+}
+
+bool TZarixLoader::AllListedReach(TElement* root) const {
+    if (!FTaken.empty() || WatchedDestroyedCount() != FWatchedDestroyed) return false;
+    const int32_t count = static_cast<int32_t>(FObjects.size());
+    if (FLastPos < 0 || FLastPos >= count || FObjects[static_cast<size_t>(FLastPos)] != root) return false;
+    for (int32_t i = 0; i < count; ++i)
+        if (FObjects[static_cast<size_t>(i)] && i != FLastPos && !(FPosState[static_cast<size_t>(i)] & psListed))
+            return false;
+    // Each parent holds just the children listed to it, in that order.
+    for (const ListedRun& run : FListedRuns) {
+        TSuperList* list = run.Parent->List();
+        if (!list || list->Count() != run.End - run.Begin) return false;
+        void* const* items = list->Items();
+        for (int32_t k = run.Begin; k < run.End; ++k)
+            if (items[k - run.Begin] != FObjects[static_cast<size_t>(FListed[static_cast<size_t>(k)])]) return false;
+    }
+    return true;
 }
 
 void TZarixLoader::Damaged(const std::string& what) {
@@ -402,6 +429,9 @@ void TZarixLoader::FreeMade() {
 }
 
 void TZarixLoader::FreeUnreached(TElement* root) {
+    // The usual tree: the walk would reach every element. They stay watched, which only
+    // makes a later load ask the live set while one of them is freed during it.
+    if (AllListedReach(root)) return;
     // The elements of this load are told by their serial numbers, which grow with their
     // positions, so the walk needs no lookups and changes nothing in them.
     const int32_t count = static_cast<int32_t>(FObjects.size());

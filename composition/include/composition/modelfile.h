@@ -265,7 +265,8 @@ protected:
         TElementClass Class = nullptr;  // the registered class, nil when none
         std::vector<ClassProperty> Props;
     };
-    enum : uint8_t { psComplete = 1, psChild = 2 };
+    // psListed: the children list of a record added it to its element.
+    enum : uint8_t { psComplete = 1, psChild = 2, psListed = 4 };
     // Per-position tables grow in large blocks (see platform/large_blocks.h).
     template <class T> using Table = std::vector<T, platform_detail::UninitAllocator<T>>;
 
@@ -290,6 +291,9 @@ protected:
     // Frees the elements that the root does not reach through children and the
     // references taken by properties; they let go of one another first.
     void FreeUnreached(TElement* root);
+    // Whether the root reaches every element of this load through the children that the
+    // children lists added, all still in place; no element was freed and no property took one.
+    bool AllListedReach(TElement* root) const;
 
     std::deque<ClassRecord> FClassTable;   // stable while records are added
     Table<TElement*> FObjects;             // element of each position, nil for none
@@ -319,6 +323,13 @@ protected:
     size_t FSeenTop = 0;
     // The element-valued properties of each element that took their value.
     std::unordered_map<TElement*, std::vector<const TPropInfo*>> FTaken;
+    // The positions the children lists added, in order, in runs of one parent each.
+    struct ListedRun {
+        TEntity* Parent;
+        int32_t Begin, End;
+    };
+    Table<int32_t> FListed;
+    std::vector<ListedRun> FListedRuns;
 };
 
 // The current form read through the stream reader; an older-form file is handed to
