@@ -132,39 +132,18 @@ public:
     static constexpr size_t kMostReserved = size_t(32) << 30;
     static constexpr size_t kLeastReserved = size_t(1) << 30;
 
-    ObjectPool() {
-        if (!SUITE_POOL_OBJECTS) return;
-        void* p = MAP_FAILED;
-        for (reserved_ = kMostReserved; reserved_ >= kLeastReserved; reserved_ /= 2) {
-            p = ::mmap(nullptr, reserved_ + kChunk, PROT_READ | PROT_WRITE,
-                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-            if (p != MAP_FAILED) break;
-        }
-        if (p == MAP_FAILED) {  // then every object comes from the general allocator
-            reserved_ = 0;
-            return;
-        }
-        const uintptr_t base = (reinterpret_cast<uintptr_t>(p) + kChunk - 1) & ~(kChunk - 1);
-        chunks_ = new uint8_t[reserved_ / kChunk]();
-        rtti_detail::PoolMap& map = rtti_detail::gPoolMap;
-        for (uint32_t g = 1; g <= kSizes; ++g)
-            map.inverse[g] = ((uint64_t(1) << 32) + g - 1) / g;
-        map.base = base;
-        map.chunks = chunks_;
-        map.size = reserved_;
-    }
-
     static bool Pooled(size_t size) { return SUITE_POOL_OBJECTS && size != 0 && size <= kGrain * kSizes; }
 
     // nil when no slot can be had
     void* Take(size_t size) {
         const size_t c = (size - 1) / kGrain;
-        if (FreeObject* f = free_[c]) {
+        if (FreeObject* f = free_[c]) [[likely]] {
             free_[c] = f->next;
             return f;
         }
         const size_t bytes = (c + 1) * kGrain;
-        if (static_cast<size_t>(end_[c] - next_[c]) < bytes && !NewChunk(c)) return nullptr;
+        if (static_cast<size_t>(end_[c] - next_[c]) < bytes) [[unlikely]]
+            return TakeFromNewChunk(c);
         void* p = next_[c];
         next_[c] += bytes;
         return p;
@@ -188,7 +167,37 @@ private:
         FreeObject* next;
         uint64_t word;  // where an object's word lies: 0, not live
     };
+    // The stretch is reserved with the first chunk.
+    void Reserve() {
+        tried_ = true;
+        if (!SUITE_POOL_OBJECTS) return;
+        void* p = MAP_FAILED;
+        for (reserved_ = kMostReserved; reserved_ >= kLeastReserved; reserved_ /= 2) {
+            p = ::mmap(nullptr, reserved_ + kChunk, PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+            if (p != MAP_FAILED) break;
+        }
+        if (p == MAP_FAILED) {  // then every object comes from the general allocator
+            reserved_ = 0;
+            return;
+        }
+        const uintptr_t base = (reinterpret_cast<uintptr_t>(p) + kChunk - 1) & ~(kChunk - 1);
+        chunks_ = new uint8_t[reserved_ / kChunk]();
+        rtti_detail::PoolMap& map = rtti_detail::gPoolMap;
+        for (uint32_t g = 1; g <= kSizes; ++g)
+            map.inverse[g] = ((uint64_t(1) << 32) + g - 1) / g;
+        map.base = base;
+        map.chunks = chunks_;
+        map.size = reserved_;
+    }
+    [[gnu::noinline]] void* TakeFromNewChunk(size_t c) {
+        if (!NewChunk(c)) return nullptr;
+        void* p = next_[c];
+        next_[c] += (c + 1) * kGrain;
+        return p;
+    }
     bool NewChunk(size_t c) {
+        if (!tried_) Reserve();
         if (!chunks_ || used_ == reserved_ / kChunk) return false;
         char* start = reinterpret_cast<char*>(rtti_detail::gPoolMap.base + used_ * kChunk);
         chunks_[used_++] = static_cast<uint8_t>(c + 1);
@@ -205,12 +214,12 @@ private:
     size_t used_ = 0;
     size_t reserved_ = 0;
     uint8_t* chunks_ = nullptr;
+    bool tried_ = false;
 };
 
-ObjectPool& Pool() {
-    static auto* pool = new ObjectPool();  // outlives every static object
-    return *pool;
-}
+// Constant-initialised with a trivial destructor: there from the start to the end.
+constinit ObjectPool g_pool;
+ObjectPool& Pool() { return g_pool; }
 
 // Slot starts of pooled allocations whose TPersistent lies further in (several bases):
 // their word is not at the slot's start, so the live set answers for them.
@@ -478,29 +487,44 @@ PropRef& PropRef::Default(int32_t value) {
 
 rtti_detail::PoolMap rtti_detail::gPoolMap;
 
-TPersistent::TPersistent() {
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Winvalid-offsetof"
-    static_assert(offsetof(TPersistent, word_) == rtti_detail::kWordOffset);
-#pragma GCC diagnostic pop
-    const uint64_t serial = ++g_lastSerial;
-    if (this == g_newPooled) {
-        g_newPooled = nullptr;
-        word_ = serial | kPooledBit;
-        return;
-    }
-    word_ = serial;
+namespace {
+
+[[gnu::noinline]] void EnterLiveSet(const TPersistent* obj, uint64_t serial) {
     if (g_newPooled) {
         // A pooled allocation that begins with something else than this object.
         Pool().ChunkOf(g_newPooled) |= rtti_detail::kForeign;
         ForeignSlots().insert(reinterpret_cast<uintptr_t>(g_newPooled));
         g_newPooled = nullptr;
     }
-    LiveSet().Insert(this, serial);
+    LiveSet().Insert(obj, serial);
+}
+
+[[gnu::noinline]] void LeaveLiveSet(const TPersistent* obj) { LiveSet().Erase(obj); }
+
+[[gnu::noinline]] void ForgetSlot(void* p) {
+    if (p == g_newPooled) g_newPooled = nullptr;  // never constructed
+    ForeignSlots().erase(reinterpret_cast<uintptr_t>(p));
+}
+
+}  // namespace
+
+TPersistent::TPersistent() {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+    static_assert(offsetof(TPersistent, word_) == rtti_detail::kWordOffset);
+#pragma GCC diagnostic pop
+    const uint64_t serial = ++g_lastSerial;
+    if (this == g_newPooled) [[likely]] {
+        g_newPooled = nullptr;
+        word_ = serial | kPooledBit;
+        return;
+    }
+    word_ = serial;
+    EnterLiveSet(this, serial);
 }
 TPersistent::~TPersistent() {
     const uint64_t w = word_;
-    if (!(w & kPooledBit)) LiveSet().Erase(this);
+    if (!(w & kPooledBit)) [[unlikely]] LeaveLiveSet(this);
     ++g_destroyed;
     if (w & kWatchedBit) ++g_watchedDestroyed;
     // Read at this address after the object's end: the store must stay.
@@ -524,8 +548,7 @@ void TPersistent::operator delete(void* p, size_t size) noexcept {
         ::operator delete(p);
         return;
     }
-    if (p == g_newPooled) g_newPooled = nullptr;  // never constructed
-    if (pool.ChunkOf(p) & rtti_detail::kForeign) ForeignSlots().erase(reinterpret_cast<uintptr_t>(p));
+    if (p == g_newPooled || (pool.ChunkOf(p) & rtti_detail::kForeign)) [[unlikely]] ForgetSlot(p);
     pool.Give(p, size);
 }
 void TPersistent::operator delete(void* p, size_t, std::align_val_t align) noexcept { ::operator delete(p, align); }
