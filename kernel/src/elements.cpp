@@ -491,18 +491,42 @@ template <class F> void ForEachHolder(TElement* element, F f) {
         if (TEntity* owner = element->GetOwnerEntity(i)) f(static_cast<TElement*>(owner));
 }
 
+// The elements met so far on a walk up the holders; the first few without allocating.
+class Seen {
+public:
+    explicit Seen(TElement* first) { Add(first); }
+    size_t Size() const { return size_; }
+    TElement* At(size_t i) const { return i < kInPlace ? inPlace_[i] : more_[i - kInPlace]; }
+    bool Contains(const TElement* e) const {
+        for (size_t i = 0; i < size_; ++i)
+            if (At(i) == e) return true;
+        return false;
+    }
+    void Add(TElement* e) {
+        if (size_ < kInPlace) inPlace_[size_] = e;
+        else more_.push_back(e);
+        ++size_;
+    }
+
+private:
+    static constexpr size_t kInPlace = 16;
+    TElement* inPlace_[kInPlace];
+    std::vector<TElement*> more_;
+    size_t size_ = 0;
+};
+
 }  // namespace
 
 bool TEntity::MayHold(TElement* element) {
     if (element == this) return false;
     if (!element->Is<TEntity>()) return true;
     // The element must not be this entity's owner, nor an owner of an owner.
-    std::vector<TElement*> seen{this};
-    for (size_t next = 0; next < seen.size(); ++next) {
+    Seen seen(this);
+    for (size_t next = 0; next < seen.Size(); ++next) {
         bool found = false;
-        ForEachHolder(seen[next], [&](TElement* holder) {
+        ForEachHolder(seen.At(next), [&](TElement* holder) {
             if (holder == element) found = true;
-            else if (std::find(seen.begin(), seen.end(), holder) == seen.end()) seen.push_back(holder);
+            else if (!seen.Contains(holder)) seen.Add(holder);
         });
         if (found) return false;
     }

@@ -706,4 +706,13 @@ TEST_F(ElementsTest, AnEntityNeverHoldsItselfNorAnEntityAboveIt) {
     EXPECT_EQ(side->GetOwnersCount(), 2);
     bottom->RemoveElement(side);
     Free(top);
+    // Far above: a walk up more entities than it keeps without allocating.
+    std::vector<TOwnerEntity*> chain{OwnerEntity("0")};
+    for (int i = 1; i < 40; ++i) {
+        chain.push_back(OwnerEntity(IntToStr(i).c_str()));
+        chain[i - 1]->AddElement(chain[i]);
+    }
+    for (TOwnerEntity* refused : {chain[0], chain[17], chain[38]}) chain.back()->AddElement(refused);
+    EXPECT_EQ(chain.back()->ElementsCount(), 0);
+    Free(chain[0]);
 }
