@@ -148,7 +148,21 @@ void TZarixLoader::EndLoad() {
 void TZarixLoader::StepProgress() {}
 int64_t TZarixLoader::GetSourceSize() { return 0; }
 
+TZarixLoader::Tables& TZarixLoader::Spare() {
+    thread_local Tables spare;
+    return spare;
+}
+
+void TZarixLoader::SwapTables(Tables& other) {
+    FObjects.swap(other.Objects);
+    FSerials.swap(other.Serials);
+    FPosState.swap(other.PosState);
+    FHeldMark.swap(other.HeldMark);
+    FListed.swap(other.Listed);
+}
+
 void TZarixLoader::CreateTables() {
+    if (FObjects.capacity() < Spare().Objects.capacity()) SwapTables(Spare());
     FObjects.clear();
     FSerials.clear();
     FPosState.clear();
@@ -182,6 +196,12 @@ void TZarixLoader::CreateTables() {
 }
 
 void TZarixLoader::FreeTables() {
+    FObjects.clear();
+    FSerials.clear();
+    FPosState.clear();
+    FHeldMark.clear();
+    FListed.clear();
+    if (Spare().Objects.capacity() < FObjects.capacity()) SwapTables(Spare());
     Table<TElement*>().swap(FObjects);
     Table<uint64_t>().swap(FSerials);
     Table<uint8_t>().swap(FPosState);

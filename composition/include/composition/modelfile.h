@@ -330,6 +330,19 @@ protected:
     };
     Table<int32_t> FListed;
     std::vector<ListedRun> FListedRuns;
+
+private:
+    // The per-position tables of the largest load this thread has finished, kept for the
+    // next load: one of that size neither grows them nor touches new memory.
+    struct Tables {
+        Table<TElement*> Objects;
+        Table<uint64_t> Serials;
+        Table<uint8_t> PosState;
+        Table<int32_t> HeldMark;
+        Table<int32_t> Listed;
+    };
+    static Tables& Spare();
+    void SwapTables(Tables& other);
 };
 
 // The current form read through the stream reader; an older-form file is handed to
