@@ -57,12 +57,6 @@ void TSuperList::Taken(TPersistent* item) {
     ++kernel_detail::gTakenChildren;
 }
 
-int TSuperList::Add(TPersistent* item) {
-    serials_.push_back(SerialOf(item));
-    Taken(item);
-    return TList::Add(item);
-}
-
 void TSuperList::Insert(int index, TPersistent* item) {
     TList::Insert(index, item);
     serials_.insert(serials_.begin() + index, SerialOf(item));
@@ -517,9 +511,7 @@ private:
 
 }  // namespace
 
-bool TEntity::MayHold(TElement* element) {
-    if (element == this) return false;
-    if (!element->Is<TEntity>()) return true;
+bool TEntity::MayHoldEntity(TElement* element) {
     // The element must not be this entity's owner, nor an owner of an owner.
     Seen seen(this);
     for (size_t next = 0; next < seen.Size(); ++next) {

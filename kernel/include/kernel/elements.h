@@ -44,7 +44,11 @@ public:
         return IsLive(p, serials_[static_cast<size_t>(index)]) ? static_cast<TElement*>(p) : nullptr;
     }
 
-    int Add(TPersistent* item);
+    int Add(TPersistent* item) {
+        serials_.push_back(item ? item->Serial() : 0);
+        Taken(item);
+        return TList::Add(item);
+    }
     void Insert(int index, TPersistent* item);
     void Put(int index, TPersistent* item);
     void Delete(int index);
@@ -319,7 +323,11 @@ public:
 protected:
     TSuperList* NeedList();
     // An entity never holds itself nor any entity that holds it, directly or further up.
-    bool MayHold(TElement* element);
+    bool MayHold(TElement* element) {
+        if (element == this) return false;
+        return !element->Is<TEntity>() || MayHoldEntity(element);
+    }
+    bool MayHoldEntity(TElement* element);
     TSuperList* FList = nullptr;
     TElement* FTakenOut = nullptr;  // the child a freeing loop has taken out and is freeing
 };
