@@ -263,6 +263,7 @@ void TZarixLoader::AddClassProperty(const std::string& name, int32_t kind) {
     if (prop.Live >= 0) {
         const TPropInfo& live = FCurrentClass->Class->Props[static_cast<size_t>(prop.Live)];
         prop.Settable = !live.WriteOnly && live.HasWriter();
+        prop.LiveKind = live.Kind();
     }
     FCurrentClass->Props.push_back(std::move(prop));
 }
@@ -754,7 +755,7 @@ bool TStreamLoader::TakeNumber(const TPropInfo& live, TTypeKind kind, int32_t n,
 
 bool TStreamLoader::ReadValue(const ClassProperty& prop, const TPropInfo* live, TZarixPropValue& value) {
     // Numbers for a property that takes no element are read here; everything else below.
-    const TTypeKind kind = live ? live->Kind() : tkUnknown;
+    const TTypeKind kind = live ? prop.LiveKind : tkUnknown;
     if (live && prop.Kind != tkClass && kind != tkClass) {
         const TValueType tag = FReader->NextValue();
         if (tag == vaInt8 || tag == vaInt16 || tag == vaInt32) return TakeNumber(*live, kind, FReader->ReadInteger(), value);
@@ -847,8 +848,8 @@ void TStreamLoader::ReadProperties() {
         seen = round;
         FValuePos = -1;
         if (ReadValue(prop, live, value)) {
-            value.Kind = live->Kind();
-            SetPropertyValue(prop.Live, live->Kind(), value);
+            value.Kind = prop.LiveKind;
+            SetPropertyValue(prop.Live, prop.LiveKind, value);
         }
     }
     FSeenTop = base;

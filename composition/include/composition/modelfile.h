@@ -259,6 +259,7 @@ protected:
         int32_t Kind = 0;
         int32_t Live = -1;                  // index of the matching live property, or -1
         bool Settable = false;              // and a value can be set to it
+        TTypeKind LiveKind = tkUnknown;     // the kind of the live property
     };
     struct ClassRecord {
         std::string Name;
