@@ -2,6 +2,7 @@
 // and the live-object set. The element model and every reader and writer of properties
 // by name work only through this table.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -512,14 +513,23 @@ void CreateOrRelease(TPersistent* obj);
 public:                                                                                         \
     using inherited = P;                                                                        \
     static const TClassInfo* StaticClass() {                                                    \
-        static const TClassInfo* ci = [] {                                                      \
+        static constinit std::atomic<const TClassInfo*> known{nullptr};                         \
+        const TClassInfo* ci = known.load(std::memory_order_acquire);                           \
+        if (!ci) [[unlikely]] ci = StaticClassMadeOnce_(known);                                 \
+        return ci;                                                                              \
+    }                                                                                           \
+    /* Made once (a guarded static), out of the way of the lookups. */                          \
+    [[gnu::noinline, gnu::cold]] static const TClassInfo* StaticClassMadeOnce_(                 \
+        std::atomic<const TClassInfo*>& known) {                                                \
+        static const TClassInfo* const made = [] {                                              \
             TClassInfo* c = rtti_detail::NewClassInfo(#T, P::StaticClass(),                     \
                                                       &rtti_detail::NewBlank<T>, sizeof(T));    \
             rtti_detail::Publish<T, P>(c);                                                      \
             rtti_detail::FinishClassInfo(c);                                                    \
             return c;                                                                           \
         }();                                                                                    \
-        return ci;                                                                              \
+        known.store(made, std::memory_order_release);                                           \
+        return made;                                                                            \
     }                                                                                           \
     const TClassInfo* ClassType() const override { return T::StaticClass(); }                   \
     static T* New() {                                                                           \
