@@ -211,13 +211,15 @@ void TElement::ResetID() {
 
 void TElement::ResetIDs() { ID = BaseID; }
 
+// Only a message, or an element that a queued message names, has messages to forget.
 void TElement::BeforeDestruction() {
-    ForgetQueuedMessagesOf(this);
+    FNoMessage = !InheritsFrom(TZarixMessage::StaticClass());
+    if (FQueueLinks || !FNoMessage) ForgetQueuedMessagesOf(this);
     inherited::BeforeDestruction();
 }
 
 void TElement::Destroy() {
-    ForgetQueuedMessagesOf(this);
+    if (FQueueLinks || !FNoMessage) ForgetQueuedMessagesOf(this);
     inherited::Destroy();
 }
 

@@ -186,6 +186,7 @@ private:
 private:
     friend class TSuperList;
     bool FListed = false;  // was a child of an entity at some time
+    bool FNoMessage = false;  // known not to be a message (from BeforeDestruction on)
 };
 
 // The own name of TNameElement and TNameEntity; the class name stands for an empty one.
