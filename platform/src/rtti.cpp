@@ -405,17 +405,17 @@ void TClassInfo::IndexNames() const {
     for (size_t k = 0; k < Props.size(); ++k) {
         const std::string& name = Props[k].Name;
         const uint64_t h = AsciiFoldedNameHash(name);
-        const uint32_t tag = static_cast<uint32_t>(h >> 32);
+        const uint32_t key = SlotKey(h, name.size());
         for (size_t i = h & (slots - 1);; i = (i + 1) & (slots - 1)) {
             NameSlot& slot = nameSlots_[i];
             if (slot.entry == 0) {
                 slot.entry = static_cast<uint32_t>(k + 1);
-                slot.tag = tag;
-                slot.size = name.size();
+                slot.key = key;
+                slot.prop = &Props[k];
                 std::memcpy(slot.text, name.data(), std::min(name.size(), sizeof slot.text));
                 break;
             }
-            if (slot.tag == tag && SameAsciiText(Props[slot.entry - 1].Name, name)) break;  // the first one wins
+            if (slot.key == key && SameAsciiText(slot.prop->Name, name)) break;  // the first one wins
         }
     }
     indexedBegin_ = Props.data();

@@ -2,6 +2,7 @@
 // and the live-object set. The element model and every reader and writer of properties
 // by name work only through this table.
 #pragma once
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstring>
@@ -187,25 +188,12 @@ struct TClassInfo {
     // The first property of that name in table order (ASCII case-insensitive), through an
     // index of the names made on first use; nil / -1 when there is none.
     [[gnu::always_inline]] const TPropInfo* FindProp(std::string_view name) const {
-        int i = FindPropIndex(name);
-        return i < 0 ? nullptr : &Props[static_cast<size_t>(i)];
+        const NameSlot* slot = FindSlot(name);
+        return slot ? slot->prop : nullptr;
     }
     [[gnu::always_inline]] int FindPropIndex(std::string_view name) const {
-        // A redeclared name replaces its entry in place, so only a new count needs a new index.
-        if (!nameSlots_ || indexedBegin_ != Props.data() || indexedEnd_ != std::to_address(Props.cend())) [[unlikely]]
-            IndexNames();
-        const uint64_t h = AsciiFoldedNameHash(name);
-        const uint32_t tag = static_cast<uint32_t>(h >> 32);
-        for (size_t i = h & slotMask_;; i = (i + 1) & slotMask_) {
-            const NameSlot& slot = nameSlots_[i];
-            if (slot.entry == 0) return -1;
-            if (slot.tag != tag) continue;
-            // The same bytes answer from the slot itself; another spelling compares.
-            if (slot.size == name.size() && name.size() <= sizeof slot.text &&
-                rtti_detail::SameBytes(slot.text, name.data(), name.size()))
-                return static_cast<int>(slot.entry) - 1;
-            if (SameAsciiText(Props[slot.entry - 1].Name, name)) return static_cast<int>(slot.entry) - 1;
-        }
+        const NameSlot* slot = FindSlot(name);
+        return slot ? static_cast<int>(slot->entry) - 1 : -1;
     }
     int PropCount() const { return static_cast<int>(Props.size()); }
 
@@ -216,12 +204,33 @@ private:
     void IndexNames() const;
     // Open addressing over Props: the entry's position + 1 (0: empty), the high half of
     // its name's hash and the name's first bytes.
+    // A name's slot: its position + 1 (0: an empty slot), a key of hash bits and length
+    // (up to 255), its entry and its first bytes.
     struct NameSlot {
         uint32_t entry = 0;
-        uint32_t tag = 0;
-        uint64_t size = 0;
+        uint32_t key = 0;
+        const TPropInfo* prop = nullptr;
         char text[16] = {};
     };
+    static uint32_t SlotKey(uint64_t hash, size_t size) {
+        return (static_cast<uint32_t>(hash >> 32) & ~uint32_t(0xFF)) | static_cast<uint32_t>(std::min<size_t>(size, 255));
+    }
+    [[gnu::always_inline]] const NameSlot* FindSlot(std::string_view name) const {
+        // A redeclared name replaces its entry in place, so only a new count needs a new index.
+        if (!nameSlots_ || indexedBegin_ != Props.data() || indexedEnd_ != std::to_address(Props.cend())) [[unlikely]]
+            IndexNames();
+        const uint64_t h = AsciiFoldedNameHash(name);
+        const uint32_t key = SlotKey(h, name.size());
+        for (size_t i = h & slotMask_;; i = (i + 1) & slotMask_) {
+            const NameSlot& slot = nameSlots_[i];
+            if (slot.entry == 0) return nullptr;
+            if (slot.key != key) continue;
+            // The same bytes answer from the slot itself; another spelling compares.
+            if (name.size() <= sizeof slot.text && rtti_detail::SameBytes(slot.text, name.data(), name.size()))
+                return &slot;
+            if (SameAsciiText(slot.prop->Name, name)) return &slot;
+        }
+    }
     mutable std::unique_ptr<NameSlot[]> nameSlots_;
     mutable size_t slotMask_ = 0;
     // The table as it was indexed: the same place and end means the same count.
@@ -546,14 +555,16 @@ const TPropList& GetPropInfos(const TPersistent* obj);
 [[gnu::always_inline]] inline const TPropInfo* GetPropInfo(const TPersistent* obj, std::string_view name) {
     return obj ? obj->ClassType()->FindProp(name) : nullptr;
 }
-// Class kind: the address.
+// Class kind: the address. (A class property has no GetOrd or SetOrd.)
 inline int64_t GetOrdProp(TPersistent* obj, const TPropInfo& p) {
+    if (p.GetOrd) [[likely]]
+        return p.WriteOnly ? 0 : p.GetOrd(obj);
     if (p.Kind() == tkClass) return p.GetObj ? static_cast<int64_t>(reinterpret_cast<uintptr_t>(p.GetObj(obj))) : 0;
-    return (p.GetOrd && !p.WriteOnly) ? p.GetOrd(obj) : 0;
+    return 0;
 }
 // Class kind: ignored (references are set only through SetObjectProp).
 inline void SetOrdProp(TPersistent* obj, const TPropInfo& p, int64_t v) {
-    if (p.Kind() != tkClass && p.SetOrd) p.SetOrd(obj, v);
+    if (p.SetOrd) p.SetOrd(obj, v);
 }
 inline double GetFloatProp(TPersistent* obj, const TPropInfo& p) { return (p.GetFloat && !p.WriteOnly) ? p.GetFloat(obj) : 0.0; }
 inline void SetFloatProp(TPersistent* obj, const TPropInfo& p, double v) { if (p.SetFloat) p.SetFloat(obj, v); }
