@@ -15,6 +15,9 @@
 #include "platform/large_blocks.h"
 #include "platform/sysutils.h"
 
+// Present when a leak checker is linked in.
+extern "C" void __lsan_register_root_region(const void* begin, size_t size) __attribute__((weak));
+
 namespace {
 
 // The addresses of live objects with their serial numbers: an open-addressing table
@@ -202,6 +205,9 @@ private:
         char* start = reinterpret_cast<char*>(rtti_detail::gPoolMap.base + used_ * kChunk);
         chunks_[used_++] = static_cast<uint8_t>(c + 1);
         if (chunksOf_[c]++ > 0) ::madvise(start, kChunk, MADV_HUGEPAGE);
+        // A leak checker does not look into mappings of its own accord: what pooled
+        // objects hold would pass for leaked.
+        if (__lsan_register_root_region) __lsan_register_root_region(start, kChunk);
         const size_t bytes = (c + 1) * kGrain;
         next_[c] = start;
         end_[c] = start + kChunk / bytes * bytes;
