@@ -220,3 +220,21 @@ TEST_F(InheritanceModel, ItsMyClassAndKeyedModels) {
 }
 
 }  // namespace
+
+namespace {
+// A model that took another's items entity (AddAllFrom) must not insert that other model
+// into it: the items entity knows only its last holder.
+TEST(InheritanceModelCycles, ASharedItemsEntityNeverTakesTheModelThatHoldsIt) {
+    RegisterKernelClasses();
+    TInheritanceModel* first = TInheritanceModel::New();
+    TInheritanceModel* second = TInheritanceModel::New();
+    TInheritanceModel* item = TInheritanceModel::New();
+    first->SetNextItem(item);
+    SetObjectProp(second, *GetPropInfo(second, "AddAllFrom"), first);
+    second->SetNextItem(first);
+    EXPECT_FALSE(first->HoldsItem(first));
+    EXPECT_LT(first->GetItems()->IndexOf(first), 0);
+    Free(second);
+    Free(first);
+}
+}  // namespace
