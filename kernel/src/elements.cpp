@@ -514,7 +514,14 @@ private:
 
 }  // namespace
 
+bool TEntity::HeldElsewhere(TElement* element) {
+    auto* envelope = As<TEnvelopeEntity>(element);
+    TEntity* holder = envelope ? envelope->Owner() : nullptr;
+    return holder && holder != this && IsLive(holder) && holder->IndexOf(envelope) >= 0;
+}
+
 bool TEntity::MayHoldEntity(TElement* element) {
+    if (HeldElsewhere(element)) return false;
     // The element must not be this entity's owner, nor an owner of an owner.
     Seen seen(this);
     bool envelope = false;

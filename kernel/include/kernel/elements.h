@@ -328,6 +328,8 @@ protected:
         if (element == this) return false;
         return !element->Is<TEntity>() || MayHoldEntity(element);
     }
+    // An envelope has one holder: another that still lists it keeps it.
+    bool HeldElsewhere(TElement* envelope);
     bool MayHoldEntity(TElement* element);
     TSuperList* FList = nullptr;
     TElement* FTakenOut = nullptr;  // the child a freeing loop has taken out and is freeing
