@@ -1,6 +1,5 @@
 #include "kernel/elements.h"
 
-#include <unordered_set>
 #include <algorithm>
 #include <array>
 #include <vector>
@@ -524,30 +523,13 @@ bool TEntity::MayHoldEntity(TElement* element) {
     if (HeldElsewhere(element)) return false;
     // The element must not be this entity's owner, nor an owner of an owner.
     Seen seen(this);
-    bool envelope = false;
     for (size_t next = 0; next < seen.Size(); ++next) {
         bool found = false;
-        envelope = envelope || seen.At(next)->Is<TEnvelopeEntity>();
         ForEachHolder(seen.At(next), [&](TElement* holder) {
             if (holder == element) found = true;
             else if (!seen.Contains(holder)) seen.Add(holder);
         });
         if (found) return false;
-    }
-    if (!envelope) return true;
-    // An envelope knows only its last holder: whether the element holds one of those met
-    // is asked from the element down.
-    std::vector<TEntity*> open{static_cast<TEntity*>(element)};
-    std::unordered_set<TElement*> visited{element};
-    while (!open.empty()) {
-        TEntity* e = open.back();
-        open.pop_back();
-        for (int32_t i = 0; i < e->ElementsCount(); ++i) {
-            TElement* child = e->FList->LiveItem(i);
-            if (!child || !visited.insert(child).second) continue;
-            if (seen.Contains(child)) return false;
-            if (auto* entity = As<TEntity>(child)) open.push_back(entity);
-        }
     }
     return true;
 }
