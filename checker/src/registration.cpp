@@ -1,4 +1,5 @@
 #include "checker/check_tools.h"
+#include "checker/folder_structure_checks.h"
 #include "checker/object_envelope.h"
 #include "checker/script_tools.h"
 #include "kernel/class_registry.h"
@@ -16,4 +17,7 @@ void RegisterCheckerClasses() {
     RegisterZarixClass<TShowMessage>();
     RegisterZarixClass<TInstanceProperties>();
     RegisterZarixClass<TObjectEnvelope>();
+    RegisterZarixClass<THierarchyTemplate>();
+    RegisterZarixClass<TDirectoryHCheckNode>();
+    RegisterZarixClass<TDirectoryHCheckTool>();
 }
