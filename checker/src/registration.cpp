@@ -1,13 +1,16 @@
+#include "checker/check_interprets.h"
 #include "checker/check_tools.h"
 #include "checker/folder_structure_checks.h"
 #include "checker/object_envelope.h"
 #include "checker/script_tools.h"
+#include "composition/composition.h"
 #include "kernel/class_registry.h"
 
 void RegisterCheckerClasses() {
     static bool done = false;
     if (done) return;
     done = true;
+    RegisterCompositionClasses();
     RegisterZarixClass<TCheckTool>();
     RegisterZarixClass<TCheckPropsTool>();
     RegisterZarixClass<TCheckPropsByFilter>();
@@ -20,4 +23,11 @@ void RegisterCheckerClasses() {
     RegisterZarixClass<THierarchyTemplate>();
     RegisterZarixClass<TDirectoryHCheckNode>();
     RegisterZarixClass<TDirectoryHCheckTool>();
+    RegisterZarixClass<TCheckInterpret>();
+    RegisterZarixClass<TTestInterpret>();
+    RegisterZarixClass<TTestAreaInterpret>();
+    RegisterZarixClass<TTestLineInterpret>();
+    RegisterZarixClass<TTestPointInterpret>();
+    RegisterZarixClass<TTestTextInterpret>();
+    RegisterZarixClass<TTextDeviceInterpret>();
 }
