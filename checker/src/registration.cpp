@@ -1,4 +1,5 @@
 #include "checker/check_interprets.h"
+#include "checker/check_set_run.h"
 #include "checker/check_tools.h"
 #include "checker/folder_structure_checks.h"
 #include "checker/object_envelope.h"
@@ -30,4 +31,5 @@ void RegisterCheckerClasses() {
     RegisterZarixClass<TTestPointInterpret>();
     RegisterZarixClass<TTestTextInterpret>();
     RegisterZarixClass<TTextDeviceInterpret>();
+    RegisterZarixClass<TInterpretNodeEntityInterpret>();
 }

@@ -1,0 +1,267 @@
+#include "checker/check_set_run.h"
+
+#include "checker/folder_structure_checks.h"
+#include "kernel/string_routines.h"
+#include "kernel/world.h"
+#include "platform/forms.h"
+#include "platform/host.h"
+#include "platform/sysutils.h"
+#include "quintel/quintel.h"
+#include "space/space.h"
+
+namespace {
+
+// Frees what it holds when the scope ends.
+template <class T> struct Holding {
+    T* p = nullptr;
+    ~Holding() { Free(p); }
+    T* Take() {
+        T* t = p;
+        p = nullptr;
+        return t;
+    }
+};
+
+std::vector<TToolModel*> SubModelsOf(TToolModel* model) {
+    std::vector<TToolModel*> list;
+    if (!model || model->GetNoModelTools()) return list;
+    TOwnerEntity* tools = model->GetModelTools();
+    for (int32_t i = 0; i < tools->ElementsCount(); ++i)
+        if (auto* sub = As<TToolModel>(tools->Get(i))) list.push_back(sub);
+    return list;
+}
+
+}  // namespace
+
+// ---- TInterpretNodeEntityInterpret --------------------------------------------------
+
+void TInterpretNodeEntityInterpret::Publish(PropertyTable& t) {
+    using C = TInterpretNodeEntityInterpret;
+    t.Obj<C, TOwnerEntity>("WorkingArea", &C::GetWorkingArea, &C::SetWorkingArea).Stored(false);
+    t.Field<C>("DataDirectory", &C::DataDirectory);
+    t.Field<C>("InterpretIModel", &C::InterpretIModel);
+    t.Obj<C, TUniversalInterpret>("UI", &C::GetUI, nullptr);
+}
+
+TOwnerEntity* TInterpretNodeEntityInterpret::GetWorkingArea() {
+    if (FWorkingArea && IsLive(FWorkingArea, FWorkingAreaSerial)) return FWorkingArea;
+    FWorkingArea = nullptr;
+    if (!World) return nullptr;
+    TObjectModel* objects = World->GetObjectModel();
+    auto* area = As<TOwnerEntity>(objects->FindElementName("WORK"));
+    if (!area) {
+        area = TOwnerEntity::New();
+        area->SetName("WORK");
+        objects->AddElement(area);
+    }
+    SetWorkingArea(area);
+    return area;
+}
+
+void TInterpretNodeEntityInterpret::SetWorkingArea(TOwnerEntity* area) {
+    FWorkingArea = area;
+    FWorkingAreaSerial = area ? area->Serial() : 0;
+}
+
+TUniversalInterpret* TInterpretNodeEntityInterpret::GetUI() {
+    TOwnerEntity* area = GetWorkingArea();
+    if (!area) return nullptr;
+    if (auto* ui = As<TUniversalInterpret>(area->FindElementClass(TUniversalInterpret::StaticClass()))) return ui;
+    TUniversalInterpret* ui = TUniversalInterpret::New();
+    ui->SetName("UI");
+    area->AddElement(ui);
+    return ui;
+}
+
+TInterpretNode* TInterpretNodeEntityInterpret::GetCurrentNode() const {
+    return FCurrentNode && IsLive(FCurrentNode, FCurrentNodeSerial) ? FCurrentNode : nullptr;
+}
+
+bool TInterpretNodeEntityInterpret::QGoInside(TElement*) { return false; }
+
+bool TInterpretNodeEntityInterpret::QProcessBefore(TElement* element) { return As<TInterpretNodeEntity>(element); }
+
+bool TInterpretNodeEntityInterpret::IsItsClass(TElement* element) { return As<TInterpretNodeEntity>(element); }
+
+void TInterpretNodeEntityInterpret::Process(TElement* element) {
+    auto* entity = As<TInterpretNodeEntity>(element);
+    TDevice* device = GetDevice();
+    if (!entity || !device) return;
+    device->BeginOutput();
+    try {
+        RunNodes(entity, device);
+    } catch (...) {
+        // What the run left in the working area goes; the protocol keeps what was written.
+        try {
+            ClearWorkingArea();
+            EndProgress();
+            if (IsLive(device)) device->EndOutput();
+        } catch (...) {
+        }
+        throw;
+    }
+    device->EndOutput();
+}
+
+void TInterpretNodeEntityInterpret::RunNodes(TInterpretNodeEntity* entity, TDevice* device) {
+    InterpretIModel = !entity->GetNoSettings();
+    const int32_t count = entity->ElementsCount();
+    StartProgress(entity->GetName(), 0, count - 1);
+    for (int32_t i = 0; i < count && i < entity->ElementsCount(); ++i) {
+        SetProgress(i);
+        TElement* child = entity->Get(i);
+        if (auto* folders = As<TDirectoryHCheckNode>(child)) {
+            Holding<TDirectoryHCheckTool> tool{TDirectoryHCheckTool::New()};
+            tool.p->SetNode(folders);
+            tool.p->Directory = DataDirectory;
+            tool.p->SetDevice(device);
+            tool.p->DoIt();
+        } else if (auto* node = As<TInterpretNode>(child)) {
+            RunCheckNode(node, i, count, device);
+        }
+    }
+    EndProgress();
+    Application().ProcessMessages();
+}
+
+void TInterpretNodeEntityInterpret::RunCheckNode(TInterpretNode* node, int32_t index, int32_t count,
+                                                 TDevice* device) {
+    FCurrentNode = node;
+    FCurrentNodeSerial = node->Serial();
+    ClearWorkingArea();
+    const std::string prefix = Cz("Uzel č.") + IntToStr(index + 1) + "/" + IntToStr(count) + ": " + node->GetName();
+    auto skip = [this] {
+        EndProgress();
+        Application().ProcessMessages();
+    };
+    SetProgressText(prefix + Cz(" -načítání dat ..."));
+    Application().ProcessMessages();
+    if (!LoadData(node)) return skip();
+    SetProgressText(prefix + Cz(" -vytváření interpretů ..."));
+    Application().ProcessMessages();
+    if (!CreateScript(node)) return skip();
+
+    device->WriteLine("  ");
+    device->WriteLine("  " + node->GetName());
+    device->WriteLine(kProtocolStars);
+    if (InterpretIModel) {
+        Holding<TInterpretIModel> print{TInterpretIModel::New()};
+        print.p->SetInput(node->GetInterpretModel());
+        print.p->SetDevice(device);
+        print.p->DoIt();
+        PrintDataModel(node, device);
+    }
+    SetProgressText(prefix + Cz(" -interpretace ..."));
+    Application().ProcessMessages();
+
+    TOwnerEntity* area = GetWorkingArea();
+    TUniversalInterpret* ui = GetUI();
+    try {
+        ui->SetInput(area->FindElementName("DATA"));
+        ui->SetScript(As<TInterpretScript>(area->FindElementClass(TInterpretScript::StaticClass())));
+        ui->SetDevice(device);
+        ui->DoIt();
+    } catch (...) {
+        if (IsLive(ui) && IsLive(area)) area->FreeElement(ui);
+        throw;
+    }
+    if (IsLive(ui) && IsLive(area)) area->FreeElement(ui);
+    ClearWorkingArea();
+}
+
+bool TInterpretNodeEntityInterpret::LoadData(TInterpretNode* node) {
+    TOwnerEntity* area = GetWorkingArea();
+    if (!area) return false;
+    Holding<TStringListElement> settings{TStringListElement::New()};
+    if (TStringListElement* model = node->GetDataModel())
+        for (int32_t i = 0; i < model->ElementsCount(); ++i)
+            settings.p->AddNameString(model->GetNameAtIndex(i), model->GetString(i));
+    Holding<TModelScriptCreator> creator{TModelScriptCreator::New()};
+    creator.p->SetDataDirectory(DataDirectory);
+    creator.p->SetInput(settings.p);
+    creator.p->DoIt();
+    Holding<TElement> script{creator.p->Output};
+    creator.p->SetOutput(nullptr);
+    Holding<TModelByScriptCreator> converter{node->GetDynamic() ? TModelScriptToDynamicModel::New()
+                                                                : TModelByScriptCreator::New()};
+    converter.p->SetInput(script.p);
+    converter.p->DoIt();
+    TElement* data = converter.p->Output;
+    converter.p->SetOutput(nullptr);
+    if (!data) return false;
+    data->SetName("DATA");
+    if (auto* dynamic = As<TDynamicModel>(data)) dynamic->SetActive(true);
+    area->AddElement(data);
+    return true;
+}
+
+bool TInterpretNodeEntityInterpret::CreateScript(TInterpretNode* node) {
+    TOwnerEntity* area = GetWorkingArea();
+    if (!area) return false;
+    Holding<TInterpretModelToIntrepretScript> converter{TInterpretModelToIntrepretScript::New()};
+    converter.p->SetInput(node->GetInterpretModel());
+    converter.p->DoIt();
+    TElement* script = converter.p->Output;
+    converter.p->SetOutput(nullptr);
+    if (!script) return false;
+    area->AddElement(script);
+    return true;
+}
+
+void TInterpretNodeEntityInterpret::PrintDataModel(TInterpretNode* node, TDevice* device) {
+    device->WriteLine(Cz("Datový model:"));
+    device->WriteLine(kProtocolStars);
+    if (TStringListElement* model = node->GetDataModel())
+        for (int32_t i = 0; i < model->ElementsCount(); ++i)
+            device->WriteLine(model->GetNameAtIndex(i) + "=" + model->GetString(i));
+    device->WriteLine(kProtocolStars);
+}
+
+void TInterpretNodeEntityInterpret::ClearWorkingArea() {
+    TOwnerEntity* area = GetWorkingArea();
+    if (!area) return;
+    try {
+        if (TElement* data = area->FindElementName("DATA")) {
+            if (auto* dynamic = As<TDynamicModel>(data)) dynamic->SetActive(false);
+            area->FreeElement(data);
+        }
+        if (World) {
+            TObjectModel* objects = World->GetObjectModel();
+            if (TElement* reg = objects->FindElementClass(TRegister::StaticClass())) objects->FreeElement(reg);
+        }
+    } catch (const std::exception&) {
+        ShowMessage(Cz("Chyba uvolnění dat nebo registru"));
+    }
+    if (TElement* script = area->FindElementClass(TInterpretScript::StaticClass())) area->FreeElement(script);
+}
+
+// ---- TInterpretIModel ---------------------------------------------------------------
+
+void TInterpretIModel::Publish(PropertyTable& t) { t.Field<TInterpretIModel>("Header", &TInterpretIModel::Header); }
+
+void TInterpretIModel::WriteProperties(TElementModel* model, TDevice* device) {
+    std::vector<TPropertyModel*> properties = PropertyModelsOf(model);
+    if (properties.empty()) return;
+    FIndent += "   ";
+    for (TPropertyModel* p : properties) device->WriteLine(FIndent + p->GetName() + " = " + p->Value);
+}
+
+void TInterpretIModel::DoIt() {
+    auto* entity = As<TInterpretModelEntity>(IsLive(Input) ? Input : nullptr);
+    TDevice* device = GetDevice();
+    if (!entity || !device) return;
+    if (!Header.empty()) device->WriteLine(Header);
+    device->WriteLine(Cz("Interpretační model:"));
+    device->WriteLine(kProtocolStars);
+    for (TToolModel* model : entity->GetModels()) {
+        FIndent = "    ";
+        device->WriteLine(FIndent + "-" + model->GetName());
+        WriteProperties(model, device);
+        for (TToolModel* sub : SubModelsOf(model)) {
+            FIndent = std::string(9, ' ');
+            device->WriteLine(FIndent + "-" + sub->GetName());
+            WriteProperties(sub, device);
+        }
+    }
+    device->WriteLine(kProtocolStars);
+}

@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "../../outside/yesk/tests/script_world.h"
+#include "check_set_builder.h"
+#include "checker/check_interprets.h"
+#include "checker/check_set_run.h"
+#include "checker/folder_structure_checks.h"
+#include "protocol_recorder.h"
+#include "space/space.h"
+
+namespace {
+
+const std::string kStars = kProtocolStars;
+
+// Keeps the progress texts and the text messages it is sent.
+class TProgressKeepingTool : public TTextKeepingTool {
+    ZARIX_CLASS(TProgressKeepingTool, TTextKeepingTool)
+
+public:
+    std::vector<std::string> Progress;
+    void HandleMessage(TZarixMessage*& m, bool& handled) override {
+        if (m->Message == tm_ProgressText)
+            if (auto* t = As<TZarixTextMessage>(m)) Progress.push_back(t->GetMessageText());
+        inherited::HandleMessage(m, handled);
+    }
+};
+
+// Points in the national grid: kod 1, 2 and 3.
+void WritePoints(const std::string& path) {
+    std::ofstream(path) << R"({"type":"FeatureCollection","crs":{"type":"name","properties":{"name":"EPSG:5514"}},)"
+                           R"("features":[)"
+                           R"({"type":"Feature","properties":{"kod":1},"geometry":{"type":"Point","coordinates":[-470000,-1100000]}},)"
+                           R"({"type":"Feature","properties":{"kod":2},"geometry":{"type":"Point","coordinates":[-470100,-1100000]}},)"
+                           R"({"type":"Feature","properties":{"kod":3},"geometry":{"type":"Point","coordinates":[-470200,-1100000]}}]})";
+}
+
+class CheckSetRunTest : public ScriptWorld {
+protected:
+    void SetUp() override {
+        ScriptWorld::SetUp();
+        RegisterCheckerClasses();
+        progress = TProgressKeepingTool::New();
+        world->SetMainTool(progress);  // the world frees it
+        device = TProtocolRecorder::New();
+        set = NewNamed<TInterpretNodeEntity>("Kontroly");
+        set->SetNoSettings(true);
+        WritePoints(dir.Path("body.geojson"));
+    }
+    void TearDown() override {
+        Free(set);
+        Free(device);
+        ScriptWorld::TearDown();
+    }
+    // A node checking that every point has kod 1.
+    TInterpretNode* PointNode(const std::string& name, const std::vector<std::string>& layers = {"BODY=body.geojson"}) {
+        TInterpretNode* node = AddCheckNode(set, name, layers);
+        TInterpretModel* points = AddInterpretModel(node, "TTestPointInterpret", "Body", {{"MsgProp", ""}});
+        AddCheckModel(points, "TCheckPropsTool", "KodJe1",
+                      {{"TestCondition", "kod = 1"}, {"MsgProp", "kod"}, {"ErrorTxt", Cz("Chybný kód")}});
+        return node;
+    }
+    std::string Run() {
+        device->Text.clear();
+        TInterpretNodeEntityInterpret* run = TInterpretNodeEntityInterpret::New();
+        run->DataDirectory = dir.Path();
+        run->SetDevice(device);
+        run->SetInput(set);
+        run->DoIt();
+        Free(run);
+        return device->Text;
+    }
+    // The protocol part of one PointNode.
+    std::string PointNodeText(const std::string& name, const std::string& settings = "") {
+        return Lines({"  ", "  " + name, kStars}) + settings + Lines({Cz("Chybný kód : 2"), Cz("Chybný kód : 3")}) +
+               Lines({"   ", kStars, Cz("3 objektů bylo testováno nástrojem Body"), Cz(" Z toho chybných:"),
+                      "   2 .... KodJe1 ", kStars});
+    }
+
+    TProgressKeepingTool* progress = nullptr;
+    TProtocolRecorder* device = nullptr;
+    TInterpretNodeEntity* set = nullptr;
+};
+
+TEST_F(CheckSetRunTest, FolderNodeThenTwoCheckNodes) {
+    auto* folders = NewNamed<TDirectoryHCheckNode>("Adresáře");
+    set->AddElement(folders);
+    PointNode("Uzel A");
+    PointNode("Uzel B");
+    const std::string folderBlock =
+        Lines({" ", Cz("    Kontrola Adresářové struktury "), kStars, " O.K.", kStars, " "});
+    EXPECT_EQ(Run(), folderBlock + PointNodeText("Uzel A") + PointNodeText("Uzel B"));
+    EXPECT_EQ(device->Begins, 1);
+    EXPECT_EQ(device->Ends, 1);
+    // the working area is left empty
+    TElement* work = world->GetObjectModel()->FindElementName("WORK");
+    ASSERT_NE(work, nullptr);
+    EXPECT_EQ(As<TEntity>(work)->ElementsCount(), 0);
+    EXPECT_EQ(world->GetObjectModel()->FindElementClass(TRegister::StaticClass()), nullptr);
+}
+
+TEST_F(CheckSetRunTest, SettingsPrintBeforeTheChecks) {
+    set->SetNoSettings(false);
+    TInterpretNode* node = PointNode("Uzel");
+    TInterpretModel* second = AddInterpretModel(node, "TTestInterpret", "Vse");
+    (void)second;
+    const std::string settings =
+        Lines({Cz("Interpretační model:"), kStars, "    -Body", "       MsgProp = ", "         -KodJe1",
+               "            TestCondition = kod = 1", "            MsgProp = kod", Cz("            ErrorTxt = Chybný kód"),
+               "    -Vse", kStars, Cz("Datový model:"), kStars, "BODY=body.geojson", kStars});
+    std::string text = Run();
+    std::string expected = PointNodeText("Uzel", settings);
+    EXPECT_EQ(text.substr(0, expected.size()), expected);
+    // the plain test interpret without tools adds its summary only
+    EXPECT_EQ(text.substr(expected.size()).find("   \r\n" + kStars + "\r\n"), 0u);
+}
+
+TEST_F(CheckSetRunTest, ProgressTextsAndSkippedNodes) {
+    PointNode("Jedna");
+    PointNode("Dva", {"BODY=chybi.geojson"});  // the layer's file is missing: skipped
+    PointNode("Tri");
+    PointNode("Ctyri");
+    AddCheckNode(set, "Pet", {"BODY=body.geojson"});  // no interpret model: skipped
+    std::string text = Run();
+    EXPECT_EQ(text, PointNodeText("Jedna") + PointNodeText("Tri") + PointNodeText("Ctyri"));
+    const std::vector<std::string> expected = {Cz("Uzel č.1/5: Jedna -načítání dat ..."),
+                                               Cz("Uzel č.1/5: Jedna -vytváření interpretů ..."),
+                                               Cz("Uzel č.1/5: Jedna -interpretace ..."),
+                                               Cz("Objekt č. 1"),
+                                               Cz("Uzel č.2/5: Dva -načítání dat ..."),
+                                               Cz("Objekt č. 1"), Cz("Objekt č. 1")};
+    // a skipped node ends the progress display for the rest of the run
+    EXPECT_EQ(progress->Progress, expected);
+    bool named = false;
+    for (const std::string& t : progress->Texts) named |= t.find("Vrstva BODY") != std::string::npos &&
+                                                         t.find("chybi.geojson") != std::string::npos;
+    EXPECT_TRUE(named);
+}
+
+}  // namespace
