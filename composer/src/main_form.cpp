@@ -85,21 +85,7 @@ TF_Options::TF_Options() : TForm("TF_Options") {
     Add(TControlKind::Button, "Storno", "Storno").ModalResult = mrCancel;
 }
 
-void TF_Options::BrowseFolder(const std::string& field) {
-    TControl& edit = (*this)[field];
-    if (!DirectoryExists(edit.Text)) edit.Text.clear();
-    // The folder tool of the dialogs when it is there, else the host's folder chooser.
-    if (TTool* tool = NewRegistered<TTool>("TSelectDirDialog")) {
-        tool->SetPropertyStringByName("Directory", edit.Text);
-        tool->DoIt();
-        std::string chosen = tool->GetPropertyStringByName("Directory");
-        Free(tool);
-        if (!chosen.empty()) edit.Text = chosen;
-        return;
-    }
-    std::string folder = edit.Text;
-    if (GetUserHost().SelectDirectory(Cz("Výběr složky"), folder)) edit.Text = folder;
-}
+void TF_Options::BrowseFolder(const std::string& field) { BrowseFolderInto((*this)[field]); }
 
 // ---- TF_Template ----------------------------------------------------------------------
 

@@ -72,13 +72,7 @@ void TMainTool::Publish(PropertyTable& t) {
     t.Str<C>("SelectedTemplate", &C::GetSelectedTemplate, nullptr);
     t.Obj<C, TEntity>("SelectedMapSpaces", &C::GetSelectedMapSpaces, nullptr);
     t.Obj<C, TElement>("SelectedMapSpace", &C::GetSelectedMapSpace, nullptr);
-    t.Obj<C, TCommandLine>("CommandLine", &C::GetCommandLine, &C::SetCommandLine);
-    t.Str<C>("ExecuteScript", nullptr, &C::SetExecuteScript);
-    t.Str<C>("Text", &C::GetText, &C::SetText);
-    t.Int<C>("MinProgress", &C::GetMinProgress, &C::SetMinProgress);
-    t.Int<C>("MaxProgress", &C::GetMaxProgress, &C::SetMaxProgress);
-    t.Int<C>("Progress", &C::GetProgress, &C::SetProgress);
-    t.Bool<C>("ProgressVisible", &C::GetProgressVisible, &C::SetProgressVisible);
+    PublishShared(t);
 }
 
 void TMainTool::Create() {
@@ -94,104 +88,20 @@ void TMainTool::FreeTemplateForm() {
 
 void TMainTool::Destroy() {
     FreeTemplateForm();
-    if (TOptions* options = FOptions.Get()) {
-        FOptions.Set(nullptr);
-        if (IndexOf(options) < 0 && options->NoOwners()) Free(options);
-    }
     FTemplates.reset();
     inherited::Destroy();
 }
 
-TOptions* TMainTool::GetOptions() {
-    if (TOptions* options = FOptions.Get()) return options;
-    TOptions* options = TOptions::New();
-    AddElement(options);
-    FOptions.Set(options);
-    return options;
-}
+TOptions* TMainTool::GetOptions() { return HeldOptions<TOptions>(); }
 
-void TMainTool::SetOptions(TOptions* options) {
-    TOptions* old = FOptions.Get();
-    if (options == old) return;
-    FOptions.Set(options);
-    if (!old) return;
-    if (IndexOf(old) >= 0) FreeElement(old);
-    else if (old->NoOwners()) Free(old);
-}
+void TMainTool::SetOptions(TOptions* options) { ReplaceOptions(options); }
 
 void TMainTool::SetOptionsObject(TBaseOptions* options) { SetOptions(As<TOptions>(options)); }
-
-TCommandLine* TMainTool::GetCommandLine() {
-    if (TCommandLine* runner = FCommandLine.Get()) return runner;
-    TCommandLine* runner = TCommandLine::New();
-    runner->SetName(Cz("Hlavní interpret jazyka Yesk"));
-    AddTool(runner);
-    FCommandLine.Set(runner);
-    return runner;
-}
-
-void TMainTool::SetCommandLine(TCommandLine* runner) {
-    TCommandLine* old = FCommandLine.Get();
-    if (runner == old) return;
-    if (old && !old->GetRunning()) FreeTool(old);
-    FCommandLine.Set(runner);
-    if (runner) AddTool(runner);
-}
-
-void TMainTool::SetExecuteScript(const std::string& fileName) { RunScript(fileName); }
-
-void TMainTool::RunScript(const std::string& fileName) {
-    TCommandLine* runner = GetCommandLine();
-    runner->FileName = fileName;
-    runner->DoIt();
-}
 
 TMainForm* TMainTool::Form() const { return dynamic_cast<TMainForm*>(FMainForm); }
 
 void TMainTool::SetLabel(const char* name, const std::string& text) {
     if (TMainForm* form = Form()) (*form)[name].Caption = text;
-}
-
-std::string TMainTool::GetText() {
-    TMainForm* form = Form();
-    return form ? (*form)["StatusBar"].Text : std::string();
-}
-
-void TMainTool::SetText(const std::string& text) {
-    if (TMainForm* form = Form()) (*form)["StatusBar"].Text = text;
-}
-
-namespace {
-TControl* ProgressBarOf(TMainForm* form) { return form ? form->Find("ProgressBar") : nullptr; }
-}  // namespace
-
-int32_t TMainTool::GetMinProgress() {
-    TControl* bar = ProgressBarOf(Form());
-    return bar ? static_cast<int32_t>(bar->MinValue) : 0;
-}
-void TMainTool::SetMinProgress(int32_t v) {
-    if (TControl* bar = ProgressBarOf(Form())) bar->MinValue = v;
-}
-int32_t TMainTool::GetMaxProgress() {
-    TControl* bar = ProgressBarOf(Form());
-    return bar ? static_cast<int32_t>(bar->MaxValue) : 0;
-}
-void TMainTool::SetMaxProgress(int32_t v) {
-    if (TControl* bar = ProgressBarOf(Form())) bar->MaxValue = v;
-}
-int32_t TMainTool::GetProgress() {
-    TControl* bar = ProgressBarOf(Form());
-    return bar ? static_cast<int32_t>(bar->Value) : 0;
-}
-void TMainTool::SetProgress(int32_t v) {
-    if (TControl* bar = ProgressBarOf(Form())) bar->Value = v;
-}
-bool TMainTool::GetProgressVisible() {
-    TControl* bar = ProgressBarOf(Form());
-    return bar && bar->Visible;
-}
-void TMainTool::SetProgressVisible(bool v) {
-    if (TControl* bar = ProgressBarOf(Form())) bar->Visible = v;
 }
 
 TStringList& TMainTool::Templates() {
@@ -349,30 +259,7 @@ void TMainTool::HandleMessage(TZarixMessage*& message, bool& handled) {
     }
 }
 
-TTool* TMainTool::NewShellTool(const char* className, bool report) {
-    if (TTool* tool = NewRegistered<TTool>(className)) return tool;
-    if (report) ShowMessage(Cz("Není k dispozici: ") + className);
-    return nullptr;
-}
-
-void TMainTool::OpenComposition(TElement* data) {
-    TTool* manager = NewShellTool("TFormToolManager");
-    if (!manager) return;
-    if (TTool* creator = NewShellTool("TUniversalGravoScriptCreator", false)) {
-        try {
-            creator->DoIt();
-            if (creator->Output) SetObjectPropByName(manager, "InterpretScript", creator->Output);
-        } catch (...) {
-            Free(creator);
-            throw;
-        }
-        Free(creator);
-    }
-    manager->SetPropertyLongIntByName("PageColor", data ? 12632256 : 16777215);
-    manager->SetInput(data);
-    AddTool(manager);
-    manager->DoIt();
-}
+void TMainTool::OpenComposition(TElement* data) { OpenMapWindow(data); }
 
 void TMainTool::NewMapSheetEditor() {
     TTool* editor = NewShellTool("TMSEditorFormTool");
@@ -382,25 +269,9 @@ void TMainTool::NewMapSheetEditor() {
     editor->DoIt();
 }
 
-void TMainTool::Explore(TElement* data, bool owners) {
-    TTool* explorer = NewShellTool("TExplorer");
-    if (!explorer) return;
-    AddTool(explorer);
-    explorer->SetInput(data);
-    if (owners) {
-        explorer->SetPropertyBooleanByName("OwnersView", true);
-        explorer->SetPropertyStringByName("Caption", Cz("Model vlastníků"));
-    }
-    explorer->DoIt();
-}
+void TMainTool::Explore(TElement* data, bool owners) { ExploreElement(data, owners); }
 
-void TMainTool::EditProperties(TElement* data) {
-    TTool* editor = NewShellTool("TObjectPropertyEditor");
-    if (!editor) return;
-    AddTool(editor);
-    editor->SetInput(data);
-    editor->DoIt();
-}
+void TMainTool::EditProperties(TElement* data) { EditElementProperties(data); }
 
 void TMainTool::CommandLineDialog(TElement* data) {
     TCommandLineDlg* console = TCommandLineDlg::New();
@@ -431,29 +302,7 @@ void TMainTool::EditColorPalette() {
     Free(dialog);
 }
 
-void TMainTool::ImportLayers() {
-    TTool* tools[3] = {NewShellTool("TLayerImportDialog", false), NewShellTool("TModelScriptCreator", false),
-                       NewShellTool("TModelByScriptCreator", false)};
-    try {
-        if (tools[0] && tools[1] && tools[2]) {
-            const std::string& data = GetOptions()->DataDirectory;
-            tools[0]->SetPropertyStringByName("DataDirectory", data);
-            tools[0]->DoIt();
-            tools[1]->SetInput(tools[0]->Output);
-            tools[1]->SetPropertyStringByName("DataDirectory", data);
-            tools[1]->DoIt();
-            tools[2]->SetInput(tools[1]->Output);
-            tools[2]->DoIt();
-            if (TElement* model = tools[2]->Output) {
-                model->SetName("DATA");
-                World->GetObjectModel()->AddElement(model);
-            }
-        }
-    } catch (...) {
-        // The import ends silently.
-    }
-    for (TTool* tool : tools) Free(tool);
-}
+void TMainTool::ImportLayers() { ImportLayersFrom(GetOptions()->DataDirectory); }
 
 void TMainTool::OptionsDialog() {
     TF_Options form;

@@ -5,6 +5,7 @@
 #include "kernel/world.h"
 #include "platform/files.h"
 #include "platform/forms.h"
+#include "platform/host.h"
 #include "platform/inifiles.h"
 #include "workbench/file_version.h"
 #include "workbench/main_tool_base.h"
@@ -97,4 +98,19 @@ TMainForm2::TMainForm2(TOldMainTool* tool, std::string className) : TMainForm1(t
         auto data = item.data;
         c.OnClick = [this, message, data](TControl&) { PostToTool(message, data()); };
     }
+}
+
+void BrowseFolderInto(TControl& edit) {
+    if (!DirectoryExists(edit.Text)) edit.Text.clear();
+    // The folder tool of the dialogs when it is there, else the host's folder chooser.
+    if (TTool* tool = NewRegistered<TTool>("TSelectDirDialog")) {
+        tool->SetPropertyStringByName("Directory", edit.Text);
+        tool->DoIt();
+        std::string chosen = tool->GetPropertyStringByName("Directory");
+        Free(tool);
+        if (!chosen.empty()) edit.Text = chosen;
+        return;
+    }
+    std::string folder = edit.Text;
+    if (GetUserHost().SelectDirectory(Cz("Výběr složky"), folder)) edit.Text = folder;
 }

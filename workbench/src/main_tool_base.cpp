@@ -17,6 +17,7 @@
 #include "platform/host.h"
 #include "platform/packages.h"
 #include "platform/windows.h"
+#include "yesk/command_line.h"
 
 namespace {
 
@@ -180,11 +181,15 @@ void TOldMainTool::ForgetFreedElement(TZarixMessage* message) {
         FProgressMonitor.Set(nullptr);
 }
 
-void TOldMainTool::DoIt() {
-    InitOptions();
+void TOldMainTool::StartMainForm() {
     FMainForm = CreateMainForm();
     if (FMainForm) Application().SetMainForm(FMainForm);
     AfterMainFormCreated();
+}
+
+void TOldMainTool::DoIt() {
+    InitOptions();
+    StartMainForm();
     BeforePlugins();
     InitPlugins();
     LoadCursors();
@@ -214,6 +219,10 @@ void TOldMainTool::on_tm_QuitTask(TZarixMessage*&, bool&) {
 }
 
 void TOldMainTool::Destroy() {
+    if (TBaseOptions* options = FOptions.Get()) {
+        FOptions.Set(nullptr);
+        if (IndexOf(options) < 0 && options->NoOwners()) Free(options);
+    }
     if (TDevice* device = FLogDevice.Get()) {
         FLogDevice.Set(nullptr);
         if (device->NoOwners()) Free(device);
@@ -263,6 +272,159 @@ void TOldMainTool::FreeMainForm() {
     FMainForm = nullptr;
     if (Application().MainForm() == form) Application().SetMainForm(nullptr);
     delete form;
+}
+
+void TOldMainTool::ReplaceOptions(TBaseOptions* options) {
+    TBaseOptions* old = FOptions.Get();
+    if (options == old) return;
+    FOptions.Set(options);
+    if (!old) return;
+    if (IndexOf(old) >= 0) FreeElement(old);
+    else if (old->NoOwners()) Free(old);
+}
+
+// ---- what both main tools share ---------------------------------------------------------
+
+TCommandLine* TOldMainTool::GetCommandLine() {
+    if (TCommandLine* runner = FCommandLine.Get()) return runner;
+    TCommandLine* runner = TCommandLine::New();
+    runner->SetName(Cz("Hlavní interpret jazyka Yesk"));
+    AddTool(runner);
+    FCommandLine.Set(runner);
+    return runner;
+}
+
+void TOldMainTool::SetCommandLine(TCommandLine* runner) {
+    TCommandLine* old = FCommandLine.Get();
+    if (runner == old) return;
+    if (old && !old->GetRunning()) FreeTool(old);
+    FCommandLine.Set(runner);
+    if (runner) AddTool(runner);
+}
+
+void TOldMainTool::RunScript(const std::string& fileName) {
+    TCommandLine* runner = GetCommandLine();
+    runner->FileName = fileName;
+    runner->DoIt();
+}
+
+namespace {
+TControl* FormControl(TForm* form, const char* name) { return form ? form->Find(name) : nullptr; }
+}  // namespace
+
+std::string TOldMainTool::GetText() {
+    TControl* bar = FormControl(FMainForm, "StatusBar");
+    return bar ? bar->Text : std::string();
+}
+void TOldMainTool::SetText(const std::string& text) {
+    if (TControl* bar = FormControl(FMainForm, "StatusBar")) bar->Text = text;
+}
+int32_t TOldMainTool::GetMinProgress() {
+    TControl* bar = FormControl(FMainForm, "ProgressBar");
+    return bar ? static_cast<int32_t>(bar->MinValue) : 0;
+}
+void TOldMainTool::SetMinProgress(int32_t v) {
+    if (TControl* bar = FormControl(FMainForm, "ProgressBar")) bar->MinValue = v;
+}
+int32_t TOldMainTool::GetMaxProgress() {
+    TControl* bar = FormControl(FMainForm, "ProgressBar");
+    return bar ? static_cast<int32_t>(bar->MaxValue) : 0;
+}
+void TOldMainTool::SetMaxProgress(int32_t v) {
+    if (TControl* bar = FormControl(FMainForm, "ProgressBar")) bar->MaxValue = v;
+}
+int32_t TOldMainTool::GetBarProgress() {
+    TControl* bar = FormControl(FMainForm, "ProgressBar");
+    return bar ? static_cast<int32_t>(bar->Value) : 0;
+}
+void TOldMainTool::SetBarProgress(int32_t v) {
+    if (TControl* bar = FormControl(FMainForm, "ProgressBar")) bar->Value = v;
+}
+bool TOldMainTool::GetProgressVisible() {
+    TControl* bar = FormControl(FMainForm, "ProgressBar");
+    return bar && bar->Visible;
+}
+void TOldMainTool::SetProgressVisible(bool v) {
+    if (TControl* bar = FormControl(FMainForm, "ProgressBar")) bar->Visible = v;
+}
+
+void TOldMainTool::PublishShared(PropertyTable& t) {
+    using C = TOldMainTool;
+    t.Obj<C, TCommandLine>("CommandLine", &C::GetCommandLine, &C::SetCommandLine);
+    t.Str<C>("ExecuteScript", nullptr, &C::RunScript);
+    t.Str<C>("Text", &C::GetText, &C::SetText);
+    t.Int<C>("MinProgress", &C::GetMinProgress, &C::SetMinProgress);
+    t.Int<C>("MaxProgress", &C::GetMaxProgress, &C::SetMaxProgress);
+    t.Int<C>("Progress", &C::GetBarProgress, &C::SetBarProgress);
+    t.Bool<C>("ProgressVisible", &C::GetProgressVisible, &C::SetProgressVisible);
+}
+
+TTool* TOldMainTool::NewShellTool(const char* className, bool report) {
+    if (TTool* tool = NewRegistered<TTool>(className)) return tool;
+    if (report) ShowMessage(Cz("Není k dispozici: ") + className);
+    return nullptr;
+}
+
+void TOldMainTool::OpenMapWindow(TElement* data) {
+    TTool* manager = NewShellTool("TFormToolManager");
+    if (!manager) return;
+    if (TTool* creator = NewShellTool("TUniversalGravoScriptCreator", false)) {
+        try {
+            creator->DoIt();
+            if (creator->Output) SetObjectPropByName(manager, "InterpretScript", creator->Output);
+        } catch (...) {
+            Free(creator);
+            throw;
+        }
+        Free(creator);
+    }
+    manager->SetPropertyLongIntByName("PageColor", data ? 12632256 : 16777215);
+    manager->SetInput(data);
+    AddTool(manager);
+    manager->DoIt();
+}
+
+void TOldMainTool::ExploreElement(TElement* data, bool owners) {
+    TTool* explorer = NewShellTool("TExplorer");
+    if (!explorer) return;
+    AddTool(explorer);
+    explorer->SetInput(data);
+    if (owners) {
+        explorer->SetPropertyBooleanByName("OwnersView", true);
+        explorer->SetPropertyStringByName("Caption", Cz("Model vlastníků"));
+    }
+    explorer->DoIt();
+}
+
+void TOldMainTool::EditElementProperties(TElement* data) {
+    TTool* editor = NewShellTool("TObjectPropertyEditor");
+    if (!editor) return;
+    AddTool(editor);
+    editor->SetInput(data);
+    editor->DoIt();
+}
+
+void TOldMainTool::ImportLayersFrom(const std::string& dataDirectory) {
+    TTool* tools[3] = {NewShellTool("TLayerImportDialog", false), NewShellTool("TModelScriptCreator", false),
+                       NewShellTool("TModelByScriptCreator", false)};
+    try {
+        if (tools[0] && tools[1] && tools[2]) {
+            tools[0]->SetPropertyStringByName("DataDirectory", dataDirectory);
+            tools[0]->DoIt();
+            tools[1]->SetInput(tools[0]->Output);
+            tools[1]->SetPropertyStringByName("DataDirectory", dataDirectory);
+            tools[1]->DoIt();
+            tools[2]->SetInput(tools[1]->Output);
+            tools[2]->DoIt();
+            if (TElement* model = tools[2]->Output) {
+                model->SetName("DATA");
+                World->GetObjectModel()->AddElement(model);
+            }
+        }
+    } catch (...) {
+        // The import ends silently.
+    }
+    for (TTool* tool : tools) Free(tool);
 }
 
 TElement* NewRegisteredElement(const std::string& className, TElementClass base) {

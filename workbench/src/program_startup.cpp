@@ -108,3 +108,31 @@ void RunMainTool(TOldMainTool* tool) {
         if (alive.Get()) Free(console);
     }
 }
+
+int RunProgram(int argc, char** argv, const char* title, void (*registerClasses)(), TOldMainTool* (*startUp)()) {
+    std::string answers, error;
+    if (!ReadProgramArguments(argc, argv, answers, error)) {
+        std::fprintf(stderr, "%s: %s\n", title, error.c_str());
+        return 2;
+    }
+    TAnswerFileHost host;
+    if (!answers.empty()) {
+        if (!host.LoadFile(answers, error)) {
+            std::fprintf(stderr, "%s: %s\n", title, ToUtf8(error).c_str());
+            return 2;
+        }
+        SetUserHost(&host);
+    }
+    registerClasses();
+    // The information panel; a missing one is ignored.
+    TOldMainTool::StartProcess("Ostalin.exe", "\"" + Application().ExeName() + "\"");
+    Application().ProcessMessages();
+    Application().Initialize();
+    Application().SetTitle(title);
+    TOldMainTool::SetLogEcho(true);
+    TOldMainTool* tool = startUp();
+    if (World && World->GetMainTool()) RunMainTool(tool);
+    Free(World);
+    SetUserHost(nullptr);
+    return 0;
+}

@@ -92,21 +92,6 @@ public:
     std::string GetSelectedTemplate();
     TEntity* GetSelectedMapSpaces();
     TElement* GetSelectedMapSpace();
-    TCommandLine* GetCommandLine();
-    // The same runner again changes nothing; otherwise the old one is freed as a sub-tool
-    // and the new one added.
-    void SetCommandLine(TCommandLine* runner);
-    void SetExecuteScript(const std::string& fileName);
-    std::string GetText();
-    void SetText(const std::string& text);
-    int32_t GetMinProgress();
-    void SetMinProgress(int32_t v);
-    int32_t GetMaxProgress();
-    void SetMaxProgress(int32_t v);
-    int32_t GetProgress();
-    void SetProgress(int32_t v);
-    bool GetProgressVisible();
-    void SetProgressVisible(bool v);
 
     // The class of the map-sheet filler (by default "TMapSheetFiller").
     static void SetFillerClassName(const std::string& name);
@@ -122,17 +107,12 @@ private:
     void FreeTemplateForm();
     void WriteTemplateSection();
     void FillTemplateForm(bool selectFirst);
-    // A registered tool of the class, created by name; nil (and a message) when missing.
-    TTool* NewShellTool(const char* className, bool report = true);
-    void RunScript(const std::string& fileName);
     TTool* Filler();
 
-    THeld<TOptions> FOptions;
     THeld<TTool> FGuideTool;
     TF_Template* FTemplateForm = nullptr;  // owned
     std::unique_ptr<TStringList> FTemplates;
     THeld<TTool> FFiller;
-    THeld<TCommandLine> FCommandLine;
 };
 
 void RegisterMainToolUnit();

@@ -42,6 +42,7 @@ public:
     int ModalResult = 0;  // a button that closes its form with this result
     std::string Parent;   // the menu, panel or group box holding the control
     std::string ShortCut;  // menu items: "F5", "Ctrl+S"
+    std::string Hint;
 
     // Grid cells; the grid grows to hold a cell that is set.
     int ColCount = 0, RowCount = 0;

@@ -42,3 +42,8 @@ class TMainForm2 : public TMainForm1 {
 public:
     TMainForm2(TOldMainTool* tool, std::string className);
 };
+
+// ". . ." beside a folder field of an options form: the folder form starts at the field's
+// folder (a field that names no folder is cleared first); OK writes the chosen folder
+// into the field.
+void BrowseFolderInto(TControl& edit);

@@ -8,6 +8,7 @@
 #include "workbench/base_options.h"
 #include "yesk/held.h"
 
+class TCommandLine;
 class TDevice;
 class TForm;
 
@@ -67,6 +68,41 @@ public:
     // Whether log texts are also written to standard output (batch runs of the programs).
     static void SetLogEcho(bool echo);
 
+    // What the main tools of both programs share.
+    // The script runner "Hlavní interpret jazyka Yesk", made on first use as a sub-tool.
+    TCommandLine* GetCommandLine();
+    // The same runner again changes nothing; otherwise the old one is freed as a sub-tool
+    // (unless it is running) and the new one added.
+    void SetCommandLine(TCommandLine* runner);
+    // The runner's file name := the path (an empty one too), then it runs.
+    void RunScript(const std::string& fileName);
+    // The first status panel and the progress bar "ProgressBar" of the main form.
+    std::string GetText();
+    void SetText(const std::string& text);
+    int32_t GetMinProgress();
+    void SetMinProgress(int32_t v);
+    int32_t GetMaxProgress();
+    void SetMaxProgress(int32_t v);
+    int32_t GetBarProgress();
+    void SetBarProgress(int32_t v);
+    bool GetProgressVisible();
+    void SetProgressVisible(bool v);
+    // Publishes CommandLine, ExecuteScript, Text, MinProgress, MaxProgress, Progress and
+    // ProgressVisible, in this order, for a program's main tool.
+    static void PublishShared(PropertyTable& t);
+
+    // A registered tool of the class, created by name; nil (and a message) when missing.
+    TTool* NewShellTool(const char* className, bool report = true);
+    // A new map window showing the data (a grey page with data, white without).
+    void OpenMapWindow(TElement* data);
+    // The element explorer on the data; the owners view is titled "Model vlastníků".
+    void ExploreElement(TElement* data, bool owners);
+    // The property editor on the data.
+    void EditElementProperties(TElement* data);
+    // The layer import dialog, the model script and the model: the model goes into the
+    // object model as "DATA". Any error ends it silently.
+    void ImportLayersFrom(const std::string& dataDirectory);
+
     // The main form while it exists.
     TForm* MainForm() const { return FMainForm; }
     // The log window's device while it lives.
@@ -74,7 +110,22 @@ public:
     TTool* ProgressMonitor() const { return FProgressMonitor.Get(); }
 
 protected:
+    // The options object of the class, made on first use as a sub-element.
+    template <class T> T* HeldOptions() {
+        if (T* options = As<T>(FOptions.Get())) return options;
+        T* options = T::New();
+        AddElement(options);
+        FOptions.Set(options);
+        return options;
+    }
+    // The same object again changes nothing; otherwise the old options are freed and the
+    // given object kept (not added as a child).
+    void ReplaceOptions(TBaseOptions* options);
+    // The program's main form as the application's main form, then AfterMainFormCreated.
+    void StartMainForm();
     void FreeMainForm();
+    THeld<TBaseOptions> FOptions;
+    THeld<TCommandLine> FCommandLine;
     TForm* FMainForm = nullptr;
     THeld<TDevice> FLogDevice;
     THeld<TTool> FProgressMonitor;

@@ -33,3 +33,8 @@ public:
 // until the application terminates. When the queue runs empty the user is asked to quit
 // (message 2); refusing opens the script console on the world, and the loop goes on.
 void RunMainTool(TOldMainTool* tool);
+
+// The main block of a program: its own arguments and the answers file (status 2 with a
+// message when either is wrong), its classes, the information panel, the application
+// title, the main tool (made by startUp) and the loop; status 0 at the end.
+int RunProgram(int argc, char** argv, const char* title, void (*registerClasses)(), TOldMainTool* (*startUp)());

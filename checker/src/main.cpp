@@ -1,0 +1,21 @@
+// Tarvine32, the checking program:
+//   Tarvine32 [file.INI] [start.YESK] [--answers FILE]
+#include "checker/checking_program.h"
+#include "composition/modelfile.h"
+#include "platform/version_info.h"
+#include "workbench/program_startup.h"
+
+SUITE_VERSION_BLOCK(1, 5, 0, 0,
+                    "CompanyName\0ZARIX\0"
+                    "FileDescription\0Kontrola grafick\xfd" "ch dat\0"
+                    "FileVersion\0" "1.05\0"
+                    "InternalName\0Tarvine32\0"
+                    "OriginalFilename\0Tarvine32\0"
+                    "ProductName\0Tarvine32\0"
+                    "ProductVersion\0" "1.05\0");
+
+int main(int argc, char** argv) {
+    SetModelFileProfile(TModelFileProfile::Tarvine);
+    return RunProgram(argc, argv, "TARVINE 32", tarvine::RegisterCheckingProgramClasses,
+                      [] { return static_cast<TOldMainTool*>(TOldMainTool::StartUp<tarvine::TMainTool>()); });
+}

@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "checking_program_test_support.h"
+#include "kernel/value_elements.h"
+#include "symbol/symbol.h"
+#include "workbench/folder_dialogs.h"
+#include "yesk/command_line.h"
+
+using tarvine::TOptions;
+namespace tmsg = tarvine::msg;
+
+namespace {
+
+// A script that marks its run with a child of that name in the object model.
+std::string Marker(const std::string& name) {
+    return "yesk.ObjectModel:Add(yesk.Create(\"TOwnerEntity\", \"" + name + "\"))\n";
+}
+
+bool Marked(const std::string& name) {
+    return World && World->GetObjectModel()->FindElementName(name) != nullptr;
+}
+
+}  // namespace
+
+// Start-up: the start script (argument or option), then both register scripts, each
+// reported when missing; the labels show the check set and the data folder.
+TEST_F(TarvineTest, StartUpRunsItsScriptsReportsMissingOnesAndFillsTheLabels) {
+    struct Case {
+        bool sysReg, model, startArg;
+    } cases[] = {{true, true, true}, {false, true, false}, {true, false, true}, {false, false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.sysReg << c.model << c.startArg);
+        ClearHostLog();
+        for (const char* f : {"SysReg.Yesk", "Model.Yesk", "Start.YESK", "Option.yesk", "Tarvine32.INI"})
+            DeleteFile(dir.Path(f));
+        if (c.sysReg) WriteText(dir.Path("SysReg.Yesk"), Marker("SYSREG"));
+        if (c.model) WriteText(dir.Path("Model.Yesk"), Marker("MODEL"));
+        WriteText(dir.Path("Start.YESK"), Marker("START"));
+        WriteText(dir.Path("Option.yesk"), Marker("OPTION"));
+        WriteText(dir.Path("Tarvine32.INI"), "[Options]\r\nStartScript=" + dir.Path("Option.yesk") + "\r\nINE=set.ZRX\r\n");
+        SetProgramArguments(c.startArg ? std::vector<std::string>{dir.Path("Start.YESK")} : std::vector<std::string>{});
+        Start();
+        EXPECT_EQ(Marked("SYSREG"), c.sysReg);
+        EXPECT_EQ(Marked("MODEL"), c.model);
+        EXPECT_EQ(Marked("START"), c.startArg);
+        EXPECT_EQ(Marked("OPTION"), !c.startArg);
+        EXPECT_EQ(Logged(Cz("Nelze nalézt soubor ") + dir.Path("SysReg.Yesk")), !c.sysReg);
+        EXPECT_EQ(Logged(Cz("Nelze nalézt soubor ") + dir.Path("Model.Yesk")), !c.model);
+        EXPECT_EQ(Form()["l_Control"].Caption, "Kontr: set.ZRX");
+        EXPECT_EQ(Form()["l_Data"].Caption, "Data: " + dir.Path());
+        EXPECT_EQ(Screen().Cursors(1), "LUPA");
+        Free(World);
+        World = nullptr;
+    }
+}
+
+// The three buttons run their scripts; an empty one still reaches the runner as an empty
+// name. The check label follows INE only after "&Kontroly"; 65 changes the data folder
+// but not its label.
+TEST_F(TarvineTest, ScriptButtonsAndWhenTheLabelsChange) {
+    Start();
+    TOptions* options = tool->GetOptions();
+    WriteText(dir.Path("data.yesk"), Marker("DATASET") + "yesk.World.MainTool.Options.INE = 'a.ZRX'\n");
+    WriteText(dir.Path("control.yesk"), Marker("CONTROLSET") + "yesk.World.MainTool.Options.INE = 'b.ZRX'\n");
+    WriteText(dir.Path("run.yesk"), Marker("RUN"));
+    options->DataSetScript = dir.Path("data.yesk");
+    options->ControlSetScript = dir.Path("control.yesk");
+    options->RunScript = dir.Path("run.yesk");
+
+    Form()["bb_Data"].Click();
+    Application().ProcessMessages();
+    EXPECT_TRUE(Marked("DATASET"));
+    EXPECT_EQ(options->INE, "a.ZRX");
+    EXPECT_EQ(Form()["l_Control"].Caption, "Kontr: ");
+    Form()["bb_Control"].Click();
+    Application().ProcessMessages();
+    EXPECT_TRUE(Marked("CONTROLSET"));
+    EXPECT_EQ(Form()["l_Control"].Caption, "Kontr: b.ZRX");
+    Form()["bb_Start"].Click();
+    Application().ProcessMessages();
+    EXPECT_TRUE(Marked("RUN"));
+
+    options->DataSetScript.clear();
+    Send(tmsg::DataSetScript);
+    EXPECT_EQ(tool->GetCommandLine()->FileName, "");
+
+    CreateDir(dir.Path("data2"));
+    host.Push(ScriptedAnswer{mrOk, false, {}, [&] {
+        auto* form = static_cast<Tf_SelectDir*>(ActiveModalForm());
+        form->SetFolder(dir.Path("data2"));
+        return mrOk;
+    }});
+    Send(tmsg::ChooseDataFolder);
+    EXPECT_EQ(options->DataDirectory, dir.Path("data2"));
+    EXPECT_EQ(Form()["l_Data"].Caption, "Data: " + dir.Path());
+}
+
+// Texts go to the log and to the main tool's own window; a done message forgets the
+// window and says so in the status line, and the next text opens a new one.
+TEST_F(TarvineTest, OwnTextWindowLivesUntilTheNextDoneMessage) {
+    Start();
+    tool->PostTextMsg(tm_TextNote, "first", tool);
+    Application().ProcessMessages();
+    TDevice* window = tool->TextDevice();
+    ASSERT_NE(window, nullptr);
+    EXPECT_NE(tool->LogDevice(), nullptr);
+    EXPECT_NE(window, tool->LogDevice());
+    Send(tm_Done);
+    EXPECT_EQ(tool->TextDevice(), nullptr);
+    EXPECT_EQ(tool->GetText(), Cz("Textové zařízení - ukončeno"));
+    tool->PostTextMsg(tm_TextNote, "second", tool);
+    Application().ProcessMessages();
+    EXPECT_NE(tool->TextDevice(), nullptr);
+}
+
+// The options dialog stores every field on OK only; the data label follows in any case.
+TEST_F(TarvineTest, OptionsDialogStoresItsFieldsOnOkOnly) {
+    Start();
+    TOptions* options = tool->GetOptions();
+    for (int ok = 0; ok < 2; ++ok) {
+        SCOPED_TRACE(ok);
+        host.Push(ScriptedAnswer{mrOk, false, {}, [&] {
+            TForm& form = *ActiveModalForm();
+            EXPECT_EQ(form.Caption, Cz("Možnosti"));
+            EXPECT_EQ(form["ed_EXE"].Text, dir.Path() + "/");
+            form["ed_Start"].Type("s.yesk");
+            form["ed_Run"].Type("r.yesk");
+            form["ed_Service"].Type("/svc");
+            form["ed_Data"].Type("/data");
+            form[ok ? "OK" : "Storno"].Click();
+            return form.ModalResult;
+        }});
+        options->DataDirectory = "/before";
+        Form()["bb_Options"].Click();
+        Application().ProcessMessages();
+        EXPECT_EQ(options->StartScript, ok ? "s.yesk" : "");
+        EXPECT_EQ(options->RunScript, ok ? "r.yesk" : "");
+        EXPECT_EQ(PathOfLibraries, ok ? "/svc" : "");
+        EXPECT_EQ(Form()["l_Data"].Caption, ok ? "Data: /data" : "Data: /before");
+    }
+    // A script field's ". . ." starts in the script folder; a cancel keeps the field.
+    {
+        tarvine::TF_Options form;
+        form["ed_Script"].Text = "/scripts";
+        form["ed_End"].Text = "kept";
+        host.PushCancel();
+        form["b_End"].Click();
+        EXPECT_EQ(form["ed_End"].Text, "kept");
+        ASSERT_FALSE(host.Records().empty());
+        EXPECT_EQ(host.Records().back().caption, "soubory YESK,TXT|*.YESK;*.txt");
+        EXPECT_EQ(host.Records().back().text, "/scripts");
+        host.PushText("/scripts/end.yesk");
+        form["b_End"].Click();
+        EXPECT_EQ(form["ed_End"].Text, "/scripts/end.yesk");
+    }
+}
+
+// Quitting writes the options first; only Yes ends the program. The program as a
+// command: a start script that quits; an answers line that is no answer stops it.
+TEST(TarvineProgram, StartScriptQuitsAndABadAnswersFileStopsIt) {
+    TempDir dir("tarvinerun");
+    ASSERT_FALSE(dir.Path().empty());
+    WriteText(dir.Path("Job.INI"), "[Options]\r\nDataDirectory=" SUITE_SAMPLES_DIR "/data\r\n");
+    WriteText(dir.Path("Job.YESK"), "yesk.World.MainTool.Options.EndScript = 'done'\nyesk.World.MainTool:Post(2)\n");
+    WriteText(dir.Path("answers.txt"), "No\r\nYes\r\n");
+    WriteText(dir.Path("quit.yesk"), "yesk.World.MainTool:Post(2)\n");
+    std::string command = "cd '" + dir.Path() + "' && '" TARVINE32_PATH
+                          "' Job.INI Job.YESK --answers answers.txt > out.txt 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << ReadFile(dir.Path("out.txt"));
+    std::string ini = ReadFile(dir.Path("Job.INI"));
+    EXPECT_NE(ini.find("EndScript=done"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("DataDirectory=" SUITE_SAMPLES_DIR "/data"), std::string::npos);
+
+    WriteText(dir.Path("bad.txt"), "Maybe\r\n");
+    command = "cd '" + dir.Path() + "' && '" TARVINE32_PATH "' --answers bad.txt > out.txt 2>&1";
+    EXPECT_NE(std::system(command.c_str()), 0);
+    EXPECT_NE(ReadFile(dir.Path("out.txt")).find("unknown answer Maybe"), std::string::npos);
+}
