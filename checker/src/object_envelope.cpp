@@ -5,29 +5,6 @@
 #include "kernel/string_routines.h"
 #include "platform/host.h"
 
-// ---- TInstanceProperties ------------------------------------------------------------
-
-void TInstanceProperties::Publish(PropertyTable& t) {
-    using C = TInstanceProperties;
-    t.Str<C>("PropertyName", &C::GetPropertyName, &C::SetPropertyName);
-    t.Int<C>("PropertyIndex", &C::GetPropertyIndex, nullptr).Stored(false);
-    t.Str<C>("PropertyText", &C::GetPropertyText, &C::SetPropertyText).Stored(false);
-    t.Obj<C, TPersistent>("Instance", &C::GetInstance, &C::SetInstance).Stored(false);
-}
-
-TPersistent* TInstanceProperties::GetInstance() const { return FInstance.Get(); }
-
-int32_t TInstanceProperties::GetPropertyIndex() {
-    TPersistent* o = GetInstance();
-    return o ? GetPropIndex(o, FPropertyName) : -1;
-}
-
-std::string TInstanceProperties::GetPropertyText() { return GetPropStringByName(GetInstance(), FPropertyName); }
-
-void TInstanceProperties::SetPropertyText(const std::string& text) {
-    if (TPersistent* o = GetInstance()) SetPropStringByName(o, FPropertyName, text);
-}
-
 // ---- TObjectEnvelope ----------------------------------------------------------------
 
 void TObjectEnvelope::Publish(PropertyTable& t) {
@@ -52,7 +29,7 @@ void TObjectEnvelope::SetCreateClass(const std::string& name) {
 void TObjectEnvelope::FreeInstance() {
     TPersistent* made = FMade.Get();
     FMade.Set(nullptr);
-    FInstance.Set(nullptr);
+    SetInstance(nullptr);
     if (made) Free(made);
 }
 
@@ -60,7 +37,7 @@ void TObjectEnvelope::CreateInstance() {
     if (!FClass) return;
     TPersistent* made = FClass->CreateInstance();
     FreeInstance();
-    FInstance.Set(made);
+    SetInstance(made);
     FMade.Set(made);
 }
 

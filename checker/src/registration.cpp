@@ -19,7 +19,6 @@ void RegisterCheckerClasses() {
     RegisterZarixClass<TPropertiesToListTool>();
     RegisterZarixClass<TPropertiesToTextTool>();
     RegisterZarixClass<TShowMessage>();
-    RegisterZarixClass<TInstanceProperties>();
     RegisterZarixClass<TObjectEnvelope>();
     RegisterZarixClass<THierarchyTemplate>();
     RegisterZarixClass<TDirectoryHCheckNode>();

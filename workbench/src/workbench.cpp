@@ -9,6 +9,7 @@
 #include "workbench/print_job.h"
 #include "workbench/print_pages.h"
 #include "workbench/progress_monitor.h"
+#include "workbench/property_editor.h"
 #include "workbench/main_tool_base.h"
 
 void RegisterWorkbenchClasses() {
@@ -26,4 +27,5 @@ void RegisterWorkbenchClasses() {
     RegisterPrintJobUnit();
     RegisterDesktopTemplateUnit();
     RegisterMainToolBaseUnit();
+    RegisterPropertyEditorUnit();
 }

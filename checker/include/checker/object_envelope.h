@@ -1,31 +1,10 @@
-// An element that holds one object and reads and writes its properties by name, and the
-// envelope that creates that object by class name.
+// The envelope that creates an object by class name and holds it, its properties read and
+// written by name.
 #pragma once
 #include <string>
 
-#include "kernel/elements.h"
+#include "space/instance_properties.h"
 #include "yesk/held.h"
-
-// Holds one object (not owned) and addresses one of its published properties by name.
-class TInstanceProperties : public TOwnerElement {
-    ZARIX_CLASS(TInstanceProperties, TOwnerElement)
-    static void Publish(PropertyTable& t);
-
-public:
-    TPersistent* GetInstance() const;
-    virtual void SetInstance(TPersistent* instance) { FInstance.Set(instance); }
-    const std::string& GetPropertyName() const { return FPropertyName; }
-    void SetPropertyName(const std::string& name) { FPropertyName = name; }
-    // The index of the addressed property in the instance's list; -1 when absent.
-    int32_t GetPropertyIndex();
-    // The addressed property as text (the property rules by name).
-    std::string GetPropertyText();
-    void SetPropertyText(const std::string& text);
-
-protected:
-    THeld<TPersistent> FInstance;
-    std::string FPropertyName;
-};
 
 // Creates an object of a registered class (CreateClass, Life) and holds it; renaming the
 // envelope names the object too, with a number added until the object takes the name.

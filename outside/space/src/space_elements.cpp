@@ -6,6 +6,7 @@
 
 #include "kernel/class_registry.h"
 #include "platform/sysutils.h"
+#include "space/instance_properties.h"
 
 namespace {
 
@@ -444,4 +445,5 @@ void RegisterSpaceClasses() {
     RegisterZarixClass<TAreaString>();
     RegisterZarixClass<TTextString>();
     RegisterZarixClass<TRegister>();
+    RegisterInstancePropertiesUnit();
 }

@@ -1,0 +1,223 @@
+#include "workbench/property_editor.h"
+
+#include "composition/modelfile.h"
+#include "kernel/class_registry.h"
+#include "kernel/property_access.h"
+#include "space/instance_properties.h"
+#include "space/layer_class.h"
+#include "pelvar/pelvar.h"
+#include "space/space.h"
+#include "workbench_test_util.h"
+
+namespace {
+
+// An element with a text (the page's first row, which is never committed), an integer, a
+// float and an object property.
+class TEditedProbe : public TNameElement {
+    ZARIX_CLASS(TEditedProbe, TNameElement)
+    static void Publish(PropertyTable& t) {
+        using C = TEditedProbe;
+        t.Str<C>("Note", [](C* c) { return c->Note; }, [](C* c, const std::string& v) { c->Note = v; });
+        t.Int<C>("Count", [](C* c) { return c->Count; }, [](C* c, int32_t v) { c->Count = v; });
+        t.Float<C>("Ratio", [](C* c) { return c->Ratio; }, [](C* c, double v) { c->Ratio = v; });
+        t.Obj<C, TElement>("Target", [](C* c) { return c->Target; }, [](C* c, TElement* v) { c->Target = v; });
+    }
+
+public:
+    std::string Note;
+    int32_t Count = 0;
+    double Ratio = 0;
+    TElement* Target = nullptr;
+};
+
+class PropertyEditorTest : public wbtest::WorldTest {
+protected:
+    void SetUp() override {
+        WorldTest::SetUp();
+        static bool once = [] {
+            RegisterZarixClass<TEditedProbe>();
+            LayerClass("EdParcely", TAreaElement::StaticClass(), {{"KOD", tkInteger}, {"DRUH", tkLString}});
+            return true;
+        }();
+        (void)once;
+    }
+    TObjectPropertyEditor* Open(TPersistent* object) {
+        auto* editor = TObjectPropertyEditor::New();
+        mainTool->AddTool(editor);
+        if (auto* e = As<TElement>(object)) editor->SetInput(e);
+        else editor->SetObject(object);
+        editor->DoIt();
+        return editor;
+    }
+    // The row of a property in a grid; -1 when it is not there.
+    static int RowOf(TFProp* f, int page, const std::string& name) {
+        for (int r = 0; r < f->Grid(page).RowCount; ++r)
+            if (f->Grid(page).Cell(0, r) == name) return r;
+        return -1;
+    }
+    // What a user does to change a value: select the value cell, type, double-click it.
+    void Edit(TFProp* f, int page, const std::string& name, const std::string& text) {
+        std::string grid = f->Grid(page).Name;
+        int row = RowOf(f, page, name);
+        ASSERT_GT(row, 0) << name;
+        ASSERT_TRUE(f->SelectCell(grid, 1, row));
+        f->TypeValue(grid, text);
+        f->MouseMove(grid, TFProp::DefaultColWidth + 5, row * (TFProp::DefaultRowHeight + 1) + 3);
+        f->DblClick(grid);
+        Application().ProcessMessages();
+    }
+};
+
+TEST_F(PropertyEditorTest, ShowsThePropertiesOnTheirPagesAndRefillsInPlace) {
+    auto* probe = TEditedProbe::New();
+    probe->SetName("sonda");
+    TObjectPropertyEditor* editor = Open(probe);
+    TFProp* f = editor->Form();
+    ASSERT_NE(f, nullptr);
+    EXPECT_TRUE(f->Visible);
+    EXPECT_EQ((*f)["lbClassName"].Caption, "sonda : TEditedProbe");
+    EXPECT_TRUE(f->Page(0).Enabled);
+    EXPECT_EQ(f->Page(0).Caption, "TNameElement");
+    EXPECT_EQ(f->ActivePage(), 1);
+    int core = TInstanceProperties::ClassPropCount(TNameElement::StaticClass());
+    EXPECT_EQ(f->Grid(0).RowCount, core);
+    EXPECT_EQ(f->Grid(1).RowCount, 4);
+    EXPECT_EQ(f->Grid(1).Cell(1, RowOf(f, 1, "Target")), "nil");
+
+    Edit(f, 1, "Count", "42");
+    EXPECT_EQ(probe->Count, 42);
+    Edit(f, 1, "Ratio", "2,5");
+    EXPECT_DOUBLE_EQ(probe->Ratio, 2.5);
+    EXPECT_EQ(f->Grid(1).RowCount, 4);  // rewritten, not appended
+    EXPECT_EQ(f->Grid(1).Cell(1, RowOf(f, 1, "Count")), "42");
+    editor->DoIt();
+    EXPECT_EQ(f->Grid(0).RowCount, core);
+    EXPECT_EQ(f->Grid(1).RowCount, 4);
+
+    // The first row of a page is shown but never committed; name cells cannot be selected.
+    EXPECT_FALSE(f->SelectCell("sgAscProperties", 0, 1));
+    ASSERT_TRUE(f->SelectCell("sgAscProperties", 1, 0));
+    f->TypeValue("sgAscProperties", "psano");
+    f->MouseMove("sgAscProperties", TFProp::DefaultColWidth + 5, 3);
+    f->DblClick("sgAscProperties");
+    Application().ProcessMessages();
+    EXPECT_EQ(probe->Note, "");
+    Free(probe);
+    Application().ProcessMessages();
+}
+
+TEST_F(PropertyEditorTest, TextTheKindCannotTakeIsRefusedAndTheValueKept) {
+    auto* probe = TEditedProbe::New();
+    probe->Count = 7;
+    TObjectPropertyEditor* editor = Open(probe);
+    TFProp* f = editor->Form();
+    struct Case {
+        const char* name;
+        const char* text;
+    } cases[] = {{"Count", "sedm"}, {"Count", "99999999999"}, {"Ratio", "x1"}, {"Target", "nikdo"}, {"Target", "12345"}};
+    for (const Case& c : cases) {
+        ClearHostLog();
+        Edit(f, 1, c.name, c.text);
+        EXPECT_TRUE(Logged(c.text)) << c.name << " " << c.text;
+        EXPECT_EQ(probe->Count, 7);
+        EXPECT_EQ(probe->Ratio, 0);
+        EXPECT_EQ(probe->Target, nullptr);
+        EXPECT_EQ(f->Grid(1).Cell(1, RowOf(f, 1, "Count")), "7");
+    }
+    Free(probe);
+    Application().ProcessMessages();
+}
+
+TEST_F(PropertyEditorTest, ObjectPropertiesOpenAFurtherEditorAndNilOpensNothing) {
+    auto* probe = TEditedProbe::New();
+    auto* target = TEditedProbe::New();
+    target->SetName("cil");
+    TObjectPropertyEditor* editor = Open(probe);
+    TFProp* f = editor->Form();
+    int32_t tools = mainTool->ToolsCount();
+    Edit(f, 1, "Target", "nil");
+    EXPECT_EQ(mainTool->ToolsCount(), tools);
+    EXPECT_EQ(probe->Target, nullptr);
+
+    probe->Target = target;
+    editor->Fill();
+    EXPECT_EQ(f->Grid(1).Cell(1, RowOf(f, 1, "Target")), "cil");
+    Edit(f, 1, "Target", "cil");
+    ASSERT_EQ(mainTool->ToolsCount(), tools + 1);
+    auto* inner = As<TObjectPropertyEditor>(mainTool->GetTool(tools));
+    ASSERT_NE(inner, nullptr);
+    EXPECT_EQ(inner->GetObject(), target);
+    EXPECT_EQ((*inner->Form())["lbClassName"].Caption, "cil : TEditedProbe");
+    EXPECT_TRUE(f->Visible);
+
+    // A plain persistent object: no element page; a missing object shows nothing.
+    auto* framed = TRectEntity::New();
+    TObjectPropertyEditor* plain = Open(framed->GetRect());
+    EXPECT_FALSE(plain->Form()->Page(0).Enabled);
+    EXPECT_EQ(plain->Form()->ActivePage(), 1);
+    TObjectPropertyEditor* none = Open(nullptr);
+    EXPECT_EQ(none->Form(), nullptr);
+    Free(probe);
+    Free(target);
+    Free(framed);
+    Application().ProcessMessages();
+}
+
+TEST_F(PropertyEditorTest, AnElementFreedWhileEditedClosesTheEditor) {
+    auto* probe = TEditedProbe::New();
+    TObjectPropertyEditor* editor = Open(probe);
+    TFProp* f = editor->Form();
+    uint64_t serial = editor->Serial();
+    int row = RowOf(f, 1, "Count");
+    ASSERT_TRUE(f->SelectCell("sgAscProperties", 1, row));
+    f->TypeValue("sgAscProperties", "5");
+    Free(probe);
+    f->MouseMove("sgAscProperties", TFProp::DefaultColWidth + 5, row * 21 + 3);
+    f->DblClick("sgAscProperties");
+    Application().ProcessMessages();
+    EXPECT_FALSE(IsLive(editor, serial));
+
+    // Closing the form frees the editor too.
+    auto* other = TEditedProbe::New();
+    editor = Open(other);
+    serial = editor->Serial();
+    editor->Form()->Close();
+    Application().ProcessMessages();
+    EXPECT_FALSE(IsLive(editor, serial));
+    Free(other);
+}
+
+TEST_F(PropertyEditorTest, ALayerAttributeChangedInTheEditorIsSavedAndReadBack) {
+    auto* root = TOwnerEntity::New();
+    root->SetName("model");
+    auto* area = As<TAreaElement>(CreateElementByName("EdParcely"));
+    ASSERT_NE(area, nullptr);
+    area->SetVertices("0 0,10 0,10 10,0 10");
+    root->AddElement(area);
+    TObjectPropertyEditor* editor = Open(area);
+    TFProp* f = editor->Form();
+    EXPECT_EQ(f->Page(0).Caption, "TOwnerEntity");
+    Edit(f, 1, "KOD", "314");
+    Edit(f, 1, "DRUH", "les");
+    EXPECT_EQ(GetPropStringByName(area, "KOD"), "314");
+
+    std::string path = wbtest::TempPath("edited.zrx");
+    TSave* saver = TSave::New(path);
+    saver->SetInput(root);
+    saver->DoIt();
+    Free(saver);
+    Free(root);
+    Application().ProcessMessages();
+    TLoad* loader = TLoad::New(path);
+    loader->DoIt();
+    auto* loaded = As<TEntity>(loader->Output);
+    Free(loader);
+    ASSERT_NE(loaded, nullptr);
+    ASSERT_EQ(loaded->ElementsCount(), 1);
+    EXPECT_EQ(GetPropStringByName(loaded->Get(0), "KOD"), "314");
+    EXPECT_EQ(GetPropStringByName(loaded->Get(0), "DRUH"), "les");
+    Free(loaded);
+    std::remove(path.c_str());
+}
+
+}  // namespace
