@@ -7,6 +7,7 @@
 #include "platform/host.h"
 #include "platform/sysutils.h"
 #include "workbench/print_job.h"
+#include "workbench/selection_tools.h"
 
 namespace {
 
@@ -82,12 +83,9 @@ void TFormToolManager::BindInterpretDevice() {
 }
 
 void TFormToolManager::CreateDefaultTools() {
-    if (GetZarixClass("TAreaSelector")) {
-        if (auto* selector = As<TInteractiveTool>(CreateElementByName("TAreaSelector"))) {
-            selector->SetName(Cz("Vybírání ploch"));
-            SetNextTool(selector);
-        }
-    }
+    TAreaSelector* selector = TAreaSelector::New();
+    selector->SetName(Cz("Vybírání ploch"));
+    SetNextTool(selector);
     SetNextTool(TViewer::New());
 }
 

@@ -10,6 +10,8 @@
 #include "workbench/print_pages.h"
 #include "workbench/progress_monitor.h"
 #include "workbench/property_editor.h"
+#include "workbench/choice_interpret.h"
+#include "workbench/selection_tools.h"
 #include "workbench/main_tool_base.h"
 
 void RegisterWorkbenchClasses() {
@@ -28,4 +30,6 @@ void RegisterWorkbenchClasses() {
     RegisterDesktopTemplateUnit();
     RegisterMainToolBaseUnit();
     RegisterPropertyEditorUnit();
+    RegisterChoiceInterpretUnit();
+    RegisterSelectionToolsUnit();
 }

@@ -31,6 +31,8 @@ void Guarded(F&& draw) {
 
 void TGravoProps::Publish(PropertyTable& t) {
     t.Int<TGravoProps>("ColorIndex", &TGravoProps::ColorIndex, [](TGravoProps* o, int32_t v) { o->ColorIndex = v; });
+    t.Str<TGravoProps>("Table", [](TGravoProps* o) { return o->Table; },
+                       [](TGravoProps* o, const std::string& v) { o->Table = v; });
 }
 
 TGravoProps* GravoPropsOf(TElement* element) {

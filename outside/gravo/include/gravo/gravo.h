@@ -16,6 +16,7 @@ class TGravoProps : public TOwnerElement {
 
 public:
     int32_t ColorIndex = 0;  // colour number (DejBarvicku)
+    std::string Table;       // the attribute table of the element's record
 };
 
 // The element's Gravo properties; nil for elements without them.

@@ -1,0 +1,42 @@
+#include "gravo/attribute_table.h"
+
+#include "kernel/property_access.h"
+
+bool TGravoDBFTable::SetupLinkedObject(const std::string& table, bool readOnly, int32_t first, int32_t count) {
+    Close();
+    FTable = table;
+    FReadOnly = readOnly;
+    FFirst = first;
+    FCount = count;
+    return !FTable.empty();
+}
+
+bool TGravoDBFTable::SetupLinkedEntity(TElement* element) {
+    auto* entity = As<TSpaceEntity>(element);
+    if (FTable.empty() || !entity || entity->Fields().empty()) return false;
+    int32_t props = GetPropCount(entity);
+    int32_t fields = static_cast<int32_t>(entity->Fields().size());
+    if (fields > props) return false;
+    FEntity = entity;
+    FEntitySerial = entity->Serial();
+    FFirstProp = props - fields;  // the layer class publishes its fields last
+    return true;
+}
+
+int32_t TGravoDBFTable::FieldDefsCount() const {
+    if (!FEntity || !IsLive(FEntity, FEntitySerial)) return 0;
+    return static_cast<int32_t>(FEntity->Fields().size());
+}
+
+std::string TGravoDBFTable::FieldDefName(int32_t i) const {
+    return i >= 0 && i < FieldDefsCount() ? GetPropName(FEntity, FFirstProp + i) : std::string();
+}
+
+std::string TGravoDBFTable::FieldAsString(int32_t i) const {
+    return i >= 0 && i < FieldDefsCount() ? GetPropString(FEntity, FFirstProp + i) : std::string();
+}
+
+void TGravoDBFTable::Close() {
+    FEntity = nullptr;
+    FEntitySerial = 0;
+}
