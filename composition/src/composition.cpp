@@ -1,5 +1,9 @@
 #include "composition/composition.h"
 
+#include "composition/compare_model.h"
+#include "composition/database_classes.h"
+#include "composition/forest_units.h"
+#include "composition/task_groups.h"
 #include "composition/key_map.h"
 #include "composition/key_map_interprets.h"
 #include "composition/map_spaces.h"
@@ -55,4 +59,8 @@ void RegisterCompositionClasses() {
     RegisterUserSymbolColorUnit();
     RegisterSymbolInterpretsUnit();
     RegisterPageInterpretsUnit();
+    RegisterDatabaseClassUnit();
+    RegisterCompareModelUnit();
+    RegisterForestUnitsUnit();
+    RegisterTaskGroupsUnit();
 }
