@@ -1,8 +1,10 @@
 #include "composer/composer.h"
 
+#include "composer/condition_filter.h"
 #include "composer/map_sheet_production.h"
 #include "composer/main_tool.h"
 #include "composer/sheet_job.h"
+#include "composer/tiling.h"
 #include "workbench/program_startup.h"
 #include "workbench/workbench.h"
 
@@ -15,4 +17,6 @@ void RegisterComposerClasses() {
     RegisterMapSheetProductionUnit();
     RegisterMainToolUnit();
     RegisterSheetJobUnit();
+    RegisterTilingUnit();
+    RegisterConditionFilterUnit();
 }

@@ -46,6 +46,7 @@ public:
 
     // Grid cells; the grid grows to hold a cell that is set.
     int ColCount = 0, RowCount = 0;
+    std::vector<int> ColWidths;  // pixels by column; 0 or missing: the default width
     std::string Cell(int col, int row) const;
     void SetCell(int col, int row, std::string text);
 
