@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "../../platform/tests/test_support.h"
+#include <cstdlib>
+#include <regex>
+
+#include "composer_test_support.h"
 #include "composer/composer.h"
 #include "composition/pages.h"
 #include "composition/views.h"
@@ -81,7 +84,6 @@ protected:
         Application().ProcessMessages();
         return holder->Notes;
     }
-    static void WriteText(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
     ScriptedHost host;
     TWCSWorld* world = nullptr;
@@ -250,6 +252,32 @@ TEST_F(TilingTest, MultiPageProblemsAreNotes) {
     preview->DoIt();
     EXPECT_EQ(Notes(), std::vector<std::string>{"Multipage PreView - Input not found or is not TMultipageDesktop!"});
     Free(d);
+}
+
+// The sample: the whole area at 1:100000 on A3 pages with 10 mm overlap, printed. The
+// view of 0.75 x 0.60 m and the page view of 0.39 x 0.257 m give steps of 0.38 and 0.247:
+// ceil(0.76 / 0.38) = 2 columns and ceil(0.61 / 0.247) = 3 rows.
+TEST(OskeltMultiPage, TheSampleAreaIsPrintedOnSixA3Pages) {
+    TempDir dir("multipage");
+    ASSERT_FALSE(dir.Path().empty());
+    std::string script = ReadFile(SUITE_SAMPLES_DIR "/oskelt32/MultiPage.YESK");
+    script = std::regex_replace(script, std::regex("\\.\\./templates/"), SUITE_SAMPLES_DIR "/templates/");
+    script = std::regex_replace(script, std::regex("\"\\.\\./data\""), "\"" SUITE_SAMPLES_DIR "/data\"");
+    WriteText(dir.Path("MultiPage.YESK"), script);
+    WriteText(dir.Path("Job.INI"), "[Options]\r\nServiceDirectory=" SUITE_SAMPLES_DIR "/service\r\n");
+    std::string command = "cd '" + dir.Path() + "' && SUITE_PRINT_PAPER=A3L SUITE_PRINT_FILE=pages.pdf '" OSKELT32_PATH
+                          "' Job.INI MultiPage.YESK --answers '" SUITE_SAMPLES_DIR "/oskelt32/multipage-answers.txt' > log.txt 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << ReadFile(dir.Path("log.txt"));
+    std::string pdf = ReadFile(dir.Path("pages.pdf"));
+    ASSERT_EQ(pdf.rfind("%PDF-", 0), 0u) << ReadFile(dir.Path("log.txt"));
+    int pages = 0;
+    std::regex page("/Type\\s*/Page[^s]"), box("/MediaBox\\s*\\[\\s*0\\s+0\\s+([0-9.]+)\\s+([0-9.]+)");
+    for (auto i = std::sregex_iterator(pdf.begin(), pdf.end(), page); i != std::sregex_iterator(); ++i) ++pages;
+    EXPECT_EQ(pages, 6);
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(pdf, m, box));
+    EXPECT_NEAR(std::stod(m[1]), 1190.55, 0.5);  // A3 landscape in points
+    EXPECT_NEAR(std::stod(m[2]), 841.89, 0.5);
 }
 
 }  // namespace

@@ -25,6 +25,17 @@ void MarkSheet(cairo_surface_t* s) {
 TPrinter::TPrinter() {
     const char* env = std::getenv("SUITE_PRINT_FILE");
     fileName_ = (env && *env) ? env : "print.pdf";
+    // The paper the printer holds: "A4" or "A3", "L" behind for landscape.
+    if (const char* paper = std::getenv("SUITE_PRINT_PAPER")) {
+        std::string p(paper);
+        bool landscape = p.size() == 3 && (p[2] == 'L' || p[2] == 'l');
+        if (landscape) p.pop_back();
+        double w = 0, h = 0;
+        if (p == "A4" || p == "a4") w = 0.210, h = 0.297;
+        else if (p == "A3" || p == "a3") w = 0.297, h = 0.420;
+        if (landscape) std::swap(w, h);
+        SetPaperSize(w, h);
+    }
 }
 
 TPrinter::~TPrinter() {

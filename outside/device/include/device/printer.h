@@ -19,7 +19,8 @@ public:
     const std::string& Title() const { return title_; }
     void SetTitle(std::string t) { title_ = std::move(t); }
 
-    // Paper size in metres (A4 portrait by default) and resolution in dots per inch;
+    // Paper size in metres (A4 portrait by default; $SUITE_PRINT_PAPER "A3", "A4", with
+    // "L" behind for landscape) and resolution in dots per inch;
     // changes take effect with the next job.
     double PaperWidth() const { return paperW_; }
     double PaperHeight() const { return paperH_; }
