@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "gravo/gravo.h"
+#include "gravo/topology.h"
 #include "kernel/class_registry.h"
 #include "platform/host.h"
 
@@ -33,6 +34,9 @@ void TGravoProps::Publish(PropertyTable& t) {
     t.Int<TGravoProps>("ColorIndex", &TGravoProps::ColorIndex, [](TGravoProps* o, int32_t v) { o->ColorIndex = v; });
     t.Str<TGravoProps>("Table", [](TGravoProps* o) { return o->Table; },
                        [](TGravoProps* o, const std::string& v) { o->Table = v; });
+    t.Int<TGravoProps>("Number", &TGravoProps::Number, [](TGravoProps* o, int32_t v) { o->Number = v; });
+    t.Str<TGravoProps>("Text", [](TGravoProps* o) { return o->Text; },
+                       [](TGravoProps* o, const std::string& v) { o->Text = v; });
 }
 
 TGravoProps* GravoPropsOf(TElement* element) {
@@ -252,6 +256,7 @@ void RegisterGravoClasses() {
     if (done) return;
     done = true;
     RegisterZarixClass<TGravoProps>();
+    RegisterGravoTopologyClasses();
     RegisterZarixClass<TGravoInterpret>();
     RegisterZarixClass<TInterpretTopPloch>();
     RegisterZarixClass<TInterpretTopLinii>();

@@ -496,6 +496,9 @@ void TModelByScriptCreator::DoIt() {
         if (!model) model = NewModel();
         model->AddAndUpdateRect(string);
     }
+    std::vector<std::string> notes;
+    BuildModelTopology(script, model, notes);
+    for (std::string& n : notes) Note(n);
     RegisterLayers(model);
     SetOutput(model);
 }

@@ -11,6 +11,7 @@
 
 #include "../../../kernel/tests/test_support.h"
 #include "composition/composition.h"
+#include "gravo/topology.h"
 #include "composition/modelfile.h"
 #include "kernel/kernel.h"
 #include "platform/sysutils.h"
@@ -61,6 +62,7 @@ class LayerReading : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         RegisterCompositionClasses();
+        RegisterGravoTopologyClasses();
     }
     void SetUp() override {
         const std::vector<Field> placeFields = {{"nazev", OFTString}, {"pocet", OFTInteger}, {"vyska", OFTReal}};
@@ -291,6 +293,54 @@ TEST_F(LayerReading, SampleDataLoadsWithCzechNames) {
     for (int32_t i = 0; i < places->ElementsCount(); ++i)
         czech |= static_cast<TTextElement*>(places->Get(i))->GetText() == Cz("Třinec");
     EXPECT_TRUE(czech);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LayerReading, TopologyAsTheScriptAsks) {
+    std::string data = SAMPLE_DATA_DIR;
+    Owned<TModelScriptCreator> sc(TModelScriptCreator::New());
+    sc->SetDataDirectory(data);
+    sc->AddLayerItem("ZEME=ostravsko.gpkg|zeme");
+    sc->AddLayerItem("CESTY=ostravsko.gpkg|cesty");
+    sc->AddLayerProperty("@TOPOLOGY=1");
+    sc->AddLayerProperty("@AREAS=OKOLI");
+    sc->AddLayerItem("OKOLI=ostravsko.gpkg|okoli");
+    sc->AddLayerProperty("@TOPOLOGY=1");
+    sc->AddLayerProperty("@FATHER=ZEME");
+    sc->DoIt();
+    Owned<TElement> script(sc->Output);
+    Owned<TModelByScriptCreator> mc(TModelByScriptCreator::New());
+    mc->SetInput(script);
+    mc->DoIt();
+    Owned<TRectEntity> model(As<TRectEntity>(mc->Output));
+    ASSERT_NE(model.p, nullptr);
+    EXPECT_TRUE(mc->Messages().empty()) << mc->Messages().front();
+    EXPECT_EQ(GravoPropsOf(As<TEntity>(model->Get(0))->Get(0)), nullptr);  // not asked for
+    auto* roads = As<TEntity>(model->Get(1));
+    int linked = 0;
+    for (int32_t i = 0; i < roads->ElementsCount(); ++i) {
+        TGravoProps* p = GravoPropsOf(roads->Get(i));
+        ASSERT_NE(p, nullptr);
+        EXPECT_EQ(p->Number, i + 1);
+        TLineLinks l = ReadLinkRecord(p->LinkRecord);
+        linked += l.A > 0 && l.B > 0 && l.A != p->Number && l.B != p->Number;
+        ASSERT_NE(p->GetTopology(), nullptr);
+        EXPECT_NE(p->GetTopology()->AreaTree(), nullptr);
+    }
+    EXPECT_GT(linked, roads->ElementsCount() / 2);  // a network: most roads join others at both ends
+    auto* cells = As<TEntity>(model->Get(2));
+    int fathers = 0;
+    for (int32_t i = 0; i < cells->ElementsCount(); ++i) {
+        auto* p = As<TGravoAreaProps>(GravoPropsOf(cells->Get(i)));
+        ASSERT_NE(p, nullptr);
+        if (p->FatherIndex < 0) continue;
+        ++fathers;
+        EXPECT_NE(As<TAreaElement>(p->GetTopology()->GetElement('P', p->FatherIndex)), nullptr);
+    }
+    EXPECT_GT(fathers, 190);  // each cell lies in its country
 }
 
 }  // namespace

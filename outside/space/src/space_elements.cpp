@@ -1,4 +1,5 @@
 #include "space/space.h"
+#include "space/space_tree.h"
 
 #include <algorithm>
 #include <charconv>
@@ -446,4 +447,5 @@ void RegisterSpaceClasses() {
     RegisterZarixClass<TTextString>();
     RegisterZarixClass<TRegister>();
     RegisterInstancePropertiesUnit();
+    RegisterZarixClass<TSpaceEntityQTree>();
 }

@@ -3,20 +3,41 @@
 // code, or (when that is 0) the code its table gives its layer class; its colour is the
 // colour number of its Gravo properties.
 #pragma once
+#include <array>
 #include <cstdint>
+#include <memory>
+#include <string>
 
 #include "interpret/interpret.h"
 #include "space/space.h"
 #include "symbol/symbol.h"
 
-// The drawing properties of a map element, linked to it as its property object.
+class TGravoTopology;
+
+// The properties of a map element, linked to it as its property object: the colour it is
+// drawn in and, when its layer was read with topology, its number in the layer, its
+// descriptive text, the packed link record of a line and the layer's topology.
 class TGravoProps : public TOwnerElement {
     ZARIX_CLASS(TGravoProps, TOwnerElement)
     static void Publish(PropertyTable& t);
 
 public:
+    static constexpr size_t kLinkRecordSize = 20;
+
     int32_t ColorIndex = 0;  // colour number (DejBarvicku)
     std::string Table;       // the attribute table of the element's record
+    int32_t Number = 0;      // 1-based in its layer; 0 without topology
+    std::string Text;        // layer name and number
+    std::array<uint8_t, kLinkRecordSize> LinkRecord{};
+
+    virtual std::string GetText() { return Text; }
+    // The layer's topology container; nil without one.
+    TGravoTopology* GetTopology() const { return FTopology.get(); }
+    void SetTopology(std::shared_ptr<TGravoTopology> topology) { FTopology = std::move(topology); }
+    void Destroy() override;
+
+private:
+    std::shared_ptr<TGravoTopology> FTopology;
 };
 
 // The element's Gravo properties; nil for elements without them.

@@ -7,7 +7,9 @@
 // makes texts of a point layer, CODE=field and SYMBOL=field fill the attribute record.
 // "%DATADIR%" in VALUE stands for the data folder. A line whose name begins with "@" is a
 // parameter of the layer before it (of every layer when none is before it):
-// @CONDITION=text keeps only the features for which the condition holds.
+// @CONDITION=text keeps only the features for which the condition holds. @TOPOLOGY=1
+// gives the layer's elements topology properties (links of lines), @AREAS=layer names
+// the areas a line layer's regions are matched with, @FATHER=layer the father areas.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -170,6 +172,10 @@ public:
 private:
     std::string FDataDirectory;
 };
+
+// Gives the layers of the model the topology the script asks for (@TOPOLOGY, @AREAS,
+// @FATHER); what went wrong is added to the notes.
+void BuildModelTopology(TModelScript* script, TRectEntity* model, std::vector<std::string>& notes);
 
 // Registers the layer package's classes; after RegisterSpaceClasses.
 void RegisterQuintelClasses();

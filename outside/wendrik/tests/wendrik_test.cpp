@@ -1,0 +1,258 @@
+#include <gtest/gtest.h>
+
+#include <gdal.h>
+#include <ogr_api.h>
+
+#include <cmath>
+
+#include "../../../kernel/tests/test_support.h"
+#include "kernel/kernel.h"
+#include "wendrik/wendrik.h"
+
+namespace {
+
+class Wendrik : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        RegisterKernelClasses();
+        RegisterPelvarClasses();
+        RegisterSpaceClasses();
+        RegisterGravoTopologyClasses();
+        RegisterWendrikClasses();
+    }
+    void SetUp() override {
+        lines = TPolyLineString::New();
+        lines->SetName("L");
+    }
+    void TearDown() override {
+        Free(lines);
+        DropQueue();
+    }
+    TPolyLineElement* Line(std::vector<T2DPoint> pts, TEntity* into = nullptr) {
+        auto* l = TPolyLineElement::New();
+        l->SetPoints(std::move(pts));
+        (into ? into : static_cast<TEntity*>(lines))->AddElement(l);
+        return l;
+    }
+    static TLineLinks LinksOf(TElement* e) { return ReadLinkRecord(GravoPropsOf(e)->LinkRecord); }
+    TPolyLineString* lines = nullptr;
+};
+
+TEST_F(Wendrik, TreeQueriesInOrderAndSkipsWhatItCannotHold) {
+    Owned<TSpaceEntityQTree> tree(TSpaceEntityQTree::New());
+    auto* a = Line({{0, 0}, {10, 0}});
+    auto* b = Line({{5, -1}, {5, 1}});
+    auto* nan = Line({{NAN, 0}, {1, 1}});
+    auto* empty = Line({});
+    EXPECT_TRUE(tree->AddSpaceEntity(b));
+    EXPECT_TRUE(tree->AddSpaceEntity(a));
+    EXPECT_FALSE(tree->AddSpaceEntity(nan));
+    EXPECT_FALSE(tree->AddSpaceEntity(empty));
+    EXPECT_EQ(tree->Query(4, 0, 4, 0, 1.5), (std::vector<TSpaceEntity*>{b, a}));
+    EXPECT_EQ(tree->Query(20, 20, 20, 20), std::vector<TSpaceEntity*>{});
+    EXPECT_TRUE(tree->Query(NAN, 0, 1, 1).empty());
+    EXPECT_TRUE(tree->ContainsXY(10, 1));
+    lines->FreeElement(b);
+    EXPECT_EQ(tree->Query(4, 0, 4, 0, 1.5), std::vector<TSpaceEntity*>{a});
+}
+
+TEST_F(Wendrik, ComparatorPieces) {
+    struct Case {
+        const char* name;
+        std::vector<T2DPoint> earlier, line;
+        double tolerance;
+        size_t pieces;  // with own pieces
+        bool firstIsEarlier, changed;
+    };
+    const Case cases[] = {
+        {"apart", {{0, 0}, {10, 0}}, {{0, 5}, {10, 5}}, 0.5, 1, false, false},
+        {"crossing", {{0, 0}, {10, 0}}, {{5, -5}, {5, 5}}, 0.5, 1, false, false},
+        {"joined at an end", {{0, 0}, {10, 0}}, {{10, 0}, {20, 3}}, 0.5, 1, false, false},
+        {"same line", {{0, 0}, {10, 0}}, {{0, 0}, {10, 0}}, 0.1, 1, true, true},
+        {"within tolerance", {{0, 0}, {10, 0}}, {{0, 0.05}, {10, -0.05}}, 0.1, 1, true, true},
+        {"overlay in the middle", {{4, 0}, {6, 0}}, {{0, 0}, {10, 0}}, 0.1, 3, false, true},
+        {"exact overlay, no tolerance", {{0, 0}, {5, 0}}, {{0, 0}, {10, 0}}, 0, 2, true, true},
+        {"no length", {{0, 0}, {10, 0}}, {{3, 0}, {3, 0}}, 0.1, 0, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Owned<TQTreeTopLin> tree(TQTreeTopLin::New());
+        tree->AddSpaceEntity(Line(c.earlier));
+        auto* line = Line(c.line);
+        Owned<TLinComparator> cmp(TLinComparator::New());
+        cmp->OwnPieces = true;
+        cmp->QTree = tree;
+        cmp->Tolerance = c.tolerance;
+        cmp->SetInput(line);
+        cmp->DoIt();
+        Owned<TLinesAbscEntity> result(As<TLinesAbscEntity>(cmp->Output));
+        ASSERT_NE(result.p, nullptr);
+        ASSERT_EQ(result->Pieces.size(), c.pieces);
+        if (c.pieces) {
+            EXPECT_EQ(result->Pieces.front().Line != line, c.firstIsEarlier);
+        }
+        EXPECT_EQ(result->Changed, c.changed);
+    }
+}
+
+TEST_F(Wendrik, ComparatorAbscissasCoverTheLine) {
+    Owned<TQTreeTopLin> tree(TQTreeTopLin::New());
+    auto* a = Line({{4, 0}, {6, 0}});
+    tree->AddSpaceEntity(a);
+    auto* line = Line({{0, 0}, {10, 0}});
+    Owned<TLinComparator> cmp(TLinComparator::New());
+    cmp->OwnPieces = true;
+    cmp->QTree = tree;
+    cmp->Tolerance = 0.1;
+    cmp->SetInput(line);
+    cmp->DoIt();
+    Owned<TLinesAbscEntity> result(As<TLinesAbscEntity>(cmp->Output));
+    ASSERT_EQ(result->Pieces.size(), 3u);
+    EXPECT_EQ(result->Pieces[1].Line, a);
+    EXPECT_NEAR(result->Pieces[1].From, 3.9, 1e-9);
+    EXPECT_NEAR(result->Pieces[1].To, 6.1, 1e-9);
+    EXPECT_NEAR(result->Pieces[2].To, 10, 1e-9);
+}
+
+// A square of four lines, a dangle into it and a line crossing its right side.
+TEST_F(Wendrik, LinksOfASquareWithADangle) {
+    auto* bottom = Line({{0, 0}, {10, 0}});
+    auto* right = Line({{10, 0}, {10, 10}});
+    auto* top = Line({{10, 10}, {0, 10}});
+    auto* left = Line({{0, 10}, {0, 0}});
+    auto* dangle = Line({{0, 0}, {4, 4}});
+    auto* crossing = Line({{10, 5}, {15, 5}});  // starts on the right side
+    auto topology = std::make_shared<TGravoTopology>();
+    topology->SetLayer('L', lines);
+    AttachTopologyProps(lines, topology);
+    EXPECT_TRUE(BuildLineTopology(lines).empty());
+
+    TLineLinks b = LinksOf(bottom);
+    // Around (0,0) counter-clockwise from the bottom line (east): the dangle (45°), then left.
+    EXPECT_EQ(b.A, 5);
+    EXPECT_TRUE(b.FlagA);
+    EXPECT_EQ(b.B, 2);
+    EXPECT_TRUE(b.FlagB);
+    // Inside the square on the left of the bottom line, outside on its right.
+    EXPECT_EQ(b.C, 1);
+    EXPECT_EQ(b.D, 0);
+    TLineLinks l = LinksOf(left);
+    EXPECT_EQ(l.B, 1);  // around (0,0) from the left line (north): the bottom line (east)
+    TLineLinks d = LinksOf(dangle);
+    EXPECT_EQ(d.B, 5);  // a free end: the line itself, at its end
+    EXPECT_FALSE(d.FlagB);
+    EXPECT_EQ(d.C, d.D);
+    TLineLinks c = LinksOf(crossing);
+    EXPECT_EQ(c.A, 2);  // passes through the start
+    EXPECT_EQ(c.B, 6);
+    EXPECT_FALSE(c.FlagB);
+    EXPECT_EQ(LinksOf(top).B, 4);
+    (void)right;
+}
+
+TEST_F(Wendrik, FreeStartLinksToItself) {
+    auto* lone = Line({{0, 0}, {5, 0}});
+    auto* ring = Line({{20, 0}, {30, 0}, {30, 10}, {20, 0}});
+    AttachTopologyProps(lines, std::make_shared<TGravoTopology>());
+    BuildLineTopology(lines);
+    TLineLinks a = LinksOf(lone);
+    EXPECT_EQ(a.A, 1);
+    EXPECT_TRUE(a.FlagA);
+    EXPECT_EQ(a.B, 1);
+    EXPECT_FALSE(a.FlagB);
+    TLineLinks r = LinksOf(ring);  // closes on itself: no free end
+    EXPECT_EQ(r.A, 2);
+    EXPECT_FALSE(r.FlagA);
+    EXPECT_EQ(r.B, 2);
+    EXPECT_TRUE(r.FlagB);
+    EXPECT_NE(r.C + r.D, 0);
+}
+
+// The line-layer run: regions of a square split in two, one matched with an area.
+TEST_F(Wendrik, RegionsAndTheirAreas) {
+    Line({{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}});
+    Line({{5, -1}, {5, 11}});  // splits the square, ends stick out
+    Line({{30, 0}, {31, 0}});  // closes nothing
+    Owned<TAreaString> areas(TAreaString::New());
+    auto* left = TAreaElement::New();
+    left->SetPoints({{0, 0}, {5, 0}, {5, 10}, {0, 10}, {0, 0}});
+    areas->AddElement(left);
+    auto topology = std::make_shared<TGravoTopology>();
+    topology->SetLayer('P', areas);
+    AttachTopologyProps(lines, topology);
+
+    auto run = [](TTool* tool, TElement* input) {
+        tool->SetInput(input);
+        tool->DoIt();
+        TElement* out = tool->Output;
+        Free(tool);
+        return out;
+    };
+    Owned<TQTreeTopLin> tree(As<TQTreeTopLin>(run(TReadLinesIntoQTree::New(), lines)));
+    ASSERT_NE(tree.p, nullptr);
+    run(TPutNodesIntoQTree::New(), tree);
+    EXPECT_EQ(tree->EdgeCount(), 7);  // the square in 2 pieces, the splitter in 3, the lone line
+    run(TNodesConector::New(), tree);
+    run(TDeleteDirectRelationsToLinesInQTree::New(), tree);
+    EXPECT_TRUE(tree->IndexesEdges());
+    TElement* built = run(TCreateAreasForQTree::New(), tree);
+    ASSERT_NE(built, nullptr);
+    run(TSubAreaMakerInQTree::New(), built);
+    Owned<TEntity> regions(As<TEntity>(run(THledacPloch::New(), built)));
+    Free(built);
+    ASSERT_NE(regions.p, nullptr);
+    ASSERT_EQ(regions->ElementsCount(), 2);
+    int clear = 0;
+    for (int32_t i = 0; i < regions->ElementsCount(); ++i) {
+        auto* region = As<TPolyLineAreaElement>(regions->Get(i));
+        ASSERT_NE(region, nullptr);
+        EXPECT_NEAR(region->GetWholeArea(), 50, 1e-9);
+        EXPECT_GE(region->ElementsCount(), 2);  // pieces of the square and the splitter
+        ASSERT_NE(GravoPropsOf(region->Get(0)), nullptr);  // the edges carry their lines' properties
+        Owned<TFindAreaThroughLines> finder(TFindAreaThroughLines::New());
+        finder->SetInput(region);
+        finder->DoIt();
+        if (finder->ClearFinding) {
+            ++clear;
+            EXPECT_EQ(finder->Output, left);
+        }
+    }
+    EXPECT_EQ(clear, 1);
+
+    // The export: a GeoPackage layer named as the block.
+    TempDir dir("blk");
+    run(TMultiAreaPointPlacer::New(), regions);
+    Owned<TExportAreasToGravo> exporter(TExportAreasToGravo::New());
+    exporter->BlockName = dir.Path("Err0.blk");
+    exporter->SetInput(regions);
+    exporter->DoIt();
+    EXPECT_EQ(exporter->Error, 0);
+    GDALDatasetH ds = GDALOpenEx(dir.Path("Err0.blk").c_str(), GDAL_OF_VECTOR, nullptr, nullptr, nullptr);
+    ASSERT_NE(ds, nullptr);
+    OGRLayerH layer = GDALDatasetGetLayerByName(ds, "Err0");
+    ASSERT_NE(layer, nullptr);
+    EXPECT_EQ(OGR_L_GetFeatureCount(layer, TRUE), 2);
+    GDALClose(ds);
+}
+
+TEST_F(Wendrik, BadGeometryBuildsNoTopologyButNoFailure) {
+    Line({{NAN, 0}, {1, 1}});
+    Line({{1, 1}});
+    Line({});
+    Line({{0, 0}, {0, 0}, {0, 0}});
+    Line({{0, 0}, {1e300, 1e300}});
+    AttachTopologyProps(lines, std::make_shared<TGravoTopology>());
+    EXPECT_NO_THROW(BuildLineTopology(lines));
+    Owned<TEntity> areas(TRectEntity::New());
+    auto* bow = TAreaElement::New();  // self-intersecting
+    bow->SetPoints({{0, 0}, {10, 10}, {10, 0}, {0, 10}, {0, 0}});
+    areas->AddElement(bow);
+    auto* two = TAreaElement::New();
+    two->SetPoints({{0, 0}, {1, 1}});
+    areas->AddElement(two);
+    Owned<TMultiAreaPointPlacer> placer(TMultiAreaPointPlacer::New());
+    placer->SetInput(areas);
+    EXPECT_NO_THROW(placer->DoIt());
+}
+
+}  // namespace
