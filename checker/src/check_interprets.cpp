@@ -45,13 +45,27 @@ void TTestInterpret::WriteText(const std::string& text) {
     if (TDevice* d = GetDevice()) d->WriteText(text);
 }
 
+const std::vector<TCheckTool*>& TTestInterpret::Checks() {
+    if (!FChecksTaken || FChecksDestroyed != DestroyedCount()) {
+        FChecks.clear();
+        const int32_t n = ToolsCount();
+        for (int32_t i = 0; i < n; ++i)
+            if (auto* check = As<TCheckTool>(GetTool(i))) FChecks.push_back(check);
+        FChecksDestroyed = DestroyedCount();
+        FChecksTaken = true;
+    }
+    return FChecks;
+}
+
+void TTestInterpret::Reset(TDevice* device) {
+    FChecksTaken = false;  // tools may have been added since
+    inherited::Reset(device);
+}
+
 void TTestInterpret::Process(TElement* element) {
-    const int32_t n = ToolsCount();
-    if (n == 0) return;
+    const std::vector<TCheckTool*>& checks = Checks();
     bool failed = false, toWrite = false;
-    for (int32_t i = 0; i < n; ++i) {
-        auto* check = As<TCheckTool>(GetTool(i));
-        if (!check) continue;
+    for (TCheckTool* check : checks) {
         check->Reset();
         check->SetInput(element);
         check->DoIt();
@@ -65,11 +79,9 @@ void TTestInterpret::Process(TElement* element) {
     if (!Header.empty()) WriteText(Header);
     if (!BeforeRow.empty()) WriteText(BeforeRow);
     WriteObjectLine(element);
-    for (int32_t i = 0; i < n; ++i) {
-        auto* check = As<TCheckTool>(GetTool(i));
-        if (check && check->Error >= 1 && !check->DontSendErrors)
+    for (TCheckTool* check : Checks())
+        if (IsLive(check) && check->Error >= 1 && !check->DontSendErrors)
             WriteLine(check->ErrorTxt + " " + check->GetErrorMsg());
-    }
     if (!AfterRow.empty()) WriteLine(AfterRow);
 }
 
@@ -82,10 +94,9 @@ void TTestInterpret::WriteSummary() {
     WriteLine(kProtocolStars);
     WriteLine(IntToStr(ObjectCount) + tested + GetName());
     WriteLine(faulty);
-    const int32_t n = ToolsCount();
-    for (int32_t i = 0; i < n; ++i)
-        if (auto* check = As<TCheckTool>(GetTool(i)))
-            WriteLine("   " + IntToStr(check->ErrorCount) + " .... " + check->GetName() + " " + check->GetResultMsg());
+    FChecksTaken = false;
+    for (TCheckTool* check : Checks())
+        WriteLine("   " + IntToStr(check->ErrorCount) + " .... " + check->GetName() + " " + check->GetResultMsg());
     WriteLine(kProtocolStars);
 }
 

@@ -29,12 +29,6 @@ std::string JoinValues(TIntegerListElement* list) {
     return text;
 }
 
-// Frees what it holds when the scope ends.
-template <class T> struct Holding {
-    T* p = nullptr;
-    ~Holding() { Free(p); }
-};
-
 }  // namespace
 
 std::vector<std::string> SplitCommaList(const std::string& text) {
@@ -96,16 +90,13 @@ bool TCheckPropsTool::Test() {
     TElement* input = LiveInput(this);
     if (TestCondition.empty() || !input) return true;
     try {
-        Holding<TCondition> condition;
-        {
-            Holding<TCondCreator> creator{TCondCreator::New()};
-            creator.p->Text = TestCondition;
-            creator.p->DoIt();
-            condition.p = creator.p->TakeOutput();
+        if (!FCompiled || FTreeText != TestCondition) {
+            FCompiled = false;
+            FTree = CompileCondition(TestCondition);
+            FTreeText = TestCondition;
+            FCompiled = true;
         }
-        if (!condition.p) return true;
-        condition.p->SetSubject(input);
-        return condition.p->Evaluate();
+        return !FTree || EvaluateCondition(*FTree, input);
     } catch (const std::exception&) {
         ShowMessage("Condition processing Error\r\n" + TestCondition);
         return true;

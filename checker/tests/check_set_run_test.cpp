@@ -7,6 +7,8 @@
 #include "checker/check_interprets.h"
 #include "checker/check_set_run.h"
 #include "checker/folder_structure_checks.h"
+#include "composition/modelfile.h"
+#include "kernel/file_elements.h"
 #include "protocol_recorder.h"
 #include "space/space.h"
 
@@ -136,6 +138,53 @@ TEST_F(CheckSetRunTest, ProgressTextsAndSkippedNodes) {
     for (const std::string& t : progress->Texts) named |= t.find("Vrstva BODY") != std::string::npos &&
                                                          t.find("chybi.geojson") != std::string::npos;
     EXPECT_TRUE(named);
+}
+
+// A check set is kept in a model file: it runs the same after a save and a load, and a
+// damaged file gives the loader's error and no protocol.
+TEST_F(CheckSetRunTest, SavedCheckSetRunsTheSame) {
+    std::filesystem::create_directories(dir.Path("vrstvy/stare"));
+    std::filesystem::create_directories(dir.Path("sablona/vrstvy/nove"));
+    auto* folders = NewNamed<TDirectoryHCheckNode>("Adresáře");
+    folders->LostDirText = "chybi";
+    TDirectoryElement* tpl = TDirectoryElement::New();
+    tpl->DirOnly = true;
+    tpl->SetFileName(dir.Path("sablona"));
+    folders->GetTemplate()->SetTemplateElement(tpl);
+    Free(tpl);
+    set->AddElement(folders);
+    PointNode("Uzel A");
+    set->SetNoSettings(false);
+    const std::string first = Run();
+    EXPECT_NE(first.find(Cz("Chybí:  root\\vrstvy\\nove")), std::string::npos);
+    EXPECT_NE(first.find(Cz("Navíc:  root\\vrstvy\\stare")), std::string::npos);
+
+    const std::string file = dir.Path("kontroly.zrx");
+    TSave* save = TSave::New(file);
+    save->SetInput(set);
+    save->DoIt();
+    Free(save);
+    Free(set);
+    TLoad* load = TLoad::New(file);
+    load->DoIt();
+    set = As<TInterpretNodeEntity>(load->Output);
+    Free(load);
+    ASSERT_NE(set, nullptr);
+    EXPECT_EQ(As<TDirectoryHCheckNode>(set->Get(0))->LostDirText, "chybi");
+    EXPECT_EQ(Run(), first);
+
+    std::string bytes = ReadFile(file);
+    struct Damage {
+        const char* name;
+        std::string content;
+    } damaged[] = {{"cut", bytes.substr(0, bytes.size() / 2)}, {"text", "Uzel A\r\nBODY=body.geojson\r\n"}, {"empty", ""}};
+    for (const Damage& d : damaged) {
+        std::ofstream(dir.Path(d.name), std::ios::binary) << d.content;
+        TLoad* bad = TLoad::New(dir.Path(d.name));
+        EXPECT_THROW(bad->DoIt(), Exception) << d.name;
+        EXPECT_EQ(bad->Output, nullptr) << d.name;
+        Free(bad);
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "checker/check_tools.h"
 #include "interpret/interpret.h"
@@ -30,6 +31,7 @@ class TTestInterpret : public TCheckInterpret {
 
 public:
     void Process(TElement* element) override;
+    void Reset(TDevice* device) override;
     void Close() override;
     // The element's name.
     void WriteObjectLine(TElement* element) override;
@@ -39,6 +41,13 @@ public:
 protected:
     void WriteLine(const std::string& text);
     void WriteText(const std::string& text);
+    // The check tools in tool order, taken anew after anything was freed.
+    const std::vector<TCheckTool*>& Checks();
+
+private:
+    std::vector<TCheckTool*> FChecks;
+    uint64_t FChecksDestroyed = 0;
+    bool FChecksTaken = false;
 };
 
 // Counts the objects, shows progress, and names an object by its property object.

@@ -2,11 +2,16 @@
 // interpret runs every check on every element, counts the faults and writes them.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "kernel/tools.h"
 #include "kernel/value_elements.h"
+
+namespace yesk_detail {
+struct CondTree;
+}
 
 // The common base. Error (inherited from TTool) is 0 after a correct element, otherwise
 // the check number of the fault.
@@ -47,8 +52,13 @@ public:
     int32_t CheckNumber() override { return 1000; }
     std::string GetErrorMsg() override;
     // A condition that cannot be compiled or evaluated shows "Condition processing
-    // Error" and passes the element.
+    // Error" and passes the element. The compiled condition is kept while the text stays.
     bool Test() override;
+
+private:
+    std::shared_ptr<const yesk_detail::CondTree> FTree;
+    std::string FTreeText;
+    bool FCompiled = false;
 };
 
 // An integer property whose value must (or, with Exclude, must not) be listed.

@@ -113,8 +113,9 @@ void TInterpret::GoInside(TElement* element) {
 }
 
 void TInterpret::Process(TElement* element) {
-    for (TInterpret* i : GetSubInterprets())
-        if (i->IsItsClass(element)) i->Process(element);
+    // Called per element: the chain is read in place.
+    for (int32_t i = 0; i < ToolsCount(); ++i)
+        if (auto* it = As<TInterpret>(GetTool(i)); it && it->IsItsClass(element)) it->Process(element);
 }
 
 void TInterpret::ProcessOutput() {}

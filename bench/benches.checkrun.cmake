@@ -1,0 +1,1 @@
+suite_bench(check_run_bench checker)
