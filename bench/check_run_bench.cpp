@@ -1,8 +1,8 @@
 // One check node with four attribute checks over 100,000 generated areas: the whole
 // check-set run (interpret script, universal interpret walk, protocol, progress) beside
 // the bare loop of the same four checks. Items per second are element checks.
-// BM_FiveNodeRun loads the layer from a file in five nodes and reports the peak resident
-// memory of the process (run it alone for a meaningful figure).
+// BM_NodesRun loads the layer from a file in one or five nodes and reports the peak resident
+// memory of the process (run each alone, --benchmark_filter=NodesRun/5, for a meaningful figure).
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
@@ -170,11 +170,12 @@ long PeakRssKb() {
     return u.ru_maxrss;
 }
 
-// Five check nodes, each loading the 100,000 areas from the file.
-void BM_FiveNodeRun(benchmark::State& state) {
+// N check nodes, each loading the 100,000 areas from the file.
+void BM_NodesRun(benchmark::State& state) {
     Setup();
     WriteLayerFile();
-    TInterpretNodeEntity* set = CheckSet(5, {"PLOCHY=plochy.geojson|CODE=kod"});
+    const int nodes = static_cast<int>(state.range(0));
+    TInterpretNodeEntity* set = CheckSet(nodes, {"PLOCHY=plochy.geojson|CODE=kod"});
     TTextFileDevice* device = TTextFileDevice::New();
     TInterpretNodeEntityInterpret* run = TInterpretNodeEntityInterpret::New();
     run->DataDirectory = ScratchDir();
@@ -188,11 +189,11 @@ void BM_FiveNodeRun(benchmark::State& state) {
     }
     state.counters["peak_rss_MB"] = PeakRssKb() / 1024.0;
     state.counters["rss_before_MB"] = before / 1024.0;
-    state.SetItemsProcessed(state.iterations() * 5 * kAreas * kChecks);
+    state.SetItemsProcessed(state.iterations() * nodes * kAreas * kChecks);
     Free(run);
     Free(device);
     Free(set);
 }
-BENCHMARK(BM_FiveNodeRun)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_NodesRun)->Unit(benchmark::kMillisecond)->Iterations(1)->Arg(1)->Arg(5);
 
 }  // namespace
