@@ -105,7 +105,7 @@ void TDatabaseClass::Destroy() {
 
 void TDatabaseClass::CloseDataSet() {
     if (FCursor) FCursor->Close();
-    FOpenedFrom.clear();
+    FOpened = false;
     FCurrent = 0;
 }
 
@@ -118,7 +118,7 @@ int32_t TDatabaseClass::KeyCount() const {
 
 bool TDatabaseClass::Refuse(const std::string& reason) {
     if (FCursor) FCursor->Close();
-    FOpenedFrom.clear();
+    FOpened = false;
     FLastError = Cz("Databázová třída ") + GetName() + ": " + reason;
     MessageBeep(0);
     PostTextMsg(tm_TextNote, FLastError, nullptr);
@@ -127,11 +127,14 @@ bool TDatabaseClass::Refuse(const std::string& reason) {
 
 bool TDatabaseClass::Open() {
     if (!FCursor) FCursor = std::make_unique<TableCursor>();
-    std::string from = std::to_string(DataSourceType) + '\n' + DataSourcePath + '\n' + DataSource + '\n' +
-                       AdressField + '\n' + NameField + '\n' + FSQL.Text();
-    if (FCursor->Active() && from == FOpenedFrom) return true;
+    // What the data set is opened from; a change opens it again.
+    const bool query = DataSourceType == dstSQL || DataSourceType == dstSQLdef;
+    std::string sql = query ? FSQL.Text() : std::string();
+    if (FCursor->Active() && FOpened && FOpenedType == DataSourceType && FOpenedPath == DataSourcePath &&
+        FOpenedSource == DataSource && FOpenedKeys == AdressField && FOpenedName == NameField && FOpenedSQL == sql)
+        return true;
     FCursor->Close();
-    FOpenedFrom.clear();
+    FOpened = false;
     FCurrent = 0;
     bool ok = false;
     switch (DataSourceType) {
@@ -157,7 +160,13 @@ bool TDatabaseClass::Open() {
     FNameIndex = NameField.empty() ? -1 : FCursor->FindField(NameField);
     if (!NameField.empty() && FNameIndex < 0)
         return Refuse(Cz("pole jména \"") + NameField + Cz("\" neexistuje: ") + DataSourcePath + " / " + DataSource);
-    FOpenedFrom = from;
+    FOpened = true;
+    FOpenedType = DataSourceType;
+    FOpenedPath = DataSourcePath;
+    FOpenedSource = DataSource;
+    FOpenedKeys = AdressField;
+    FOpenedName = NameField;
+    FOpenedSQL = sql;
     FLastError.clear();
     return true;
 }

@@ -101,7 +101,9 @@ private:
     std::string FTextConnection;
     std::string FLastError;
     // What the open data set was opened from; a change opens it again.
-    std::string FOpenedFrom;
+    bool FOpened = false;
+    TDSType FOpenedType = dstTable;
+    std::string FOpenedPath, FOpenedSource, FOpenedKeys, FOpenedName, FOpenedSQL;
     std::unique_ptr<composition_detail::TableCursor> FCursor;
     std::vector<int> FKeys;  // the key fields' indexes
     int FNameIndex = -1;

@@ -1,0 +1,5 @@
+find_package(GDAL CONFIG QUIET)
+if(NOT TARGET GDAL::GDAL)
+  find_package(GDAL REQUIRED)
+endif()
+suite_bench(database_bench composition GDAL::GDAL)
