@@ -6,20 +6,6 @@
 
 namespace {
 
-// The child in field, else the first child of its class (one a model file brought), else
-// a new one added as a child.
-template <class T> T* ChildOnFirstUse(TEntity* owner, T*& field) {
-    if (field && (!IsLive(field) || owner->IndexOf(field) < 0)) field = nullptr;
-    if (!field) field = As<T>(owner->FindElementClass(T::StaticClass()));
-    if (!field) {
-        field = T::New();
-        owner->AddElement(field);
-    }
-    return field;
-}
-
-TElement* LiveInput(TTool* tool) { return IsLive(tool->Input) ? tool->Input : nullptr; }
-
 std::string JoinValues(TIntegerListElement* list) {
     std::string text;
     for (int32_t i = 0; i < list->ElementsCount(); ++i) {
@@ -30,6 +16,8 @@ std::string JoinValues(TIntegerListElement* list) {
 }
 
 }  // namespace
+
+TElement* LiveInput(TTool* tool) { return IsLive(tool->Input) ? tool->Input : nullptr; }
 
 std::vector<std::string> SplitCommaList(const std::string& text) {
     std::vector<std::string> pieces;

@@ -2,6 +2,8 @@
 #include "checker/check_set_run.h"
 #include "checker/check_tools.h"
 #include "checker/folder_structure_checks.h"
+#include "checker/geometry_checks.h"
+#include "checker/spatial_operations.h"
 #include "checker/object_envelope.h"
 #include "checker/script_tools.h"
 #include "composition/composition.h"
@@ -31,4 +33,18 @@ void RegisterCheckerClasses() {
     RegisterZarixClass<TTestTextInterpret>();
     RegisterZarixClass<TTextDeviceInterpret>();
     RegisterZarixClass<TInterpretNodeEntityInterpret>();
+    RegisterWendrikClasses();
+    RegisterZarixClass<TCheckPolyAngle>();
+    RegisterZarixClass<TCheckPolyDistance>();
+    RegisterZarixClass<TCheckPolyLineOverlay>();
+    RegisterZarixClass<TCheckAreaPointInside>();
+    RegisterZarixClass<TCheckPointPointDistance>();
+    RegisterZarixClass<TCheckPointLineDistance>();
+    RegisterZarixClass<TCheckLineConnection>();
+    RegisterZarixClass<TCheckGravoAreaInFather>();
+    RegisterZarixClass<TFindFirstSpaceEntityForXY>();
+    RegisterZarixClass<TSpaceStringToQTree>();
+    RegisterZarixClass<TSpOperInside>();
+    RegisterZarixClass<TAreasToQTree>();
+    RegisterZarixClass<TAreaToAreaAndLines>();
 }

@@ -110,5 +110,20 @@ private:
 // empty piece, a text without comma gives itself.
 std::vector<std::string> SplitCommaList(const std::string& text);
 
+// The tool's input while it lives, else nil.
+TElement* LiveInput(TTool* tool);
+
+// The child in field, else the first child of its class (one a model file brought), else
+// a new one added as a child.
+template <class T> T* ChildOnFirstUse(TEntity* owner, T*& field) {
+    if (field && (!IsLive(field) || owner->IndexOf(field) < 0)) field = nullptr;
+    if (!field) field = As<T>(owner->FindElementClass(T::StaticClass()));
+    if (!field) {
+        field = T::New();
+        owner->AddElement(field);
+    }
+    return field;
+}
+
 // Registers the check tools and the script tools of the checking program.
 void RegisterCheckerClasses();
