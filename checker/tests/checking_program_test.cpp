@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "checking_program_test_support.h"
+#include "explorer/explorer.h"
 #include "kernel/value_elements.h"
 #include "symbol/symbol.h"
 #include "workbench/folder_dialogs.h"
@@ -177,4 +178,41 @@ TEST(TarvineProgram, StartScriptQuitsAndABadAnswersFileStopsIt) {
     command = "cd '" + dir.Path() + "' && '" TARVINE32_PATH "' --answers bad.txt > out.txt 2>&1";
     EXPECT_NE(std::system(command.c_str()), 0);
     EXPECT_NE(ReadFile(dir.Path("out.txt")).find("unknown answer Maybe"), std::string::npos);
+}
+
+// The shell requests of the main tool reach their tools: a map window (30), the explorer
+// on the element and in its owners view (36, 37), the layer import (62). None says that
+// its tool is missing. The explorer's window closing ends the explorer.
+TEST_F(TarvineTest, ShellRequestsReachTheirTools) {
+    Start();
+    auto explorers = [&] {
+        std::vector<TExplorer*> found;
+        for (int32_t i = 0; i < tool->ToolsCount(); ++i)
+            if (auto* e = As<TExplorer>(tool->GetTool(i))) found.push_back(e);
+        return found;
+    };
+    TOwnerEntity* data = TOwnerEntity::New();
+    data->SetName("DATA1");
+    World->GetObjectModel()->AddElement(data);
+    ClearHostLog();
+    Send(tmsg::Explore, World->GetObjectModel());
+    Send(tmsg::ExploreOwners, data);
+    ASSERT_EQ(explorers().size(), 2u);
+    TExplorer* owners = explorers()[1];
+    EXPECT_TRUE(owners->OwnersView);
+    EXPECT_EQ(owners->Form()->Caption, Cz("Model vlastníků"));
+    EXPECT_EQ((*explorers()[0]->Form())["TreeView"].Items[0], World->GetObjectModel()->GetName() + " : " +
+                                                                  World->GetObjectModel()->ClassName());
+    owners->Form()->Close();
+    Application().ProcessMessages();
+    EXPECT_EQ(explorers().size(), 1u);
+
+    Form()["mi_World"].Click();
+    Application().ProcessMessages();
+    EXPECT_EQ(explorers().size(), 2u);
+
+    Send(tmsg::OpenComposition, data);
+    host.PushText("L=layer.gpkg");
+    Send(tmsg::ImportLayers);
+    for (const std::string& line : HostLog()) EXPECT_EQ(line.find(Cz("Není k dispozici")), std::string::npos) << line;
 }

@@ -14,20 +14,15 @@
 #include "platform/files.h"
 #include "platform/forms.h"
 #include "platform/host.h"
+#include "pelvar/palette.h"
 #include "platform/inifiles.h"
 #include "symbol/symbol.h"
 #include "yesk/command_line.h"
 
 namespace {
 
-// The symbol library folder and palette file as the graphic packages would keep them.
 std::string& FillerClassName() {
     static std::string name = "TMapSheetFiller";
-    return name;
-}
-
-std::string& PaletteFileName() {
-    static std::string name;
     return name;
 }
 
@@ -60,9 +55,9 @@ void TOptions::SetServiceDirectory(const std::string& value) {
     PathOfLibraries = result;
 }
 
-std::string TOptions::GetPaletteFile() const { return PaletteFileName(); }
+std::string TOptions::GetPaletteFile() const { return ::GetPaletteFile(); }
 
-void TOptions::SetPaletteFile(const std::string& value) { PaletteFileName() = value; }
+void TOptions::SetPaletteFile(const std::string& value) { ::SetPaletteFile(value); }
 
 // ---- TMainTool: properties ------------------------------------------------------------
 

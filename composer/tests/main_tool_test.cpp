@@ -6,7 +6,9 @@
 #include "kernel/real_ini_file.h"
 #include "device/device.h"
 #include "symbol/symbol.h"
+#include "explorer/explorer.h"
 #include "kernel/value_elements.h"
+#include "pelvar/palette.h"
 #include "platform/inifiles.h"
 #include "yesk/command_line.h"
 
@@ -300,4 +302,41 @@ TEST(OskeltProgram, StartScriptQuitsWithExitStatusZero) {
     WriteText(dir.Path("bad.txt"), "Maybe\r\n");
     command = "cd '" + dir.Path() + "' && '" OSKELT32_PATH "' --answers bad.txt > out.txt 2>&1";
     EXPECT_NE(std::system(command.c_str()), 0);
+}
+
+// The explorer (36, 37) and the palette dialog (97) open through the main tool; the
+// palette file option loads the graphic package's palette.
+TEST_F(ComposerTest, ExplorerAndPaletteThroughTheMainTool) {
+    WriteText(dir.Path("p.pal"), "3=1,2,3\r\n");
+    WriteText(dir.Path("Oskelt32.INI"), "[Options]\r\nPaletteFile=" + dir.Path("p.pal") + "\r\n");
+    Start();
+    EXPECT_EQ(DejBarvicku(3), 0x030201u);
+    EXPECT_EQ(tool->GetOptions()->GetPaletteFile(), dir.Path("p.pal"));
+    ClearHostLog();
+    tool->PostMsg(msg::Explore, tool, World, false);
+    tool->PostMsg(msg::ExploreOwners, tool, World->GetObjectModel(), false);
+    host.PushAction([] {
+        TForm& form = *ActiveModalForm();
+        EXPECT_EQ(form.Caption, Cz("Barevná paleta"));
+        form["Colors"].SetCell(1, 3, "4,5,6");
+        form["OK"].Click();
+        return form.ModalResult;
+    });
+    tool->PostMsg(msg::EditColorPalette, tool, nullptr, false);
+    Application().ProcessMessages();
+    int explorers = 0;
+    for (int32_t i = 0; i < tool->ToolsCount(); ++i)
+        if (auto* e = As<TExplorer>(tool->GetTool(i))) {
+            ++explorers;
+            EXPECT_EQ(e->OwnersView, explorers == 2);
+        }
+    EXPECT_EQ(explorers, 2);
+    EXPECT_EQ(DejBarvicku(3), 0x060504u);
+    for (const std::string& line : HostLog()) EXPECT_EQ(line.find(Cz("Není k dispozici")), std::string::npos) << line;
+    // Back to the basic colours for the other tests.
+    TColorPalette* basic = TColorPalette::New();
+    CurrentPalette()->Assign(basic);
+    Free(basic);
+    ApplyCurrentPalette();
+    SetPaletteFile("");
 }

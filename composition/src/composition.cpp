@@ -16,6 +16,7 @@
 #include "composition/texts.h"
 #include "composition/views.h"
 #include "device/device.h"
+#include "explorer/explorer.h"
 #include "gravo/gravo.h"
 #include "interpret/interpret.h"
 #include "pelvar/pelvar.h"
@@ -41,6 +42,7 @@ void RegisterCompositionClasses() {
     RegisterSymbolClasses();
     RegisterRasterClasses();
     RegisterGravoClasses();
+    RegisterExplorerClasses();
     // Units register here in their initialisation order.
     RegisterESaverUnit();
     RegisterELoaderUnit();

@@ -1,5 +1,7 @@
 #include "pelvar/pelvar.h"
 
+#include "pelvar/palette.h"
+
 #include "kernel/class_registry.h"
 #include "pelvar/map_world.h"
 #include "platform/rtti.h"
@@ -252,7 +254,18 @@ void TColorPalette::Assign(TPersistent* source) {
     if (!CopyFields<C>(this, source, &C::FColors)) inherited::Assign(source);
 }
 
-TColor DejBarvicku(uint16_t code) { return kBasicColors[code & 15]; }
+namespace {
+// The colours of the colour numbers: the current palette's first sixteen.
+TColor gMapColors[16] = {0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
+                         0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
+}  // namespace
+
+TColor DejBarvicku(uint16_t code) { return gMapColors[code & 15]; }
+
+void ApplyCurrentPalette() {
+    TColorPalette* palette = CurrentPalette();
+    for (int32_t i = 0; i < 16; ++i) gMapColors[i] = palette->GetColor(i);
+}
 
 // ---- registration ------------------------------------------------------------------------
 
@@ -267,4 +280,5 @@ void RegisterPelvarClasses() {
     RegisterZarixClass<T2DCoordinate>();
     RegisterZarixClass<TColorPalette>();
     RegisterZarixClass<TWCSWorld>();
+    RegisterPaletteUnit();
 }
