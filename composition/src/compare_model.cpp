@@ -168,6 +168,30 @@ void TCompareNode::HoldModel(TElement*& field, uint64_t& serial, TElement* model
     if (model) AddElement(model);
 }
 
+namespace {
+enum class Role { None, Nodes, Differences, Progress, Script };
+Role RoleOf(TElement* c) {
+    if (c->Is<TCompareNodes>()) return Role::Nodes;
+    if (c->Is<TCompareClassModels>()) return Role::Script;
+    if (c->Is<TStringListElement>() && c->GetName() == "Differences") return Role::Differences;
+    if (c->Is<TTool>() && c->GetName() == "Progress") return Role::Progress;
+    return Role::None;
+}
+}  // namespace
+
+TElement* TCompareNode::SameRole(TElement* element) {
+    Role role = RoleOf(element);
+    if (role == Role::None) return nullptr;
+    return OwnChild(this, GetModel1(), GetModel2(), [&](TElement* c) { return c != element && RoleOf(c) == role; });
+}
+
+void TCompareNode::AddElement(TElement* element) {
+    if (element && element != GetModel1() && element != GetModel2()) {
+        if (TElement* present = SameRole(element)) FreeElement(present);
+    }
+    TOwnerEntity::AddElement(element);
+}
+
 void TCompareNode::SetModel1(TElement* model) { HoldModel(FModel1, FModel1Serial, model); }
 void TCompareNode::SetModel2(TElement* model) { HoldModel(FModel2, FModel2Serial, model); }
 
@@ -253,7 +277,7 @@ void TCompareNode::Compare() {
     if (!IsLive(m2, FModel2Serial)) return;
     auto* right = As<TEntity>(m2);
     if (right && right->NoElements()) right = nullptr;
-    Counterparts counterparts(right, type, root ? root->GetCompareScript() : nullptr);
+    Counterparts counterparts(right, type, root && type == ctCompareAll ? root->GetCompareScript() : nullptr);
     std::unordered_set<TElement*> matched;
     TCompareNodes* nodes = GetNodes();
     for (int32_t i = 0; i < left->ElementsCount(); ++i) {

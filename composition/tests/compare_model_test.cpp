@@ -1,6 +1,7 @@
 #include <map>
 
 #include "composition/compare_model.h"
+#include "composition/database_classes.h"
 #include "composition/forest_units.h"
 #include "composition/task_groups.h"
 #include "kernel/messages.h"
@@ -253,6 +254,55 @@ TEST_F(CompareTest, GroupPassesMessagesToOthersUntilHandled) {
     EXPECT_EQ(As<TTaskModel>(tasks->GetItemForClass(TGroup::StaticClass()))->GetTasks()->GetString(0), "draw");
     Free(tasks);
     Free(g);
+}
+
+}  // namespace
+
+namespace {
+
+// A comparison and a database class stored in a model file and read back.
+TEST_F(CompareTest, ModelFilesKeepComparisonsAndDatabaseClasses) {
+    TOwnerEntity* root = TOwnerEntity::New();
+    TOwnerEntity* left = Tree("t", {Leaf("a"), Leaf("b")});
+    TOwnerEntity* right = Tree("t", {Leaf("a")});
+    root->AddElement(left);
+    root->AddElement(right);
+    TCompareModel* m = TCompareModel::New();
+    root->AddElement(m);
+    m->SetModel1(left);
+    m->SetModel2(right);
+    TDatabaseClass* db = TDatabaseClass::New();
+    db->DataSourceType = dstText;
+    db->DataSourcePath = "data";
+    db->DataSource = "regions.csv";
+    db->AdressField = "KRAJ;OKRES";
+    root->AddElement(db);
+    TLHC* bare = TLHC::New();  // no geometry yet
+    TLHC* shaped = TLHC::New();
+    shaped->GetGeometry()->SetMaxX(5);
+    root->AddElement(bare);
+    root->AddElement(shaped);
+    Save(root);
+    Free(root);
+    TElement* loaded = Load();
+    ASSERT_NE(loaded, nullptr);
+    auto* back = As<TCompareModel>(As<TEntity>(loaded)->Get(2));
+    ASSERT_NE(back, nullptr);
+    std::vector<std::pair<std::string, TCompareStatus>> nodes;
+    Collect(back, nodes);
+    EXPECT_EQ(nodes, (std::vector<std::pair<std::string, TCompareStatus>>{{"t", csOK}, {"a", csOK}, {"b", csRightNotFound}}));
+    EXPECT_EQ(back->GetClassCount(TCompareNodes::StaticClass()), 1);
+    auto* dbBack = As<TDatabaseClass>(As<TEntity>(loaded)->Get(3));
+    ASSERT_NE(dbBack, nullptr);
+    EXPECT_EQ(dbBack->DataSourceType, dstText);
+    EXPECT_EQ(dbBack->DataSource, "regions.csv");
+    EXPECT_EQ(dbBack->AdressField, "KRAJ;OKRES");
+    EXPECT_EQ(back->GetClassCount(TTool::StaticClass()), 1);
+    auto* shapedBack = As<TLHC>(As<TEntity>(loaded)->Get(5));
+    ASSERT_NE(shapedBack, nullptr);
+    EXPECT_EQ(shapedBack->ElementsCount(), 1);
+    EXPECT_EQ(shapedBack->GetGeometry()->GetMaxX(), 5);
+    Free(loaded);
 }
 
 }  // namespace

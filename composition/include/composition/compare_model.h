@@ -43,8 +43,14 @@ public:
 
     // Compares the node's elements and, as far as they agree, their children.
     void Compare();
+    // A child node list, difference list, progress tool or compare script replaces the
+    // node's own one (a model file read after the comparison ran again holds the stored
+    // results).
+    void AddElement(TElement* element) override;
 
 protected:
+    // The node's own child of the same role as the element, other than the compared ones.
+    TElement* SameRole(TElement* element);
     void HoldModel(TElement*& field, uint64_t& serial, TElement* model);
     void CompareProperties();
     TElement* FModel1 = nullptr;
