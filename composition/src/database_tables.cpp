@@ -157,7 +157,7 @@ bool TableCursor::OpenTable(const std::string& source, const std::string& table)
     table_ = table;
     h_ = std::make_unique<Handle>();
     std::string os = OsSource(source);
-    h_->ds = GDALOpenEx(os.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
+    h_->ds = GDALOpenEx(os.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr, nullptr, nullptr);
     OGRLayerH layer = h_->ds ? LayerByName(h_->ds, table) : nullptr;
     if (!layer && h_->ds) {
         // "regions.dbf" names the layer "regions" of a folder.
@@ -169,12 +169,12 @@ bool TableCursor::OpenTable(const std::string& source, const std::string& table)
         if (h_->ds) GDALClose(h_->ds);
         CPLErrorReset();
         std::string file = MapPath(IncludeTrailingPathDelimiter(source) + table);
-        h_->ds = GDALOpenEx(file.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
+        h_->ds = GDALOpenEx(file.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr, nullptr, nullptr);
         if (h_->ds && GDALDatasetGetLayerCount(h_->ds) == 1) layer = GDALDatasetGetLayer(h_->ds, 0);
     }
     if (!h_->ds) return Fail(Cz("zdroj dat nelze otevřít: ") + what);
     if (!layer) {
-        if (!*CPLGetLastErrorMsg()) CPLError(CE_Failure, CPLE_AppDefined, "no such table");
+        CPLErrorReset();
         return Fail(Cz("tabulka neexistuje: ") + what);
     }
     driver_ = GDALGetDriverShortName(GDALGetDatasetDriver(h_->ds));
@@ -193,7 +193,7 @@ bool TableCursor::OpenText(const std::string& folder, const std::string& file) {
     std::string os = "CSV:" + OsSource(path);
     const char* drivers[] = {"CSV", nullptr};
     const char* options[] = {"HEADERS=YES", nullptr};
-    h_->ds = GDALOpenEx(os.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, drivers, options, nullptr);
+    h_->ds = GDALOpenEx(os.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, drivers, options, nullptr);
     if (!h_->ds) return Fail(Cz("textovou tabulku nelze otevřít: ") + what);
     OGRLayerH layer = GDALDatasetGetLayer(h_->ds, 0);
     if (!layer) return Fail(Cz("textová tabulka nemá záznamy: ") + what);
@@ -210,7 +210,7 @@ bool TableCursor::OpenQuery(const std::string& source, const std::string& sql) {
     table_.clear();
     h_ = std::make_unique<Handle>();
     std::string os = OsSource(source);
-    h_->ds = GDALOpenEx(os.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
+    h_->ds = GDALOpenEx(os.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr, nullptr, nullptr);
     if (!h_->ds) return Fail(Cz("zdroj dat nelze otevřít: ") + what);
     driver_ = GDALGetDriverShortName(GDALGetDatasetDriver(h_->ds));
     bool ownSql = driver_ == "SQLite" || driver_ == "GPKG" || driver_ == "PostgreSQL";
@@ -218,7 +218,7 @@ bool TableCursor::OpenQuery(const std::string& source, const std::string& sql) {
     CPLErrorReset();
     h_->resultSet = GDALDatasetExecuteSQL(h_->ds, text.c_str(), nullptr, ownSql ? nullptr : "SQLITE");
     if (!h_->resultSet) {
-        if (!*CPLGetLastErrorMsg()) CPLError(CE_Failure, CPLE_AppDefined, "the SQL text gives no records");
+        if (!*CPLGetLastErrorMsg()) return Fail(Cz("dotaz SQL nevrací záznamy: ") + what);
         return Fail(Cz("dotaz SQL selhal: ") + what);
     }
     if (CPLGetLastErrorType() >= CE_Failure) return Fail(Cz("dotaz SQL selhal: ") + what);
@@ -304,7 +304,7 @@ bool TableCursor::FindKey(const std::string& indexName, const std::vector<std::s
     QuietGdal quiet;
     if (!h_->keyLayer) {
         // One pass over the key columns; a key value never becomes SQL text.
-        h_->keyDs = GDALOpenEx(OsSource(source_).c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr,
+        h_->keyDs = GDALOpenEx(OsSource(source_).c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr, nullptr,
                                nullptr);
         if (!h_->keyDs) return false;
         h_->keyLayer = LayerByName(h_->keyDs, table_);
