@@ -6,6 +6,7 @@
 #include "platform/forms.h"
 #include "platform/host.h"
 #include "workbench/terminal_progress_bar.h"
+#include "yesk/command_line.h"
 
 namespace {
 constexpr int kPanelHeight = 105;
@@ -24,6 +25,7 @@ TProcessMonitorForm::TProcessMonitorForm() : TForm("TProcessMonitorForm") {
     Add(TControlKind::Label, "l_ProcessName", "Process");
     Add(TControlKind::Label, "l_Text", "...");
     Add(TControlKind::ProgressBar, "ProgressBar");
+    Add(TControlKind::Button, "b_Break", Cz("Přerušit"));
     OnCloseQuery = [](TForm& f) { return static_cast<TProcessMonitorForm&>(f).MayClose; };
 }
 
@@ -42,6 +44,11 @@ void TProcessMonitor::Publish(PropertyTable& t) {
 void TProcessMonitor::Create() {
     TTool::Create();
     FForm = std::make_unique<TProcessMonitorForm>();
+    // The break: the process, when it is a tool, and every running script.
+    FForm->BreakButton().OnClick = [this](TControl&) {
+        if (auto* tool = As<TTool>(GetProcess())) tool->SetBreak(true);
+        TCommandLine::Break();
+    };
 }
 
 void TProcessMonitor::Destroy() {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "workbench/terminal_progress_bar.h"
+#include "yesk/command_line.h"
 #include "dialogs_test_support.h"
 
 using namespace dlgtest;
@@ -107,6 +108,34 @@ TEST_F(ProgressMonitorTest, ProcessFreedWhileReportingEndsItsPanel) {
     ASSERT_EQ(main_->Monitor->PanelsCount(), 1);
     EXPECT_EQ(main_->Monitor->Panel(0)->GetProcess(), b);
     b->EndProgress();
+}
+
+// Clicks the break of the panel it is given, as the user would while a script runs.
+TProcessMonitor* gPanelToBreak = nullptr;
+class TBreakClicker : public TTool {
+    ZARIX_CLASS(TBreakClicker, TTool)
+
+public:
+    void DoIt() override { gPanelToBreak->Form()->BreakButton().Click(); }
+};
+
+TEST_F(ProgressMonitorTest, TheBreakStopsTheProcessAndARunawayScript) {
+    RegisterZarixClass<TBreakClicker>();
+    TTool* a = NewProcess("A");
+    a->StartProgress("A", 0, 10);
+    Application().ProcessMessages();
+    ASSERT_NE(main_->Monitor, nullptr);
+    gPanelToBreak = main_->Monitor->PanelOf(a);
+    ASSERT_NE(gPanelToBreak, nullptr);
+    TCommandLine* runner = TCommandLine::New();
+    EXPECT_FALSE(runner->RunText("local c = yesk.Create('TBreakClicker')\nc:DoIt()\nwhile true do end", "=loop"));
+    EXPECT_EQ(runner->Result, "loop:3: " + Cz("přerušeno"));
+    EXPECT_TRUE(a->GetBreak());
+    // The program goes on.
+    EXPECT_TRUE(runner->RunText("return 1 + 1", "=after", true));
+    EXPECT_EQ(runner->Result, "2");
+    Free(runner);
+    a->EndProgress();
 }
 
 // The bytes the master side of a pseudo-terminal has received so far.

@@ -161,8 +161,14 @@ bool Compare(const CondNode& n, TPersistent* obj) {
 bool Eval(const CondTree& tree, int index, TPersistent* obj) {
     const CondNode& n = tree.nodes[static_cast<size_t>(index)];
     switch (n.kind) {
-        case CondNode::And: return Eval(tree, n.a, obj) && Eval(tree, n.b, obj);
-        case CondNode::Or: return Eval(tree, n.a, obj) || Eval(tree, n.b, obj);
+        case CondNode::And:
+            for (int t : n.terms)
+                if (!Eval(tree, t, obj)) return false;
+            return true;
+        case CondNode::Or:
+            for (int t : n.terms)
+                if (Eval(tree, t, obj)) return true;
+            return false;
         case CondNode::Not: return !Eval(tree, n.a, obj);
         case CondNode::Cmp: return Compare(n, obj);
     }

@@ -75,11 +75,20 @@ private:
         tree_.nodes.push_back(std::move(node));
         return static_cast<int>(tree_.nodes.size()) - 1;
     }
-    int Binary(CondNode::Kind kind, int a, int b) {
+    int Negation(int a) {
+        CondNode n;
+        n.kind = CondNode::Not;
+        n.a = a;
+        return Add(std::move(n));
+    }
+    // A chain of terms joined by the keyword is one node, however long, so that
+    // evaluating it needs no stack of its length.
+    int Chain(CondNode::Kind kind, const char* keyword, int first, int (Parser::*term)(int), int depth) {
+        if (!Keyword(keyword)) return first;
         CondNode n;
         n.kind = kind;
-        n.a = a;
-        n.b = b;
+        n.terms.push_back(first);
+        do n.terms.push_back((this->*term)(depth)); while (Keyword(keyword));
         return Add(std::move(n));
     }
 
@@ -89,21 +98,17 @@ private:
 
     int Or(int depth) {
         Enter(depth);
-        int left = And(depth + 1);
-        while (Keyword("OR")) left = Binary(CondNode::Or, left, And(depth + 1));
-        return left;
+        return Chain(CondNode::Or, "OR", And(depth + 1), &Parser::And, depth + 1);
     }
 
     int And(int depth) {
         Enter(depth);
-        int left = Not(depth + 1);
-        while (Keyword("AND")) left = Binary(CondNode::And, left, Not(depth + 1));
-        return left;
+        return Chain(CondNode::And, "AND", Not(depth + 1), &Parser::Not, depth + 1);
     }
 
     int Not(int depth) {
         Enter(depth);
-        if (Keyword("NOT")) return Binary(CondNode::Not, Not(depth + 1), -1);
+        if (Keyword("NOT")) return Negation(Not(depth + 1));
         SkipBlanks();
         if (Peek() == '(') {
             size_t open = pos_++;

@@ -17,7 +17,8 @@ struct CondValue {
 
 struct CondNode {
     enum Kind : uint8_t { And, Or, Not, Cmp } kind = Cmp;
-    int a = -1, b = -1;   // operands (Not uses a)
+    int a = -1;           // the operand of Not
+    std::vector<int> terms;  // the operands of And and Or, a whole chain in one node
     CmpOp op = CmpOp::Eq;
     std::string name;     // the property compared
     CondValue value;

@@ -587,6 +587,41 @@ const char kPrelude[] =
     "  if k == 'ObjectModel' then return yesk.GetObjectModel() end\n"
     "end })\n";
 
+// load and loadfile with their mode argument forced to text; the original is upvalue 1.
+template <int ModeArg> int TextOnlyLoad(lua_State* L) {
+    if (lua_gettop(L) < ModeArg) lua_settop(L, ModeArg);
+    lua_pushliteral(L, "t");
+    lua_replace(L, ModeArg);
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_insert(L, 1);
+    lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
+    return lua_gettop(L);
+}
+
+int TextOnlyDofile(lua_State* L) {
+    const char* name = luaL_optstring(L, 1, nullptr);
+    lua_settop(L, 1);
+    if (luaL_loadfilex(L, name, "t") != LUA_OK) return lua_error(L);
+    lua_call(L, 0, LUA_MULTRET);
+    return lua_gettop(L) - 1;
+}
+
+// Only text chunks are ever loaded; a binary chunk can write through wild pointers.
+void RefuseBinaryChunks(lua_State* L) {
+    lua_getglobal(L, "load");
+    lua_pushcclosure(L, &TextOnlyLoad<3>, 1);
+    lua_setglobal(L, "load");
+    lua_getglobal(L, "loadfile");
+    lua_pushcclosure(L, &TextOnlyLoad<2>, 1);
+    lua_setglobal(L, "loadfile");
+    lua_pushcfunction(L, &TextOnlyDofile);
+    lua_setglobal(L, "dofile");
+    lua_getglobal(L, LUA_STRLIBNAME);
+    lua_pushnil(L);
+    lua_setfield(L, -2, "dump");
+    lua_pop(L, 1);
+}
+
 }  // namespace
 
 void OpenSuiteModule(lua_State* L, TPersistent* self) {
@@ -599,6 +634,7 @@ void OpenSuiteModule(lua_State* L, TPersistent* self) {
         luaL_requiref(L, lib.name, lib.func, 1);
         lua_pop(L, 1);
     }
+    RefuseBinaryChunks(L);
     lua_newtable(L);
     lua_pushcfunction(L, &Guard<Index>);
     lua_setfield(L, -2, "__index");

@@ -1,5 +1,7 @@
 // TCommandLine: runs a Lua script in a fresh state and reports its errors through the
 // world's exception hook; TCommandLineDlg: the console that runs lines against an element.
+#include <atomic>
+#include <csignal>
 #include <fstream>
 #include <iterator>
 #include <lua.hpp>
@@ -45,6 +47,45 @@ int Boot(lua_State* L) {
     if (lua_isnil(L, -1)) lua_pushliteral(L, "");
     else luaL_tolstring(L, -1, nullptr);
     return 1;
+}
+
+// The break request of the running scripts: Ctrl+C while a script runs, or Break.
+std::atomic<bool> gBreak{false};
+int gRunDepth = 0;
+struct sigaction gOldInterrupt;
+
+void OnInterrupt(int) { gBreak.store(true); }
+
+const std::string& InterruptedText() {
+    static const std::string text = Cz("přerušeno");
+    return text;
+}
+
+// Every few thousand instructions: a requested break ends the script with its position.
+void BreakHook(lua_State* L, lua_Debug* ar) {
+    if (!gBreak.load(std::memory_order_relaxed)) return;
+    // From now on at every instruction, so that a pcall inside the loop cannot keep it.
+    lua_sethook(L, &BreakHook, LUA_MASKCOUNT, 1);
+    lua_getinfo(L, "Sl", ar);
+    lua_pushfstring(L, "%s:%d: %s", ar->short_src, ar->currentline, InterruptedText().c_str());
+    lua_error(L);
+}
+
+// The outermost script takes Ctrl+C for itself and gives it back when it ends.
+void EnterScript() {
+    InterruptedText();
+    if (gRunDepth++ > 0) return;
+    gBreak.store(false);
+    struct sigaction sa {};
+    sa.sa_handler = &OnInterrupt;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, &gOldInterrupt);
+}
+
+void LeaveScript() {
+    if (--gRunDepth > 0) return;
+    sigaction(SIGINT, &gOldInterrupt, nullptr);
+    gBreak.store(false);
 }
 
 // Through the application's exception hook (the world's, once hooked), else the world.
@@ -98,6 +139,8 @@ bool TCommandLine::Run(const std::string& code, const std::string& chunkName, bo
     ++FRunning;
     THeld<TCommandLine> self(this);
     yesk_detail::EnterRunner(this);
+    EnterScript();
+    lua_sethook(L, &BreakHook, LUA_MASKCOUNT, 1000);
     lua_pushcfunction(L, &Boot);
     lua_pushlightuserdata(L, &data);
     int status = lua_pcall(L, 1, 1, 0);
@@ -105,6 +148,7 @@ bool TCommandLine::Run(const std::string& code, const std::string& chunkName, bo
     const char* text = lua_type(L, -1) == LUA_TSTRING ? lua_tolstring(L, -1, &n) : nullptr;
     std::string result = text ? std::string(text, n) : std::string("(error object is not a string)");
     lua_close(L);
+    LeaveScript();
     yesk_detail::LeaveRunner();
     // The script may have freed what held this runner, and with it the runner.
     bool alive = self.Get() != nullptr;
@@ -116,6 +160,10 @@ bool TCommandLine::Run(const std::string& code, const std::string& chunkName, bo
     if (status == LUA_OK) return true;
     ReportScriptError(alive ? this : nullptr, result);
     return false;
+}
+
+void TCommandLine::Break() {
+    if (gRunDepth > 0) gBreak.store(true);
 }
 
 // ---- TCommandLineDlg ----------------------------------------------------------------

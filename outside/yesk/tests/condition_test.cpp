@@ -98,6 +98,25 @@ TEST_F(ConditionTest, LogicNestingAndCase) {
     for (const Case& c : cases) EXPECT_EQ(Eval(c.text), c.expected) << c.text;
 }
 
+TEST_F(ConditionTest, LongChainsEvaluateWithoutDeepRecursion) {
+    // 300,000 terms (several MB of text): no stack of the chain's length.
+    auto chain = [](const std::string& term, const char* op, const std::string& last) {
+        std::string text;
+        for (int i = 0; i < 300000 - 1; ++i) text += term + op;
+        return text + last;
+    };
+    struct Case {
+        std::string text;
+        bool expected;
+    } cases[] = {
+        {chain("(Kod=12)", " AND ", "(Letter='x')"), true},
+        {chain("(Kod=12)", " AND ", "(Letter='y')"), false},
+        {chain("(Kod=1)", " OR ", "(Kod=12)"), true},
+        {chain("Kod=1 AND Kod=12", " OR ", "NOT (Kod=1 OR Letter='x')"), false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Eval(c.text), c.expected) << c.text.substr(0, 60);
+}
+
 TEST_F(ConditionTest, SyntaxErrorsGiveTheirPosition) {
     struct Case {
         const char* text;

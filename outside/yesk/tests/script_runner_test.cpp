@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <lua.hpp>
 #include <string>
 
 #include "kernel/system_register.h"
@@ -63,14 +65,46 @@ public:
     }
 };
 
+// Raises SIGINT, as Ctrl+C on the terminal, or asks for a break.
+class TInterrupter : public TTool {
+    ZARIX_CLASS(TInterrupter, TTool)
+
+public:
+    void DoIt() override {
+        if (Error) TCommandLine::Break();
+        else raise(SIGINT);
+    }
+};
+
 class ScriptRunnerTest : public ScriptWorld {
 protected:
     void SetUp() override {
         ScriptWorld::SetUp();
         RegisterZarixClass<TScriptSubject>();
         RegisterZarixClass<TDoubler>();
+        RegisterZarixClass<TInterrupter>();
     }
 };
+
+// The binary chunk of a Lua text.
+std::string Bytecode(const char* text) {
+    std::string out;
+    lua_State* L = luaL_newstate();
+    if (luaL_loadstring(L, text) == LUA_OK)
+        lua_dump(L, [](lua_State*, const void* p, size_t n, void* ud) {
+            static_cast<std::string*>(ud)->append(static_cast<const char*>(p), n);
+            return 0;
+        }, &out, 0);
+    lua_close(L);
+    return out;
+}
+
+// The bytes as a Lua string literal.
+std::string LuaLiteral(const std::string& bytes) {
+    std::string s = "\"";
+    for (unsigned char c : bytes) s += "\\" + std::to_string(c);
+    return s + "\"";
+}
 
 TEST_F(ScriptRunnerTest, BuildsATreeAndSetsEveryPropertyKind) {
     TScriptSubject* root = NewNamed<TScriptSubject>("root");
@@ -250,6 +284,75 @@ TEST_F(ScriptRunnerTest, ConsoleRunsLinesAgainstItsElement) {
                            "24", "World Level Error :console:1: " + Cz("Prvek třídy TScriptSubject nemá vlastnost Nic")}));
     Free(console);
     Free(root);
+}
+
+TEST_F(ScriptRunnerTest, OnlyTextChunksAreLoaded) {
+    std::string bc = Bytecode("return 42");
+    ASSERT_EQ(bc.substr(0, 4), "\x1bLua");
+    std::string bcFile = dir.Path("chunk.luac");
+    std::ofstream(bcFile, std::ios::binary) << bc;
+    std::string textFile = dir.Path("chunk.lua");
+    std::ofstream(textFile, std::ios::binary) << "return 40 + 2";
+    const std::string refused = "attempt to load a binary chunk (mode is 't')";
+    const std::string lit = LuaLiteral(bc), bcName = "'" + bcFile + "'", textName = "'" + textFile + "'";
+    struct Case {
+        std::string code, result;
+    } cases[] = {
+        {"local f, e = load(" + lit + ") return tostring(f) .. ' ' .. e", "nil " + refused},
+        {"local f, e = load(" + lit + ", 'x', 'b') return tostring(f) .. ' ' .. e", "nil " + refused},
+        {"local f, e = load(" + lit + ", 'x', 'bt', {}) return tostring(f) .. ' ' .. e", "nil " + refused},
+        {"local f, e = loadfile(" + bcName + ") return tostring(f) .. ' ' .. e", "nil " + refused},
+        {"local f, e = loadfile(" + bcName + ", 'b') return tostring(f) .. ' ' .. e", "nil " + refused},
+        {"return select(2, pcall(dofile, " + bcName + "))", refused},
+        {"return tostring(string.dump) .. tostring(('').dump)", "nilnil"},
+        // Text chunks still load, with and without an environment.
+        {"return load('return 1 + 1')()", "2"},
+        {"return load('return x', 'c', 'bt', {x = 5})()", "5"},
+        {"return loadfile(" + textName + ")() + dofile(" + textName + ")", "84"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        std::string result = Run("c" + std::to_string(++n) + ".yesk", c.code);
+        EXPECT_EQ(runner->Error, 0) << c.code;
+        EXPECT_NE(result.find(c.result), std::string::npos) << c.code << "\n" << result;
+    }
+    // A script file that is a binary chunk is refused too.
+    runner->FileName = bcFile;
+    runner->DoIt();
+    EXPECT_EQ(runner->Error, 1);
+    EXPECT_NE(runner->Result.find(refused), std::string::npos) << runner->Result;
+    Boxes();
+}
+
+TEST_F(ScriptRunnerTest, ARunawayScriptIsBrokenAndTheProgramGoesOn) {
+    struct sigaction before {};
+    sigaction(SIGINT, nullptr, &before);
+    struct Case {
+        const char* name;
+        int error;  // 0: Ctrl+C, 1: Break
+        std::string code;
+        int line;
+    } cases[] = {
+        {"ctrlc.yesk", 0, "local t = yesk.Create('TInterrupter')\nt:DoIt()\nwhile true do end", 3},
+        {"break.yesk", 1, "local t = yesk.Create('TInterrupter')\nt.Error = 1\nt:DoIt()\nlocal n = 0\nwhile true do n = n + 1 end", 5},
+        // Caught by pcall inside, the break still ends the loop around it.
+        {"pcall.yesk", 0, "local t = yesk.Create('TInterrupter')\nt:DoIt()\nwhile true do pcall(function() end) end", 3},
+    };
+    for (const Case& c : cases) {
+        Run(c.name, c.code);
+        std::string message = dir.Path(c.name) + ":" + std::to_string(c.line) + ": " + Cz("přerušeno");
+        EXPECT_EQ(runner->Error, 1) << c.name;
+        EXPECT_EQ(runner->Result, message) << c.name;
+        EXPECT_EQ(Boxes(), std::vector<std::string>{"World Level Error :" + message}) << c.name;
+        // The program goes on; the next script is not broken.
+        EXPECT_EQ(Run("after.yesk", "local n = 0 for i = 1, 100000 do n = n + 1 end return n"), "100000");
+    }
+    // Outside a script Ctrl+C is the program's again; a break asked for then is no break later.
+    struct sigaction after {};
+    sigaction(SIGINT, nullptr, &after);
+    EXPECT_EQ(after.sa_handler, before.sa_handler);
+    TCommandLine::Break();
+    EXPECT_EQ(Run("later.yesk", "for i = 1, 100000 do end return 1"), "1");
 }
 
 }  // namespace

@@ -28,6 +28,8 @@ public:
     TControl& ProcessNameLabel() { return (*this)["l_ProcessName"]; }
     TControl& TextLabel() { return (*this)["l_Text"]; }
     TControl& Bar() { return (*this)["ProgressBar"]; }
+    // Breaks the process and the running scripts.
+    TControl& BreakButton() { return (*this)["b_Break"]; }
 };
 
 // The panel of one process, a sub-tool of the monitor.

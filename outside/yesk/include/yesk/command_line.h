@@ -16,6 +16,7 @@
 //
 // Element references are checked on every use: one to a freed element raises. An error
 // stops the script; the world's exception hook reports it with file name and line.
+// Only text chunks are loaded (load, loadfile, dofile; string.dump is gone).
 #pragma once
 #include <string>
 
@@ -37,6 +38,9 @@ public:
     bool RunText(const std::string& text, const std::string& chunkName, bool asExpression = false);
     // Whether a script of this runner is running now.
     bool GetRunning() const { return FRunning > 0; }
+    // Ends every running script through its error path ("přerušeno" with file and
+    // line), as Ctrl+C does while a script runs; nothing when none runs.
+    static void Break();
 
 private:
     bool Run(const std::string& code, const std::string& chunkName, bool asExpression);
