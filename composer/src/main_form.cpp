@@ -188,9 +188,14 @@ void TPlugInDialog::Refill() {
     list.ItemIndex = -1;
 }
 
-void TPlugInDialog::AddPlugIn(const std::string& fileName) {
+void TPlugInDialog::AddPlugIn(const std::string& entry) {
+    std::string fileName = TOldMainTool::PlugInPath(entry);
     if (!FileExists(fileName)) {
-        ShowMessage(fileName + Cz(" .. ňák ho nemůžu najít nebo co"));
+        ShowMessage(entry + Cz(" .. ňák ho nemůžu najít nebo co"));
+        return;
+    }
+    if (std::string why = TOldMainTool::PlugInRefusal(fileName); !why.empty()) {
+        ShowMessage("Plug-In file: " + fileName + " not loaded: " + why);
         return;
     }
     TFileVersion version;

@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "composer_test_support.h"
 #include "composition/modelfile.h"
@@ -90,6 +94,59 @@ TEST_F(ComposerTest, PluginDialogAddsAndRemovesPackages) {
     EXPECT_EQ(saved->GetString(0), SAMPLE_PLUGIN_PATH);
     Free(saved);
     Free(loader);
+}
+
+// Entries are files beside the program: a relative one is never taken from the current
+// folder, and what is not a regular file of the user or root is refused, in the list and in
+// the dialog alike.
+TEST_F(ComposerTest, PluginsAreLookedForBesideTheProgramOnly) {
+    TempDir data("data");
+    std::filesystem::copy_file(SAMPLE_PLUGIN_PATH, data.Path("evil.so"));
+    SetCurrentDir(data.Path());  // a data folder holding a library
+    ASSERT_EQ(::mkfifo(dir.Path("fifo.so").c_str(), 0600), 0);
+    std::vector<std::pair<std::string, std::string>> entries{{"evil", "evil.so"}, {"fifo", "fifo.so"}};
+    if (::geteuid() == 0) {
+        WriteText(dir.Path("foreign.so"), "not loaded anyway");
+        ASSERT_EQ(::chown(dir.Path("foreign.so").c_str(), 65534, 65534), 0);
+        entries.push_back({"foreign", dir.Path("foreign.so")});
+    }
+    SavePluginList(dir.Path("Plugin.ZRX"), entries);
+    Start(false);
+    tool->InitPlugins();
+    std::vector<std::string> expected{"Plug-In file: " + dir.Path("evil.so") + " not found!",
+                                      "Plug-In file: " + dir.Path("fifo.so") +
+                                          " not loaded: not a regular file owned by the user or root"};
+    if (::geteuid() == 0)
+        expected.push_back("Plug-In file: " + dir.Path("foreign.so") +
+                           " not loaded: not a regular file owned by the user or root");
+    EXPECT_EQ(QueuedTexts(), expected);
+
+    TPlugInDialog dialog;
+    host.PushText("evil.so");
+    dialog["b_Add"].Click();
+    EXPECT_TRUE(Logged(Cz("evil.so .. ňák ho nemůžu najít nebo co")));
+    host.PushText("fifo.so");
+    dialog["b_Add"].Click();
+    EXPECT_TRUE(Logged("Plug-In file: " + dir.Path("fifo.so") +
+                       " not loaded: not a regular file owned by the user or root"));
+    EXPECT_EQ(dialog["List"].Items.size(), entries.size());  // nothing added
+}
+
+// "Ostalin.exe" starts only from the program's folder; one in the current folder is not run.
+TEST_F(ComposerTest, HelperProgramsStartOnlyBesideTheProgram) {
+    TempDir data("data");
+    const std::string script = "#!/bin/sh\ntouch \"$(dirname \"$0\")/ran\"\n";
+    WriteText(data.Path("Ostalin.exe"), script);
+    std::filesystem::permissions(data.Path("Ostalin.exe"), std::filesystem::perms::owner_all);
+    SetCurrentDir(data.Path());
+    EXPECT_EQ(TOldMainTool::StartHelper("Ostalin.exe", "x"), 0);
+
+    WriteText(dir.Path("Ostalin.exe"), script);
+    std::filesystem::permissions(dir.Path("Ostalin.exe"), std::filesystem::perms::owner_all);
+    EXPECT_EQ(TOldMainTool::StartHelper("Ostalin.exe", "x"), 1);
+    for (int i = 0; i < 500 && !FileExists(dir.Path("ran")); ++i) ::usleep(10000);
+    EXPECT_TRUE(FileExists(dir.Path("ran")));
+    EXPECT_FALSE(FileExists(data.Path("ran")));
 }
 
 // Version blocks of the suite's files; a file without one, and each new name read afresh.

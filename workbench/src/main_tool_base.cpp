@@ -1,5 +1,8 @@
 #include "workbench/main_tool_base.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 
 #include "composition/modelfile.h"
@@ -132,9 +135,13 @@ void TOldMainTool::InitPlugins() {
     auto* list = As<TStringListElement>(World->FindElementName("PLUGIN"));
     if (!list) return;
     for (int32_t i = 0; i < list->ElementsCount(); ++i) {
-        std::string package = list->GetString(i);
+        std::string package = PlugInPath(list->GetString(i));
         if (!FileExists(package)) {
             PostTextMsg(tm_TextNote, "Plug-In file: " + package + " not found!", this);
+            continue;
+        }
+        if (std::string why = PlugInRefusal(package); !why.empty()) {
+            PostTextMsg(tm_TextNote, "Plug-In file: " + package + " not loaded: " + why, this);
             continue;
         }
         // One package that cannot be loaded does not keep the others out.
@@ -150,7 +157,7 @@ void TOldMainTool::ShowAboutPanel() {
     std::string exe = Application().ExeName();
     if (!SetCurrentDir(ExtractFileDir(exe)))
         throw EInOutError("I/O error: " + ExtractFileDir(exe));
-    StartProcess("Ostalin.exe", "\"" + exe + "\" 1");
+    StartHelper("Ostalin.exe", "\"" + exe + "\" 1");
 }
 
 void TOldMainTool::ShowLogText(TZarixMessage* message) {
@@ -255,6 +262,24 @@ TTool* TOldMainTool::GetProgressMonitor() {
 
 intptr_t TOldMainTool::StartProcess(const std::string& program, const std::string& arguments) {
     return StartProgram(program, SplitArguments(arguments)) ? 1 : 0;
+}
+
+intptr_t TOldMainTool::StartHelper(const std::string& name, const std::string& arguments) {
+    std::string path = ExecPath() + name;
+    return FileExists(path) ? StartProcess(path, arguments) : 0;
+}
+
+std::string TOldMainTool::PlugInPath(const std::string& entry) {
+    bool absolute = (!entry.empty() && IsPathDelimiter(entry[0])) || (entry.size() >= 2 && entry[1] == ':');
+    return absolute ? entry : ExecPath() + entry;
+}
+
+std::string TOldMainTool::PlugInRefusal(const std::string& path) {
+    struct stat st {};
+    if (::stat(MapPath(path).c_str(), &st) != 0) return "file not found";
+    if (!S_ISREG(st.st_mode) || (st.st_uid != ::geteuid() && st.st_uid != 0))
+        return "not a regular file owned by the user or root";
+    return {};
 }
 
 void TOldMainTool::LoadProgramCursors() {

@@ -125,7 +125,7 @@ int RunProgram(int argc, char** argv, const char* title, void (*registerClasses)
     }
     registerClasses();
     // The information panel; a missing one is ignored.
-    TOldMainTool::StartProcess("Ostalin.exe", "\"" + Application().ExeName() + "\"");
+    TOldMainTool::StartHelper("Ostalin.exe", "\"" + Application().ExeName() + "\"");
     Application().ProcessMessages();
     Application().Initialize();
     Application().SetTitle(title);

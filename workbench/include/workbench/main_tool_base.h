@@ -60,6 +60,14 @@ public:
     TTool* GetProgressMonitor();
     // Starts a program (no search path) with its arguments; 1 when it started, else 0.
     static intptr_t StartProcess(const std::string& program, const std::string& arguments);
+    // Starts a helper program ("Ostalin.exe") that lies beside this program, never one of
+    // the current folder; 0 when there is none.
+    static intptr_t StartHelper(const std::string& name, const std::string& arguments);
+    // A plug-in entry as a file: one that is not absolute lies beside the program.
+    static std::string PlugInPath(const std::string& entry);
+    // Why the plug-in file must not be loaded (not a regular file owned by the user or
+    // root); empty when it may.
+    static std::string PlugInRefusal(const std::string& path);
     // The twenty resource cursors of the program at screen cursor indexes 1 to 20.
     static void LoadProgramCursors();
     // The help system's answer to a jump to the topic.
