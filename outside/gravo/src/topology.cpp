@@ -106,13 +106,14 @@ TSpaceEntityQTree* TGravoTopology::AreaTree() {
     return FAreaTree;
 }
 
-void AttachTopologyProps(TSpaceEntityString* layer, const std::shared_ptr<TGravoTopology>& topology) {
+void AttachTopologyProps(TSpaceEntityString* layer, const std::shared_ptr<TGravoTopology>& topology,
+                         bool withFather) {
     if (!layer) return;
     for (int32_t i = 0; i < layer->ElementsCount(); ++i) {
         auto* e = As<TSpaceEntity>(layer->Get(i));
         if (!e) continue;
         auto* props = As<TGravoProps>(e->GetPropertyObject());
-        bool area = As<TAreaElement>(e) != nullptr;
+        bool area = withFather || As<TAreaElement>(e) != nullptr;
         if (!props || (area && !As<TGravoAreaProps>(props))) {
             TGravoProps* made = area ? TGravoAreaProps::New() : TGravoProps::New();
             if (props) made->ColorIndex = props->ColorIndex;

@@ -1,8 +1,11 @@
 // The topology a model script asks for: @TOPOLOGY=1 on a layer (or for every layer)
 // gives its elements topology properties; a line layer gets its links, @AREAS=layer
 // names the areas its closed regions are matched with; @FATHER=layer gives each area the
-// index of the area of that layer holding its reference point.
+// index of the area of that layer holding its reference point, or with @FATHERKEY=field
+// (or field=father field) of the area whose field has the element's value; a point
+// layer with @FATHER gets fathers too.
 #include <memory>
+#include <unordered_map>
 
 #include "gravo/topology.h"
 #include "platform/sysutils.h"
@@ -24,18 +27,37 @@ TSpaceEntityString* StringNamed(TRectEntity* model, const std::string& name) {
     return nullptr;
 }
 
-void SetFathers(TSpaceEntityString* areas, TSpaceEntityString* fathers) {
+// The father of each element: with a key (field=father field, or one name for both) the
+// first father area whose value equals the element's, else the first father area that
+// holds the element's reference point.
+void SetFathers(TSpaceEntityString* children, TSpaceEntityString* fathers, const std::string& key) {
+    std::string own = key, theirs = key;
+    if (size_t eq = key.find('='); eq != std::string::npos) {
+        own = Trim(key.substr(0, eq));
+        theirs = Trim(key.substr(eq + 1));
+    }
+    std::unordered_map<std::string, int32_t> byKey;
     TSpaceEntityQTree* tree = TSpaceEntityQTree::New();
-    for (int32_t i = 0; i < fathers->ElementsCount(); ++i) tree->AddSpaceEntity(As<TAreaElement>(fathers->Get(i)));
-    for (int32_t i = 0; i < areas->ElementsCount(); ++i) {
-        auto* area = As<TAreaElement>(areas->Get(i));
-        auto* props = area ? As<TGravoAreaProps>(area->GetPropertyObject()) : nullptr;
+    for (int32_t i = 0; i < fathers->ElementsCount(); ++i) {
+        auto* father = As<TAreaElement>(fathers->Get(i));
+        if (!father) continue;
+        tree->AddSpaceEntity(father);
+        if (!key.empty()) byKey.try_emplace(father->GetPropertyStringByName(theirs), i);
+    }
+    for (int32_t i = 0; i < children->ElementsCount(); ++i) {
+        auto* child = As<TSpaceEntity>(children->Get(i));
+        auto* props = child ? As<TGravoAreaProps>(child->GetPropertyObject()) : nullptr;
         if (!props) continue;
         props->FatherIndex = -1;
-        double x = area->GetRefX(), y = area->GetRefY();
+        if (!key.empty()) {
+            auto it = byKey.find(child->GetPropertyStringByName(own));
+            if (it != byKey.end()) props->FatherIndex = it->second;
+            continue;
+        }
+        double x = child->GetRefX(), y = child->GetRefY();
         for (int32_t k : tree->QueryIndexes(x, y, x, y)) {
             auto* father = As<TAreaElement>(tree->Entry(k));
-            if (father && father != area && father->IsPointInside(x, y)) {
+            if (father && father != child && father->IsPointInside(x, y)) {
                 props->FatherIndex = fathers->IndexOf(father);
                 break;
             }
@@ -53,24 +75,23 @@ void BuildModelTopology(TModelScript* script, TRectEntity* model, std::vector<st
         TSpaceEntityString* string = StringNamed(model, layer->GetName());
         if (!string) continue;
         auto topology = std::make_shared<TGravoTopology>();
-        TSpaceEntityString* fathers = StringNamed(model, layer->Parameter("@FATHER"));
+        std::string fatherName = layer->Parameter("@FATHER");
+        auto* fathers = As<TPolyLineString>(string) ? nullptr : As<TAreaString>(StringNamed(model, fatherName));
+        if (!fatherName.empty() && !fathers && !As<TPolyLineString>(string))
+            notes.push_back(Cz("Vrstva ") + layer->GetName() + Cz(": otcovská vrstva ") + fatherName +
+                            Cz(" není načtená plošná vrstva"));
         if (As<TPolyLineString>(string)) {
             topology->SetLayer('L', string);
             topology->SetLayer('P', As<TAreaString>(StringNamed(model, layer->Parameter("@AREAS"))));
-        } else if (As<TAreaString>(string)) {
-            topology->SetLayer('P', As<TAreaString>(fathers));
-        } else if (As<TPointString>(string)) {
-            topology->SetLayer('B', string);
+        } else {
+            topology->SetLayer('P', fathers);
+            if (As<TPointString>(string)) topology->SetLayer('B', string);
         }
-        AttachTopologyProps(string, topology);
+        AttachTopologyProps(string, topology, fathers != nullptr);
         if (auto* lines = As<TPolyLineString>(string)) {
             for (std::string& m : BuildLineTopology(lines))
                 notes.push_back(Cz("Vrstva ") + layer->GetName() + Cz(": topologie: ") + m);
-        } else if (As<TAreaString>(string) && As<TAreaString>(fathers)) {
-            SetFathers(string, fathers);
-        } else if (!layer->Parameter("@FATHER").empty() && As<TAreaString>(string)) {
-            notes.push_back(Cz("Vrstva ") + layer->GetName() + Cz(": otcovská vrstva ") + layer->Parameter("@FATHER") +
-                            Cz(" není plošná"));
         }
+        if (fathers) SetFathers(string, fathers, layer->Parameter("@FATHERKEY"));
     }
 }

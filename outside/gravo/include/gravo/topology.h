@@ -36,8 +36,8 @@ struct TLineLinks {
 TLineLinks ReadLinkRecord(const std::array<uint8_t, TGravoProps::kLinkRecordSize>& record);
 void WriteLinkRecord(std::array<uint8_t, TGravoProps::kLinkRecordSize>& record, const TLineLinks& links);
 
-// The properties of an area: its father, the index of the area in the topology's area
-// layer ('P') that holds its reference point; -1 without a father.
+// The properties of an area (or of another element given a father): its father, the
+// index of an area in the topology's area layer ('P'); -1 without a father.
 class TGravoAreaProps : public TGravoProps {
     ZARIX_CLASS(TGravoAreaProps, TGravoProps)
     static void Publish(PropertyTable& t);
@@ -73,9 +73,11 @@ private:
     TSpaceEntityQTree* FAreaTree = nullptr;
 };
 
-// Attaches topology properties (area properties for areas) to every element of the layer:
-// numbers from 1 in layer order, the text "layer number" and the shared topology.
-void AttachTopologyProps(TSpaceEntityString* layer, const std::shared_ptr<TGravoTopology>& topology);
+// Attaches topology properties (area properties for areas, and for every element when
+// withFather) to every element of the layer: numbers from 1 in layer order, the text
+// "layer number" and the shared topology.
+void AttachTopologyProps(TSpaceEntityString* layer, const std::shared_ptr<TGravoTopology>& topology,
+                         bool withFather = false);
 
 // Writes the regions of Input (an entity of areas) as a GeoPackage file named BlockName
 // with one polygon layer named as the file without its extension: fields "cislo"
