@@ -130,7 +130,9 @@ void TInterpretNodeEntityInterpret::RunCheckNode(TInterpretNode* node, int32_t i
     FCurrentNodeSerial = node->Serial();
     ClearWorkingArea();
     const std::string prefix = Cz("Uzel č.") + IntToStr(index + 1) + "/" + IntToStr(count) + ": " + node->GetName();
+    // A skipped node leaves nothing in the working area, also when it is the last.
     auto skip = [this] {
+        ClearWorkingArea();
         EndProgress();
         Application().ProcessMessages();
     };
