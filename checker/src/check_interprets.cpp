@@ -1,6 +1,7 @@
 #include "checker/check_interprets.h"
 
 #include "composition/text_devices.h"
+#include "gravo/gravo.h"
 #include "kernel/string_routines.h"
 #include "platform/forms.h"
 #include "platform/sysutils.h"
@@ -17,10 +18,12 @@ TElement* PropertyObjectOf(TElement* element) {
 }
 
 int32_t PropertyObjectNumber(TElement* object) {
+    if (auto* gravo = As<TGravoProps>(object)) return gravo->Number;
     return object && object->HasPropertyByName("Number") ? object->GetPropertyLongIntByName("Number") : 0;
 }
 
 std::string PropertyObjectText(TElement* object) {
+    if (auto* gravo = As<TGravoProps>(object)) return gravo->GetText();
     return object && object->HasPropertyByName("Text") ? object->GetPropertyStringByName("Text") : std::string();
 }
 

@@ -32,6 +32,7 @@ void RegisterCheckerClasses() {
     RegisterZarixClass<TTestPointInterpret>();
     RegisterZarixClass<TTestTextInterpret>();
     RegisterZarixClass<TTextDeviceInterpret>();
+    RegisterZarixClass<TCheckLineStringInterpret>();
     RegisterZarixClass<TInterpretNodeEntityInterpret>();
     RegisterWendrikClasses();
     RegisterZarixClass<TCheckPolyAngle>();

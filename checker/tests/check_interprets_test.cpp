@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "../../outside/yesk/tests/script_world.h"
 #include "checker/check_interprets.h"
 #include "checker/folder_structure_checks.h"
 #include "composition/text_devices.h"
+#include "gravo/topology.h"
+#include "platform/files.h"
 #include "protocol_recorder.h"
 #include "space/space.h"
 
@@ -171,6 +175,71 @@ TEST_F(CheckInterpretsTest, TextDeviceInterpretWritesOnTextFilesOnly) {
     file->EndOutput();
     EXPECT_EQ(ReadFile(dir.Path("tdi.txt")), "TDI: b1\r\n");
     Free(file);
+    Free(it);
+}
+
+}  // namespace
+
+namespace {
+
+// A square split in two by a line; an area of the topology covers the left half only.
+class LineStringCheckTest : public CheckInterpretsTest {
+protected:
+    void SetUp() override {
+        CheckInterpretsTest::SetUp();
+        lines = NewNamed<TPolyLineString>("L");
+        for (auto pts : {std::vector<T2DPoint>{{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}},
+                         std::vector<T2DPoint>{{5, -1}, {5, 11}}}) {
+            auto* l = TPolyLineElement::New();
+            l->SetPoints(pts);
+            lines->AddElement(l);
+        }
+        areas = TAreaString::New();
+        auto* left = TAreaElement::New();
+        left->SetPoints({{0, 0}, {5, 0}, {5, 10}, {0, 10}, {0, 0}});
+        areas->AddElement(left);
+        auto topology = std::make_shared<TGravoTopology>();
+        topology->SetLayer('P', areas);
+        AttachTopologyProps(lines, topology);
+        data->AddElement(lines);
+    }
+    void TearDown() override {
+        Free(areas);
+        CheckInterpretsTest::TearDown();
+    }
+    TPolyLineString* lines = nullptr;
+    TAreaString* areas = nullptr;
+};
+
+TEST_F(LineStringCheckTest, UnclosedRegionsAndBlocks) {
+    const std::string found = Cz(" Nástroj Hranice nalezl ");
+    const std::string regions = Cz("1 nezaplochovaných oblastí"), two = Cz("2 nezaplochovaných oblastí");
+    const std::string region = Cz(" č.1  L 1");  // the region's first edge is of the square
+    // no folder: no block lines, yet each handled string is listed
+    TCheckLineStringInterpret* it = NewNamed<TCheckLineStringInterpret>("Hranice");
+    it->ErrorTxt = Cz("Otevřeno");
+    it->BeforeRow = "> ";
+    data->AddElement(lines);  // the string twice
+    device->Text.clear();
+    it->Reset(device);
+    for (int32_t i = 0; i < data->ElementsCount(); ++i) it->Process(data->Get(i));
+    EXPECT_EQ(it->BlockNames().size(), 2u);
+    it->Close();
+    const std::string block = "> " + Lines({region, Cz("Otevřeno"), kStars});
+    EXPECT_EQ(device->Text, block + block + Lines({"   ", kStars, found, two, " ", kStars}));
+    Free(it);
+
+    // a folder: the regions are exported, one block per string
+    it = NewNamed<TCheckLineStringInterpret>("Hranice");
+    it->OutputDir = dir.Path("bloky");
+    it->DontSendError = true;
+    std::filesystem::create_directories(dir.Path("bloky"));
+    data->RemoveElement(lines);
+    const std::string name = dir.Path("bloky") + "\\Err0.blk";
+    EXPECT_EQ(Run(it), Lines({kStars, Cz("Nalezené oblasti uloženy v bloku: ") + name}) +
+                           Lines({"   ", kStars, found, regions, Cz(" Výsledek je uložen v blocích:"), "    " + name,
+                                  " ", kStars}));
+    EXPECT_TRUE(FileExists(name));
     Free(it);
 }
 

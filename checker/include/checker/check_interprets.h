@@ -100,6 +100,38 @@ public:
     void Process(TElement* element) override;
 };
 
+class TQTreeTopLin;
+
+// Builds the topology of a line layer (a polyline string) and reports the closed regions
+// that no area of the layer's topology covers; with OutputDir each string's regions are
+// exported into a block "Err<n>.blk" there.
+class TCheckLineStringInterpret : public TTestTplInterpret {
+    ZARIX_CLASS(TCheckLineStringInterpret, TTestTplInterpret)
+    static void Publish(PropertyTable& t);
+
+public:
+    std::string ErrorTxt;
+    std::string OutputDir;
+    bool DontSendError = false;
+    int32_t UnclosedCount = 0;  // regions without an area, over the interpret's life
+
+    void Process(TElement* element) override;
+    void WriteSummary() override;
+    // The block names so far, one entry per string handled (a count without OutputDir).
+    const std::vector<std::string>& BlockNames() const { return FBlockNames; }
+    void Destroy() override;
+
+private:
+    void ExamineRegions(TEntity* regions);
+    void ExportRegions(TEntity* regions);
+    void FreeWork();
+
+    TQTreeTopLin* FQTree = nullptr;
+    TEntity* FRegions = nullptr;
+    std::string FBlockName;
+    std::vector<std::string> FBlockNames;
+};
+
 // Writes "TDI: " + the element's name on a text-file device, nothing on others.
 class TTextDeviceInterpret : public TInterpret {
     ZARIX_CLASS(TTextDeviceInterpret, TInterpret)
