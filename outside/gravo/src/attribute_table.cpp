@@ -1,6 +1,7 @@
 #include "gravo/attribute_table.h"
 
 #include "kernel/property_access.h"
+#include "space/layer_class.h"
 
 bool TGravoDBFTable::SetupLinkedObject(const std::string& table, bool readOnly, int32_t first, int32_t count) {
     Close();
@@ -13,19 +14,18 @@ bool TGravoDBFTable::SetupLinkedObject(const std::string& table, bool readOnly, 
 
 bool TGravoDBFTable::SetupLinkedEntity(TElement* element) {
     auto* entity = As<TSpaceEntity>(element);
-    if (FTable.empty() || !entity || entity->Fields().empty()) return false;
-    int32_t props = GetPropCount(entity);
-    int32_t fields = static_cast<int32_t>(entity->Fields().size());
-    if (fields > props) return false;
+    int32_t fields = entity ? LayerFieldCount(entity->ClassType()) : 0;
+    if (FTable.empty() || fields == 0) return false;
     FEntity = entity;
     FEntitySerial = entity->Serial();
-    FFirstProp = props - fields;  // the layer class publishes its fields last
+    FFields = fields;
+    FFirstProp = GetPropCount(entity) - fields;  // the layer class publishes its fields last
     return true;
 }
 
 int32_t TGravoDBFTable::FieldDefsCount() const {
     if (!FEntity || !IsLive(FEntity, FEntitySerial)) return 0;
-    return static_cast<int32_t>(FEntity->Fields().size());
+    return FFields;
 }
 
 std::string TGravoDBFTable::FieldDefName(int32_t i) const {
@@ -39,4 +39,5 @@ std::string TGravoDBFTable::FieldAsString(int32_t i) const {
 void TGravoDBFTable::Close() {
     FEntity = nullptr;
     FEntitySerial = 0;
+    FFields = 0;
 }

@@ -139,3 +139,8 @@ TElementClass LayerClass(const std::string& name, TElementClass base, const std:
     }
     return ci;
 }
+
+int32_t LayerFieldCount(TElementClass cls) {
+    if (!cls || !cls->Parent || !cls->NewBlankOf || cls->NewBlankOf != BlankOf(cls->Parent)) return 0;
+    return static_cast<int32_t>(cls->Props.size() - cls->Parent->Props.size());
+}

@@ -11,7 +11,7 @@ public:
     // The table named by an element's Gravo properties; false for an empty name. The flag
     // and the two numbers are kept as given (read-only flag, first record, record count).
     bool SetupLinkedObject(const std::string& table, bool readOnly, int32_t first, int32_t count);
-    // The record of the element; false without a table or when the element has no fields.
+    // The record of the element; false without a table or for an element of no layer class.
     bool SetupLinkedEntity(TElement* element);
     int32_t FieldDefsCount() const;
     std::string FieldDefName(int32_t i) const;
@@ -27,4 +27,5 @@ private:
     TSpaceEntity* FEntity = nullptr;
     uint64_t FEntitySerial = 0;
     int32_t FFirstProp = 0;  // the index of the first field property
+    int32_t FFields = 0;
 };

@@ -20,3 +20,6 @@ struct TLayerField {
 TElementClass LayerClass(const std::string& name, TElementClass base, const std::vector<TLayerField>& fields);
 // The property names LayerClass gives the fields, in order.
 std::vector<std::string> LayerPropertyNames(TElementClass base, const std::vector<TLayerField>& fields);
+// How many fields a layer class publishes (after the inherited properties); 0 for a class
+// LayerClass did not make.
+int32_t LayerFieldCount(TElementClass cls);
