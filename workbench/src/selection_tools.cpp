@@ -46,6 +46,20 @@ void TPickUper::DoIt() {
     inherited::DoIt();
 }
 
+void TPickUper::GoInside(TElement* element) {
+    auto* entity = As<TEntity>(element);
+    if (NotInside || !entity || FFound) return;
+    ++Level;
+    int32_t count = entity->ElementsCount();
+    for (int32_t i = 0; i < count && !FFound; ++i) {
+        TElement* child = entity->Get(i);
+        if (!child || !IsLive(child)) continue;
+        if (QProcessBefore(child)) Process(child);
+        if (QGoInside(child)) GoInside(child);
+    }
+    --Level;
+}
+
 bool TPickUper::MayHit(TElement* element) const {
     auto* r = As<TRectEntity>(element);
     if (!r || !FProbe) return false;

@@ -26,6 +26,9 @@ public:
     T2DCoordinate* Probe();
 
     void DoIt() override;
+    // The recursor's walk, ended by the first hit. Nothing here frees elements, so only
+    // a child freed before the walk is skipped.
+    void GoInside(TElement* element) override;
     void Process(TElement* element) override;
     void Destroy() override;
 

@@ -1,0 +1,1 @@
+suite_bench(picking_bench workbench)
