@@ -73,3 +73,20 @@ TEST_F(ComposerTest, MainWindowPlaceCloseRequestAndDroppedScripts) {
     EXPECT_EQ(tool->Form()->Left, 40);
     EXPECT_EQ(tool->Form()->Top, 30);
 }
+
+// Message 56 opens the property editor on its element among the main tool's tools.
+TEST_F(ComposerTest, MessageFiftySixOpensThePropertyEditor) {
+    Start();
+    TIntegerElement* value = TIntegerElement::New();
+    value->SetName("hodnota");
+    tool->PostMsg(msg::EditProperties, tool, value, false);
+    Application().ProcessMessages();
+    TTool* editor = nullptr;
+    for (int32_t i = 0; i < tool->ToolsCount(); ++i)
+        if (tool->GetTool(i)->ClassName() == "TObjectPropertyEditor") editor = tool->GetTool(i);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->Input, value);
+    EXPECT_EQ(editor->GetPropertyStringByName("Caption"), "Properties");
+    Free(editor);
+    Free(value);
+}

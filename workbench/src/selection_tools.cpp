@@ -127,6 +127,11 @@ void TObjectSelector::SetOnSelect(TTool* tool) {
     FOnSelectSerial = tool ? tool->Serial() : 0;
 }
 
+void TObjectSelector::SetInput(TElement* element) {
+    inherited::SetInput(element);
+    FInputSerial = element ? element->Serial() : 0;
+}
+
 double TObjectSelector::ModelLength(double pixels) {
     TDevice* d = GetDevice();
     TPageProjection* p = d ? d->GetProjection() : nullptr;
@@ -176,7 +181,7 @@ void TObjectSelector::Select(TZarixMessage* message, bool& handled) {
             T2DPoint m = projection->GetModelPoint(event->X, event->Y);
             pick->SetX(m.X);
             pick->SetY(m.Y);
-            pick->SetInput(Input);
+            pick->SetInput(Input && IsLive(Input, FInputSerial) ? Input : nullptr);
             pick->DoIt();
             hit = pick->Output;
         } catch (...) {

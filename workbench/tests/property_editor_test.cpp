@@ -187,6 +187,33 @@ TEST_F(PropertyEditorTest, AnElementFreedWhileEditedClosesTheEditor) {
     Free(other);
 }
 
+TEST_F(PropertyEditorTest, ButtonsPostToTheMainToolAndTheCheckerOpensOnTheElementPage) {
+    std::vector<std::pair<int32_t, TElement*>> posted;
+    TApplication::MessageHook saved = Application().OnMessage;
+    Application().OnMessage = [&](TMsg& m, bool& handled) {
+        if (m.message == WM_USER && m.lParam) {
+            auto* zm = reinterpret_cast<TZarixMessage*>(m.lParam);
+            if (IsLive(zm) && !zm->Receiver) posted.push_back({zm->Message, zm->Data});
+        }
+        if (saved) saved(m, handled);
+    };
+    auto* probe = TEditedProbe::New();
+    TFProp* f = Open(probe)->Form();
+    for (const char* button : {"btModel", "btZobraz", "btVlastnici"}) (*f)[button].Click();
+    Application().ProcessMessages();
+    Application().OnMessage = saved;
+    ASSERT_EQ(posted.size(), 3u);
+    EXPECT_EQ(posted[0], std::make_pair(tm_ExploreElement, static_cast<TElement*>(probe)));
+    EXPECT_EQ(posted[1], std::make_pair(tm_ShowAsDesktop, static_cast<TElement*>(probe)));
+    EXPECT_EQ(posted[2], std::make_pair(tm_ExploreOwners, static_cast<TElement*>(probe)));
+
+    SetModelFileProfile(TModelFileProfile::Tarvine);
+    EXPECT_EQ(Open(probe)->Form()->ActivePage(), 0);
+    SetModelFileProfile(TModelFileProfile::Oskelt);
+    Free(probe);
+    Application().ProcessMessages();
+}
+
 TEST_F(PropertyEditorTest, ALayerAttributeChangedInTheEditorIsSavedAndReadBack) {
     auto* root = TOwnerEntity::New();
     root->SetName("model");

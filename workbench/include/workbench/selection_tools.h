@@ -77,6 +77,8 @@ public:
     // The follow-up tool (not owned); nil once it is gone.
     TTool* GetOnSelect() const;
     void SetOnSelect(TTool* tool);
+    // The tree to search; a tree freed meanwhile (the window shows another) is not walked.
+    void SetInput(TElement* element) override;
 
 protected:
     // The pick-uper of the selector's kind; nil for the base.
@@ -98,6 +100,7 @@ protected:
 private:
     TTool* FOnSelect = nullptr;
     uint64_t FOnSelectSerial = 0;
+    uint64_t FInputSerial = 0;
 };
 
 class TPointSelector : public TObjectSelector {
