@@ -1,5 +1,6 @@
 #include "checker/checking_program.h"
 
+#include "checker/check_set_editor.h"
 #include "checker/check_tools.h"
 #include "composition/text_devices.h"
 #include "kernel/class_registry.h"
@@ -298,6 +299,7 @@ void RegisterCheckingProgramClasses() {
     done = true;
     RegisterProgramClasses();
     RegisterCheckerClasses();
+    RegisterCheckSetEditorUnit();
     RegisterCheckingProgramUnit();
 }
 

@@ -30,6 +30,22 @@ void TControl::SetCell(int col, int row, std::string text) {
     if (row >= RowCount) RowCount = row + 1;
 }
 
+void TControl::ClearCells() {
+    cells_.clear();
+    ColCount = RowCount = 0;
+}
+
+void TControl::TypeCell(int col, int row, std::string text) {
+    if (!Usable() || ReadOnly) return;
+    SetCell(col, row, std::move(text));
+    if (OnCellChange) OnCellChange(*this, col, row);
+}
+
+void TControl::DblClickCell(int col, int row) {
+    if (!Usable()) return;
+    if (OnCellDblClick) OnCellDblClick(*this, col, row);
+}
+
 void TControl::Click() {
     if (!Usable()) return;
     if (OnClick) OnClick(*this);

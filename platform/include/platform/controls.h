@@ -49,8 +49,12 @@ public:
     std::vector<int> ColWidths;  // pixels by column; 0 or missing: the default width
     std::string Cell(int col, int row) const;
     void SetCell(int col, int row, std::string text);
+    // No cells, rows or columns.
+    void ClearCells();
 
     Event OnClick, OnChange, OnEnter, OnExit;
+    using CellEvent = std::function<void(TControl&, int col, int row)>;
+    CellEvent OnCellChange, OnCellDblClick;
 
     TForm& Form() const { return form_; }
 
@@ -61,6 +65,8 @@ public:
     void Select(int index);        // by index (-1 clears): ItemIndex, Text, OnChange
     void SetChecked(bool checked);  // a click on a check box or radio button: Checked, OnClick
     void Focus();                  // the active control gets OnExit, then this one OnEnter
+    void TypeCell(int col, int row, std::string text);  // a grid cell: SetCell, then OnCellChange
+    void DblClickCell(int col, int row);                // a grid cell: OnCellDblClick
 
 private:
     bool Usable() const { return Enabled && Visible; }
