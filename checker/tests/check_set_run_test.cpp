@@ -142,6 +142,41 @@ TEST_F(CheckSetRunTest, ProgressTextsAndSkippedNodes) {
     EXPECT_TRUE(named);
 }
 
+// A protocol that cannot be written stops the run with the device's error; what the run
+// loaded is freed and the device is closed, keeping what was written.
+TEST_F(CheckSetRunTest, ProtocolWriteFailureStopsTheRun) {
+    struct TFailingRecorder : TProtocolRecorder {
+        int Left = 0;
+        void WriteLine(const std::string& text) override {
+            if (Left-- <= 0) throw EInOutError("I/O error 28: \"protokol.txt\"");  // the disk is full
+            TProtocolRecorder::WriteLine(text);
+        }
+    };
+    PointNode("Jedna");
+    PointNode("Dva");
+    for (int left : {0, 4, 20}) {
+        auto* failing = new TFailingRecorder;
+        failing->Left = left;
+        TInterpretNodeEntityInterpret* run = TInterpretNodeEntityInterpret::New();
+        run->DataDirectory = dir.Path();
+        run->SetDevice(failing);
+        run->SetInput(set);
+        try {
+            run->DoIt();
+            ADD_FAILURE() << left;
+        } catch (const EInOutError& e) {
+            EXPECT_NE(std::string(e.what()).find("protokol.txt"), std::string::npos);
+        }
+        EXPECT_EQ(failing->Ends, 1) << left;
+        const std::string whole = PointNodeText("Jedna") + PointNodeText("Dva");
+        EXPECT_EQ(failing->Text, whole.substr(0, failing->Text.size())) << left;
+        EXPECT_LT(failing->Text.size(), whole.size()) << left;
+        EXPECT_EQ(As<TEntity>(world->GetObjectModel()->FindElementName("WORK"))->ElementsCount(), 0) << left;
+        Free(run);
+        delete failing;
+    }
+}
+
 // A check set is kept in a model file: it runs the same after a save and a load, and a
 // damaged file gives the loader's error and no protocol.
 TEST_F(CheckSetRunTest, SavedCheckSetRunsTheSame) {
