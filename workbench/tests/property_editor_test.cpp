@@ -30,12 +30,24 @@ public:
     TElement* Target = nullptr;
 };
 
+// An element whose object property cannot be read.
+class TBrokenProbe : public TNameElement {
+    ZARIX_CLASS(TBrokenProbe, TNameElement)
+    static void Publish(PropertyTable& t) {
+        using C = TBrokenProbe;
+        t.Str<C>("Note", [](C*) { return std::string("n"); }, nullptr);
+        t.Obj<C, TElement>("Broken", [](C*) -> TElement* { throw Exception("unreadable"); }, nullptr);
+        t.Str<C>("After", [](C*) { return std::string("a"); }, nullptr);
+    }
+};
+
 class PropertyEditorTest : public wbtest::WorldTest {
 protected:
     void SetUp() override {
         WorldTest::SetUp();
         static bool once = [] {
             RegisterZarixClass<TEditedProbe>();
+            RegisterZarixClass<TBrokenProbe>();
             LayerClass("EdParcely", TAreaElement::StaticClass(), {{"KOD", tkInteger}, {"DRUH", tkLString}});
             return true;
         }();
@@ -185,6 +197,16 @@ TEST_F(PropertyEditorTest, AnElementFreedWhileEditedClosesTheEditor) {
     Application().ProcessMessages();
     EXPECT_FALSE(IsLive(editor, serial));
     Free(other);
+}
+
+TEST_F(PropertyEditorTest, AFillErrorNamesThePropertyAndKeepsTheRowsFilledSoFar) {
+    auto* probe = TBrokenProbe::New();
+    TFProp* f = Open(probe)->Form();
+    EXPECT_TRUE(Logged("Error filling property form (Broken)"));
+    EXPECT_EQ(RowOf(f, 1, "Note"), 0);
+    EXPECT_EQ(RowOf(f, 1, "After"), -1);
+    Free(probe);
+    Application().ProcessMessages();
 }
 
 TEST_F(PropertyEditorTest, ButtonsPostToTheMainToolAndTheCheckerOpensOnTheElementPage) {

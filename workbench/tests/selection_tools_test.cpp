@@ -187,6 +187,55 @@ TEST_F(SelectionTest, AClickOnAMapWindowSelectsTheAreaAndOpensItsAttributes) {
     Free(follow);
 }
 
+TEST_F(SelectionTest, EverySelectorTakesOnlyTheLeftButtonAndItsOwnKind) {
+    TRectEntity* root = Model();
+    auto* manager = TFormToolManager::New();
+    mainTool->AddTool(manager);
+    manager->SetInput(root);
+    manager->DoIt();
+    Application().ProcessMessages();
+    TPageProjection* p = manager->GetProjection();
+    auto* follow = TSelectionProbe::New();
+    struct Case {
+        const char* cls;
+        double x, y;           // a left click here hits
+        const char* expected;  // class of the output
+        bool posts;
+    } cases[] = {
+        {"TPointSelector", 10, 10, "TPointElement", true},
+        {"TLineSelector", 150, 120, "TPolyLineElement", true},
+        {"TPointCollector", 33, 44, "TPointCollector", false},
+    };
+    for (const Case& c : cases) {
+        auto* tool = As<TObjectSelector>(CreateElementByName(c.cls));
+        ASSERT_NE(tool, nullptr) << c.cls;
+        manager->SetNextTool(tool);
+        tool->SetInput(manager->Input);
+        tool->SetOnSelect(follow);
+        follow->Runs = 0;
+        selected.clear();
+        TPixelPoint px = p->GetPagePoint(c.x, c.y);
+        for (TMouseButton b : {mbRight, mbMiddle}) manager->GetForm()->MouseUp(b, 0, px.X, px.Y);
+        Application().ProcessMessages();
+        EXPECT_EQ(tool->Output, nullptr) << c.cls;
+        EXPECT_EQ(follow->Runs, 0);
+        manager->GetForm()->MouseUp(mbLeft, 0, px.X, px.Y);
+        Application().ProcessMessages();
+        ASSERT_NE(tool->Output, nullptr) << c.cls;
+        EXPECT_EQ(tool->Output->ClassName(), c.expected);
+        EXPECT_EQ(selected.size(), c.posts ? 1u : 0u) << c.cls;
+        EXPECT_EQ(follow->Runs, 1);
+        EXPECT_EQ(follow->Input, tool->Output);
+        if (auto* collector = As<TPointCollector>(tool)) {
+            T2DPoint m = p->GetModelPoint(px.X, px.Y);
+            EXPECT_EQ(collector->X, m.X);
+            EXPECT_EQ(collector->Y, m.Y);
+        }
+        manager->FreeTool(tool);
+    }
+    Free(follow);
+}
+
 TEST_F(SelectionTest, TheAttributeFormFitsItsRecord) {
     std::vector<TLayerField> many;
     for (int i = 1; i <= 25; ++i) many.push_back({"F" + std::to_string(i), tkInteger});
