@@ -196,6 +196,13 @@ TEST_F(PropertyEditorTest, AnElementFreedWhileEditedClosesTheEditor) {
     editor->Form()->Close();
     Application().ProcessMessages();
     EXPECT_FALSE(IsLive(editor, serial));
+
+    // So does the end-task message.
+    editor = Open(other);
+    serial = editor->Serial();
+    editor->PostMsg(tm_EndTask, editor, nullptr, false);
+    Application().ProcessMessages();
+    EXPECT_FALSE(IsLive(editor, serial));
     Free(other);
 }
 
