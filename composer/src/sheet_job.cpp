@@ -14,6 +14,7 @@
 #include "platform/host.h"
 #include "platform/sysutils.h"
 #include "workbench/form_tool_manager.h"
+#include "workbench/key_map_window.h"
 #include "workbench/print_job.h"
 #include "workbench/print_pages.h"
 
@@ -75,6 +76,7 @@ void TSheetJob::Publish(PropertyTable& t) {
     t.Field("TemplateName", &C::TemplateName);
     t.Field("OutputDirectory", &C::OutputDirectory);
     t.Field("Overlap", &C::Overlap);
+    t.Field("Selection", &C::Selection);
 }
 
 void TSheetJob::on_tm_StartTask(TZarixMessage*&, bool& handled) {
@@ -87,22 +89,47 @@ void TSheetJob::DoIt() {
     Output = nullptr;
     FPng.clear();
     FPdf.clear();
+    FPngs.clear();
     auto* main = World ? As<TMainTool>(World->GetMainTool()) : nullptr;
     if (!main) return;
     TOptions* options = main->GetOptions();
-    TSMO* root = TSMO::New();
-    AddElement(root);
-    try {
-        root->ReadSheetList(Joined(options->GetServiceDirectory(), "MAPLSMO.txt"));
-    } catch (const Exception& e) {
-        ShowMessage(e.Message());
-        return;
+    std::vector<TMapSpace*> sheets;
+    if (!Sheet.empty() || Selection.empty()) {
+        TSMO* root = TSMO::New();
+        AddElement(root);
+        try {
+            root->ReadSheetList(Joined(options->GetServiceDirectory(), "MAPLSMO.txt"));
+        } catch (const Exception& e) {
+            ShowMessage(e.Message());
+            return;
+        }
+        TMapSpace* sheet = FindSheetNamed(root, Sheet);
+        if (!sheet) {
+            ShowMessage(Cz("Mapový list nenalezen: ") + Sheet);
+            return;
+        }
+        sheets.push_back(sheet);
+    } else {
+        std::string error;
+        TEntity* list = ReadSheetSelection(Selection, error);
+        if (!list) {
+            ShowMessage(error);
+            return;
+        }
+        AddElement(list);
+        for (int32_t i = 0; i < list->ElementsCount(); ++i)
+            if (auto* sheet = As<TMapSpace>(list->Get(i))) sheets.push_back(sheet);
     }
-    TMapSpace* sheet = FindSheetNamed(root, Sheet);
-    if (!sheet) {
-        ShowMessage(Cz("Mapový list nenalezen: ") + Sheet);
-        return;
+    for (TMapSpace* sheet : sheets) {
+        MakeSheet(main, sheet);
+        if (!FPng.empty()) FPngs.push_back(FPng);
     }
+}
+
+void TSheetJob::MakeSheet(TMainTool* main, TMapSpace* sheet) {
+    FPng.clear();
+    FPdf.clear();
+    TOptions* options = main->GetOptions();
     std::string path = TemplateName;
     if (!FileExists(path)) path = Joined(options->TemplateDirectory, TemplateName);
     TMapSheetFiller* filler = TMapSheetFiller::New();

@@ -5,6 +5,8 @@
 #include "workbench/folder_dialogs.h"
 #include "workbench/form_tool_manager.h"
 #include "workbench/interactive_tools.h"
+#include "workbench/key_map_tools.h"
+#include "workbench/key_map_window.h"
 #include "workbench/print_dialog.h"
 #include "workbench/print_job.h"
 #include "workbench/print_pages.h"
@@ -24,6 +26,8 @@ void RegisterWorkbenchClasses() {
     RegisterFolderDialogsUnit();
     RegisterInteractiveToolsUnit();
     RegisterFormToolManagerUnit();
+    RegisterKeyMapToolsUnit();
+    RegisterKeyMapWindowUnit();
     RegisterPrintPagesUnit();
     RegisterPrintDialogUnit();
     RegisterPrintJobUnit();

@@ -1,12 +1,14 @@
 // A map sheet for scripts: finds a 1:50000 sheet of the sheet list by name or
-// abbreviation, fills a template with it on the data, shows it in a map window, saves the
+// abbreviation (or takes every sheet of a selection saved from the key map), fills a template with it on the data, shows it in a map window, saves the
 // window raster as PNG and prints the desktop as PDF on a grid of printer sheets.
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "kernel/tools.h"
 
+class TMainTool;
 class TMapSpace;
 class TEntity;
 
@@ -24,6 +26,9 @@ public:
     std::string OutputDirectory;
     // Overlap of the printer sheets in millimetres.
     int32_t Overlap = 10;
+    // A selection saved from the key map ("Select.ZRX"); with no Sheet named, every sheet
+    // of it is made.
+    std::string Selection;
 
     // Runs the job; the output is the desktop (owned by the map window) or nil.
     void DoIt() override;
@@ -34,9 +39,13 @@ public:
     // The files of the last run; empty when not written.
     const std::string& PngFile() const { return FPng; }
     const std::string& PdfFile() const { return FPdf; }
+    // The rasters of every sheet of the last run.
+    const std::vector<std::string>& PngFiles() const { return FPngs; }
 
 private:
+    void MakeSheet(TMainTool* main, TMapSpace* sheet);
     std::string FPng, FPdf;
+    std::vector<std::string> FPngs;
 };
 
 // The 1:50000 sheet under the root (a sheet list) whose name or abbreviation is the text; nil if none.
