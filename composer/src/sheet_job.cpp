@@ -1,5 +1,7 @@
 #include "composer/sheet_job.h"
 
+#include <algorithm>
+
 #include "composer/main_tool.h"
 #include "composer/map_sheet_production.h"
 #include "composition/default_interpret_script.h"
@@ -70,6 +72,22 @@ TMapSpace* FindSheetNamed(TEntity* root, const std::string& text) {
     return nullptr;
 }
 
+TMapSpace* SheetInList(TSMO* root, TMapSpace* picked) {
+    if (!picked->Is<TSMO_2>()) return picked;
+    double x = picked->GetCenterX(), y = picked->GetCenterY();
+    TSMO_50* s50 = FindSheetAt(root, x, y);
+    if (!s50) return picked;
+    TSheetCell cell = SheetCellAt(s50, x, y);
+    if (picked->Is<TSMO_50>()) return s50;
+    if (picked->Is<TSMO_25>()) return s50->GetDetail25(cell.Col, cell.Row);
+    TSMO_10* s10 = s50->GetDetail10(cell.Col, cell.Row);
+    if (picked->Is<TSMO_10>()) return s10;
+    TSMO_5* s5 = s10->GetDetail(cell.Col, cell.Row);
+    if (picked->Is<TSMO_5>()) return s5;
+    auto* s2 = static_cast<TSMO_2*>(picked);
+    return s5->GetDetail(std::clamp(s2->GetCol(), 0, 1), std::clamp(s2->GetRow(), 0, 1));
+}
+
 void TSheetJob::Publish(PropertyTable& t) {
     using C = TSheetJob;
     t.Field("Sheet", &C::Sheet);
@@ -94,15 +112,15 @@ void TSheetJob::DoIt() {
     if (!main) return;
     TOptions* options = main->GetOptions();
     std::vector<TMapSpace*> sheets;
+    TSMO* root = TSMO::New();
+    AddElement(root);
+    try {
+        root->ReadSheetList(Joined(options->GetServiceDirectory(), "MAPLSMO.txt"));
+    } catch (const Exception& e) {
+        ShowMessage(e.Message());
+        return;
+    }
     if (!Sheet.empty() || Selection.empty()) {
-        TSMO* root = TSMO::New();
-        AddElement(root);
-        try {
-            root->ReadSheetList(Joined(options->GetServiceDirectory(), "MAPLSMO.txt"));
-        } catch (const Exception& e) {
-            ShowMessage(e.Message());
-            return;
-        }
         TMapSpace* sheet = FindSheetNamed(root, Sheet);
         if (!sheet) {
             ShowMessage(Cz("Mapový list nenalezen: ") + Sheet);
@@ -118,7 +136,7 @@ void TSheetJob::DoIt() {
         }
         AddElement(list);
         for (int32_t i = 0; i < list->ElementsCount(); ++i)
-            if (auto* sheet = As<TMapSpace>(list->Get(i))) sheets.push_back(sheet);
+            if (auto* sheet = As<TMapSpace>(list->Get(i))) sheets.push_back(SheetInList(root, sheet));
     }
     for (TMapSpace* sheet : sheets) {
         MakeSheet(main, sheet);

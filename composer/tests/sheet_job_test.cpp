@@ -6,12 +6,15 @@
 #include "composer_test_support.h"
 #include "composition/map_spaces.h"
 #include "device/canvas.h"
+#include "workbench/key_map_window.h"
 
 namespace {
 
 // The sample script with its settings lines replaced.
 std::string SampleScript(const std::string& out) {
     std::string script = ReadFile(SUITE_SAMPLES_DIR "/oskelt32/Sheet.YESK");
+    script = std::regex_replace(script, std::regex("local selection = [^\n]*"),
+                                "local selection = \"" SUITE_SAMPLES_DIR "/oskelt32/Select.ZRX\"");
     script = std::regex_replace(script, std::regex("local template = [^\n]*"),
                                 "local template = \"" SUITE_SAMPLES_DIR "/templates/SMO50.MSD\"");
     return std::regex_replace(script, std::regex("local out = [^\n]*"), "local out = \"" + out + "\"");
@@ -75,6 +78,100 @@ TEST(OskeltSheet, TheStartScriptWritesTheSheetAsPngAndPdf) {
         }
     EXPECT_GT(black, png.Width());
     EXPECT_GT(white, png.Width() * png.Height() / 10);
+}
+
+}  // namespace
+
+namespace {
+
+// Through the key-map window of a started program: a new key map showing only the 1:50000
+// sheets, the named sheets clicked with the sheet selector, the building applied, then a
+// sheet selection started and applied, which writes "Select.ZRX" into the current folder.
+void MarkOnKeyMap(TMainTool* tool, std::initializer_list<const char*> names) {
+    auto* guide = As<TGuideFormTool>(tool->GuideTool());
+    ASSERT_NE(guide, nullptr);  // [GUIDE] Visible=1 opened it
+    TGuideForm& form = *guide->GuideForm();
+    for (const char* b : {"b_5", "b_2", "b_U"})
+        if (form[b].Checked) form[b].Click();
+    if (!form["b_50"].Checked) form["b_50"].Click();
+    form["b_GuideSelector"].Click();
+    Application().ProcessMessages();
+    TSMO* root = TSMO::New();
+    root->ReadSheetList(SUITE_SAMPLES_DIR "/service/MAPLSMO.txt");
+    for (const char* name : names) {
+        TMapSpace* sheet = FindSheetNamed(root, name);
+        ASSERT_NE(sheet, nullptr);
+        TPixelPoint p = guide->GetProjection()->GetPagePoint(sheet->GetCenterX(), sheet->GetCenterY());
+        form.MouseDown(mbLeft, 0, p.X, p.Y);
+        form.MouseUp(mbLeft, 0, p.X, p.Y);
+        Application().ProcessMessages();
+    }
+    Free(root);
+    form["b_Apply"].Click();  // ends the building: no selection yet
+    Application().ProcessMessages();
+    tool->PostMsg(msg::StartSheetSelection, tool, nullptr, false);
+    Application().ProcessMessages();
+    form["b_Apply"].Click();
+    Application().ProcessMessages();
+}
+
+const char* const kKeyMapIni = "[Options]\r\nServiceDirectory=" SUITE_SAMPLES_DIR "/service\r\nDataDirectory=" SUITE_SAMPLES_DIR
+                               "/data\r\n[GUIDE]\r\nVisible=1\r\n";
+
+// Marks sheets on the key map through its window, applies, quits; at the next start the
+// job takes the saved selection and makes exactly the marked sheets.
+TEST_F(ComposerTest, TheSheetsMarkedOnTheKeyMapAreMadeAtTheNextStart) {
+    WriteText(dir.Path("Oskelt32.INI"), kKeyMapIni);
+    WriteText(dir.Path("MAPLSMO.txt"), ReadFile(SUITE_SAMPLES_DIR "/service/MAPLSMO.txt"));
+    Start();
+    MarkOnKeyMap(tool, {"OSTR", "BILO"});
+    ASSERT_TRUE(FileExists(dir.Path("Select.ZRX")));
+    host.PushResult(mrYes);  // the quit question
+    tool->PostMsg(tm_QuitTask, tool, nullptr, false);
+    Application().ProcessMessages();
+    EXPECT_NE(Ini().find("[GUIDE]\r\nVisible=1"), std::string::npos);
+    Free(World);
+    World = nullptr;
+    while (Application().HandleMessage()) {
+    }
+
+    Start();
+    ASSERT_NE(tool->GuideTool(), nullptr);
+    TSheetJob* job = TSheetJob::New();
+    tool->AddTool(job);
+    job->Selection = "Select.ZRX";
+    job->TemplateName = SUITE_SAMPLES_DIR "/templates/SMO50.MSD";
+    job->OutputDirectory = dir.Path("out");
+    for (int i = 0; i < 4; ++i) host.PushResult(mrOk);  // the variable texts of each sheet
+    job->DoIt();
+    std::vector<std::string> made = job->PngFiles();
+    std::sort(made.begin(), made.end());
+    EXPECT_EQ(made, (std::vector<std::string>{dir.Path("out") + "/BILO.png", dir.Path("out") + "/OSTR.png"}));
+
+    // A selection file that is broken gives a message and no sheet.
+    WriteText(dir.Path("Select.ZRX"), "TPF0\x01");
+    ClearHostLog();
+    job->DoIt();
+    EXPECT_TRUE(job->PngFiles().empty());
+    EXPECT_FALSE(HostLog().empty());
+}
+
+}  // namespace
+
+namespace {
+
+// The sample job's selection is the key map's own: Ostrava marked through the window. With
+// SUITE_WRITE_SAMPLES=1 in the environment the sample file is written anew.
+TEST_F(ComposerTest, TheSampleSelectionIsWhatTheKeyMapWrites) {
+    WriteText(dir.Path("Oskelt32.INI"), kKeyMapIni);
+    WriteText(dir.Path("MAPLSMO.txt"), ReadFile(SUITE_SAMPLES_DIR "/service/MAPLSMO.txt"));
+    Start();
+    MarkOnKeyMap(tool, {"OSTR"});
+    std::string made = ReadFile(dir.Path("Select.ZRX"));
+    ASSERT_FALSE(made.empty());
+    const std::string sample = SUITE_SAMPLES_DIR "/oskelt32/Select.ZRX";
+    if (const char* w = std::getenv("SUITE_WRITE_SAMPLES"); w && std::string(w) == "1") WriteText(sample, made);
+    EXPECT_EQ(ReadFile(sample), made);
 }
 
 }  // namespace

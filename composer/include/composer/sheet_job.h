@@ -51,4 +51,10 @@ private:
 // The 1:50000 sheet under the root (a sheet list) whose name or abbreviation is the text; nil if none.
 TMapSpace* FindSheetNamed(TEntity* root, const std::string& text);
 
+// The sheet of the sheet list under the root that covers the same cell as a sheet picked
+// elsewhere (from a saved selection), so that it has its neighbours; a user map space, or a
+// sheet outside the list, is the picked one.
+class TSMO;
+TMapSpace* SheetInList(TSMO* root, TMapSpace* picked);
+
 void RegisterSheetJobUnit();
