@@ -389,10 +389,15 @@ void TGuideFormTool::SaveGuide() {
 void TGuideFormTool::SaveView() {
     TPageProjection* p = GetProjection();
     if (!p) return;
+    std::string x = Format("%.3f", p->GetCenterX()), y = Format("%.3f", p->GetCenterY()),
+                s = Format("%.3f", p->GetScale());
+    // The ini file is written (and synced) only when the view moved since.
+    if (x + " " + y + " " + s == FViewWritten) return;
+    FViewWritten = x + " " + y + " " + s;
     TRealIniFile ini(IniFileName());
-    ini.WriteString("Guide", "X", Format("%.3f", p->GetCenterX()));
-    ini.WriteString("Guide", "y", Format("%.3f", p->GetCenterY()));
-    ini.WriteString("Guide", "Scale", Format("%.3f", p->GetScale()));
+    ini.WriteString("Guide", "X", x);
+    ini.WriteString("Guide", "y", y);
+    ini.WriteString("Guide", "Scale", s);
 }
 
 void TGuideFormTool::ButtonsFromInterpret() {

@@ -103,6 +103,7 @@ private:
     bool FAuto = false;
     TF_UMSedForm* FUMSForm = nullptr;  // owned
     std::string FOpenFolder, FOpenName;
+    std::string FViewWritten;
 };
 
 // A key map from a model file; nil and the reason when the file cannot be read or holds
