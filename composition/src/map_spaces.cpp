@@ -14,14 +14,6 @@ enum TSide { sdTop, sdBottom, sdLeft, sdRight };
 constexpr double kCell5X = 2500, kCell5Y = 2000;
 constexpr double kHalf2X = 1250, kHalf2Y = 1000;
 
-// round(v) div size, held to 0..last: a point within half a metre of the far edge
-// would otherwise fall into a cell beyond the sheet.
-int32_t CellIndex(double v, int64_t size, int32_t last) {
-    if (!std::isfinite(v) || std::fabs(v) > 1e15) return 0;
-    int64_t i = Round(v) / size;
-    return static_cast<int32_t>(std::clamp<int64_t>(i, 0, last));
-}
-
 int32_t Even(int32_t n) { return (n > 0 && n % 2 == 1) ? n - 1 : n; }
 
 std::string ColRow(int32_t c, int32_t r) { return IntToStr(c) + "-" + IntToStr(r); }
@@ -74,13 +66,21 @@ int32_t Number2Of(int32_t s, int32_t t) {
     return s == 1 ? 3 : 4;
 }
 
+// A point within half a metre of the far edge would otherwise fall into a cell beyond the
+// sheet.
+int32_t SheetCellIndex(double v, int64_t size, int32_t last) {
+    if (!std::isfinite(v) || std::fabs(v) > 1e15) return 0;
+    int64_t i = Round(v) / size;
+    return static_cast<int32_t>(std::clamp<int64_t>(i, 0, last));
+}
+
 TSheetCell SheetCellAt(TRectEntity* sheet50, double x, double y) {
     TSheetCell cell;
     double maxX = sheet50->GetMaxX(), maxY = sheet50->GetMaxY();
-    cell.Col = CellIndex(maxX - x, 2500, 9);
-    cell.Row = CellIndex(maxY - y, 2000, 9);
-    int32_t s = CellIndex(maxX - cell.Col * kCell5X - x, 1250, 1);
-    int32_t t = CellIndex(maxY - cell.Row * kCell5Y - y, 1000, 1);
+    cell.Col = SheetCellIndex(maxX - x, 2500, 9);
+    cell.Row = SheetCellIndex(maxY - y, 2000, 9);
+    int32_t s = SheetCellIndex(maxX - cell.Col * kCell5X - x, 1250, 1);
+    int32_t t = SheetCellIndex(maxY - cell.Row * kCell5Y - y, 1000, 1);
     cell.Quadrant = QuadrantOf(cell.Col, cell.Row);
     cell.Number2 = Number2Of(s, t);
     return cell;

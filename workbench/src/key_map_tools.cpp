@@ -15,13 +15,6 @@
 
 namespace {
 
-// round(v) div size within 0..last; the platform rounds half to even.
-int32_t Cell(double v, int64_t size, int32_t last) {
-    if (!std::isfinite(v) || std::fabs(v) > 1e15) return 0;
-    int64_t i = Round(v) / size;
-    return static_cast<int32_t>(std::clamp<int64_t>(i, 0, last));
-}
-
 T2DPoint ModelPoint(TDevice* d, const TZarixMouseEvent* mouse) {
     return d->GetProjection()->GetModelPoint(mouse->X, mouse->Y);
 }
@@ -72,8 +65,8 @@ TMapSpace* TGuideSelector::SheetAt(TGuide* guide, double x, double y) {
     Created = false;
     TSMO_50* s50 = FindSheetAt(guide, x, y);
     if (!s50) return nullptr;
-    Column = Cell(s50->GetMaxX() - x, 2500, 9);
-    Row = Cell(s50->GetMaxY() - y, 2000, 9);
+    Column = SheetCellIndex(s50->GetMaxX() - x, 2500, 9);
+    Row = SheetCellIndex(s50->GetMaxY() - y, 2000, 9);
     if (Show_2 || Show_5 || Show_10) {
         TSMO_10* s10 = s50->FindDetail10(Column, Row);
         if (!s10) {
@@ -87,8 +80,8 @@ TMapSpace* TGuideSelector::SheetAt(TGuide* guide, double x, double y) {
             Created = true;
         }
         if (!Show_2) return s5;
-        Column = Cell(s5->GetMaxX() - x, 1250, 1);
-        Row = Cell(s5->GetMaxY() - y, 1000, 1);
+        Column = SheetCellIndex(s5->GetMaxX() - x, 1250, 1);
+        Row = SheetCellIndex(s5->GetMaxY() - y, 1000, 1);
         TSMO_2* s2 = s5->FindDetail(Column, Row);
         if (!s2) {
             s2 = s5->GetDetail(Column, Row);
@@ -189,8 +182,8 @@ void TGuideSelector::MouseUp(TZarixMessage*& message, bool& handled) {
     if (!s2 && !s5 && !s10) return;
     TSMO_50* s50 = FindSheetAt(guide, X, Y);
     if (!s50) return;
-    Column = Cell(s50->GetMaxX() - X, 2500, 9);
-    Row = Cell(s50->GetMaxY() - Y, 2000, 9);
+    Column = SheetCellIndex(s50->GetMaxX() - X, 2500, 9);
+    Row = SheetCellIndex(s50->GetMaxY() - Y, 2000, 9);
     TMapSpace* sheet = s50;
     if (s2) sheet = s50->GetDetail10(Column, Row)->GetDetail(Column, Row);
     else if (s5) sheet = s50->GetDetail10(Column, Row);

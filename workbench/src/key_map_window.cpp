@@ -70,19 +70,28 @@ void FreeList(TElement* list) {
 
 // ---- files -----------------------------------------------------------------------------------
 
-TGuide* ReadKeyMapFile(const std::string& path, std::string& error) {
-    error.clear();
-    TLoad* load = TLoad::New(path);
+namespace {
+
+// The loader's output; nil and the reason when it raised. The loader is freed.
+TElement* RunLoader(TTool* loader, std::string& error) {
     TElement* root = nullptr;
     try {
-        load->DoIt();
-        root = load->Output;
+        loader->DoIt();
+        root = loader->Output;
     } catch (const Exception& e) {
         error = e.Message();
     } catch (const std::exception& e) {
         error = e.what();
     }
-    Free(load);
+    Free(loader);
+    return root;
+}
+
+}  // namespace
+
+TGuide* ReadKeyMapFile(const std::string& path, std::string& error) {
+    error.clear();
+    TElement* root = RunLoader(TLoad::New(path), error);
     auto* guide = As<TGuide>(root);
     if (!guide) {
         if (root && IsLive(root)) Free(root);
@@ -102,16 +111,7 @@ TEntity* ReadSheetSelection(const std::string& path, std::string& error) {
     }
     TLoader* loader = TLoader::New();
     loader->SetName(path);
-    TElement* root = nullptr;
-    try {
-        loader->DoIt();
-        root = loader->Output;
-    } catch (const Exception& e) {
-        error = e.Message();
-    } catch (const std::exception& e) {
-        error = e.what();
-    }
-    Free(loader);
+    TElement* root = RunLoader(loader, error);
     auto* list = As<TEntity>(root);
     // A selection is a plain list of map spaces, nothing else.
     bool fine = list && !list->Is<TMapSpace>() && list->ElementsCount() > 0;

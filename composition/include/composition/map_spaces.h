@@ -122,6 +122,9 @@ struct TSheetCell {
     int32_t Number2 = 0;
 };
 TSheetCell SheetCellAt(TRectEntity* sheet50, double x, double y);
+// round(v) div size (half to even), held to 0..last: the cell of a distance from a
+// sheet's maximum edge.
+int32_t SheetCellIndex(double v, int64_t size, int32_t last);
 // Quadrant of a cell: 1 right-top ... 4 left-bottom, as the 1:25000 sheets are numbered.
 int32_t QuadrantOf(int32_t col, int32_t row);
 // The 1:2000 number of a half (s = 1: smaller-x half, t = 1: smaller-y half).
