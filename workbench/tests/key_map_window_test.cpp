@@ -368,3 +368,31 @@ TEST_F(KeyMapWindowTest, TheFirstCloseAsksTheMainToolAndTheSwitchesAreKept) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(KeyMapWindowTest, PopupInvertsAndRemovesTheMarkedSheetsAndZoomsToThem) {
+    Open({"b_50"});
+    Use("TGuideSelector");
+    TSMO_50* gost = Sheet("GOST");
+    TSMO_50* rydu = Sheet("RYDU");
+    Click(gost->GetCenterX(), gost->GetCenterY());
+    ASSERT_TRUE(gost->GetSelected());
+    // Zoom to the selection centres on the marked sheet.
+    Form()["pVyrezVyber"].Click();
+    Application().ProcessMessages();
+    EXPECT_NEAR(tool->GetProjection()->GetCenterX(), gost->GetCenterX(), 1);
+    Form()["pInverze"].Click();
+    Application().ProcessMessages();
+    EXPECT_FALSE(gost->GetSelected());
+    EXPECT_TRUE(rydu->GetSelected());
+    double x = rydu->GetCenterX(), y = rydu->GetCenterY();
+    uint64_t serial = rydu->Serial();
+    Form()["pOdstranit"].Click();
+    Application().ProcessMessages();
+    EXPECT_FALSE(IsLive(rydu, serial));
+    EXPECT_EQ(FindSheetAt(Guide(), x, y), nullptr);
+    EXPECT_EQ(Sheet("GOST"), gost);
+}
+
+}  // namespace
