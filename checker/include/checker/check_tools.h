@@ -116,7 +116,8 @@ TElement* LiveInput(TTool* tool);
 // The child in field, else the first child of its class (one a model file brought), else
 // a new one added as a child.
 template <class T> T* ChildOnFirstUse(TEntity* owner, T*& field) {
-    if (field && (!IsLive(field) || owner->IndexOf(field) < 0)) field = nullptr;
+    // The child's own owner list answers whether it is still held (no search of the children).
+    if (field && (!IsLive(field) || !field->IsMyOwner(owner))) field = nullptr;
     if (!field) field = As<T>(owner->FindElementClass(T::StaticClass()));
     if (!field) {
         field = T::New();

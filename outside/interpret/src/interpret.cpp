@@ -114,8 +114,10 @@ void TInterpret::GoInside(TElement* element) {
 
 void TInterpret::Process(TElement* element) {
     // Called per element: the chain is read in place.
-    for (int32_t i = 0; i < ToolsCount(); ++i)
-        if (auto* it = As<TInterpret>(GetTool(i)); it && it->IsItsClass(element)) it->Process(element);
+    TTools* tools = LiveTools();
+    if (!tools) return;
+    for (int32_t i = 0; i < tools->ElementsCount(); ++i)
+        if (auto* it = As<TInterpret>(tools->Get(i)); it && it->IsItsClass(element)) it->Process(element);
 }
 
 void TInterpret::ProcessOutput() {}
