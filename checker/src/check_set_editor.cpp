@@ -42,15 +42,6 @@ template <class T> T* FirstChildOf(TEntity* entity) {
     return nullptr;
 }
 
-std::vector<TToolModel*> SubModelsOf(TToolModel* model) {
-    std::vector<TToolModel*> subs;
-    if (!model || model->GetNoModelTools()) return subs;
-    TEntity* tools = model->GetModelTools();
-    for (int32_t i = 0; i < tools->ElementsCount(); ++i)
-        if (auto* sub = As<TToolModel>(tools->Get(i))) subs.push_back(sub);
-    return subs;
-}
-
 int LineIndex(const TControl& c) {
     return c.ItemIndex >= 0 && c.ItemIndex < static_cast<int>(c.Items.size()) ? c.ItemIndex : -1;
 }

@@ -22,15 +22,6 @@ template <class T> struct Holding {
     }
 };
 
-std::vector<TToolModel*> SubModelsOf(TToolModel* model) {
-    std::vector<TToolModel*> list;
-    if (!model || model->GetNoModelTools()) return list;
-    TOwnerEntity* tools = model->GetModelTools();
-    for (int32_t i = 0; i < tools->ElementsCount(); ++i)
-        if (auto* sub = As<TToolModel>(tools->Get(i))) list.push_back(sub);
-    return list;
-}
-
 }  // namespace
 
 // ---- TInterpretNodeEntityInterpret --------------------------------------------------

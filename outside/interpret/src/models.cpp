@@ -97,6 +97,8 @@ std::vector<TPropertyModel*> TInterpretModel::GetPropertyModels() { return Prope
 
 std::vector<TToolModel*> TInterpretModel::GetSubModels() { return ToolModelsOf(this); }
 
+std::vector<TToolModel*> SubModelsOf(TToolModel* model) { return ToolModelsOf(model); }
+
 // ---- TInterpretModelEntity ---------------------------------------------------------------
 
 void TInterpretModelEntity::Publish(PropertyTable& t) {

@@ -22,6 +22,8 @@ public:
 
 // The property models of a model, in order (never creates the container).
 std::vector<TPropertyModel*> PropertyModelsOf(TElementModel* model);
+// The model tools (sub-models) of a model, in order (never creates the container).
+std::vector<TToolModel*> SubModelsOf(TToolModel* model);
 // A deep copy: class, name, settings, property models and model tools.
 TToolModel* CopyToolModel(TToolModel* model);
 
