@@ -3,6 +3,7 @@
 #include "composer/condition_filter.h"
 #include "composer/map_sheet_production.h"
 #include "composer/main_tool.h"
+#include "composer/map_sheet_editor.h"
 #include "composer/sheet_job.h"
 #include "composer/tiling.h"
 #include "workbench/program_startup.h"
@@ -16,6 +17,7 @@ void RegisterComposerClasses() {
     // Units register here in their initialisation order.
     RegisterMapSheetProductionUnit();
     RegisterMainToolUnit();
+    RegisterMapSheetEditorUnit();
     RegisterSheetJobUnit();
     RegisterTilingUnit();
     RegisterConditionFilterUnit();

@@ -529,6 +529,19 @@ void TMainTool::CreateMapComposition() {
     }
 }
 
+TElement* TMainTool::ReadTemplate(const std::string& path) {
+    TTool* filler = Filler();
+    if (!filler) {
+        ShowMessage(Cz("Tvorba mapových listů není k dispozici"));
+        return nullptr;
+    }
+    filler->SetInput(TStringElement::New("TEMPLATE", path));
+    filler->SetInput(TStringElement::New("DATADIR", GetOptions()->DataDirectory));
+    filler->SetPropertyBooleanByName("FillGraphics", false);
+    filler->DoIt();
+    return filler->Output;
+}
+
 void TMainTool::EditTemplate() {
     TTool* filler = Filler();
     if (!filler) {
@@ -536,14 +549,29 @@ void TMainTool::EditTemplate() {
         return;
     }
     std::string path = GetSelectedTemplate();
-    FeedFiller(filler, GetSelectedMapSpace(), path, GetOptions()->DataDirectory, false);
-    filler->DoIt();
+    filler->SetInput(GetSelectedMapSpace());
+    TElement* desktop = ReadTemplate(path);
     TTool* editor = NewShellTool("TMSEditorFormTool");
     if (!editor) return;
     AddTool(editor);
-    editor->SetInput(filler->Output);
+    editor->SetInput(desktop);
     editor->SetPropertyStringByName("FileName", path);
     editor->DoIt();
+}
+
+void TMainTool::RegisterTemplate(const std::string& name, const std::string& file) {
+    TStringList& templates = Templates();
+    const int at = templates.IndexOfName(name);
+    if (at >= 0) templates.Put(at, name + "=" + file);
+    else templates.Add(name + "=" + file);
+    WriteTemplateSection();
+    if (FTemplateForm) {
+        FillTemplateForm(false);
+        TControl& list = (*FTemplateForm)["ListBox"];
+        for (size_t i = 0; i < list.Items.size(); ++i)
+            if (AnsiSameText(list.Items[i], name)) list.ItemIndex = static_cast<int>(i);
+    }
+    PostMsg(msg::UpdateTemplateInfo, this, nullptr, false);
 }
 
 void TMainTool::SetFillerClassName(const std::string& name) { FillerClassName() = name; }

@@ -14,7 +14,10 @@ constexpr const char* kPopup = "PopupMenu1";
 }  // namespace
 
 TStandardImageForm::TStandardImageForm(TFormToolManager* manager)
-    : TForm("TStandardImageForm"), FManager(manager), FManagerSerial(manager ? manager->Serial() : 0) {
+    : TStandardImageForm(manager, "TStandardImageForm") {}
+
+TStandardImageForm::TStandardImageForm(TFormToolManager* manager, std::string className)
+    : TForm(std::move(className)), FManager(manager), FManagerSerial(manager ? manager->Serial() : 0) {
     Caption = Cz("Zobrazovač");
     Width = DefaultWidth;
     Height = DefaultHeight;

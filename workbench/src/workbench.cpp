@@ -13,6 +13,7 @@
 #include "workbench/progress_monitor.h"
 #include "workbench/property_editor.h"
 #include "workbench/choice_interpret.h"
+#include "workbench/rect_editors.h"
 #include "workbench/selection_tools.h"
 #include "workbench/main_tool_base.h"
 
@@ -36,4 +37,5 @@ void RegisterWorkbenchClasses() {
     RegisterPropertyEditorUnit();
     RegisterChoiceInterpretUnit();
     RegisterSelectionToolsUnit();
+    RegisterRectEditorsUnit();
 }

@@ -76,6 +76,12 @@ public:
     virtual void RemoveTemplate();
     virtual void OpenTemplateFile(const std::string& ext);
     virtual void EditTemplate();
+    // The template read by the shared filler without its graphics (data folder of the
+    // options, the filler's map space); nil when none could be read.
+    TElement* ReadTemplate(const std::string& path);
+    // A template saved by the editor: the entry of that name takes the file (or is
+    // added), the library shows it selected, 158 follows.
+    void RegisterTemplate(const std::string& name, const std::string& file);
 
     void LoadOptions() override;
     void SaveOptions() override;

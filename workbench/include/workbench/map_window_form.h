@@ -18,6 +18,8 @@ public:
     static constexpr int DefaultHeight = 480;
 
     explicit TStandardImageForm(TFormToolManager* manager);
+    // A window of its own class name built on this one.
+    TStandardImageForm(TFormToolManager* manager, std::string className);
 
     // Nil once the manager is gone.
     TFormToolManager* Manager() const;
