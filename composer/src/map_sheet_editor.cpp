@@ -29,6 +29,20 @@ std::string MainIniFile() {
     return main ? main->GetIniFileName() : std::string();
 }
 
+// Runs the tool (on the input, when given) and frees it; its output.
+TElement* RunAndFree(TTool* tool, TElement* input) {
+    try {
+        if (input) tool->SetInput(input);
+        tool->DoIt();
+    } catch (...) {
+        Free(tool);
+        throw;
+    }
+    TElement* output = tool->Output;
+    Free(tool);
+    return output;
+}
+
 TMainTool* MainTool() { return World ? As<TMainTool>(World->GetMainTool()) : nullptr; }
 
 std::string OptionsFolder(bool data) {
@@ -132,15 +146,7 @@ TMSEditorForm::TMSEditorForm(TMSEditorFormTool* tool) : TStandardImageForm(tool,
     Add(TControlKind::Button, "b_VarTexts", {}, "ToolBar").OnClick = [tool](TControl&) {
         TDesktop* page = tool->GetDocument();
         if (!page) return;
-        TVarTextDialog* dialog = TVarTextDialog::New();
-        dialog->SetInput(page);
-        try {
-            dialog->DoIt();
-        } catch (...) {
-            Free(dialog);
-            throw;
-        }
-        Free(dialog);
+        RunAndFree(TVarTextDialog::New(), page);
     };
     Add(TControlKind::Label, "l_Comment", {}, "StatusPanel");
     ShowFont();
@@ -245,18 +251,10 @@ void TMapSheetEditor::EditPicture() {
 void TMapSheetEditor::EditView() {
     auto* view = As<TView>(GetSelected());
     if (!view) return;
+    Modified = true;  // whatever the dialog ends with
     TViewDialog* dialog = TViewDialog::New();
     dialog->DataDirectory = OptionsFolder(true);
-    dialog->SetInput(view);
-    try {
-        dialog->DoIt();
-    } catch (...) {
-        Free(dialog);
-        Modified = true;
-        throw;
-    }
-    Free(dialog);
-    Modified = true;
+    RunAndFree(dialog, view);
     PostMsgToOwners(tm_ReView, nullptr, false);
 }
 
@@ -540,13 +538,8 @@ void TMSEditorFormTool::SetScaleText() {
     if (FForm) (*FForm)["l_M"].Text = IntToStr(Round(GetDeviceScale()));
 }
 
-void TMSEditorFormTool::MouseMove(TZarixMessage*& message, bool& handled) {
-    auto* mouse = As<TZarixMouseEvent>(message);
-    if (!FForm || !mouse) return;
-    handled = true;
-    TPageProjection* p = GetProjection();
-    if (!p) return;
-    T2DPoint m = p->GetModelPoint(mouse->X, mouse->Y);
+void TMSEditorFormTool::ShowPointer(const T2DPoint& m) {
+    if (!FForm) return;
     (*FForm)["l_x"].Text = FixedText(m.X * 1000, 5, 0);
     (*FForm)["l_y"].Text = FixedText(m.Y * 1000, 5, 0);
 }
@@ -759,14 +752,7 @@ void TMSEditorFormTool::OpenFile(TZarixMessage*&, bool& handled) {
     } else {
         TMSTemplateGenerator* generator = TMSTemplateGenerator::New();
         generator->SetTemplatePath(file);
-        try {
-            generator->DoIt();
-        } catch (...) {
-            Free(generator);
-            throw;
-        }
-        desktop = As<TDesktop>(generator->Output);
-        Free(generator);
+        desktop = As<TDesktop>(RunAndFree(generator, nullptr));
     }
     if (!desktop) return;
     SetDocument(desktop);

@@ -501,7 +501,11 @@ void TFormToolManager::MouseMove(TZarixMessage*& message, bool& handled) {
     handled = true;
     TPageProjection* p = GetProjection();
     if (!p) return;
-    T2DPoint m = p->GetModelPoint(mouse->X, mouse->Y);
+    ShowPointer(p->GetModelPoint(mouse->X, mouse->Y));
+}
+
+void TFormToolManager::ShowPointer(const T2DPoint& m) {
+    if (!FForm) return;
     (*FForm)["l_x"].Text = FloatToStrF(m.X, 2);
     (*FForm)["l_y"].Text = FloatToStrF(m.Y, 2);
 }

@@ -198,7 +198,7 @@ public:
     void DoIt() override;
     void HandleMessage(TZarixMessage*& message, bool& handled) override;
     void ActivateTool(TZarixMessage*& message, bool& handled) override;
-    void MouseMove(TZarixMessage*& message, bool& handled) override;
+    void ShowPointer(const T2DPoint& m) override;
     void OpenFile(TZarixMessage*& message, bool& handled) override;
     void SaveFileAs(TZarixMessage*& message, bool& handled) override;
     void on_tm_QuitTask(TZarixMessage*& message, bool& handled) override;

@@ -34,6 +34,8 @@ public:
     virtual void SetWidth(int32_t v);
     virtual void SetHeight(int32_t v);
     virtual void SetScaleText();
+    // The model point under the mouse in the status labels.
+    virtual void ShowPointer(const T2DPoint& m);
     virtual void CreateForm();
     virtual void CreateDevice();
     virtual void BindDeviceToForm();
