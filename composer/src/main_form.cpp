@@ -93,13 +93,19 @@ TF_Template::TF_Template(TOldMainTool* tool, std::string iniFile)
     : TForm("TF_Template"), FTool(tool), FIniFile(std::move(iniFile)) {
     Caption = Cz("Knihovna šablon mapových listů");
     Add(TControlKind::ListBox, "ListBox").OnChange = [this](TControl&) { PostToTool(msg::UpdateTemplateInfo); };
-    Add(TControlKind::Button, "bbNova", "+").OnClick = [this](TControl&) { PostToTool(msg::AddTemplate); };
-    Add(TControlKind::Button, "bbzrus", "-").OnClick = [this](TControl&) { PostToTool(msg::RemoveTemplate); };
-    Add(TControlKind::Button, "bbViewTemplate").OnClick = [this](TControl&) {
+    auto button = [this](const char* name, const char* caption, const char* hint, int32_t message) {
+        TControl& b = Add(TControlKind::Button, name, caption);
+        b.Hint = Cz(hint);
+        b.OnClick = [this, message](TControl&) { PostToTool(message); };
+        return &b;
+    };
+    button("bbNova", "+", "Přidání šablony", msg::AddTemplate);
+    button("bbzrus", "-", "Odebrání šablony", msg::RemoveTemplate);
+    button("bbViewTemplate", "", "Zobrazení šablony", 0)->OnClick = [this](TControl&) {
         if ((*this)["ListBox"].ItemIndex >= 0) PostToTool(msg::CreateMapComposition);
     };
-    Add(TControlKind::Button, "b_EditMS").OnClick = [this](TControl&) { PostToTool(msg::EditTemplate); };
-    Add(TControlKind::Button, "b_NewMS").OnClick = [this](TControl&) { PostToTool(msg::NewMapSheetEditor); };
+    button("b_EditMS", "", "Editace šablony grafickým editorem", msg::EditTemplate);
+    button("b_NewMS", "", "Vytvoření nové šablony grafickým editorem", msg::NewMapSheetEditor);
     const std::pair<const char*, int32_t> kFiles[] = {
         {"b_MSD", msg::OpenTemplateMSD}, {"b_MSC", msg::OpenTemplateMSC}, {"b_YESK", msg::OpenTemplateYESK}};
     for (const auto& [name, message] : kFiles) {

@@ -97,7 +97,7 @@ TMSEditorForm::TMSEditorForm(TMSEditorFormTool* tool) : TStandardImageForm(tool,
 
     auto button = [this](const char* name, const char* hint, int32_t msg) {
         TControl& b = Add(TControlKind::Button, name, {}, "ToolBar");
-        b.Text = Cz(hint);
+        b.Hint = Cz(hint);
         if (msg) b.OnClick = [this, msg](TControl&) { PostToTool(msg); };
         return &b;
     };
@@ -148,6 +148,7 @@ TMSEditorForm::TMSEditorForm(TMSEditorFormTool* tool) : TStandardImageForm(tool,
         if (!page) return;
         RunAndFree(TVarTextDialog::New(), page);
     };
+    (*this)["Model1"].OnClick = [tool](TControl&) { tool->PostMsg(tm_Explore, nullptr, tool->GetDocument(), false); };
     Add(TControlKind::Label, "l_Comment", {}, "StatusPanel");
     ShowFont();
     FIniFile = MainIniFile();
@@ -408,7 +409,10 @@ void TNewText::RectDrawn(double minX, double minY, double maxX, double maxY) {
     const bool ok = dialog.ShowModal() == mrOk;
     if (ok) {
         CopyBackText(dialog.Element(), text);
-        if (form) dialog.Element()->GetFont(form->Font), form->ShowFont();
+        if (form) {
+            dialog.Element()->GetFont(form->Font);
+            form->ShowFont();
+        }
     }
     if (!IsLive(this) || !As<TEntity>(Input)) {
         Free(text);

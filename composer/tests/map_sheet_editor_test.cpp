@@ -214,6 +214,59 @@ TEST_F(MapSheetEditorTest, LayerOrderOnlyWithTheEditorActive) {
     EXPECT_EQ(Elements(), (std::vector<TElement*>{made[0], made[1], made[2]}));
 }
 
+// The aspect lock keeps width / height at its ratio: the larger change of the step wins and
+// the edge opposite the grip stays.
+TEST_F(MapSheetEditorTest, AspectLockAtTheGrips) {
+    Open();
+    Use(msed::UseNewDrawRect);
+    Draw(0.05, 0.05, 0.15, 0.10);
+    Use(msed::UseMapSheetEditor);
+    auto* frame = As<TRectEntity>(Selected());
+    ASSERT_NE(frame, nullptr);
+    struct Case {
+        const char* grip;
+        int dx, dy;
+    } cases[] = {{"right", 20, 3}, {"bottom", 2, 16}, {"top-left", -24, -4}};
+    for (const Case& c : cases) {
+        frame->SetRect(0.05, 0.05, 0.15, 0.10);
+        ed->GetEditor()->Select(frame);
+        const TPixelRect r = ed->GetProjection()->GetPageRect(frame->Rect());
+        const double ratio = double(r.Width()) / r.Height();
+        ed->GetEditor()->SetAspectLock(true, ratio);
+        TPixelPoint from = std::string(c.grip) == "right"    ? TPixelPoint{r.Right, (r.Top + r.Bottom) / 2}
+                           : std::string(c.grip) == "bottom" ? TPixelPoint{(r.Left + r.Right) / 2, r.Bottom}
+                                                             : TPixelPoint{r.Left, r.Top};
+        Form().MouseDown(mbLeft, ssLeft, from.X, from.Y);
+        Run();
+        Form().MouseMove(ssLeft, from.X + c.dx, from.Y + c.dy);
+        Run();
+        const TPixelRect band = ed->GetEditor()->Band();
+        Form().MouseUp(mbLeft, 0, from.X + c.dx, from.Y + c.dy);
+        Run();
+        EXPECT_NEAR(double(band.Width()) / band.Height(), ratio, 0.05) << c.grip;
+        if (std::string(c.grip) == "top-left") {
+            EXPECT_EQ(band.Right, r.Right) << c.grip;
+            EXPECT_EQ(band.Bottom, r.Bottom) << c.grip;
+        } else {
+            EXPECT_EQ(band.Left, r.Left) << c.grip;
+            EXPECT_EQ(band.Top, r.Top) << c.grip;
+        }
+        EXPECT_GT(band.Width(), r.Width()) << c.grip;
+    }
+    ed->GetEditor()->SetAspectLock(false, 0);
+
+    // "Použít" of the position dialog moves the selected element and marks the template.
+    ed->SetModified(false);
+    TF_rectedForm& f = *ed->GetRectForm();
+    f.SetXmin(0.02);
+    f["b_Apply"].Click();
+    Run();
+    EXPECT_DOUBLE_EQ(frame->GetMinX(), 0.02);
+    EXPECT_TRUE(ed->GetModified());
+    EXPECT_TRUE(f["b_Undo"].Visible);
+    EXPECT_EQ(Selected(), frame);
+}
+
 // One element of each kind drawn from an empty editor, saved, loaded again and produced:
 // the produced page draws as the editor showed it.
 TEST_F(MapSheetEditorTest, TemplateDrawnSavedLoadedAndProduced) {
@@ -349,6 +402,7 @@ TEST_F(MapSheetEditorTest, QuitAsksOnlyForModifiedTemplates) {
     EXPECT_EQ(host.Pending(), 0u);
     EXPECT_FALSE(IsLive(ed));
     EXPECT_EQ(ReadFile(path), saved);
+    EXPECT_NE(Ini().find("[MSEditForm]"), std::string::npos);
 }
 
 }  // namespace
