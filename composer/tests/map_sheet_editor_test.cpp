@@ -79,6 +79,15 @@ TEST_F(MapSheetEditorTest, NewEditorDrawsMovesResizesAndDeletes) {
     EXPECT_TRUE(Form()["b_RectForm"].Checked);
     EXPECT_EQ(ed->GetCaption(), "NONAME.MSD");
 
+    // F5 zooms in, "Vše ve výřezu" shows the whole page again.
+    const double scale = ed->GetDeviceScale();
+    Form().OnKeyDown(Form(), VK_F5, 0);
+    Run();
+    EXPECT_DOUBLE_EQ(ed->GetDeviceScale(), scale / 2);
+    Form()["VseVeVyrezu1"].Click();
+    Run();
+    EXPECT_DOUBLE_EQ(ed->GetDeviceScale(), scale);
+
     // The page is selected but never dragged.
     Drag(Px(0.1, 0.1), Px(0.15, 0.12));
     EXPECT_DOUBLE_EQ(Page()->GetMinX(), 0);

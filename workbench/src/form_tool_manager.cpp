@@ -199,7 +199,9 @@ void TFormToolManager::AddShownElement(TElement* element) {
 
 void TFormToolManager::FitToInput() {
     TDevice* d = GetDevice();
+    // A window without an envelope (a page editor) shows its input itself.
     TRectEntity* envelope = GetEnvelope();
+    if (!envelope && Input && IsLive(Input)) envelope = As<TRectEntity>(Input);
     if (!d || !d->GetProjection() || !envelope) return;
     try {
         d->GetProjection()->ChangeProjectionByRect(envelope->Rect(), d->GetPage());
