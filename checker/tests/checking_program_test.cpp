@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "checking_program_test_support.h"
 #include "explorer/explorer.h"
@@ -181,7 +182,8 @@ TEST(TarvineProgram, StartScriptQuitsAndABadAnswersFileStopsIt) {
 }
 
 // The shell requests of the main tool reach their tools: a map window (30), the explorer
-// on the element and in its owners view (36, 37), the layer import (62). None says that
+// on the element and in its owners view (36, 37), the property editor (56), the layer
+// import (62). None says that
 // its tool is missing. The explorer's window closing ends the explorer.
 TEST_F(TarvineTest, ShellRequestsReachTheirTools) {
     Start();
@@ -212,7 +214,28 @@ TEST_F(TarvineTest, ShellRequestsReachTheirTools) {
     EXPECT_EQ(explorers().size(), 2u);
 
     Send(tmsg::OpenComposition, data);
+    Send(tmsg::EditProperties, data);
     host.PushText("L=layer.gpkg");
     Send(tmsg::ImportLayers);
     for (const std::string& line : HostLog()) EXPECT_EQ(line.find(Cz("Není k dispozici")), std::string::npos) << line;
+}
+
+// The sample check run as one command: the protocol lands in out/ and holds each node's
+// summary; the start script and the run script come from the options of the sample.
+TEST(TarvineProgram, SampleCheckRunWritesTheProtocol) {
+    namespace fs = std::filesystem;
+    TempDir dir("tarvinesample");
+    ASSERT_FALSE(dir.Path().empty());
+    fs::create_directories(dir.Path("samples/tarvine32"));
+    fs::create_directories(dir.Path("out"));
+    for (const char* f : {"Tarvine32.INI", "Check.YESK", "Run.YESK", "answers.txt", "Kontroly.ZRX"})
+        fs::copy_file(SUITE_SAMPLES_DIR "/tarvine32/" + std::string(f), dir.Path("samples/tarvine32/") + f);
+    fs::create_directory_symlink(SUITE_SAMPLES_DIR "/data", dir.Path("samples/data"));
+    std::string command = "cd '" + dir.Path("samples/tarvine32") + "' && '" TARVINE32_PATH
+                          "' Tarvine32.INI Check.YESK --answers answers.txt > out.txt 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << ReadFile(dir.Path("samples/tarvine32/out.txt"));
+    std::string protocol = ReadFile(dir.Path("out/protocol.txt"));
+    for (const char* text : {"200 objektů bylo testováno nástrojem Místa", "559 objektů bylo testováno nástrojem Cesty",
+                             "    Kontrola Adresářové struktury ", " Nástroj Hranice nalezl "})
+        EXPECT_NE(protocol.find(Cz(text)), std::string::npos) << text;
 }

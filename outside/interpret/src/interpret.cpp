@@ -47,6 +47,11 @@ template <class Finish> void DoItThen(TInterpret* interpret, Finish finish) {
 
 // ---- TInterpret --------------------------------------------------------------------------
 
+// Scripts give an interpret its device (a protocol file) by name; it is never stored.
+void TInterpret::Publish(PropertyTable& t) {
+    t.Obj<TInterpret, TDevice>("Device", &TInterpret::GetDevice, &TInterpret::SetDevice).Stored(false);
+}
+
 TDevice* TInterpret::GetDevice() const { return IsLive(FDevice) ? FDevice : nullptr; }
 
 void TInterpret::SetDevice(TDevice* device) {

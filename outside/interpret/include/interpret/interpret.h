@@ -11,6 +11,7 @@
 
 class TInterpret : public TRecursor {
     ZARIX_CLASS(TInterpret, TRecursor)
+    static void Publish(PropertyTable& t);
 
 public:
     // The device is not owned; nil once it is gone. Setting it sets the chain's too.
