@@ -13,19 +13,6 @@
 using tarvine::TOptions;
 namespace tmsg = tarvine::msg;
 
-namespace {
-
-// A script that marks its run with a child of that name in the object model.
-std::string Marker(const std::string& name) {
-    return "yesk.ObjectModel:Add(yesk.Create(\"TOwnerEntity\", \"" + name + "\"))\n";
-}
-
-bool Marked(const std::string& name) {
-    return World && World->GetObjectModel()->FindElementName(name) != nullptr;
-}
-
-}  // namespace
-
 // Start-up: the start script (argument or option), then both register scripts, each
 // reported when missing; the labels show the check set and the data folder.
 TEST_F(TarvineTest, StartUpRunsItsScriptsReportsMissingOnesAndFillsTheLabels) {

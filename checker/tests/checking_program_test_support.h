@@ -8,14 +8,11 @@
 #include <vector>
 
 #include "../../platform/tests/test_support.h"
+#include "../../workbench/tests/main_tool_test_support.h"
 #include "checker/checking_program.h"
 #include "kernel/world.h"
 #include "platform/files.h"
 #include "platform/forms.h"
-
-inline void WriteText(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 class TarvineTest : public ::testing::Test {
 protected:

@@ -8,16 +8,13 @@
 #include <vector>
 
 #include "../../platform/tests/test_support.h"
+#include "../../workbench/tests/main_tool_test_support.h"
 #include "composer/composer.h"
 #include "composer/main_form.h"
 #include "composer/main_tool.h"
 #include "kernel/world.h"
 #include "platform/files.h"
 #include "platform/forms.h"
-
-inline void WriteText(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 class ComposerTest : public ::testing::Test {
 protected:

@@ -12,19 +12,6 @@
 #include "platform/inifiles.h"
 #include "yesk/command_line.h"
 
-namespace {
-
-// A script that marks its run with a child of that name in the object model.
-std::string Marker(const std::string& name) {
-    return "yesk.ObjectModel:Add(yesk.Create(\"TOwnerEntity\", \"" + name + "\"))\n";
-}
-
-bool Marked(const std::string& name) {
-    return World && World->GetObjectModel()->FindElementName(name) != nullptr;
-}
-
-}  // namespace
-
 // Start-up runs the start script, "SysReg.Yesk" and "Model.Yesk"; each may be missing.
 TEST_F(ComposerTest, StartUpRunsItsScriptsAndReportsAMissingRegister) {
     struct Case {
