@@ -74,6 +74,19 @@ TEST_F(TarvineTest, ScriptButtonsAndWhenTheLabelsChange) {
     options->DataSetScript.clear();
     Send(tmsg::DataSetScript);
     EXPECT_EQ(tool->GetCommandLine()->FileName, "");
+    // A missing script and a script error are reported (file and line) and the program
+    // goes on.
+    ClearHostLog();
+    options->RunScript = dir.Path("missing.yesk");
+    Send(tmsg::RunScript);
+    WriteText(dir.Path("bad.yesk"), "local a = 1\nerror('broken')\n");
+    options->ControlSetScript = dir.Path("bad.yesk");
+    Send(tmsg::ControlSetScript);
+    std::string log;
+    for (const std::string& line : HostLog()) log += line + "\n";
+    EXPECT_NE(log.find(Cz("Nelze otevřít soubor skriptu ") + dir.Path("missing.yesk")), std::string::npos) << log;
+    EXPECT_NE(log.find("bad.yesk:2:"), std::string::npos) << log;
+    EXPECT_FALSE(Application().Terminated());
 
     CreateDir(dir.Path("data2"));
     host.Push(ScriptedAnswer{mrOk, false, {}, [&] {
