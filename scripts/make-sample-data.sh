@@ -36,10 +36,13 @@ ogr2ogr -f GPKG "$OUT" "$work/world.gpkg" -nln zeme -nlt MULTIPOLYGON -t_srs EPS
   -sql "SELECT geom, A3 AS a3, CASE A3 WHEN 'CZE' THEN 'Česko' WHEN 'POL' THEN 'Polsko'
         WHEN 'SVK' THEN 'Slovensko' ELSE A3 END AS nazev FROM land"
 
-# hranice (derived): the state border of Czechia as lines.
-ogr2ogr -f GPKG -update "$OUT" "$work/world.gpkg" -nln hranice -nlt MULTILINESTRING -t_srs EPSG:5514 \
+# hranice (derived): the state border of Czechia as lines, the outer rings of its land; the
+# inner rings are the shores of lakes and ponds, which the land leaves out.
+ogr2ogr -f GPKG "$work/czech.gpkg" "$work/world.gpkg" -nln casti -explodecollections -nlt POLYGON \
+  -dialect SQLite -sql "SELECT geom FROM land WHERE A3 = 'CZE'"
+ogr2ogr -f GPKG -update "$OUT" "$work/czech.gpkg" -nln hranice -nlt MULTILINESTRING -t_srs EPSG:5514 \
   -clipdst $X0 $Y0 $X1 $Y1 -dialect SQLite \
-  -sql "SELECT ST_Boundary(geom) AS geom, 'CZE' AS a3 FROM land WHERE A3 = 'CZE'"
+  -sql "SELECT ST_Collect(ST_ExteriorRing(geom)) AS geom, 'CZE' AS a3 FROM casti"
 
 # mista: the GeoNames places, with the names of their regions and districts.
 node -e '
@@ -81,6 +84,15 @@ ogr2ogr -f GPKG -update "$OUT" "$work/derived.gpkg" -nln okoli -nlt MULTIPOLYGON
         FROM bunky b JOIN mista m ON ST_Contains(b.geom, m.geom)
         JOIN zeme z ON ST_Intersects(b.geom, z.geom) AND z.a3 = (CASE m.stat WHEN 'CZ' THEN 'CZE' WHEN 'PL' THEN 'POL' ELSE '' END)
         ORDER BY m.nazev"
+
+# voda (derived): the lakes and ponds, the holes of the land areas in the region.
+ogr2ogr -f GPKG "$work/land.gpkg" "$OUT" -nln casti -explodecollections -nlt POLYGON \
+  -dialect SQLite -sql "SELECT geom, a3 FROM zeme"
+ogr2ogr -f GPKG -update "$work/land.gpkg" "$work/land.gpkg" -nln diry -explodecollections -nlt POLYGON \
+  -dialect SQLite -sql "SELECT ST_Difference(MakePolygon(ST_ExteriorRing(geom)), geom) AS geom, a3 FROM casti
+        WHERE NumInteriorRings(geom) > 0"
+ogr2ogr -f GPKG -update "$OUT" "$work/land.gpkg" -nln voda -nlt POLYGON -a_srs EPSG:5514 -dialect SQLite \
+  -sql "SELECT geom, a3, CAST(ROUND(ST_Area(geom)) AS INTEGER) AS plocha FROM diry ORDER BY plocha DESC"
 
 ogrinfo -ro -so "$OUT" | sed -n '/^1:/,$p'
 ls -l "$OUT"
