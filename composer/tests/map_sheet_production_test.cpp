@@ -314,11 +314,11 @@ TEST_F(ProductionTest, SampleSheetsOfEachSeries) {
         // layer lines with the data folder, data loaded
         TModelScript* script = v->GetModelScript();
         EXPECT_EQ(script->GetDataDirectory(), kSamples + "/data");
-        ASSERT_EQ(script->Layers().size(), 4u);
+        ASSERT_EQ(script->Layers().size(), 9u);
         EXPECT_EQ(MapPath(script->LayerFile(script->Layers()[0])), MapPath(kSamples + "/data/ostravsko.gpkg"));
         auto* model = As<TEntity>(v->GetModel());
         ASSERT_NE(model, nullptr);
-        EXPECT_EQ(model->ElementsCount(), 4);
+        EXPECT_EQ(model->ElementsCount(), 9);
         // content script
         EXPECT_EQ(TextOf(d, "Title")->GetText(), c.title);
         EXPECT_EQ(TextOf(d, "Number")->GetText(), c.number);
