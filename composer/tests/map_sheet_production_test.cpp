@@ -23,6 +23,7 @@
 #include "platform/host.h"
 #include "quintel/quintel.h"
 #include "space/space.h"
+#include "symbol/symbol.h"
 #include "yesk/yesk.h"
 
 namespace {
@@ -298,6 +299,21 @@ TEST_F(ProductionTest, SampleSheetsOfEachSeries) {
         {s25, "SMO5.MSD", "SMO5", 25000, s25->GetFullName(), s25->GetName()},
         {s5, "SMO5.MSD", "SMO5", 5000, s5->GetFullName(), s5->GetName()},
     };
+    // The bundled symbol tables read without a bad line and give every layer a symbol.
+    TAreaSymbols* areas = TAreaSymbols::New();
+    TLineSymbols* lines = TLineSymbols::New();
+    TPointSymbols* points = TPointSymbols::New();
+    areas->LoadFromFile(kSamples + "/service/Srafy.txt");
+    lines->LoadFromFile(kSamples + "/service/linzn.txt");
+    points->LoadFromFile(kSamples + "/service/Fonty.txt");
+    for (TSymbolTable* t : {static_cast<TSymbolTable*>(areas), static_cast<TSymbolTable*>(lines),
+                            static_cast<TSymbolTable*>(points)})
+        EXPECT_TRUE(t->Messages().empty()) << t->Messages().front();
+    auto hasSymbol = [&](const std::string& layer) {
+        int32_t a = areas->LayerCode(layer), l = lines->LayerCode(layer), p = points->LayerCode(layer);
+        return (a && areas->VratZnackuDleKodu(a)) || (l && lines->VratZnackuDleKodu(l)) ||
+               (p && points->VratZnackuDleKodu(p));
+    };
     TMapSheetFiller* filler = TMapSheetFiller::New();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.space->GetName());
@@ -319,6 +335,10 @@ TEST_F(ProductionTest, SampleSheetsOfEachSeries) {
         auto* model = As<TEntity>(v->GetModel());
         ASSERT_NE(model, nullptr);
         EXPECT_EQ(model->ElementsCount(), 9);
+        for (TLayerScript* layer : script->Layers()) {
+            if (layer->GetName() == "MISTA") continue;  // the names, drawn as texts
+            EXPECT_TRUE(hasSymbol(layer->GetName())) << layer->GetName();
+        }
         // content script
         EXPECT_EQ(TextOf(d, "Title")->GetText(), c.title);
         EXPECT_EQ(TextOf(d, "Number")->GetText(), c.number);
@@ -341,6 +361,9 @@ TEST_F(ProductionTest, SampleSheetsOfEachSeries) {
     EXPECT_EQ(filler->LastTemplate(), kSamples + "/templates/SMO5.MSD");
     Free(filler);
     Free(root);
+    Free(areas);
+    Free(lines);
+    Free(points);
 }
 
 TEST_F(ProductionTest, UserMapSpacesAndMissingPieces) {
