@@ -95,6 +95,9 @@ TEST_F(CheckSetRunTest, FolderNodeThenTwoCheckNodes) {
     EXPECT_EQ(Run(), folderBlock + PointNodeText("Uzel A") + PointNodeText("Uzel B"));
     EXPECT_EQ(device->Begins, 1);
     EXPECT_EQ(device->Ends, 1);
+    // dynamic models give the same protocol
+    set->SetDynamicModel(true);
+    EXPECT_EQ(Run(), folderBlock + PointNodeText("Uzel A") + PointNodeText("Uzel B"));
     // the working area is left empty
     TElement* work = world->GetObjectModel()->FindElementName("WORK");
     ASSERT_NE(work, nullptr);
