@@ -151,10 +151,12 @@ void TMainTool::LoadOptions() {
 void TMainTool::SaveOptions() {
     std::string iniFile = GetIniFileName();
     TRealIniFile ini(iniFile);
+    ini.BeginUpdate();  // the quit writes the file once
     ini.WriteBool("GUIDE", "Visible", FGuideTool.Get() != nullptr);
     ini.WriteBool("TEMPLATE", "Visible", FTemplateForm != nullptr);
     ini.WriteSection("TemplateLibrary", Templates());
-    SaveOptionsToIni(GetOptions(), iniFile);
+    SaveOptionsToIni(GetOptions(), ini);
+    ini.UpdateFile();
 }
 
 std::string TMainTool::GetIniDirectory() {

@@ -39,6 +39,8 @@ void TRealIniFile::WriteSection(std::string_view section, const TStringList& lis
         if (!IniKeyReadsBack(name)) throw EIniFileException("Unable to write to " + FileName());
         keys.emplace_back(std::move(name), std::move(value));
     }
+    BeginUpdate();
     EraseSection(section);
     for (const auto& [name, value] : keys) WriteString(section, name, value);
+    UpdateFile();
 }

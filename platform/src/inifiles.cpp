@@ -137,7 +137,7 @@ bool IniKeyReadsBack(std::string_view ident) {
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view ident,
                                  std::string_view def) const {
-    const Lines lines = LoadLines(fileName_);
+    const Lines lines = Current();
     size_t first, last;
     std::string value;
     if (FindSection(lines, section, first, last) &&
@@ -149,7 +149,7 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view iden
 void TIniFile::WriteString(std::string_view section, std::string_view ident,
                            std::string_view value) {
     if (!IniKeyReadsBack(ident) || !SectionReadsBack(section)) WriteError(fileName_);
-    Lines lines = LoadLinesToChange(fileName_);
+    Lines lines = ToChange();
     const std::string v(OneLine(value));
     size_t first, last;
     if (!FindSection(lines, section, first, last)) {
@@ -159,6 +159,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view ident,
         std::string spelling;
         size_t at = FindKey(lines, first, last, ident, nullptr, &spelling);
         if (at != std::string::npos) {
+            if (lines[at] == spelling + "=" + v) return;  // the file holds it already
             lines[at] = spelling + "=" + v;
         } else {
             size_t after = last;
@@ -166,7 +167,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view ident,
             lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(after), std::string(ident) + "=" + v);
         }
     }
-    SaveLines(fileName_, lines);
+    Store(lines);
 }
 
 int32_t TIniFile::ReadInteger(std::string_view section, std::string_view ident, int32_t def) const {
@@ -187,7 +188,7 @@ void TIniFile::WriteBool(std::string_view section, std::string_view ident, bool 
 
 void TIniFile::ReadSection(std::string_view section, TStringList& keys) const {
     keys.Clear();
-    const Lines lines = LoadLines(fileName_);
+    const Lines lines = Current();
     size_t first, last;
     if (!FindSection(lines, section, first, last)) return;
     std::string key, value;
@@ -198,13 +199,13 @@ void TIniFile::ReadSection(std::string_view section, TStringList& keys) const {
 void TIniFile::ReadSections(TStringList& sections) const {
     sections.Clear();
     std::string name;
-    for (const std::string& l : LoadLines(fileName_))
+    for (const std::string& l : Current())
         if (SectionName(l, name) && sections.IndexOf(name) < 0) sections.Add(name);
 }
 
 void TIniFile::ReadSectionValues(std::string_view section, TStringList& out) const {
     out.Clear();
-    const Lines lines = LoadLines(fileName_);
+    const Lines lines = Current();
     size_t first, last;
     if (!FindSection(lines, section, first, last)) return;
     std::string key, value;
@@ -217,20 +218,20 @@ void TIniFile::ReadSectionValues(std::string_view section, TStringList& out) con
 }
 
 bool TIniFile::SectionExists(std::string_view section) const {
-    const Lines lines = LoadLines(fileName_);
+    const Lines lines = Current();
     size_t first, last;
     return FindSection(lines, section, first, last);
 }
 
 bool TIniFile::ValueExists(std::string_view section, std::string_view ident) const {
-    const Lines lines = LoadLines(fileName_);
+    const Lines lines = Current();
     size_t first, last;
     return FindSection(lines, section, first, last) &&
            FindKey(lines, first, last, ident) != std::string::npos;
 }
 
 void TIniFile::EraseSection(std::string_view section) {
-    Lines lines = LoadLinesToChange(fileName_);
+    Lines lines = ToChange();
     bool changed = false;
     size_t first, last;
     while (FindSection(lines, section, first, last)) {
@@ -238,11 +239,11 @@ void TIniFile::EraseSection(std::string_view section) {
                     lines.begin() + static_cast<std::ptrdiff_t>(last));
         changed = true;
     }
-    if (changed) SaveLines(fileName_, lines);
+    if (changed) Store(lines);
 }
 
 void TIniFile::DeleteKey(std::string_view section, std::string_view ident) {
-    Lines lines = LoadLinesToChange(fileName_);
+    Lines lines = ToChange();
     size_t first, last;
     if (!FindSection(lines, section, first, last)) return;
     bool changed = false;
@@ -250,5 +251,30 @@ void TIniFile::DeleteKey(std::string_view section, std::string_view ident) {
         lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at));
         changed = true;
     }
-    if (changed) SaveLines(fileName_, lines);
+    if (changed) Store(lines);
+}
+
+Lines TIniFile::Current() const { return held_ ? heldLines_ : LoadLines(fileName_); }
+
+Lines TIniFile::ToChange() const { return held_ ? heldLines_ : LoadLinesToChange(fileName_); }
+
+void TIniFile::Store(const Lines& lines) {
+    if (held_) heldLines_ = lines;
+    else SaveLines(fileName_, lines);
+}
+
+void TIniFile::BeginUpdate() {
+    if (held_ == 0) {
+        loadedLines_ = LoadLinesToChange(fileName_);
+        heldLines_ = loadedLines_;
+    }
+    ++held_;
+}
+
+void TIniFile::UpdateFile() {
+    if (held_ == 0 || --held_ > 0) return;
+    Lines lines = std::move(heldLines_);
+    heldLines_.clear();
+    if (lines != loadedLines_) SaveLines(fileName_, lines);
+    loadedLines_.clear();
 }

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <iterator>
 
+#include <sys/stat.h>
+
 #include "platform/inifiles.h"
 #include "test_support.h"
 
@@ -191,4 +193,40 @@ TEST_F(IniTest, AFileThatCannotBeReadIsNeverReplaced) {
     EXPECT_THROW(under.WriteInteger("S", "k", 1), EIniFileException);
     EXPECT_EQ(ReadFile(dir_ + "plain"), "keep");
     EXPECT_EQ(FilesInDir(), 2u);
+}
+
+TEST_F(IniTest, HeldWritesGoToDiskOnceAndOnlyWhenTheyChangeTheFile) {
+    Put("[a]\r\nk=1\r\n");
+    // a rewrite renames a new file over the old one
+    auto inode = [&] {
+        struct stat st {};
+        return ::stat(path_.c_str(), &st) == 0 ? st.st_ino : 0;
+    };
+    TIniFile ini(path_);
+    // a value the file holds already is not written again
+    auto before = inode();
+    ini.WriteString("a", "k", "1");
+    EXPECT_EQ(inode(), before);
+    EXPECT_EQ(FilesInDir(), 1u);
+
+    ini.BeginUpdate();
+    ini.WriteString("a", "k", "2");
+    ini.BeginUpdate();  // pairs nest
+    ini.WriteInteger("b", "n", 3);
+    ini.UpdateFile();
+    EXPECT_EQ(Get(), "[a]\r\nk=1\r\n");        // held until the outer pair ends
+    EXPECT_EQ(ini.ReadString("a", "k", ""), "2");  // reads see the held lines
+    EXPECT_EQ(TIniFile(path_).ReadString("a", "k", ""), "1");
+    ini.UpdateFile();
+    EXPECT_EQ(Get(), "[a]\r\nk=2\r\n[b]\r\nn=3\r\n");
+
+    // erasing and writing back the same section leaves the file alone
+    before = inode();
+    ini.BeginUpdate();
+    ini.EraseSection("b");
+    ini.WriteInteger("b", "n", 3);
+    ini.UpdateFile();
+    EXPECT_EQ(inode(), before);
+    ini.UpdateFile();  // an unmatched end does nothing
+    EXPECT_EQ(Get(), "[a]\r\nk=2\r\n[b]\r\nn=3\r\n");
 }

@@ -26,11 +26,17 @@ void LoadOptionsFromIni(TPersistent* options, const std::string& iniFileName) {
     });
 }
 
-void SaveOptionsToIni(TPersistent* options, const std::string& iniFileName) {
-    TRealIniFile ini(iniFileName);
+void SaveOptionsToIni(TPersistent* options, TIniFile& ini) {
+    ini.BeginUpdate();
     WalkOptions(options, [&](int i, const std::string& name) {
         ini.WriteString(kSection, name, GetPropString(options, i));
     });
+    ini.UpdateFile();
+}
+
+void SaveOptionsToIni(TPersistent* options, const std::string& iniFileName) {
+    TRealIniFile ini(iniFileName);
+    SaveOptionsToIni(options, ini);
 }
 
 void RegisterBaseOptionsUnit() { RegisterZarixClass<TBaseOptions>(); }

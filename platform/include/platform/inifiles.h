@@ -3,14 +3,16 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/classes.h"
 #include "platform/sysutils.h"
 
 SUITE_EXCEPTION(EIniFileException, Exception)   // the file could not be written
 
-// Every call reads the file afresh; every write rewrites it at once (a temporary file
-// beside it renamed over it), keeping the lines it does not change byte for byte.
+// Every call reads the file afresh; every write that changes it rewrites it at once (a
+// temporary file beside it renamed over it; see BeginUpdate), keeping the lines it does not
+// change byte for byte.
 // - "[name]" lines open sections; "key=value" lines inside them are keys; lines starting
 //   with ";" and all other lines are kept and otherwise ignored.
 // - Section and key names ignore letter case (Windows-1250 table) and surrounding blanks;
@@ -58,12 +60,22 @@ public:
     bool ValueExists(std::string_view section, std::string_view ident) const;
     void EraseSection(std::string_view section);      // every section of that name
     void DeleteKey(std::string_view section, std::string_view ident);
-    void UpdateFile() {}                               // writes are never held back
+    // From BeginUpdate on, writes change the lines in memory (reads see them) and the
+    // matching UpdateFile writes the file once, when its lines changed; a failure raises
+    // there. Pairs nest; held changes that no UpdateFile wrote are dropped.
+    void BeginUpdate();
+    void UpdateFile();
 
 protected:
     // EIniFileException for a section name that a write refuses.
     void CheckSectionName(std::string_view section) const;
 
 private:
+    std::vector<std::string> Current() const;   // the lines a read sees
+    std::vector<std::string> ToChange() const;  // the lines a write starts from
+    void Store(const std::vector<std::string>& lines);
+
     std::string fileName_;
+    int held_ = 0;  // open BeginUpdate calls
+    std::vector<std::string> heldLines_, loadedLines_;
 };
