@@ -1,0 +1,2 @@
+# The colour palette files of the graphic package.
+suite_fuzz(palette_file pelvar)
