@@ -17,7 +17,7 @@ using Value = std::pair<Box, int32_t>;
 }  // namespace
 
 struct TSpaceEntityQTree::Index {
-    bgi::rtree<Value, bgi::rstar<16>> Tree;
+    bgi::rtree<Value, bgi::quadratic<16>> Tree;
 };
 
 void TSpaceEntityQTree::Create() { inherited::Create(); }

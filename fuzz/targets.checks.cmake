@@ -1,0 +1,1 @@
+suite_fuzz(geometry_checks checker)
