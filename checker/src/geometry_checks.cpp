@@ -72,19 +72,22 @@ std::string TCheckPolyAngle::GetErrorMsg() {
 bool TCheckPolyAngle::Test() {
     auto* poly = As<TPolyElement>(LiveInput(this));
     if (!poly || poly->VertexCount() < 3) return true;
-    T2DPoint a = poly->OrientedVertex(0, true), b = poly->OrientedVertex(1, true);
-    for (int32_t i = 2; i < poly->VertexCount(); ++i) {
-        T2DPoint c = poly->OrientedVertex(i, true);
+    poly->OrientedVertices(true, FVertices);
+    for (size_t i = 2; i < FVertices.size(); ++i) {
+        const T2DPoint &a = FVertices[i - 2], &b = FVertices[i - 1], &c = FVertices[i];
         Classify(Mathlib::AngleAtVertex(a.X, a.Y, b.X, b.Y, c.X, c.Y));
         if (State > 0) {
             X = b.X;
             Y = b.Y;
             return false;
         }
-        a = b;
-        b = c;
     }
     return true;
+}
+
+void TCheckPolyAngle::Destroy() {
+    FVertices = {};
+    inherited::Destroy();
 }
 
 std::string TCheckPolyDistance::GetErrorMsg() {

@@ -190,6 +190,9 @@ TEST_F(GeometryChecks, PointOnOrOffTheLines) {
     EXPECT_EQ(Run(check, off), 0);
     off->SetSymbolCode(7);
     EXPECT_EQ(Run(check, off), 6021);
+    // A property the point does not have: the failure is told and the point passes.
+    check->SetPropertyStringByName("PropertyName", "NoSuchProperty");
+    EXPECT_NO_THROW(EXPECT_EQ(Run(check, off), 0));
 }
 
 TEST_F(GeometryChecks, AreaReferencePointInside) {

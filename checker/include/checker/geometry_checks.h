@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "checker/check_tools.h"
 #include "space/space.h"
@@ -57,6 +58,10 @@ public:
     int32_t CheckNumber() override { return 5000 + State; }
     std::string GetErrorMsg() override;
     bool Test() override;
+    void Destroy() override;
+
+private:
+    std::vector<T2DPoint> FVertices;  // the oriented vertices of the element at hand
 };
 
 // The length of each segment; the position is the segment's first vertex.

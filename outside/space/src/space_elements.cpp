@@ -163,6 +163,8 @@ int32_t TPolyElement::PartEnd(int32_t part) const {
 
 T2DPoint TPolyElement::OrientedVertex(int32_t i, bool) { return Vertex(i); }
 
+void TPolyElement::OrientedVertices(bool, std::vector<T2DPoint>& out) { out.assign(FPoints.begin(), FPoints.end()); }
+
 void TPolyElement::SetPoints(std::vector<T2DPoint> points, std::vector<int32_t> parts) {
     FRefGiven = false;
     FPoints = std::move(points);
@@ -343,6 +345,13 @@ T2DPoint TAreaElement::OrientedVertex(int32_t i, bool oriented) {
     int32_t end = PartEnd(0);
     if (i >= end || RingArea2(FPoints.data(), end) >= 0) return Vertex(i);
     return Vertex(end - 1 - i);
+}
+
+void TAreaElement::OrientedVertices(bool oriented, std::vector<T2DPoint>& out) {
+    out.assign(FPoints.begin(), FPoints.end());
+    if (!oriented || FParts.empty()) return;
+    int32_t end = PartEnd(0);
+    if (RingArea2(FPoints.data(), end) < 0) std::reverse(out.begin(), out.begin() + end);
 }
 
 bool TAreaElement::IsNearXY(double x, double y, double tolerance) {

@@ -68,6 +68,20 @@ std::vector<int32_t> TSpaceEntityQTree::QueryIndexes(double minX, double minY, d
     return found;
 }
 
+void TSpaceEntityQTree::Visit(double minX, double minY, double maxX, double maxY, double margin,
+                              const std::function<bool(TSpaceEntity*)>& visit) const {
+    if (!FIndex || FItems.empty()) return;
+    if (!(margin >= 0)) margin = 0;
+    minX -= margin, minY -= margin, maxX += margin, maxY += margin;
+    if (!(minX <= maxX) || !(minY <= maxY)) return;
+    Box box({minX, minY}, {maxX, maxY});
+    bool going = true;
+    FIndex->Tree.query(bgi::intersects(box), boost::make_function_output_iterator([&](const Value& v) {
+                           if (!going) return;
+                           if (TSpaceEntity* e = Entry(v.second)) going = visit(e);
+                       }));
+}
+
 std::vector<TSpaceEntity*> TSpaceEntityQTree::Query(double minX, double minY, double maxX, double maxY,
                                                     double margin) const {
     std::vector<TSpaceEntity*> found;

@@ -62,9 +62,7 @@ void TQTreeTopLin::IndexEdges() {
 
 void TQTreeWalker::Walk(double minX, double minY, double maxX, double maxY, double margin,
                         const std::function<bool(TSpaceEntity*)>& visit) const {
-    if (!FTree) return;
-    for (TSpaceEntity* e : FTree->Query(minX, minY, maxX, maxY, margin))
-        if (!visit(e)) return;
+    if (FTree) FTree->Visit(minX, minY, maxX, maxY, margin, visit);
 }
 
 // ---- TLinComparator -------------------------------------------------------------------------

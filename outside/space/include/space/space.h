@@ -123,6 +123,8 @@ public:
     // Vertex i in the element's orientation when oriented is set (an area's outer ring
     // runs counter-clockwise), in stored order otherwise.
     virtual T2DPoint OrientedVertex(int32_t i, bool oriented);
+    // All vertices as OrientedVertex gives them, into out.
+    virtual void OrientedVertices(bool oriented, std::vector<T2DPoint>& out);
     const std::vector<T2DPoint>& Points() const { return FPoints; }
     // Start indexes of the parts; the first is 0. No parts without vertices.
     const std::vector<int32_t>& Parts() const { return FParts; }
@@ -173,6 +175,7 @@ public:
     bool GetSkip() const { return FSkip; }
     void SetSkip(bool s) { FSkip = s; }
     T2DPoint OrientedVertex(int32_t i, bool oriented) override;
+    void OrientedVertices(bool oriented, std::vector<T2DPoint>& out) override;
     bool IsNearXY(double x, double y, double tolerance) override;
     void UpdateGeometry() override;
     void Assign(TPersistent* source) override;

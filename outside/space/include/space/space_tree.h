@@ -27,6 +27,10 @@ public:
     // Live elements whose rectangles meet the rectangle grown by the margin, in the order
     // they were added.
     std::vector<TSpaceEntity*> Query(double minX, double minY, double maxX, double maxY, double margin = 0) const;
+    // Hands the live elements whose rectangles meet the rectangle grown by the margin to
+    // the visitor, in no set order, until it answers false.
+    void Visit(double minX, double minY, double maxX, double maxY, double margin,
+               const std::function<bool(TSpaceEntity*)>& visit) const;
     // Indexes of those elements (live or not), in the order they were added.
     std::vector<int32_t> QueryIndexes(double minX, double minY, double maxX, double maxY, double margin = 0) const;
     // The elements whose rectangles hold the point: the leaf a descent from the root

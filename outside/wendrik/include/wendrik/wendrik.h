@@ -73,7 +73,7 @@ private:
 };
 
 // Walks the elements of a tree whose rectangles meet a rectangle grown by a margin, in
-// the order they were added, until the visitor answers false.
+// no set order, until the visitor answers false.
 class TQTreeWalker {
 public:
     explicit TQTreeWalker(const TSpaceEntityQTree* tree) : FTree(tree) {}
