@@ -137,29 +137,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Free(t);
 
     // The line-layer run of the regions.
-    auto run = [](TTool* tool, TElement* input) {
-        tool->SetInput(input);
-        tool->DoIt();
-        TElement* out = tool->Output;
-        Free(tool);
-        return out;
-    };
-    if (auto* tree = As<TQTreeTopLin>(run(Make<TReadLinesIntoQTree>(), lines))) {
-        run(Make<TPutNodesIntoQTree>(), tree);
-        run(Make<TNodesConector>(), tree);
-        run(Make<TDeleteDirectRelationsToLinesInQTree>(), tree);
-        TElement* built = run(Make<TCreateAreasForQTree>(), tree);
-        run(Make<TSubAreaMakerInQTree>(), built);
-        TElement* regions = run(Make<THledacPloch>(), built);
+    if (auto* tree = As<TQTreeTopLin>(RunAndFree(Make<TReadLinesIntoQTree>(), lines))) {
+        RunAndFree(Make<TPutNodesIntoQTree>(), tree);
+        RunAndFree(Make<TNodesConector>(), tree);
+        RunAndFree(Make<TDeleteDirectRelationsToLinesInQTree>(), tree);
+        TElement* built = RunAndFree(Make<TCreateAreasForQTree>(), tree);
+        RunAndFree(Make<TSubAreaMakerInQTree>(), built);
+        TElement* regions = RunAndFree(Make<THledacPloch>(), built);
         if (built) Free(built);
         if (auto* r = As<TEntity>(regions)) {
-            for (int32_t i = 0; i < r->ElementsCount(); ++i) run(Make<TFindAreaThroughLines>(), r->Get(i));
-            run(Make<TMultiAreaPointPlacer>(), r);
+            for (int32_t i = 0; i < r->ElementsCount(); ++i) RunAndFree(Make<TFindAreaThroughLines>(), r->Get(i));
+            RunAndFree(Make<TMultiAreaPointPlacer>(), r);
             Free(r);
         }
         Free(tree);
     }
-    run(Make<TMultiAreaPointPlacer>(), areas);
+    RunAndFree(Make<TMultiAreaPointPlacer>(), areas);
     Free(model);
     return 0;
 }

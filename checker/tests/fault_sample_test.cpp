@@ -101,20 +101,13 @@ TEST_F(FaultSample, EachPlantedFaultIsFound) {
 }
 
 TEST_F(FaultSample, TheRingClosesTheOnlyRegionWithoutAnArea) {
-    auto run = [](TTool* tool, TElement* input) {
-        tool->SetInput(input);
-        tool->DoIt();
-        TElement* out = tool->Output;
-        Free(tool);
-        return out;
-    };
-    Owned<TQTreeTopLin> tree(As<TQTreeTopLin>(run(TReadLinesIntoQTree::New(), Layer("HRANICE"))));
-    run(TPutNodesIntoQTree::New(), tree);
-    run(TNodesConector::New(), tree);
-    run(TDeleteDirectRelationsToLinesInQTree::New(), tree);
-    TElement* built = run(TCreateAreasForQTree::New(), tree);
-    run(TSubAreaMakerInQTree::New(), built);
-    Owned<TEntity> regions(As<TEntity>(run(THledacPloch::New(), built)));
+    Owned<TQTreeTopLin> tree(As<TQTreeTopLin>(RunAndFree(TReadLinesIntoQTree::New(), Layer("HRANICE"))));
+    RunAndFree(TPutNodesIntoQTree::New(), tree);
+    RunAndFree(TNodesConector::New(), tree);
+    RunAndFree(TDeleteDirectRelationsToLinesInQTree::New(), tree);
+    TElement* built = RunAndFree(TCreateAreasForQTree::New(), tree);
+    RunAndFree(TSubAreaMakerInQTree::New(), built);
+    Owned<TEntity> regions(As<TEntity>(RunAndFree(THledacPloch::New(), built)));
     Free(built);
     ASSERT_NE(regions.p, nullptr);
     std::vector<TAreaElement*> unclosed;

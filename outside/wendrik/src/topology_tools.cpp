@@ -449,25 +449,31 @@ void TProchazecPlochGauge::ProcessArea(TAreaElement*) {}
 
 // ---- the whole build --------------------------------------------------------------------------
 
+TElement* RunAndFree(TTool* tool, TElement* input) {
+    tool->SetInput(input);
+    try {
+        tool->DoIt();
+    } catch (...) {
+        Free(tool);
+        throw;
+    }
+    TElement* out = tool->Output;
+    Free(tool);
+    return out;
+}
+
 std::vector<std::string> BuildLineTopology(TPolyLineString* lines) {
     std::vector<std::string> messages;
     if (!lines) return messages;
-    auto run = [&](TTool* tool, TElement* input) {
-        tool->SetInput(input);
-        tool->DoIt();
-        TElement* out = tool->Output;
-        Free(tool);
-        return out;
-    };
-    auto* tree = As<TQTreeTopLin>(run(TReadLinesIntoQTree::New(), lines));
+    auto* tree = As<TQTreeTopLin>(RunAndFree(TReadLinesIntoQTree::New(), lines));
     if (!tree) return messages;
     auto* nodes = TPutNodesIntoQTree::New();
     nodes->SetInput(tree);
     nodes->DoIt();
     if (nodes->Error) messages.push_back(nodes->FailureText);
     Free(nodes);
-    run(TNodesConector::New(), tree);
-    run(TDeleteDirectRelationsToLinesInQTree::New(), tree);
+    RunAndFree(TNodesConector::New(), tree);
+    RunAndFree(TDeleteDirectRelationsToLinesInQTree::New(), tree);
     auto* faces = TCreateAreasForQTree::New();
     faces->SetInput(tree);
     faces->DoIt();

@@ -181,24 +181,17 @@ TEST_F(Wendrik, RegionsAndTheirAreas) {
     topology->SetLayer('P', areas);
     AttachTopologyProps(lines, topology);
 
-    auto run = [](TTool* tool, TElement* input) {
-        tool->SetInput(input);
-        tool->DoIt();
-        TElement* out = tool->Output;
-        Free(tool);
-        return out;
-    };
-    Owned<TQTreeTopLin> tree(As<TQTreeTopLin>(run(TReadLinesIntoQTree::New(), lines)));
+    Owned<TQTreeTopLin> tree(As<TQTreeTopLin>(RunAndFree(TReadLinesIntoQTree::New(), lines)));
     ASSERT_NE(tree.p, nullptr);
-    run(TPutNodesIntoQTree::New(), tree);
+    RunAndFree(TPutNodesIntoQTree::New(), tree);
     EXPECT_EQ(tree->EdgeCount(), 7);  // the square in 2 pieces, the splitter in 3, the lone line
-    run(TNodesConector::New(), tree);
-    run(TDeleteDirectRelationsToLinesInQTree::New(), tree);
+    RunAndFree(TNodesConector::New(), tree);
+    RunAndFree(TDeleteDirectRelationsToLinesInQTree::New(), tree);
     EXPECT_TRUE(tree->IndexesEdges());
-    TElement* built = run(TCreateAreasForQTree::New(), tree);
+    TElement* built = RunAndFree(TCreateAreasForQTree::New(), tree);
     ASSERT_NE(built, nullptr);
-    run(TSubAreaMakerInQTree::New(), built);
-    Owned<TEntity> regions(As<TEntity>(run(THledacPloch::New(), built)));
+    RunAndFree(TSubAreaMakerInQTree::New(), built);
+    Owned<TEntity> regions(As<TEntity>(RunAndFree(THledacPloch::New(), built)));
     Free(built);
     ASSERT_NE(regions.p, nullptr);
     ASSERT_EQ(regions->ElementsCount(), 2);
@@ -221,7 +214,7 @@ TEST_F(Wendrik, RegionsAndTheirAreas) {
 
     // The export: a GeoPackage layer named as the block.
     TempDir dir("blk");
-    run(TMultiAreaPointPlacer::New(), regions);
+    RunAndFree(TMultiAreaPointPlacer::New(), regions);
     Owned<TExportAreasToGravo> exporter(TExportAreasToGravo::New());
     exporter->BlockName = dir.Path("Err0.blk");
     exporter->SetInput(regions);
