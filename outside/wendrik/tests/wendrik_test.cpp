@@ -153,6 +153,7 @@ TEST_F(Wendrik, LinksOfASquareWithADangle) {
 TEST_F(Wendrik, FreeStartLinksToItself) {
     auto* lone = Line({{0, 0}, {5, 0}});
     auto* ring = Line({{20, 0}, {30, 0}, {30, 10}, {20, 0}});
+    auto* gap = Line({{40, 0}, {50, 0}, {50, 10}, {40, 10}, {40, 0.5}});  // a ring with a gap
     AttachTopologyProps(lines, std::make_shared<TGravoTopology>());
     BuildLineTopology(lines);
     TLineLinks a = LinksOf(lone);
@@ -166,6 +167,13 @@ TEST_F(Wendrik, FreeStartLinksToItself) {
     EXPECT_EQ(r.B, 2);
     EXPECT_TRUE(r.FlagB);
     EXPECT_NE(r.C + r.D, 0);
+    TLineLinks g = LinksOf(gap);  // two free ends, no face
+    EXPECT_EQ(g.A, 3);
+    EXPECT_TRUE(g.FlagA);
+    EXPECT_EQ(g.B, 3);
+    EXPECT_FALSE(g.FlagB);
+    EXPECT_EQ(g.C, 0);
+    EXPECT_EQ(g.D, 0);
 }
 
 // The line-layer run: regions of a square split in two, one matched with an area.
