@@ -644,45 +644,56 @@ void TMSEditorFormTool::HideRectForm() {
     if (FForm) (*FForm)["b_RectForm"].Checked = false;
 }
 
-void TMSEditorFormTool::ApplyPenWidth() {
+// A change the tool bar applied to the selected element: it is part of the template, so
+// the template counts as modified.
+void TMSEditorFormTool::ApplyToSelected(const std::function<bool(TRectEntity*, TMSEditorForm&)>& apply) {
     TMapSheetEditor* e = GetEditor();
-    auto* frame = e ? As<TDrawRectangle>(e->GetSelected()) : nullptr;
-    if (frame && EditorForm()) frame->SetPenWidth(EditorForm()->PenWidth);
+    TRectEntity* selected = e ? e->GetSelected() : nullptr;
+    if (selected && EditorForm() && apply(selected, *EditorForm())) e->Modified = true;
     PostMsg(tm_ReView, this, nullptr, false);
+}
+
+void TMSEditorFormTool::ApplyPenWidth() {
+    ApplyToSelected([](TRectEntity* e, TMSEditorForm& form) {
+        auto* frame = As<TDrawRectangle>(e);
+        if (frame) frame->SetPenWidth(form.PenWidth);
+        return frame != nullptr;
+    });
 }
 
 void TMSEditorFormTool::ApplyLineColour() {
-    TMapSheetEditor* e = GetEditor();
-    TRectEntity* selected = e ? e->GetSelected() : nullptr;
-    if (TMSEditorForm* form = EditorForm()) {
-        if (auto* frame = As<TDrawRectangle>(selected)) frame->SetPenColor(form->LineColour);
-        else if (auto* text = As<TText>(selected)) text->SetColor(form->LineColour);
-    }
-    PostMsg(tm_ReView, this, nullptr, false);
+    ApplyToSelected([](TRectEntity* e, TMSEditorForm& form) {
+        if (auto* frame = As<TDrawRectangle>(e)) frame->SetPenColor(form.LineColour);
+        else if (auto* text = As<TText>(e)) text->SetColor(form.LineColour);
+        else return false;
+        return true;
+    });
 }
 
 void TMSEditorFormTool::ApplyFillColour() {
-    TMapSheetEditor* e = GetEditor();
-    auto* frame = e ? As<TDrawRectangle>(e->GetSelected()) : nullptr;
-    if (frame && EditorForm()) frame->SetBrushColor(EditorForm()->FillColour);
-    PostMsg(tm_ReView, this, nullptr, false);
+    ApplyToSelected([](TRectEntity* e, TMSEditorForm& form) {
+        auto* frame = As<TDrawRectangle>(e);
+        if (frame) frame->SetBrushColor(form.FillColour);
+        return frame != nullptr;
+    });
 }
 
 void TMSEditorFormTool::ApplyFill() {
-    TMapSheetEditor* e = GetEditor();
-    auto* frame = e ? As<TDrawRectangle>(e->GetSelected()) : nullptr;
-    if (frame && EditorForm()) frame->SetBrushStyle(EditorForm()->Fill() ? bsSolid : bsClear);
-    PostMsg(tm_ReView, this, nullptr, false);
+    ApplyToSelected([](TRectEntity* e, TMSEditorForm& form) {
+        auto* frame = As<TDrawRectangle>(e);
+        if (frame) frame->SetBrushStyle(form.Fill() ? bsSolid : bsClear);
+        return frame != nullptr;
+    });
 }
 
 void TMSEditorFormTool::ApplyFont() {
-    TMapSheetEditor* e = GetEditor();
-    auto* text = e ? As<TText>(e->GetSelected()) : nullptr;
-    if (text && EditorForm()) {
-        text->SetFont(EditorForm()->Font);
-        text->SetColor(EditorForm()->LineColour);
-    }
-    PostMsg(tm_ReView, this, nullptr, false);
+    ApplyToSelected([](TRectEntity* e, TMSEditorForm& form) {
+        auto* text = As<TText>(e);
+        if (!text) return false;
+        text->SetFont(form.Font);
+        text->SetColor(form.LineColour);
+        return true;
+    });
 }
 
 void TMSEditorFormTool::EditSelected() {

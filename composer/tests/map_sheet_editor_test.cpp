@@ -264,6 +264,22 @@ TEST_F(MapSheetEditorTest, AspectLockAtTheGrips) {
     }
     ed->GetEditor()->SetAspectLock(false, 0);
 
+    // The tool bar's colours go to the selected frame and mark the template.
+    ed->SetModified(false);
+    host.PushAction([] {
+        TForm& c = *ActiveModalForm();
+        c["Color"].Type("255");
+        c["OK"].Click();
+        return c.ModalResult;
+    });
+    Form()["ColorPanel"].Click();
+    Run();
+    EXPECT_EQ(As<TDrawRectangle>(frame)->GetPenColor(), 255);
+    EXPECT_TRUE(ed->GetModified());
+    Form()["b_fill"].Click();
+    Run();
+    EXPECT_EQ(As<TDrawRectangle>(frame)->GetBrushStyle(), bsSolid);
+
     // "Použít" of the position dialog moves the selected element and marks the template.
     ed->SetModified(false);
     TF_rectedForm& f = *ed->GetRectForm();

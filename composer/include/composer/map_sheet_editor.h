@@ -2,6 +2,7 @@
 // views, texts, text blocks and pictures are drawn with the mouse, moved and resized at
 // their grips and saved as a ".MSD" template.
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -205,6 +206,7 @@ public:
 
 private:
     void UseTool(const TClassInfo* cls);
+    void ApplyToSelected(const std::function<bool(TRectEntity*, TMSEditorForm&)>& apply);
     void RegisterTemplate();
     void FreeDocument();
     TDesktop* FDocument = nullptr;
