@@ -57,6 +57,14 @@ int32_t PrintOnSheets(TInterpret* interpret, TDesktop* desktop, double overlap, 
     return count;
 }
 
+// Whether the text names one file of a folder: not empty, no folder, no drive, no "..".
+bool IsPlainFileName(const std::string& name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    for (char c : name)
+        if (IsPathDelimiter(c) || c == ':' || static_cast<unsigned char>(c) < ' ') return false;
+    return true;
+}
+
 }  // namespace
 
 TMapSpace* FindSheetNamed(TEntity* root, const std::string& text) {
@@ -148,6 +156,12 @@ void TSheetJob::MakeSheet(TMainTool* main, TMapSpace* sheet) {
     FPng.clear();
     FPdf.clear();
     TOptions* options = main->GetOptions();
+    // The abbreviation names the output files: it must stay in the output folder.
+    if (!OutputDirectory.empty() && !IsPlainFileName(sheet->GetZkratka())) {
+        ShowMessage(Cz("Zkratka mapového listu ") + sheet->GetName() + Cz(" není název souboru: ") +
+                    sheet->GetZkratka());
+        return;
+    }
     std::string path = TemplateName;
     if (!FileExists(path)) path = Joined(options->TemplateDirectory, TemplateName);
     TMapSheetFiller* filler = TMapSheetFiller::New();

@@ -1,6 +1,7 @@
 #include "composer/sheet_job.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <regex>
 
 #include "composer_test_support.h"
@@ -41,6 +42,34 @@ TEST_F(SheetJobTest, SheetsAreFoundByNameOrAbbreviation) {
         }
     }
     Free(root);
+}
+
+// An abbreviation of the sheet list names the output files: one that is not one plain file
+// name is refused, naming the sheet, and nothing is written outside the output folder.
+TEST_F(SheetJobTest, AnAbbreviationThatIsNoPlainFileNameIsRefused) {
+    Start(false);
+    TOptions* options = tool->GetOptions();
+    options->SetServiceDirectory(dir.Path());
+    options->DataDirectory = SUITE_SAMPLES_DIR "/data";
+    std::filesystem::create_directory(dir.Path("out"));
+    for (const char* abbreviation : {"../X", "..\\X", "C:XY", "a/bc"}) {  // four letters, as in the list
+        SCOPED_TRACE(abbreviation);
+        std::string list = ReadFile(SUITE_SAMPLES_DIR "/service/MAPLSMO.txt");
+        list = std::regex_replace(list, std::regex(" OSTR "), std::string(" ") + abbreviation + " ");
+        WriteText(dir.Path("MAPLSMO.txt"), list);
+        TSheetJob* job = TSheetJob::New();
+        tool->AddTool(job);
+        job->Sheet = "Ostrava";
+        job->TemplateName = SUITE_SAMPLES_DIR "/templates/SMO50.MSD";
+        job->OutputDirectory = dir.Path("out/sheets");
+        job->DoIt();
+        EXPECT_TRUE(Logged(Cz("Zkratka mapového listu Ostrava není název souboru: ") + abbreviation));
+        EXPECT_EQ(job->Output, nullptr);
+        EXPECT_EQ(job->PngFile(), "");
+        tool->FreeTool(job);
+        Application().ProcessMessages();
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path("out")));
 }
 
 // The whole job as a command: the sample start script into a temporary folder.

@@ -91,7 +91,12 @@ void TPrint::DoIt() {
         }
         TPrintDevice* done = device;
         device = nullptr;
-        Free(done);
+        // Ending the job writes the file: a failed write is a printing problem.
+        try {
+            Free(done);
+        } catch (const Exception& e) {
+            ShowMessage(Cz("Problémy s tiskem: ") + e.Message());
+        }
         if (IsLive(interpret)) interpret->PostMsgToOwners(tm_QuitWhenDone, nullptr, false);
     } catch (const Exception& e) {
         if (device) {

@@ -7,6 +7,7 @@
 #include "workbench/form_tool_manager.h"
 #include "workbench/print_dialog.h"
 #include "workbench_test_util.h"
+#include "../../platform/tests/test_support.h"
 
 namespace {
 
@@ -175,6 +176,18 @@ TEST_F(PrintTest, AFailingDrawingAbortsWithoutASummary) {
     EXPECT_FALSE(Printer().Printing());
     EXPECT_EQ(interpret->GetDevice(), manager->GetDevice());
     EXPECT_FALSE(interpret->GetPrinting());
+}
+
+TEST_F(PrintTest, AFullDiskKeepsTheOldFileAndIsAPrintingProblem) {
+    std::ofstream(pdf, std::ios::binary) << "the old file";
+    host.PushResult(mrOk);
+    {
+        FileSizeLimit limit(2048);
+        Print(Desktop(0.5, 0.5));
+    }
+    EXPECT_TRUE(Logged(Cz("Problémy s tiskem: Cannot write the print file ") + pdf));
+    EXPECT_EQ(wbtest::ReadFile(pdf), "the old file");
+    EXPECT_FALSE(Printer().Printing());
 }
 
 TEST_F(PrintTest, ARunningJobOrNoDeviceRefusesToPrint) {

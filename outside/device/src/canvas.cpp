@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/classes.h"
+#include "platform/files.h"
 #include "platform/sysutils.h"
 
 namespace {
@@ -152,12 +154,25 @@ void TRasterImage::Assign(const TRasterImage& source) {
 void TRasterImage::SaveToPNG(const std::string& path) const {
     if (!surface_) throw EFCreateError("Empty raster, nothing to write to " + path);
     if (canvas_) canvas_->Flush();
-    std::string tmp = path + ".tmp";
-    cairo_status_t st = cairo_surface_write_to_png(surface_, tmp.c_str());
-    if (st != CAIRO_STATUS_SUCCESS || std::rename(tmp.c_str(), path.c_str()) != 0) {
-        std::remove(tmp.c_str());
-        throw EFCreateError("Cannot write " + path);
+    // A temporary file of its own beside the picture, on the disk before the rename.
+    bool written = false;
+    try {
+        TReplacingFileStream file(FromOsName(path));
+        auto write = [](void* closure, const unsigned char* data, unsigned int length) {
+            try {
+                static_cast<TReplacingFileStream*>(closure)->WriteBuffer(data, length);
+                return CAIRO_STATUS_SUCCESS;
+            } catch (...) {
+                return CAIRO_STATUS_WRITE_ERROR;
+            }
+        };
+        if (cairo_surface_write_to_png_stream(surface_, write, &file) == CAIRO_STATUS_SUCCESS) {
+            file.Commit();
+            written = true;
+        }
+    } catch (const Exception&) {
     }
+    if (!written) throw EFCreateError("Cannot write " + path);
 }
 
 void TRasterImage::LoadFromPNG(const std::string& path) {

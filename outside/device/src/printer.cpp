@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/classes.h"
+#include "platform/files.h"
 #include "platform/sysutils.h"
 
 namespace {
@@ -19,6 +21,16 @@ void MarkSheet(cairo_surface_t* s) {
     cairo_rectangle(cr, 0, 0, 0.01, 0.01);
     cairo_fill(cr);
     cairo_destroy(cr);
+}
+
+// Cairo's output into the job's file; a failed write is cairo's write error.
+cairo_status_t WriteToFile(void* closure, const unsigned char* data, unsigned int length) {
+    try {
+        static_cast<TReplacingFileStream*>(closure)->WriteBuffer(data, length);
+        return CAIRO_STATUS_SUCCESS;
+    } catch (...) {
+        return CAIRO_STATUS_WRITE_ERROR;
+    }
 }
 }  // namespace
 
@@ -70,13 +82,17 @@ void TPrinter::BeginDoc() {
     jobW_ = paperW_;
     jobH_ = paperH_;
     jobDpi_ = dpi_;
-    tempName_ = fileName_ + ".part";
+    try {
+        file_ = std::make_unique<TReplacingFileStream>(FromOsName(fileName_));
+    } catch (const Exception&) {
+        throw EFCreateError("Cannot create the print file " + fileName_);
+    }
     double wPt = jobW_ / kInch * kPointsPerInch;
     double hPt = jobH_ / kInch * kPointsPerInch;
-    cairo_surface_t* s = cairo_pdf_surface_create(tempName_.c_str(), wPt, hPt);
+    cairo_surface_t* s = cairo_pdf_surface_create_for_stream(&WriteToFile, file_.get(), wPt, hPt);
     if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(s);
-        std::remove(tempName_.c_str());
+        file_.reset();
         throw EFCreateError("Cannot create the print file " + fileName_);
     }
     // Plain page objects, so that readers without object streams can count the pages.
@@ -97,28 +113,34 @@ void TPrinter::NewPage() {
     canvas_ = new TCanvas(surface_, PageWidth(), PageHeight(), kPointsPerInch / jobDpi_, jobDpi_);
 }
 
-void TPrinter::Close() {
+// Whether the whole document reached the temporary file.
+bool TPrinter::Close() {
     delete canvas_;
     canvas_ = nullptr;
     MarkSheet(surface_);
     cairo_surface_finish(surface_);
+    bool written = cairo_surface_status(surface_) == CAIRO_STATUS_SUCCESS;
     cairo_surface_destroy(surface_);
     surface_ = nullptr;
+    return written;
 }
 
 void TPrinter::EndDoc() {
     if (!Printing()) return;
-    Close();
-    if (std::rename(tempName_.c_str(), fileName_.c_str()) != 0) {
-        std::remove(tempName_.c_str());
-        throw EFCreateError("Cannot write the print file " + fileName_);
+    bool written = Close();
+    std::unique_ptr<TReplacingFileStream> file = std::move(file_);
+    try {
+        if (written) file->Commit();
+    } catch (const Exception&) {
+        written = false;
     }
+    if (!written) throw EFCreateError("Cannot write the print file " + fileName_);
 }
 
 void TPrinter::Abort() {
     if (!Printing()) return;
     Close();
-    std::remove(tempName_.c_str());
+    file_.reset();
     aborted_ = true;
     page_ = 0;
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <random>
 #include <filesystem>
 #include <regex>
 #include <string>
@@ -290,6 +292,50 @@ TEST(PrintDevice, WritesOnePdfPagePerSheet) {
     EXPECT_NEAR(std::stod(m[2]), 841.89, 0.5);
 }
 
+TEST(PrintDevice, AFailedWriteKeepsTheOldFileAndLeavesNoTemporaryOne) {
+    TempDir tmp("outside_device_");
+    ASSERT_FALSE(tmp.Path().empty());
+    struct Case {
+        const char* name;
+        std::function<void(const std::string&)> write;
+    } cases[] = {
+        {"print.pdf",
+         [](const std::string& path) {
+             Printer().SetFileName(path);
+             TPrintDevice* d = TPrintDevice::New();
+             d->GetProjection()->ChangeProjectionByRect(0, 0, 0.21, 0.297, d->GetPage());
+             for (int i = 0; i < 40; ++i) {
+                 d->Rectangle(0.01 * (i % 10), 0.01, 0.1, 0.1);
+                 d->NewPage();
+             }
+             Free(d);
+         }},
+        {"window.png",
+         [](const std::string& path) {
+             TRasterImage image(64, 64);
+             std::mt19937 noise(7);
+             for (int y = 0; y < 64; ++y)
+                 for (int x = 0; x < 64; ++x) image.SetPixel(x, y, static_cast<TColor>(noise() & 0xFFFFFF));
+             image.SaveToPNG(path);
+         }},
+    };
+    for (const Case& c : cases) {
+        std::string path = tmp.Path(c.name);
+        c.write(path);  // whole without a limit
+        ASSERT_GT(std::filesystem::file_size(path), 4096u) << c.name;
+        std::ofstream(path, std::ios::binary) << "the old file";
+        {
+            FileSizeLimit limit(2048);
+            EXPECT_THROW(c.write(path), EFCreateError) << c.name;
+        }
+        EXPECT_FALSE(Printer().Printing());
+        EXPECT_EQ(ReadFile(path), "the old file") << c.name;
+        int files = 0;
+        for (auto& entry : std::filesystem::directory_iterator(tmp.Path())) files += entry.is_regular_file();
+        EXPECT_EQ(files, static_cast<int>(&c - cases) + 1) << c.name;  // no temporary file left
+    }
+}
+
 TEST(PrintDevice, AbortLeavesNoFile) {
     TempDir tmp("outside_device_");
     ASSERT_FALSE(tmp.Path().empty());
@@ -301,7 +347,7 @@ TEST(PrintDevice, AbortLeavesNoFile) {
     EXPECT_TRUE(Printer().Aborted());
     Free(d);  // the aborted job is not ended again
     EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_FALSE(std::filesystem::exists(path + ".part"));
+    EXPECT_TRUE(std::filesystem::is_empty(tmp.Path()));
 }
 
 TEST(PrintDevice, AJobThatCannotBeginRaisesAndLeavesNothingOpen) {

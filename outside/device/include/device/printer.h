@@ -1,8 +1,11 @@
 // The printer: a print job writes a PDF file, one page per printer sheet.
 #pragma once
+#include <memory>
 #include <string>
 
 #include "device/canvas.h"
+
+class TReplacingFileStream;
 
 class TPrinter {
 public:
@@ -11,8 +14,9 @@ public:
     TPrinter(const TPrinter&) = delete;
     TPrinter& operator=(const TPrinter&) = delete;
 
-    // The file a job writes; while it runs the pages go to a file beside it, renamed on
-    // EndDoc and removed by Abort. Default: $SUITE_PRINT_FILE, else "print.pdf".
+    // The file a job writes (a name of the system); while it runs the pages go to a
+    // temporary file of its own beside it, flushed to the disk and renamed on EndDoc and
+    // removed by Abort or a failed write. Default: $SUITE_PRINT_FILE, else "print.pdf".
     const std::string& FileName() const { return fileName_; }
     void SetFileName(std::string f) { fileName_ = std::move(f); }
     std::string PrinterName() const { return "PDF"; }
@@ -34,6 +38,7 @@ public:
     // EFCreateError when the file cannot be made; a running job is ended first.
     void BeginDoc();
     void NewPage();
+    // EFCreateError when the file could not be written whole; the old file stays.
     void EndDoc();
     void Abort();
     bool Printing() const { return surface_ != nullptr; }
@@ -44,9 +49,9 @@ public:
     TCanvas* Canvas() { return canvas_; }
 
 private:
-    void Close();
+    bool Close();
     std::string fileName_;
-    std::string tempName_;
+    std::unique_ptr<TReplacingFileStream> file_;
     std::string title_;
     double paperW_ = 0.21;
     double paperH_ = 0.297;
