@@ -3,6 +3,7 @@
 #include "platform/files.h"
 #include "platform/host.h"
 #include "platform/sysutils.h"
+#include "platform/windows.h"
 #include "platform/yes_no.h"
 #include "setup/setup_dialogs.h"
 #include "setup/string_routines.h"
@@ -192,8 +193,9 @@ void TDesktop::QuestionStep(const std::string& value) {
 }
 
 void TDesktop::FinishWithSuccess() {
-    if (failedFiles_ > 0)
-        ShowMessage(Cz("Instalace skončila s chybami: nenainstalovaných souborů ") + IntToStr(failedFiles_));
+    if (failedFiles_ > 0 || failedSteps_ > 0)
+        ShowMessage(Cz("Instalace skončila s chybami: nenainstalovaných souborů ") + IntToStr(failedFiles_) +
+                    (failedSteps_ > 0 ? Cz(", neprovedených kroků ") + IntToStr(failedSteps_) : std::string()));
     else
         ShowMessage(Cz("Instalace byla úspěšně dokončena"));
     FinishInstall();
@@ -203,6 +205,19 @@ void TDesktop::FinishInstall() {
     script_.Clear();
     copyDlg_.reset();
     finished_ = true;
+}
+
+int RunSetup(const std::string& programPath) {
+    std::string data = XdgDataHome();
+    if (data.empty()) {
+        ShowMessage(Cz("Nelze zjistit domovskou složku uživatele, instalace neproběhne"));
+        return 1;
+    }
+    SetWindowsDirectory(FromOsName(data));
+    TDesktop desktop(programPath);
+    desktop.Show();
+    desktop.Run();
+    return desktop.FailedFiles() > 0 || desktop.FailedSteps() > 0 ? 1 : 0;
 }
 
 }  // namespace setup

@@ -16,9 +16,5 @@ SUITE_VERSION_BLOCK(1, 0, 0, 0,
 
 int main() {
     Application().SetTitle("Instalace");
-    SetWindowsDirectory(FromOsName(setup::XdgDataHome()));
-    setup::TDesktop desktop(ExecutablePath());
-    desktop.Show();
-    desktop.Run();
-    return desktop.FailedFiles() > 0 ? 1 : 0;
+    return setup::RunSetup(ExecutablePath());
 }

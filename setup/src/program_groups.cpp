@@ -1,8 +1,12 @@
 #include "setup/program_groups.h"
 
-#include <cstdlib>
-#include <fstream>
+#include <pwd.h>
+#include <unistd.h>
 
+#include <cstdlib>
+#include <vector>
+
+#include "platform/classes.h"
 #include "platform/files.h"
 #include "platform/sysutils.h"
 #include "setup/string_routines.h"
@@ -45,14 +49,27 @@ std::string ExecArgument(const std::string& utf8) {
     return needQuotes ? "\"" + quoted + "\"" : plain;
 }
 
+// Through a temporary file of its own beside the entry (never a name planted there).
 bool WriteEntry(const std::string& path, const std::string& text) {
-    std::string tmp = path + ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        out << text;
-        if (!out.flush()) return false;
+    try {
+        TReplacingFileStream out(FromOsName(path));
+        out.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
+        out.Commit();
+        return true;
+    } catch (const Exception&) {
+        return false;
     }
-    return std::rename(tmp.c_str(), path.c_str()) == 0 || (std::remove(tmp.c_str()), false);
+}
+
+// The user's home folder from the password database; empty without an entry.
+std::string HomeOfUser() {
+    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(static_cast<size_t>(size > 0 ? size : 16384));
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found || !found->pw_dir)
+        return {};
+    return found->pw_dir;
 }
 
 }  // namespace
@@ -60,50 +77,68 @@ bool WriteEntry(const std::string& path, const std::string& text) {
 std::string XdgDataHome() {
     const char* x = std::getenv("XDG_DATA_HOME");
     if (x && *x == '/') return x;
-    const char* home = std::getenv("HOME");
-    return std::string(home && *home ? home : "/tmp") + "/.local/share";
+    const char* env = std::getenv("HOME");
+    std::string home = env && *env == '/' ? env : HomeOfUser();
+    if (home.empty() || home.front() != '/') return {};
+    return home + "/.local/share";
 }
 
-ProgramManager::ProgramManager() : root_(XdgDataHome() + "/applications") {}
+ProgramManager::ProgramManager() {
+    std::string data = XdgDataHome();
+    if (!data.empty()) root_ = data + "/applications";
+}
 
-void ProgramManager::Execute(const std::string& macro) {
+bool ProgramManager::CreateGroup(const std::string& name) {
+    macros_.push_back("[CreateGroup(\"" + name + "\")]");
+    return MakeGroup(name);
+}
+
+bool ProgramManager::AddItem(const std::string& command, const std::string& title, const std::string& icon,
+                             const std::string& work) {
+    macros_.push_back("[AddItem(" + command + ", " + title + ", " + icon + ",0,0,0," + work + ")]");
+    return MakeItem(command, title, icon, work);
+}
+
+bool ProgramManager::Execute(const std::string& macro) {
     macros_.push_back(macro);
     std::string m = BezVnejsichMezer(macro);
-    if (m.size() < 4 || m.front() != '[' || m.back() != ']') return;
+    if (m.size() < 4 || m.front() != '[' || m.back() != ']') return true;
     m = m.substr(1, m.size() - 2);
     size_t open = m.find('(');
-    if (open == std::string::npos || m.back() != ')') return;
+    if (open == std::string::npos || m.back() != ')') return true;
     std::string command = BezVnejsichMezer(m.substr(0, open));
     std::string args = m.substr(open + 1, m.size() - open - 2);
     if (AnsiSameText(command, "CreateGroup")) {
         std::string name = BezVnejsichMezer(args);
         if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
-        CreateGroup(name);
-    } else if (AnsiSameText(command, "AddItem")) {
-        std::vector<std::string> f = SplitFields(args);
-        if (f.size() >= 7) AddItem(f[0], f[1], f[2], f.back());
+        return MakeGroup(name);
     }
+    if (AnsiSameText(command, "AddItem")) {
+        std::vector<std::string> f = SplitFields(args);
+        return f.size() >= 7 && MakeItem(f[0], f[1], f[2], f.back());
+    }
+    return true;
 }
 
-void ProgramManager::CreateGroup(const std::string& name) {
-    if (!IsPlainName(name)) return;
+bool ProgramManager::MakeGroup(const std::string& name) {
+    if (!IsPlainName(name) || root_.empty()) return false;
     std::string folder = root_ + "/" + ToUtf8(name);
-    if (!ForceDirectories(FromOsName(folder))) return;
+    if (!ForceDirectories(FromOsName(folder))) return false;
     group_ = folder;
-    WriteEntry(folder + "/.directory",
-               "[Desktop Entry]\nType=Directory\nName=" + EntryValue(name) + "\n");
+    return WriteEntry(folder + "/.directory",
+                      "[Desktop Entry]\nType=Directory\nName=" + EntryValue(name) + "\n");
 }
 
-void ProgramManager::AddItem(const std::string& command, const std::string& title, const std::string& icon,
-                             const std::string& work) {
-    if (!IsPlainName(title)) return;
+bool ProgramManager::MakeItem(const std::string& command, const std::string& title, const std::string& icon,
+                              const std::string& work) {
+    if (!IsPlainName(title) || root_.empty()) return false;
     std::string folder = group_.empty() ? root_ : group_;
-    if (!ForceDirectories(FromOsName(folder))) return;
+    if (!ForceDirectories(FromOsName(folder))) return false;
     std::string text = "[Desktop Entry]\nType=Application\nName=" + EntryValue(title) +
                        "\nExec=" + ExecArgument(MapPath(command)) +
                        "\nIcon=" + EntryValue(FromOsName(MapPath(icon))) +
                        "\nPath=" + EntryValue(FromOsName(MapPath(RemoveBackSlash(work)))) + "\n";
-    WriteEntry(folder + "/" + ToUtf8(title) + ".desktop", text);
+    return WriteEntry(folder + "/" + ToUtf8(title) + ".desktop", text);
 }
 
 }  // namespace setup

@@ -24,18 +24,24 @@ void TDesktop::IniWriteStep(const std::string& value) {
         } else {
             entry = f[3];
         }
+        bool written = false;
         if (!file.empty() && !f[1].empty() && !f[2].empty() && !entry.empty()) {
             try {
                 TIniFile(file).WriteString(f[1], f[2], entry);
+                written = true;
             } catch (const Exception&) {
             }
         }
+        // The run goes on; the end message counts the step.
+        if (!written) ++failedSteps_;
+    } else {
+        ++failedSteps_;
     }
     PostStep(kNextMessage);
 }
 
 void TDesktop::GroupStep(const std::string& value) {
-    groups_.Execute("[CreateGroup(\"" + value + "\")]");
+    if (!groups_.CreateGroup(value)) ++failedSteps_;
     PostStep(kNextMessage);
 }
 
@@ -44,8 +50,10 @@ void TDesktop::AddToGroupStep(const std::string& value) {
     f.resize(std::max<size_t>(f.size(), 5));
     std::string folder = script_.ResolveDir(f[2]);
     std::string work = script_.ResolveDir(f[4]);
-    if (!folder.empty() && !work.empty() && IsSafeRelativeName(f[1]))
-        groups_.Execute("[AddItem(" + folder + f[1] + ", " + f[3] + ", " + folder + f[1] + ",0,0,0," + work + ")]");
+    // The fields go on as they are: a comma in a folder splits nothing.
+    bool done = !folder.empty() && !work.empty() && IsSafeRelativeName(f[1]) &&
+                groups_.AddItem(folder + f[1], f[3], folder + f[1], work);
+    if (!done) ++failedSteps_;
     PostStep(kNextMessage);
 }
 

@@ -1,7 +1,9 @@
 #include "setup/installer.h"
 
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -12,6 +14,7 @@
 #include "platform/files.h"
 #include "platform/windows.h"
 #include "platform/yes_no.h"
+#include "setup/program_groups.h"
 #include "setup/setup_dialogs.h"
 #include "test_support.h"
 
@@ -146,6 +149,67 @@ TEST_F(InstallerTest, InstallsTheSampleWithItsOwnValuesWhenNobodyAnswers) {
     EXPECT_EQ(ToUtf8(HostLog().back()), "Instalace byla úspěšně dokončena");
     EXPECT_EQ(desktop->LastShowState(), 0);
     for (const auto& e : fs::recursive_directory_iterator(prog)) EXPECT_NE(e.path().filename().string()[0], '.');
+}
+
+// A comma in the install folder splits no menu entry's fields.
+TEST_F(InstallerTest, AFolderWithACommaKeepsItsMenuEntry) {
+    SetWindowsDirectory(dir.Path("win,1"));
+    SampleMedium();
+    Install();
+    const std::string prog = dir.Path("win,1/Oskelt32");
+    EXPECT_EQ(ReadFile(dir.Path("menu/Mapová sada/Ukázka.desktop")),
+              "[Desktop Entry]\nType=Application\nName=Ukázka\nExec=" + prog + "/Ukazka.sh\nIcon=" + prog +
+                  "/Ukazka.sh\nPath=" + prog + "\n");
+    EXPECT_EQ(ToUtf8(HostLog().back()), "Instalace byla úspěšně dokončena");
+    EXPECT_EQ(desktop->FailedSteps(), 0);
+}
+
+// Group, item and ini steps that are not done are counted like files: the end message and
+// the exit status tell.
+TEST_F(InstallerTest, FailedGroupItemAndIniStepsAreCounted) {
+    Write(dir.Path("t"), "a file where a folder should be");
+    Medium("[Application]\nName=x\n[Disks]\nNumber=1\n[VarDirs]\nT=" + dir.Path("t") +
+           "\n[Process]\nGRP1=a/b\nADDTOGROUP=0,x.sh,NIKDE,X,NIKDE\nINI1=T+x.ini,S,K,V,TEXT\nGRP2=dobrá\n");
+    Install();
+    EXPECT_EQ(desktop->FailedSteps(), 3);
+    EXPECT_EQ(ToUtf8(HostLog().back()), "Instalace skončila s chybami: nenainstalovaných souborů 0, neprovedených kroků 3");
+    EXPECT_TRUE(fs::exists(dir.Path("menu/dobrá/.directory")));
+    // No temporary file is left beside the entries.
+    int files = 0;
+    for (const auto& e : fs::recursive_directory_iterator(dir.Path("menu"))) files += e.is_regular_file();
+    EXPECT_EQ(files, 1);
+}
+
+// Without $HOME the home folder comes from the password database; without an entry there
+// Setup refuses to install (never into a folder every user shares).
+TEST_F(InstallerTest, TheHomeFolderComesFromThePasswordDatabase) {
+    std::string savedHome = getenv("HOME") ? getenv("HOME") : "", savedData = getenv("XDG_DATA_HOME") ? getenv("XDG_DATA_HOME") : "";
+    unsetenv("XDG_DATA_HOME");
+    passwd* me = getpwuid(getuid());
+    ASSERT_NE(me, nullptr);
+    const std::string expected = std::string(me->pw_dir) + "/.local/share";
+    for (const char* home : {static_cast<const char*>(nullptr), "", "relative"}) {
+        if (home) setenv("HOME", home, 1);
+        else unsetenv("HOME");
+        EXPECT_EQ(XdgDataHome(), expected) << (home ? home : "(none)");
+    }
+    if (getuid() == 0 && !getpwuid(54321)) {
+        unsetenv("HOME");
+        pid_t child = fork();
+        if (child == 0) {
+            int result = setuid(54321) == 0 && XdgDataHome().empty() ? RunSetup(dir.Path("medium/Setup")) : 9;
+            _exit(result == 1 && HostLog().size() == 1 &&
+                          ToUtf8(HostLog()[0]) == "Nelze zjistit domovskou složku uživatele, instalace neproběhne"
+                      ? 0
+                      : 1);
+        }
+        int status = -1;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    if (savedHome.empty()) unsetenv("HOME");
+    else setenv("HOME", savedHome.c_str(), 1);
+    if (!savedData.empty()) setenv("XDG_DATA_HOME", savedData.c_str(), 1);
 }
 
 TEST_F(InstallerTest, StepSequence) {

@@ -60,6 +60,8 @@ public:
     int CurrentStep() const { return step_; }
     int BackStep() const { return backStep_; }
     int FailedFiles() const { return failedFiles_; }
+    // Group, item and ini steps that were not done.
+    int FailedSteps() const { return failedSteps_; }
     // The copy window as it was when the last copying ended.
     const TCopyDlg& LastCopyState() const { return lastCopy_; }
     // The show state of the last program started (SW_SHOWNORMAL or SW_SHOWMINIMIZED).
@@ -102,7 +104,13 @@ private:
     int step_ = -1;
     int backStep_ = -1;
     int failedFiles_ = 0;
+    int failedSteps_ = 0;
     int lastShow_ = 0;
 };
+
+// The whole installer for the program at programPath: refused without a home folder (the
+// installed files and the menu go below it), else the installation; the exit status, 1
+// when a file or a step was not installed.
+int RunSetup(const std::string& programPath);
 
 }  // namespace setup
