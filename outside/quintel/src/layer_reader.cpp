@@ -5,6 +5,7 @@
 #include <cpl_error.h>
 
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <unordered_map>
@@ -110,6 +111,64 @@ using Srs = std::unique_ptr<std::remove_pointer_t<OGRSpatialReferenceH>, SrsFree
 using Transform = std::unique_ptr<std::remove_pointer_t<OGRCoordinateTransformationH>, TransformFree>;
 using Feature = std::unique_ptr<std::remove_pointer_t<OGRFeatureH>, FeatureFree>;
 
+std::atomic<int> sourcesOpened{0};
+
+// What one load opens once for all its layers: each data source, the national grid
+// (S-JTSK, east-north) and the transformations to and from it per source system.
+class LayerSources {
+public:
+    struct System {
+        Srs Source;
+        bool IsGrid = false;
+        Transform ToGrid, FromGrid;  // none when the source is the grid
+    };
+
+    // The data source of the path, opened on first use; nil when it cannot be opened.
+    GDALDatasetH Open(const std::string& path) {
+        auto it = datasets_.find(path);
+        if (it != datasets_.end()) return it->second.get();
+        Dataset ds(GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr, nullptr));
+        if (!ds) return nullptr;
+        ++sourcesOpened;
+        return datasets_.emplace(path, std::move(ds)).first->second.get();
+    }
+
+    // The system of a layer's reference; nil transformations when it cannot be made.
+    const System& SystemOf(OGRSpatialReferenceH layerSrs) {
+        for (auto& s : systems_)
+            if (s.first == layerSrs) return *s.second;
+        for (auto& s : systems_)
+            if (OSRIsSame(s.second->Source.get(), layerSrs)) {
+                systems_.emplace_back(layerSrs, s.second);
+                return *s.second;
+            }
+        auto system = std::make_shared<System>();
+        system->Source.reset(OSRClone(layerSrs));
+        OSRSetAxisMappingStrategy(system->Source.get(), OAMS_TRADITIONAL_GIS_ORDER);
+        system->IsGrid = OSRIsSame(system->Source.get(), Grid());
+        if (!system->IsGrid) {
+            system->ToGrid.reset(OCTNewCoordinateTransformation(system->Source.get(), Grid()));
+            if (system->ToGrid) system->FromGrid.reset(OCTNewCoordinateTransformation(Grid(), system->Source.get()));
+        }
+        systems_.emplace_back(layerSrs, system);
+        return *system;
+    }
+
+private:
+    OGRSpatialReferenceH Grid() {
+        if (!grid_) {
+            grid_.reset(OSRNewSpatialReference(nullptr));
+            OSRImportFromEPSG(grid_.get(), 5514);
+            OSRSetAxisMappingStrategy(grid_.get(), OAMS_TRADITIONAL_GIS_ORDER);
+        }
+        return grid_.get();
+    }
+
+    std::unordered_map<std::string, Dataset> datasets_;
+    Srs grid_;
+    std::vector<std::pair<OGRSpatialReferenceH, std::shared_ptr<System>>> systems_;
+};
+
 std::string LastGdalError(const char* fallback) {
     const char* m = CPLGetLastErrorMsg();
     bool lossy = false;
@@ -156,8 +215,8 @@ TSpaceEntityString* NewString(Kind k) {
 // One layer being read.
 class LayerReader {
 public:
-    LayerReader(TModelScript* script, TLayerScript* layer, const TModelByScriptCreator& creator)
-        : script_(script), layer_(layer), creator_(creator) {}
+    LayerReader(TModelScript* script, TLayerScript* layer, const TModelByScriptCreator& creator, LayerSources& sources)
+        : script_(script), layer_(layer), creator_(creator), sources_(sources) {}
 
     // The layer's string, owned by the caller; raises LayerFailure.
     TSpaceEntityString* Read(std::vector<std::string>& notes);
@@ -176,10 +235,11 @@ private:
     TModelScript* script_;
     TLayerScript* layer_;
     const TModelByScriptCreator& creator_;
+    LayerSources& sources_;
     std::vector<std::string>* notes_ = nullptr;
     TLayerSource source_;
-    Dataset dataset_;
-    Transform transform_;
+    GDALDatasetH dataset_ = nullptr;
+    OGRCoordinateTransformationH transform_ = nullptr;
     Kind kind_ = Kind::Point;
     TElementClass class_ = nullptr;
     std::vector<OGRFieldType> fieldTypes_;
@@ -194,17 +254,17 @@ OGRLayerH LayerReader::OpenLayer() {
     if (source_.File.empty()) throw LayerFailure{Cz("chybí jméno souboru")};
     std::string path = MapPath(file);
     CPLErrorReset();
-    dataset_.reset(GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr, nullptr));
+    dataset_ = sources_.Open(path);
     if (!dataset_) {
         if (!FileExists(file) && !DirectoryExists(file)) throw LayerFailure{Cz("soubor ") + file + Cz(" neexistuje")};
         throw LayerFailure{Cz("soubor ") + file + Cz(" nelze číst: ") + LastGdalError("neznámý formát")};
     }
-    int count = GDALDatasetGetLayerCount(dataset_.get());
+    int count = GDALDatasetGetLayerCount(dataset_);
     OGRLayerH found = nullptr;
     bool lossy = false;
     auto byName = [&](const std::string& name) -> OGRLayerH {
         for (int i = 0; i < count; ++i) {
-            OGRLayerH l = GDALDatasetGetLayer(dataset_.get(), i);
+            OGRLayerH l = GDALDatasetGetLayer(dataset_, i);
             if (l && AnsiSameText(ToCp1250()(OGR_L_GetName(l), lossy), name)) return l;
         }
         return nullptr;
@@ -213,7 +273,7 @@ OGRLayerH LayerReader::OpenLayer() {
         found = byName(source_.Layer);
         if (!found) throw LayerFailure{Cz("soubor ") + file + Cz(" nemá vrstvu ") + source_.Layer};
     } else if (count == 1) {
-        found = GDALDatasetGetLayer(dataset_.get(), 0);
+        found = GDALDatasetGetLayer(dataset_, 0);
     } else {
         found = byName(layer_->GetName());
         if (!found) throw LayerFailure{Cz("soubor ") + file + Cz(" má více vrstev; vrstvu je třeba jmenovat")};
@@ -231,6 +291,8 @@ int LayerReader::FieldIndex(OGRFeatureDefnH defn, const std::string& name, const
 }
 
 void LayerReader::Prepare(OGRLayerH layer) {
+    // The same layer read before in this load may still hold its filter.
+    OGR_L_SetSpatialFilter(layer, nullptr);
     OGRFeatureDefnH defn = OGR_L_GetLayerDefn(layer);
     OGRwkbGeometryType type = OGR_L_GetGeomType(layer);
     if (wkbFlatten(type) == wkbUnknown || wkbFlatten(type) == wkbGeometryCollection) {
@@ -262,23 +324,17 @@ void LayerReader::Prepare(OGRLayerH layer) {
     // The national grid, east-north.
     OGRSpatialReferenceH layerSrs = OGR_L_GetSpatialRef(layer);
     if (layerSrs) {
-        Srs grid(OSRNewSpatialReference(nullptr));
-        OSRImportFromEPSG(grid.get(), 5514);
-        OSRSetAxisMappingStrategy(grid.get(), OAMS_TRADITIONAL_GIS_ORDER);
-        Srs source(OSRClone(layerSrs));
-        OSRSetAxisMappingStrategy(source.get(), OAMS_TRADITIONAL_GIS_ORDER);
-        if (!OSRIsSame(source.get(), grid.get())) {
-            transform_.reset(OCTNewCoordinateTransformation(source.get(), grid.get()));
-            if (!transform_) throw LayerFailure{Cz("souřadnice vrstvy nelze převést do S-JTSK: ") + LastGdalError("")};
-        }
+        CPLErrorReset();
+        const LayerSources::System& system = sources_.SystemOf(layerSrs);
+        transform_ = system.ToGrid.get();
+        if (!transform_ && !system.IsGrid)
+            throw LayerFailure{Cz("souřadnice vrstvy nelze převést do S-JTSK: ") + LastGdalError("")};
         if (creator_.UseArea) {
             double minX = creator_.MinX, minY = creator_.MinY, maxX = creator_.MaxX, maxY = creator_.MaxY;
-            if (transform_) {
-                Transform back(OCTNewCoordinateTransformation(grid.get(), source.get()));
-                double x0, y0, x1, y1;
-                if (back && OCTTransformBounds(back.get(), minX, minY, maxX, maxY, &x0, &y0, &x1, &y1, 21)) {
-                    minX = x0, minY = y0, maxX = x1, maxY = y1;
-                }
+            double x0, y0, x1, y1;
+            if (system.FromGrid &&
+                OCTTransformBounds(system.FromGrid.get(), minX, minY, maxX, maxY, &x0, &y0, &x1, &y1, 21)) {
+                minX = x0, minY = y0, maxX = x1, maxY = y1;
             }
             OGR_L_SetSpatialFilterRect(layer, minX, minY, maxX, maxY);
         }
@@ -305,7 +361,7 @@ bool LayerReader::ReadPart(OGRGeometryH g, std::vector<T2DPoint>& points) {
     xs_.resize(static_cast<size_t>(n));
     ys_.resize(static_cast<size_t>(n));
     OGR_G_GetPoints(g, xs_.data(), sizeof(double), ys_.data(), sizeof(double), nullptr, 0);
-    if (!OCTTransform(transform_.get(), n, xs_.data(), ys_.data(), nullptr)) return false;
+    if (!OCTTransform(transform_, n, xs_.data(), ys_.data(), nullptr)) return false;
     for (size_t i = 0; i < points.size(); ++i) points[i] = {xs_[i], ys_[i]};
     return true;
 }
@@ -473,18 +529,21 @@ void RegisterLayers(TRectEntity* model) {
 
 }  // namespace
 
+int LayerSourcesOpened() { return sourcesOpened; }
+
 void TModelByScriptCreator::DoIt() {
     FMessages.clear();
     SetOutput(nullptr);
     auto* script = As<TModelScript>(Input);
     if (!script) return;
     QuietGdal quiet;
+    LayerSources sources;
     TRectEntity* model = nullptr;
     for (TLayerScript* layer : script->Layers()) {
         std::vector<std::string> notes;
         TSpaceEntityString* string = nullptr;
         try {
-            LayerReader reader(script, layer, *this);
+            LayerReader reader(script, layer, *this, sources);
             string = reader.Read(notes);
         } catch (const LayerFailure& failure) {
             notes.push_back(Cz("Vrstva ") + layer->GetName() + Cz(" nenačtena: ") + failure.Reason);

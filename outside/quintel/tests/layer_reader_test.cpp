@@ -173,6 +173,23 @@ TEST_F(LayerReading, AreaAndConditionSelectFeatures) {
     }
 }
 
+TEST_F(LayerReading, ALoadOpensEachSourceOnceAndFiltersEachLayer) {
+    TModelByScriptCreator* mc = TModelByScriptCreator::New();
+    mc->SetArea(-735000, -1045000, -745000, -1035000);
+    mc->UseArea = true;
+    int opened = LayerSourcesOpened();
+    Owned<TRectEntity> model(Load({"A=data.gpkg|mista", "B=%DATADIR%/data.gpkg|plochy", "C=data.gpkg|mista",
+                                   "D=bod.geojson", "E=data.gpkg|mista|TEXT=nazev"},
+                                  mc));
+    EXPECT_EQ(LayerSourcesOpened() - opened, 2);
+    ASSERT_NE(model.p, nullptr);
+    ASSERT_EQ(model->ElementsCount(), 5);
+    // Two places lie in the sheet; the area and the far point do not.
+    const int counts[] = {2, 0, 2, 0, 2};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(As<TEntity>(model->Get(i))->ElementsCount(), counts[i]) << i;
+    Free(mc);
+}
+
 TEST_F(LayerReading, BadInputEndsOnlyThatLayer) {
     std::ofstream(dir_.Path() + "/zniceny.gpkg") << "SQLite format 3" << std::string(500, '\x01');
     std::ofstream(dir_.Path() + "/zniceny.geojson") << R"({"type":"FeatureCollection","features":[{"type":)";

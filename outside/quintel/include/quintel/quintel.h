@@ -135,6 +135,10 @@ private:
     std::vector<std::string> FMessages;
 };
 
+// Data sources the layer loads of this process have opened (a test hook: one load opens
+// each source once).
+int LayerSourcesOpened();
+
 // A model of map data that a check run builds and frees node by node; its flag is set
 // while the run uses it.
 class TDynamicModel : public TRectEntity {
