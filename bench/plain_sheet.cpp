@@ -1,0 +1,143 @@
+// A map sheet made straight on the libraries, the yardstick for a whole Oskelt32 run:
+// the sample's layers read with OGR for the sheet's area (each layer once), the features
+// drawn with Cairo into a PNG of the window's size and into a PDF of A4 pages.
+//   plain_sheet DATA.gpkg MINX MINY MAXX MAXY OUT.png WIDTH HEIGHT OUT.pdf COLUMNS ROWS
+#include <cairo-pdf.h>
+#include <cairo.h>
+#include <gdal.h>
+#include <ogr_api.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Path {
+    std::vector<double> xy;  // x0 y0 x1 y1 ...
+    bool closed = false;
+};
+struct Feature {
+    int layer = 0;
+    std::vector<Path> parts;
+    std::string text;
+};
+
+void Collect(OGRGeometryH g, Feature& f) {
+    if (int n = OGR_G_GetGeometryCount(g); n > 0) {
+        for (int i = 0; i < n; ++i) Collect(OGR_G_GetGeometryRef(g, i), f);
+        return;
+    }
+    int n = OGR_G_GetPointCount(g);
+    if (n <= 0) return;
+    Path p;
+    p.xy.resize(2 * static_cast<size_t>(n));
+    OGR_G_GetPoints(g, p.xy.data(), 2 * sizeof(double), p.xy.data() + 1, 2 * sizeof(double), nullptr, 0);
+    p.closed = n > 2 && p.xy[0] == p.xy[2 * n - 2] && p.xy[1] == p.xy[2 * n - 1];
+    f.parts.push_back(std::move(p));
+}
+
+const char* const kLayers[] = {"zeme", "voda", "cesty", "hranice", "mista"};
+const double kColours[][3] = {{0.93, 0.91, 0.84}, {0.55, 0.75, 0.95}, {0.75, 0.2, 0.1}, {0.4, 0.1, 0.4}, {0, 0, 0}};
+
+// Draws the features with the map's ground (x, y) mapped to the device by the matrix.
+void Draw(cairo_t* cr, const std::vector<Feature>& features, const cairo_matrix_t& m, double unit) {
+    cairo_set_line_width(cr, unit);
+    for (const Feature& f : features) {
+        const double* c = kColours[f.layer];
+        cairo_set_source_rgb(cr, c[0], c[1], c[2]);
+        for (const Path& p : f.parts) {
+            double x = p.xy[0], y = p.xy[1];
+            cairo_matrix_transform_point(&m, &x, &y);
+            if (p.xy.size() == 2) {
+                cairo_new_path(cr);
+                cairo_arc(cr, x, y, 1.5 * unit, 0, 6.2832);
+                cairo_fill(cr);
+                if (!f.text.empty()) {
+                    cairo_move_to(cr, x + 2 * unit, y);
+                    cairo_show_text(cr, f.text.c_str());
+                }
+                continue;
+            }
+            cairo_move_to(cr, x, y);
+            for (size_t i = 2; i < p.xy.size(); i += 2) {
+                x = p.xy[i], y = p.xy[i + 1];
+                cairo_matrix_transform_point(&m, &x, &y);
+                cairo_line_to(cr, x, y);
+            }
+            if (p.closed) cairo_close_path(cr);
+        }
+        if (!f.parts.empty() && f.parts[0].closed) {
+            cairo_fill_preserve(cr);
+            cairo_set_source_rgb(cr, 0.3, 0.3, 0.3);
+        }
+        cairo_stroke(cr);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 12) {
+        std::fprintf(stderr, "plain_sheet DATA MINX MINY MAXX MAXY OUT.png WIDTH HEIGHT OUT.pdf COLUMNS ROWS\n");
+        return 2;
+    }
+    const double minX = std::atof(argv[2]), minY = std::atof(argv[3]), maxX = std::atof(argv[4]),
+                 maxY = std::atof(argv[5]);
+    const int width = std::atoi(argv[7]), height = std::atoi(argv[8]);
+    const int columns = std::atoi(argv[10]), rows = std::atoi(argv[11]);
+
+    GDALAllRegister();
+    GDALDatasetH ds = GDALOpenEx(argv[1], GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
+    if (!ds) return 1;
+    std::vector<Feature> features;
+    for (int l = 0; l < 5; ++l) {
+        OGRLayerH layer = GDALDatasetGetLayerByName(ds, kLayers[l]);
+        if (!layer) continue;
+        OGR_L_SetSpatialFilterRect(layer, minX, minY, maxX, maxY);
+        int name = OGR_FD_GetFieldIndex(OGR_L_GetLayerDefn(layer), "nazev");
+        for (OGRFeatureH f; (f = OGR_L_GetNextFeature(layer)); OGR_F_Destroy(f)) {
+            Feature feature;
+            feature.layer = l;
+            if (OGRGeometryH g = OGR_F_GetGeometryRef(f)) Collect(g, feature);
+            if (name >= 0) feature.text = OGR_F_GetFieldAsString(f, name);
+            features.push_back(std::move(feature));
+        }
+    }
+    GDALClose(ds);
+
+    // The window: the area fitted, north up.
+    double scale = std::min(width / (maxX - minX), height / (maxY - minY));
+    cairo_matrix_t m;
+    cairo_matrix_init(&m, scale, 0, 0, -scale, -minX * scale, maxY * scale);
+    cairo_surface_t* png = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    cairo_t* cr = cairo_create(png);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    Draw(cr, features, m, 1);
+    cairo_destroy(cr);
+    cairo_surface_write_to_png(png, argv[6]);
+    cairo_surface_destroy(png);
+
+    // The sheet at 1:50000 on A4 landscape pages, 10 mm overlap, each page clipped.
+    const double mm = 72 / 25.4, pageW = 297 * mm, pageH = 210 * mm, step = 10 * mm;
+    const double ground = 1000 / 50000.0 * mm;  // points per metre of ground
+    cairo_surface_t* pdf = cairo_pdf_surface_create(argv[9], pageW, pageH);
+    cr = cairo_create(pdf);
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < columns; ++c) {
+            double offX = c * (pageW - step), offY = r * (pageH - step);
+            cairo_matrix_init(&m, ground, 0, 0, -ground, -minX * ground - offX, maxY * ground - offY);
+            cairo_save(cr);
+            cairo_rectangle(cr, 0, 0, pageW, pageH);
+            cairo_clip(cr);
+            Draw(cr, features, m, 0.5);
+            cairo_restore(cr);
+            cairo_show_page(cr);
+        }
+    cairo_destroy(cr);
+    cairo_surface_destroy(pdf);
+    std::printf("plain_sheet: %zu features\n", features.size());
+    return 0;
+}
