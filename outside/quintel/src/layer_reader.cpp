@@ -139,8 +139,9 @@ public:
             if (s.first == layerSrs) return *s.second;
         for (auto& s : systems_)
             if (OSRIsSame(s.second->Source.get(), layerSrs)) {
-                systems_.emplace_back(layerSrs, s.second);
-                return *s.second;
+                std::shared_ptr<System> same = s.second;
+                systems_.emplace_back(layerSrs, same);
+                return *same;
             }
         auto system = std::make_shared<System>();
         system->Source.reset(OSRClone(layerSrs));
