@@ -1,6 +1,7 @@
 // A map sheet made straight on the libraries, the yardstick for a whole Oskelt32 run:
 // the sample's layers read with OGR for the sheet's area (each layer once), the features
-// drawn with Cairo into a PNG of the window's size and into a PDF of A4 pages.
+// drawn with Cairo into a PNG of the window's size and into a PDF of A4 pages (COLUMNS x ROWS).
+// Without arguments it only loads its libraries and ends.
 //   plain_sheet DATA.gpkg MINX MINY MAXX MAXY OUT.png WIDTH HEIGHT OUT.pdf COLUMNS ROWS
 #include <cairo-pdf.h>
 #include <cairo.h>
@@ -79,6 +80,7 @@ void Draw(cairo_t* cr, const std::vector<Feature>& features, const cairo_matrix_
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 1) return 0;
     if (argc != 12) {
         std::fprintf(stderr, "plain_sheet DATA MINX MINY MAXX MAXY OUT.png WIDTH HEIGHT OUT.pdf COLUMNS ROWS\n");
         return 2;
@@ -120,8 +122,8 @@ int main(int argc, char** argv) {
     cairo_surface_write_to_png(png, argv[6]);
     cairo_surface_destroy(png);
 
-    // The sheet at 1:50000 on A4 landscape pages, 10 mm overlap, each page clipped.
-    const double mm = 72 / 25.4, pageW = 297 * mm, pageH = 210 * mm, step = 10 * mm;
+    // The sheet at 1:50000 on A4 pages, 10 mm overlap, each page clipped.
+    const double mm = 72 / 25.4, pageW = 210 * mm, pageH = 297 * mm, step = 10 * mm;
     const double ground = 1000 / 50000.0 * mm;  // points per metre of ground
     cairo_surface_t* pdf = cairo_pdf_surface_create(argv[9], pageW, pageH);
     cr = cairo_create(pdf);
