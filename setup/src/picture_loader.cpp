@@ -1,4 +1,5 @@
-// Pictures of the installer's window, read by Cairo (PNG) and libjpeg (JPEG).
+// Pictures of the installer's window: PNG, JPEG, BMP and GIF, refused by their header when
+// they are far larger than the window.
 #include "platform/files.h"
 #include "raster/picture_codecs.h"
 #include "setup/installer.h"
@@ -6,19 +7,14 @@
 namespace setup {
 
 namespace {
-constexpr int kMaxJpegSide = 8192;
+constexpr int kMaxSide = 8192;
+constexpr int64_t kMaxPixels = int64_t(4096) * 4096;
 }  // namespace
 
 bool LoadPicture(const std::string& path, TPicture& picture) {
     std::string os = MapPath(path);
     pictures::TPixels px;
-    bool ok = false;
-    switch (pictures::KindOfFile(os)) {
-        case pictures::TPictureKind::PNG: ok = pictures::DecodePNG(os, px); break;
-        case pictures::TPictureKind::JPEG: ok = pictures::DecodeJPEG(os, px, kMaxJpegSide); break;
-        default: break;
-    }
-    if (!ok) return false;
+    if (!pictures::DecodePicture(os, px, kMaxSide, kMaxPixels)) return false;
     TPicture loaded;
     loaded.width = px.width;
     loaded.height = px.height;

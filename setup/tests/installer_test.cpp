@@ -11,6 +11,8 @@
 #include <fstream>
 #include <thread>
 
+#include <zlib.h>
+
 #include "platform/files.h"
 #include "platform/windows.h"
 #include "platform/yes_no.h"
@@ -149,6 +151,63 @@ TEST_F(InstallerTest, InstallsTheSampleWithItsOwnValuesWhenNobodyAnswers) {
     EXPECT_EQ(ToUtf8(HostLog().back()), "Instalace byla úspěšně dokončena");
     EXPECT_EQ(desktop->LastShowState(), 0);
     for (const auto& e : fs::recursive_directory_iterator(prog)) EXPECT_NE(e.path().filename().string()[0], '.');
+}
+
+// A valid PNG of one-bit grey pixels, all black: small on the disk at any size.
+std::string BlackPng(uint32_t width, uint32_t height) {
+    auto be32 = [](uint32_t v) {
+        return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+    };
+    auto chunk = [&](const std::string& type, const std::string& data) {
+        std::string body = type + data;
+        uLong crc = crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()));
+        return be32(static_cast<uint32_t>(data.size())) + body + be32(static_cast<uint32_t>(crc));
+    };
+    std::string raw(static_cast<size_t>(height) * (1 + (width + 7) / 8), '\0');
+    uLongf size = compressBound(raw.size());
+    std::string packed(size, '\0');
+    compress2(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(raw.data()), raw.size(), 9);
+    packed.resize(size);
+    return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", be32(width) + be32(height) + std::string("\x01\x00\x00\x00\x00", 5)) +
+           chunk("IDAT", packed) + chunk("IEND", "");
+}
+
+// The window's pictures: BMP and GIF as well as PNG and JPEG; a picture far larger than the
+// window is refused by its header, before it is decoded.
+TEST_F(InstallerTest, PicturesOfEveryKindAndNoBombs) {
+    const std::string bmp2x1 = std::string("BM\x3e\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x02\0\0\0\x01\0\0\0\x01\0\x18\0", 30) +
+                               std::string(24, '\0').replace(4, 4, std::string("\x08\0\0\0", 4)) +
+                               std::string("\xff\0\0\0\0\xff\0\0", 8);  // blue, red; the row padded to 8
+    const std::string gif1x1("GIF89a\x01\0\x01\0\x80\0\0\xff\0\0\0\0\0!\xf9\x04\0\0\0\0\0,\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0;", 43);
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool loads;
+        uint32_t firstPixel;
+    } cases[] = {
+        {"small.png", BlackPng(40, 30), true, 0xFF000000u},
+        {"two.bmp", bmp2x1, true, 0xFF0000FFu},
+        {"one.gif", gif1x1, true, 0xFFFF0000u},
+        {"bomb.png", BlackPng(9000, 9000), false, 0},
+        {"wide.png", BlackPng(9000, 10), false, 0},
+        {"bomb.bmp", bmp2x1.substr(0, 18) + std::string("\x30\x75\0\0\x30\x75\0\0", 8) + bmp2x1.substr(26), false, 0},
+        {"bomb.gif", gif1x1.substr(0, 6) + "\xff\xff\xff\xff" + gif1x1.substr(10), false, 0},
+        {"bomb.jpg", std::string("\xff\xd8\xff\xe0\0\x04\0\0\xff\xc2\0\x0b\x08\x75\x30\x75\x30\x01\x01\x11\0", 21), false, 0},
+    };
+    for (const Case& c : cases) {
+        Write(dir.Path(c.name), c.bytes);
+        TPicture picture;
+        ASSERT_EQ(LoadPicture(dir.Path(c.name), picture), c.loads) << c.name;
+        if (c.loads) {
+            EXPECT_EQ(picture.Pixel(0, 0), c.firstPixel) << c.name;
+        }
+    }
+    // The step shows a BMP.
+    Write(dir.Path("medium/two.bmp"), bmp2x1);
+    Medium("[Application]\nName=x\n[Disks]\nNumber=1\n[VarDirs]\nZ=SOURCE\n[Process]\nBMP=Z,two.bmp,5,6\n");
+    Install();
+    EXPECT_EQ(desktop->Picture().width, 2);
+    EXPECT_EQ(desktop->Picture().left, 5);
 }
 
 // A comma in the install folder splits no menu entry's fields.

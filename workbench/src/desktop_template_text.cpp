@@ -298,7 +298,8 @@ void TDeskTopSaveToText::Process(TElement* element) {
     // Parameters given before the first layer read back as the script's own.
     items(script);
     for (TLayerScript* layer : script->Layers()) {
-        Line(OneLine(layer->GetName()) + "=" + OneLine(layer->GetValue()));
+        // An unnamed layer stays unnamed (GetName would answer the class name).
+        Line(OneLine(layer->StoreName() ? layer->GetName() : std::string()) + "=" + OneLine(layer->GetValue()));
         items(layer);
     }
 }

@@ -93,6 +93,26 @@ TEST_F(DesktopTemplateTest, ExampleReadsIntoTheTreeAndWritesBackByteForByte) {
     Free(d);
 }
 
+// A layer line without a name reads as an unnamed layer and is written back as one.
+TEST_F(DesktopTemplateTest, AnUnnamedLayerRoundTrips) {
+    std::vector<std::string> lines = ExampleLines();
+    for (std::string& l : lines)
+        if (l.rfind("ROADS=", 0) == 0) l = l.substr(5);
+    const std::string text = Joined(lines);
+    tpltest::WriteFile(Path("unnamed.msd"), text);
+    TDesktop* d = Read(Path("unnamed.msd"));
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(Write(d, "unnamed-back.msd"), text);
+    Free(d);
+    d = Read(Path("unnamed-back.msd"));
+    ASSERT_NE(d, nullptr);
+    std::vector<TLayerScript*> layers = As<TView>(d->Get(0))->GetModelScript()->Layers();
+    ASSERT_EQ(layers.size(), 2u);
+    EXPECT_FALSE(layers[0]->StoreName());
+    EXPECT_EQ(layers[0]->GetValue(), "ostravsko.gpkg|roads");
+    Free(d);
+}
+
 TEST_F(DesktopTemplateTest, WriterLayout) {
     struct Case {
         const char* what;

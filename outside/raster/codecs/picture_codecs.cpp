@@ -1,7 +1,9 @@
 #include "raster/picture_codecs.h"
 
 #include <cairo.h>
+#include <gdk-pixbuf/gdk-pixbuf.h>
 
+#include <climits>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -28,12 +30,102 @@ TPictureKind KindOfFile(const std::string& osPath) {
     return KindOf(head, n);
 }
 
-bool DecodePNG(const std::string& osPath, TPixels& pixels) {
+namespace {
+
+uint32_t BigEndian32(const unsigned char* p) {
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+}
+uint32_t LittleEndian16(const unsigned char* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8); }
+uint32_t LittleEndian32(const unsigned char* p) { return LittleEndian16(p) | (LittleEndian16(p + 2) << 16); }
+
+// The frame size of a JPEG: the first start-of-frame segment among the markers.
+bool JpegSize(FILE* f, int& width, int& height) {
+    if (std::fseek(f, 2, SEEK_SET) != 0) return false;
+    for (;;) {
+        int c = std::fgetc(f);
+        if (c != 0xFF) return false;
+        int marker;
+        do marker = std::fgetc(f);
+        while (marker == 0xFF);
+        if (marker == EOF) return false;
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;  // no length
+        unsigned char len[2];
+        if (std::fread(len, 1, 2, f) != 2) return false;
+        long length = (long(len[0]) << 8) | len[1];
+        if (length < 2) return false;
+        bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame) {
+            unsigned char sof[5];
+            if (length < 7 || std::fread(sof, 1, 5, f) != 5) return false;
+            height = static_cast<int>((uint32_t(sof[1]) << 8) | sof[2]);
+            width = static_cast<int>((uint32_t(sof[3]) << 8) | sof[4]);
+            return true;
+        }
+        if (marker == 0xD9 || marker == 0xDA) return false;  // no frame before the data
+        if (std::fseek(f, length - 2, SEEK_CUR) != 0) return false;
+    }
+}
+
+}  // namespace
+
+bool PictureSize(const std::string& osPath, int& width, int& height) {
+    FILE* f = std::fopen(osPath.c_str(), "rb");
+    if (!f) return false;
+    unsigned char head[32] = {};
+    size_t n = std::fread(head, 1, sizeof head, f);
+    bool ok = false;
+    int64_t w = 0, h = 0;
+    switch (KindOf(head, n)) {
+        case TPictureKind::PNG:
+            ok = n >= 24 && std::memcmp(head + 12, "IHDR", 4) == 0;
+            w = BigEndian32(head + 16);
+            h = BigEndian32(head + 20);
+            break;
+        case TPictureKind::GIF:
+            ok = n >= 10;
+            w = LittleEndian16(head + 6);
+            h = LittleEndian16(head + 8);
+            break;
+        case TPictureKind::BMP:
+            if (n >= 26 && LittleEndian32(head + 14) == 12) {  // the old core header
+                ok = true;
+                w = LittleEndian16(head + 18);
+                h = LittleEndian16(head + 20);
+            } else if (n >= 26) {
+                ok = true;
+                w = static_cast<int32_t>(LittleEndian32(head + 18));
+                h = static_cast<int32_t>(LittleEndian32(head + 22));
+                if (h < 0) h = -h;  // rows from the top
+            }
+            break;
+        case TPictureKind::JPEG: {
+            int jw = 0, jh = 0;
+            ok = JpegSize(f, jw, jh);
+            w = jw;
+            h = jh;
+            break;
+        }
+        case TPictureKind::None: break;
+    }
+    std::fclose(f);
+    if (!ok || w <= 0 || h <= 0 || w > INT32_MAX || h > INT32_MAX) return false;
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
+}
+
+bool FitsLimits(const std::string& osPath, int maxSide, int64_t maxPixels) {
+    int w = 0, h = 0;
+    return PictureSize(osPath, w, h) && w <= maxSide && h <= maxSide && int64_t(w) * h <= maxPixels;
+}
+
+bool DecodePNG(const std::string& osPath, TPixels& pixels, int maxSide, int64_t maxPixels) {
+    if (!FitsLimits(osPath, maxSide, maxPixels)) return false;
     cairo_surface_t* s = cairo_image_surface_create_from_png(osPath.c_str());
     bool ok = cairo_surface_status(s) == CAIRO_STATUS_SUCCESS;
     if (ok) {
         int w = cairo_image_surface_get_width(s), h = cairo_image_surface_get_height(s);
-        ok = w > 0 && h > 0 && w <= kMaxPictureSide && h <= kMaxPictureSide;
+        ok = w > 0 && h > 0 && w <= maxSide && h <= maxSide;
         cairo_surface_t* argb = ok ? cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h) : nullptr;
         if (argb) {
             cairo_t* cr = cairo_create(argb);
@@ -113,7 +205,8 @@ bool DecodeJpegStream(FILE* file, int maxSide, TPixels* picture, std::vector<uns
 
 }  // namespace
 
-bool DecodeJPEG(const std::string& osPath, TPixels& pixels, int maxSide) {
+bool DecodeJPEG(const std::string& osPath, TPixels& pixels, int maxSide, int64_t maxPixels) {
+    if (!FitsLimits(osPath, maxSide, maxPixels)) return false;
     FILE* f = std::fopen(osPath.c_str(), "rb");
     if (!f) return false;
     TPixels out;
@@ -122,6 +215,50 @@ bool DecodeJPEG(const std::string& osPath, TPixels& pixels, int maxSide) {
     std::fclose(f);
     if (ok) pixels = std::move(out);
     return ok;
+}
+
+bool DecodeWithPixbuf(const std::string& osPath, TPixels& pixels, int maxSide, int64_t maxPixels) {
+    if (!FitsLimits(osPath, maxSide, maxPixels)) return false;
+    GError* error = nullptr;
+    GdkPixbuf* pb = gdk_pixbuf_new_from_file(osPath.c_str(), &error);
+    if (error) g_error_free(error);
+    if (!pb) return false;
+    int w = gdk_pixbuf_get_width(pb), h = gdk_pixbuf_get_height(pb);
+    int channels = gdk_pixbuf_get_n_channels(pb);
+    bool alpha = gdk_pixbuf_get_has_alpha(pb);
+    bool ok = w > 0 && h > 0 && w <= maxSide && h <= maxSide && int64_t(w) * h <= maxPixels &&
+              gdk_pixbuf_get_bits_per_sample(pb) == 8 && channels >= (alpha ? 4 : 3);
+    if (ok) {
+        int stride = gdk_pixbuf_get_rowstride(pb);
+        const guchar* data = gdk_pixbuf_read_pixels(pb);
+        TPixels out;
+        out.width = w;
+        out.height = h;
+        out.argb.resize(static_cast<size_t>(w) * h);
+        for (int y = 0; y < h; ++y) {
+            const guchar* row = data + static_cast<size_t>(y) * stride;
+            for (int x = 0; x < w; ++x) {
+                const guchar* p = row + static_cast<size_t>(x) * channels;
+                uint32_t a = alpha ? p[3] : 255;
+                auto pre = [a](uint32_t c) { return (c * a + 127) / 255; };
+                out.argb[static_cast<size_t>(y) * w + x] = (a << 24) | (pre(p[0]) << 16) | (pre(p[1]) << 8) | pre(p[2]);
+            }
+        }
+        pixels = std::move(out);
+    }
+    g_object_unref(pb);
+    return ok;
+}
+
+bool DecodePicture(const std::string& osPath, TPixels& pixels, int maxSide, int64_t maxPixels) {
+    switch (KindOfFile(osPath)) {
+        case TPictureKind::PNG: return DecodePNG(osPath, pixels, maxSide, maxPixels);
+        case TPictureKind::JPEG: return DecodeJPEG(osPath, pixels, maxSide, maxPixels);
+        case TPictureKind::BMP:
+        case TPictureKind::GIF: return DecodeWithPixbuf(osPath, pixels, maxSide, maxPixels);
+        case TPictureKind::None: break;
+    }
+    return false;
 }
 
 }  // namespace pictures

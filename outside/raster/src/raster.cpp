@@ -1,7 +1,6 @@
 #include "raster/raster.h"
 
 #include <cairo.h>
-#include <gdk-pixbuf/gdk-pixbuf.h>
 
 #include <cmath>
 #include <algorithm>
@@ -21,39 +20,6 @@ bool UseRasters = true;
 namespace {
 
 constexpr uint32_t kBeepError = 0x10;
-
-// BMP and GIF through gdk-pixbuf's loaders.
-bool DecodeWithPixbuf(const std::string& osPath, pictures::TPixels& pixels) {
-    GError* error = nullptr;
-    GdkPixbuf* pb = gdk_pixbuf_new_from_file(osPath.c_str(), &error);
-    if (error) g_error_free(error);
-    if (!pb) return false;
-    int w = gdk_pixbuf_get_width(pb), h = gdk_pixbuf_get_height(pb);
-    int channels = gdk_pixbuf_get_n_channels(pb);
-    bool alpha = gdk_pixbuf_get_has_alpha(pb);
-    bool ok = w > 0 && h > 0 && w <= pictures::kMaxPictureSide && h <= pictures::kMaxPictureSide &&
-              gdk_pixbuf_get_bits_per_sample(pb) == 8 && channels >= (alpha ? 4 : 3);
-    if (ok) {
-        int stride = gdk_pixbuf_get_rowstride(pb);
-        const guchar* data = gdk_pixbuf_read_pixels(pb);
-        pictures::TPixels out;
-        out.width = w;
-        out.height = h;
-        out.argb.resize(static_cast<size_t>(w) * h);
-        for (int y = 0; y < h; ++y) {
-            const guchar* row = data + static_cast<size_t>(y) * stride;
-            for (int x = 0; x < w; ++x) {
-                const guchar* p = row + static_cast<size_t>(x) * channels;
-                uint32_t a = alpha ? p[3] : 255;
-                auto pre = [a](uint32_t c) { return (c * a + 127) / 255; };
-                out.argb[static_cast<size_t>(y) * w + x] = (a << 24) | (pre(p[0]) << 16) | (pre(p[1]) << 8) | pre(p[2]);
-            }
-        }
-        pixels = std::move(out);
-    }
-    g_object_unref(pb);
-    return ok;
-}
 
 // The pixels over white into the image.
 void PutOverWhite(const pictures::TPixels& px, TRasterImage& image) {
@@ -100,14 +66,7 @@ std::string Extension(const std::string& path) {
 void LoadPictureFile(const std::string& path, TRasterImage& image) {
     std::string os = MapPath(path);
     pictures::TPixels px;
-    bool ok = false;
-    switch (pictures::KindOfFile(os)) {
-        case pictures::TPictureKind::PNG: ok = pictures::DecodePNG(os, px); break;
-        case pictures::TPictureKind::JPEG: ok = pictures::DecodeJPEG(os, px); break;
-        case pictures::TPictureKind::BMP:
-        case pictures::TPictureKind::GIF: ok = DecodeWithPixbuf(os, px); break;
-        case pictures::TPictureKind::None: break;
-    }
+    bool ok = pictures::DecodePicture(os, px);
     if (!ok) throw EFOpenError(Cz("Soubor ") + path + Cz(" nelze načíst jako obrázek"));
     PutOverWhite(px, image);
 }

@@ -55,6 +55,20 @@ TEST_F(RasterTest, PicturesOfEveryKindAreReadAndOthersRefused) {
         {"cut.jpg", [](const std::string& p) { WriteBytes(p, std::string("\xFF\xD8\xFF\xE0\0\x10JFIF", 10)); }, 0, 0, 0},
         {"cut.gif", [](const std::string& p) { WriteBytes(p, "GIF89a\x01"); }, 0, 0, 0},
         {"missing.png", [](const std::string&) {}, 0, 0, 0},
+        // Bombs: a small file whose header promises a huge picture is refused before decoding.
+        {"bomb.gif", [](const std::string& p) {
+             WriteBytes(p, std::string("GIF89a\xff\xff\xff\xff\x80\0\0\xff\0\0\0\0\0,\0\0\0\0\1\0\1\0\0\2\2\x44\1\0;", 35));
+         }, 0, 0, 0},
+        {"bomb.bmp", [](const std::string& p) {
+             WriteBytes(p, std::string("BM\x3e\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x30\x75\0\0\x30\x75\0\0\1\0\x18\0", 30) +
+                               std::string(32, '\0'));
+         }, 0, 0, 0},
+        {"bomb.jpg", [](const std::string& p) {  // progressive, 30000 x 30000
+             WriteBytes(p, std::string("\xff\xd8\xff\xe0\0\x04\0\0\xff\xc2\0\x0b\x08\x75\x30\x75\x30\x01\x01\x11\0", 21));
+         }, 0, 0, 0},
+        {"bomb.png", [](const std::string& p) {  // 12000 x 12000
+             WriteBytes(p, std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x2e\xe0\0\0\x2e\xe0\x01\0\0\0\0", 29));
+         }, 0, 0, 0},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.name);
