@@ -8,6 +8,7 @@
 #include <gdal.h>
 #include <ogr_api.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -23,6 +24,7 @@ struct Feature {
     int layer = 0;
     std::vector<Path> parts;
     std::string text;
+    double box[4] = {1e300, 1e300, -1e300, -1e300};  // min x, min y, max x, max y
 };
 
 void Collect(OGRGeometryH g, Feature& f) {
@@ -35,6 +37,10 @@ void Collect(OGRGeometryH g, Feature& f) {
     Path p;
     p.xy.resize(2 * static_cast<size_t>(n));
     OGR_G_GetPoints(g, p.xy.data(), 2 * sizeof(double), p.xy.data() + 1, 2 * sizeof(double), nullptr, 0);
+    for (int i = 0; i < n; ++i) {
+        f.box[0] = std::min(f.box[0], p.xy[2 * i]), f.box[2] = std::max(f.box[2], p.xy[2 * i]);
+        f.box[1] = std::min(f.box[1], p.xy[2 * i + 1]), f.box[3] = std::max(f.box[3], p.xy[2 * i + 1]);
+    }
     p.closed = n > 2 && p.xy[0] == p.xy[2 * n - 2] && p.xy[1] == p.xy[2 * n - 1];
     f.parts.push_back(std::move(p));
 }
@@ -42,10 +48,17 @@ void Collect(OGRGeometryH g, Feature& f) {
 const char* const kLayers[] = {"zeme", "voda", "cesty", "hranice", "mista"};
 const double kColours[][3] = {{0.93, 0.91, 0.84}, {0.55, 0.75, 0.95}, {0.75, 0.2, 0.1}, {0.4, 0.1, 0.4}, {0, 0, 0}};
 
-// Draws the features with the map's ground (x, y) mapped to the device by the matrix.
-void Draw(cairo_t* cr, const std::vector<Feature>& features, const cairo_matrix_t& m, double unit) {
+// Draws the features with the map's ground (x, y) mapped to the device by the matrix;
+// those whose box misses the device's width x height (a text's margin added) are left out.
+void Draw(cairo_t* cr, const std::vector<Feature>& features, const cairo_matrix_t& m, double unit, double width,
+          double height) {
     cairo_set_line_width(cr, unit);
     for (const Feature& f : features) {
+        double x0 = f.box[0], y0 = f.box[3], x1 = f.box[2], y1 = f.box[1];
+        cairo_matrix_transform_point(&m, &x0, &y0);
+        cairo_matrix_transform_point(&m, &x1, &y1);
+        const double margin = f.text.empty() ? 2 * unit : 100 * unit;
+        if (x1 < -margin || y1 < -margin || x0 > width + margin || y0 > height + margin) continue;
         const double* c = kColours[f.layer];
         cairo_set_source_rgb(cr, c[0], c[1], c[2]);
         for (const Path& p : f.parts) {
@@ -117,7 +130,7 @@ int main(int argc, char** argv) {
     cairo_t* cr = cairo_create(png);
     cairo_set_source_rgb(cr, 1, 1, 1);
     cairo_paint(cr);
-    Draw(cr, features, m, 1);
+    Draw(cr, features, m, 1, width, height);
     cairo_destroy(cr);
     cairo_surface_write_to_png(png, argv[6]);
     cairo_surface_destroy(png);
@@ -134,7 +147,7 @@ int main(int argc, char** argv) {
             cairo_save(cr);
             cairo_rectangle(cr, 0, 0, pageW, pageH);
             cairo_clip(cr);
-            Draw(cr, features, m, 0.5);
+            Draw(cr, features, m, 0.5, pageW, pageH);
             cairo_restore(cr);
             cairo_show_page(cr);
         }

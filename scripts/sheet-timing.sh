@@ -6,6 +6,8 @@
 # Usage: bash scripts/sheet-timing.sh [ROUNDS] (after the build in build/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# SAMPLES: another copy of samples/ (e.g. with a larger ostravsko.gpkg in its data/).
+samples=${SAMPLES:-samples}
 root=$(pwd)
 rounds=${1:-7}
 mkdir -p out
@@ -22,9 +24,9 @@ run() {  # name command...
   times[$name]+="$(((t1 - t0) / 1000000)) "
 }
 for ((i = 0; i < rounds; i++)); do
-  run sheet bash -c "cd samples/oskelt32 && '$oskelt' Oskelt32.INI Sheet.YESK --answers sheet-answers.txt"
-  run plain "$plain" samples/data/ostravsko.gpkg -475000 -1120000 -450000 -1105000 out/plain.png 640 480 out/plain.pdf 4 2
-  run quit bash -c "cd samples/oskelt32 && '$oskelt' Oskelt32.INI Quit.YESK --answers answers.txt"
+  run sheet bash -c "cd '$samples/oskelt32' && '$oskelt' Oskelt32.INI Sheet.YESK --answers sheet-answers.txt"
+  run plain "$plain" "$samples/data/ostravsko.gpkg" -475000 -1120000 -450000 -1105000 out/plain.png 640 480 out/plain.pdf 4 2
+  run quit bash -c "cd '$samples/oskelt32' && '$oskelt' Oskelt32.INI Quit.YESK --answers answers.txt"
   run libs "$plain"
 done
 echo "load average: $(cut -d' ' -f1-3 /proc/loadavg); $rounds rounds; wall ms: median (min-max)"
