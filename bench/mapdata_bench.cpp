@@ -49,6 +49,38 @@ void BM_ModelByScriptCreator(benchmark::State& state) {
     state.counters["features"] = static_cast<double>(elements);
 }
 
+// What a loaded layer holds per vertex: each element's instance, its vertex and part arrays
+// as allocated, over the vertices of the layer (the coordinates alone are 16 bytes).
+void BM_BytesPerVertex(benchmark::State& state) {
+    Register();
+    TModelScript* script = TModelScript::New();
+    script->AddLayerOrParameter("OKOLI", kFile + "|" + kLayer);
+    double bytes = 0, vertices = 0;
+    for (auto _ : state) {
+        TModelByScriptCreator* creator = TModelByScriptCreator::New();
+        creator->SetInput(script);
+        creator->DoIt();
+        auto* model = As<TRectEntity>(creator->Output);
+        auto* layer = model ? As<TEntity>(model->Get(0)) : nullptr;
+        bytes = vertices = 0;
+        for (int32_t i = 0; layer && i < layer->ElementsCount(); ++i) {
+            TElement* e = layer->Get(i);
+            bytes += e->GetInstanceSize();
+            if (auto* poly = As<TPolyElement>(e)) {
+                bytes += static_cast<double>(poly->Points().capacity() * sizeof(T2DPoint) +
+                                             poly->Parts().capacity() * sizeof(int32_t));
+                vertices += poly->VertexCount();
+            }
+        }
+        Free(model);
+        Free(creator);
+    }
+    Free(script);
+    state.counters["vertices"] = vertices;
+    state.counters["bytes_per_vertex"] = vertices > 0 ? bytes / vertices : 0;
+}
+BENCHMARK(BM_BytesPerVertex)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 void BM_PlainOgrLoop(benchmark::State& state) {
     Register();
     int64_t features = 0;
