@@ -211,7 +211,7 @@ public:
     // The 1:5000 sheet (c, r) of the 1:50000 grid, found or made.
     TSMO_5* GetDetail(int32_t c, int32_t r);
     TSMO_5* FindDetail(int32_t c, int32_t r);
-    virtual TSMO_5* NewDetail();
+    TSMO_5* NewDetail() override;
 
 protected:
     void SheetSize(double& w, double& h) override;
