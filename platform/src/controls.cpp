@@ -167,3 +167,187 @@ void TForm::KeyDown(uint16_t key, uint32_t shift) {
 }
 
 TForm* ActiveModalForm() { return g_modal.empty() ? nullptr : g_modal.back(); }
+
+// ---- answering in lines -----------------------------------------------------
+
+namespace {
+
+std::string WithoutAccelerator(std::string_view caption) {
+    std::string s;
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && i + 1 < caption.size()) ++i;
+        s += caption[i];
+    }
+    return s;
+}
+
+bool IsPressable(const TControl& c) { return c.Kind == TControlKind::Button || c.Kind == TControlKind::MenuItem; }
+
+bool ReadIndex(const std::string& s, int& out) {
+    int32_t v;
+    if (!TryStrToInt(Trim(s), v)) return false;
+    out = v;
+    return true;
+}
+
+std::string KindWord(TControlKind k) {
+    switch (k) {
+        case TControlKind::Edit: return "edit";
+        case TControlKind::Memo: return "memo";
+        case TControlKind::CheckBox: return "check box";
+        case TControlKind::RadioButton: return "radio button";
+        case TControlKind::ComboBox: return "combo box";
+        case TControlKind::ListBox: return "list box";
+        case TControlKind::SpinEdit: return "spin edit";
+        case TControlKind::Grid: return "grid";
+        default: return "control";
+    }
+}
+
+}  // namespace
+
+bool SetControlByLine(TForm& form, const std::string& name, const std::string& value, std::string& error) {
+    std::string base = name;
+    int col = -1, row = -1;
+    size_t bracket = name.find('[');
+    if (bracket != std::string::npos) {
+        size_t comma = name.find(',', bracket), close = name.find(']', bracket);
+        if (comma == std::string::npos || close == std::string::npos || comma > close ||
+            !ReadIndex(name.substr(bracket + 1, comma - bracket - 1), col) ||
+            !ReadIndex(name.substr(comma + 1, close - comma - 1), row) || col < 0 || row < 0) {
+            error = "bad cell " + name + " (name[col,row])";
+            return false;
+        }
+        base = Trim(name.substr(0, bracket));
+    }
+    TControl* c = form.Find(base);
+    if (!c) {
+        error = "no control " + base + " on " + form.ClassName();
+        return false;
+    }
+    if (!c->Enabled || !c->Visible) {
+        error = base + " is " + (c->Enabled ? "hidden" : "disabled");
+        return false;
+    }
+    bool cell = bracket != std::string::npos;
+    if (cell != (c->Kind == TControlKind::Grid)) {
+        error = cell ? base + " is no grid" : "a grid cell is " + base + "[col,row]=text";
+        return false;
+    }
+    switch (c->Kind) {
+        case TControlKind::Edit:
+        case TControlKind::Memo:
+        case TControlKind::SpinEdit:
+        case TControlKind::Grid:
+            if (c->ReadOnly) {
+                error = base + " is read-only";
+                return false;
+            }
+            if (cell) {
+                c->TypeCell(col, row, value);
+                return true;
+            }
+            if (c->Kind == TControlKind::SpinEdit) {
+                double v;
+                if (!TextToFloat(value, v)) {
+                    error = base + " takes a number";
+                    return false;
+                }
+                c->Value = v;
+            }
+            c->Type(value);
+            return true;
+        case TControlKind::CheckBox:
+        case TControlKind::RadioButton: {
+            std::string v = Trim(value);
+            if (v != "0" && v != "1") {
+                error = base + " takes 1 or 0";
+                return false;
+            }
+            if (c->Checked != (v == "1")) c->SetChecked(v == "1");
+            return true;
+        }
+        case TControlKind::ComboBox:
+        case TControlKind::ListBox: {
+            if (c->Pick(value)) return true;
+            int n;
+            if (ReadIndex(value, n) && n >= 1 && n <= static_cast<int>(c->Items.size())) {
+                c->Select(n - 1);
+                return true;
+            }
+            if (c->Kind == TControlKind::ComboBox && !c->ReadOnly) {
+                c->Type(value);
+                return true;
+            }
+            error = base + " has no item " + value;
+            return false;
+        }
+        default:
+            error = base + " is a " + KindWord(c->Kind) + " that takes no value";
+            return false;
+    }
+}
+
+TControl* FindButton(const TForm& form, std::string_view captionOrName) {
+    for (const auto& c : form.Controls())
+        if (IsPressable(*c) && SameText(WithoutAccelerator(c->Caption), captionOrName)) return c.get();
+    for (const auto& c : form.Controls())
+        if (IsPressable(*c) && SameText(c->Name, captionOrName)) return c.get();
+    return nullptr;
+}
+
+std::string DescribeForm(const TForm& form) {
+    std::string out, buttons;
+    for (const auto& cp : form.Controls()) {
+        const TControl& c = *cp;
+        if (!c.Visible || c.Name.empty()) continue;
+        std::string line = "  " + c.Name;
+        std::string caption = WithoutAccelerator(c.Caption);
+        switch (c.Kind) {
+            case TControlKind::Button:
+                buttons += (buttons.empty() ? "" : " / ") + (caption.empty() ? c.Name : caption);
+                continue;
+            case TControlKind::MenuItem:
+            case TControlKind::Panel:
+            case TControlKind::GroupBox:
+            case TControlKind::Image:
+            case TControlKind::Other:
+                continue;
+            case TControlKind::Label:
+            case TControlKind::StatusBar:
+                if (caption.empty() && c.Text.empty()) continue;
+                line += ": " + (caption.empty() ? c.Text : caption);
+                break;
+            case TControlKind::CheckBox:
+            case TControlKind::RadioButton:
+                line += c.Kind == TControlKind::CheckBox ? (c.Checked ? " [x] " : " [ ] ") : (c.Checked ? " (o) " : " ( ) ");
+                line += caption;
+                break;
+            case TControlKind::ProgressBar:
+                line += ": " + FloatToStr(c.Value) + " / " + FloatToStr(c.MaxValue);
+                break;
+            case TControlKind::Grid:
+                line += ":";
+                for (int r = 0; r < c.RowCount; ++r) {
+                    line += "\n    " + IntToStr(r) + ":";
+                    for (int col = 0; col < c.ColCount; ++col) line += " | " + c.Cell(col, r);
+                }
+                break;
+            case TControlKind::ComboBox:
+            case TControlKind::ListBox:
+                line += " = " + c.Text;
+                for (size_t i = 0; i < c.Items.size(); ++i)
+                    line += "\n    " + IntToStr(static_cast<int>(i) + 1) + (static_cast<int>(i) == c.ItemIndex ? " * " : "   ") + c.Items[i];
+                break;
+            default:
+                line += " = " + c.Text;
+                if (!caption.empty()) line += "  (" + caption + ")";
+                break;
+        }
+        if (!c.Enabled) line += "  [disabled]";
+        else if (c.ReadOnly) line += "  [read-only]";
+        out += line + "\n";
+    }
+    if (!buttons.empty()) out += "  Buttons: " + buttons + "\n";
+    return out;
+}

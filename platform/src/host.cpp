@@ -3,8 +3,12 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <iostream>
 
+#include "platform/controls.h"
+#include "platform/files.h"
 #include "platform/forms.h"
 #include "platform/sysutils.h"
 
@@ -38,6 +42,13 @@ std::string ForTerminal(const std::string& text) {
         }
     }
     return out;
+}
+
+// The result of a standard button name, mrNone for another word.
+int ResultOfName(const std::string& word) {
+    for (int b = 0; b < kButtonCount; ++b)
+        if (b != mbHelp && SameText(word, kButtonNames[b])) return ButtonResult(static_cast<TMsgDlgBtn>(b));
+    return mrNone;
 }
 
 std::string ButtonName(int result) {
@@ -154,21 +165,88 @@ int ConsoleHost::ShowModal(const std::string& formName) {
     return MessageBox(formName, Application().Title(), mtCustom, mbOKCancel);
 }
 
+int ConsoleHost::ShowForm(TForm& form) {
+    for (;;) {
+        std::cout << ForTerminal(Application().Title()) << ": "
+                  << ForTerminal(form.Caption.empty() ? form.ClassName() : form.Caption) << " (" << form.ClassName()
+                  << ")\n"
+                  << ForTerminal(DescribeForm(form)) << "name=value or a button [OK]: ";
+        std::string line;
+        if (!ReadLine(line)) {
+            std::cout << std::endl;
+            return mrOk;
+        }
+        line = Trim(line);
+        if (line.empty()) return mrOk;
+        std::string error;
+        size_t eq = line.find('=');
+        if (eq != std::string::npos && eq > 0) {
+            if (!SetControlByLine(form, Trim(line.substr(0, eq)), line.substr(eq + 1), error))
+                std::cerr << ForTerminal(error) << std::endl;
+            continue;
+        }
+        if (TControl* b = FindButton(form, line)) {
+            b->Click();
+            if (form.ModalResult != mrNone) return form.ModalResult;
+            continue;
+        }
+        if (int result = ResultOfName(line)) return result;
+        std::cerr << "no button " << ForTerminal(line) << std::endl;
+    }
+}
+
 // ---- ScriptedHost ---------------------------------------------------------
 
-bool ScriptedHost::Next(ScriptedAnswer& a) {
+namespace {
+std::string Where(const ScriptedAnswer& a) { return a.line > 0 ? "line " + IntToStr(a.line) + ": " : std::string(); }
+}  // namespace
+
+void ScriptedHost::Refuse(const std::string& why) { throw Exception(why); }
+
+bool ScriptedHost::Next(ScriptedAnswer& a, const std::string& question) {
     answered_ = !answers_.empty();
     if (answers_.empty()) return false;
     a = std::move(answers_.front());
     answers_.pop_front();
+    if (a.ForForm()) {
+        Refuse(Where(a) + (a.button.empty() ? a.control + "=" + a.text + " answers a form"
+                                            : "unknown answer " + a.button + " (no form is shown)") +
+               ", not " + question);
+        answered_ = false;
+        return false;
+    }
     return true;
+}
+
+int ScriptedHost::ShowForm(TForm& form) {
+    while (!answers_.empty() && answers_.front().ForForm()) {
+        ScriptedAnswer a = std::move(answers_.front());
+        answers_.pop_front();
+        answered_ = true;
+        if (!a.control.empty()) {
+            std::string error;
+            if (!SetControlByLine(form, a.control, a.text, error)) Refuse(Where(a) + error);
+            continue;
+        }
+        TControl* b = FindButton(form, a.button);
+        if (!b || !b->Enabled || !b->Visible) {
+            Refuse(Where(a) + "unknown answer " + a.button + ": no such button on " + form.ClassName());
+            continue;
+        }
+        b->Click();
+        if (form.ModalResult != mrNone) {
+            records_.push_back(HostRecord{HostRecord::Modal, form.ClassName(), {}, mtCustom, {}, form.ModalResult});
+            return form.ModalResult;
+        }
+    }
+    return ShowModal(form.ClassName());
 }
 
 int ScriptedHost::MessageBox(const std::string& text, const std::string& caption, TMsgDlgType type,
                              TMsgDlgButtons buttons) {
     ScriptedAnswer a;
     int result = DefaultResult(buttons);
-    if (Next(a)) result = a.action ? a.action() : a.result;
+    if (Next(a, text)) result = a.action ? a.action() : a.result;
     records_.push_back(HostRecord{HostRecord::Box, caption, text, type, buttons, result});
     return result;
 }
@@ -176,7 +254,7 @@ int ScriptedHost::MessageBox(const std::string& text, const std::string& caption
 bool ScriptedHost::Confirm(HostRecord r, std::string& value) {
     ScriptedAnswer a;
     int result = mrOk;
-    if (Next(a)) {
+    if (Next(a, r.caption)) {
         result = a.action ? a.action() : a.result;
         if ((result == mrOk || result == mrYes) && a.hasText) value = a.text;
     }
@@ -200,9 +278,58 @@ bool ScriptedHost::SelectDirectory(const std::string& caption, std::string& dire
 int ScriptedHost::ShowModal(const std::string& formName) {
     ScriptedAnswer a;
     int result = mrOk;
-    if (Next(a)) result = a.action ? a.action() : a.result;
+    if (Next(a, formName)) result = a.action ? a.action() : a.result;
     records_.push_back(HostRecord{HostRecord::Modal, formName, {}, mtCustom, {}, result});
     return result;
+}
+
+// ---- TAnswerFileHost -----------------------------------------------------
+
+bool TAnswerFileHost::LoadFile(const std::string& fileName, std::string& error) {
+    std::ifstream in(MapPath(fileName), std::ios::binary);
+    if (!in) {
+        error = "cannot read " + fileName;
+        return false;
+    }
+    fileName_ = fileName;
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::string text = Cz(line);
+        std::string word = Trim(text);
+        if (word.empty() || word[0] == '#') continue;
+        ScriptedAnswer a;
+        a.line = number;
+        size_t eq = word.find('=');
+        if (eq == 0) {
+            a.hasText = true;
+            a.text = TrimLeft(text).substr(1);
+        } else if (eq != std::string::npos) {
+            a.control = Trim(word.substr(0, eq));
+            a.text = TrimLeft(text).substr(TrimLeft(text).find('=') + 1);
+        } else if (int result = ResultOfName(word)) {
+            a.result = result;
+        } else {
+            a.button = word;
+        }
+        Push(std::move(a));
+    }
+    return true;
+}
+
+int TAnswerFileHost::MessageBox(const std::string& text, const std::string& caption, TMsgDlgType type,
+                                TMsgDlgButtons buttons) {
+    int result = ScriptedHost::MessageBox(text, caption, type, buttons);
+    std::fprintf(stderr, "%s: %s [%d]\n", ToUtf8(caption).c_str(), ToUtf8(text).c_str(), result);
+    return result;
+}
+
+void TAnswerFileHost::Refuse(const std::string& why) {
+    std::fprintf(stderr, "%s: %s\n", ToUtf8(fileName_).c_str(), ToUtf8(why).c_str());
+    std::fflush(nullptr);
+    std::exit(2);
 }
 
 // ---- front end ------------------------------------------------------------

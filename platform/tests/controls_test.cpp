@@ -107,3 +107,100 @@ TEST(Controls, CloseAsksFirstAndRadioButtonsExcludeEachOther) {
 }
 
 }  // namespace
+
+namespace {
+
+// A form of every kind a line can set.
+struct EveryKind : TForm {
+    EveryKind() : TForm("Tf_Every") {
+        Add(TControlKind::Edit, "ed_Name");
+        Add(TControlKind::Edit, "ed_Fixed").ReadOnly = true;
+        Add(TControlKind::CheckBox, "cb_Free", "&Free");
+        Add(TControlKind::RadioButton, "rb_A", "A", "gb");
+        Add(TControlKind::RadioButton, "rb_B", "B", "gb").Checked = true;
+        Add(TControlKind::ComboBox, "Combo").Items = {"m", "2", "mm"};
+        Add(TControlKind::ListBox, "List").Items = {"a", "b"};
+        Add(TControlKind::SpinEdit, "Spin");
+        Add(TControlKind::Grid, "Grid");
+        Add(TControlKind::Label, "l_Info", "Info");
+        Add(TControlKind::Button, "b_Off", "Off").Enabled = false;
+        Add(TControlKind::Button, "Zpet", Cz("&Zpět")).ModalResult = 4;
+    }
+};
+
+}  // namespace
+
+// "name=value" lines set each kind as a user would; what does not fit is refused with a reason.
+TEST(Controls, LinesSetControlsOrSayWhyNot) {
+    struct Case {
+        const char* name;
+        const char* value;
+        const char* error;  // empty: accepted
+        std::function<bool(TForm&)> holds;
+    };
+    const Case cases[] = {
+        {"ED_NAME", "Praha", "", [](TForm& f) { return f["ed_Name"].Text == "Praha"; }},
+        {"cb_Free", "1", "", [](TForm& f) { return f["cb_Free"].Checked; }},
+        {"rb_A", "1", "", [](TForm& f) { return f["rb_A"].Checked && !f["rb_B"].Checked; }},
+        {"Combo", "2", "", [](TForm& f) { return f["Combo"].ItemIndex == 1; }},  // the text before the number
+        {"Combo", "3", "", [](TForm& f) { return f["Combo"].ItemIndex == 2; }},
+        {"Combo", "km", "", [](TForm& f) { return f["Combo"].Text == "km"; }},
+        {"List", "b", "", [](TForm& f) { return f["List"].ItemIndex == 1; }},
+        {"Spin", "12", "", [](TForm& f) { return f["Spin"].Value == 12 && f["Spin"].Text == "12"; }},
+        {"Grid[2, 1]", "x", "", [](TForm& f) { return f["Grid"].Cell(2, 1) == "x"; }},
+        {"List", "3", "List has no item 3", nullptr},
+        {"cb_Free", "yes", "cb_Free takes 1 or 0", nullptr},
+        {"Spin", "many", "Spin takes a number", nullptr},
+        {"ed_Fixed", "x", "ed_Fixed is read-only", nullptr},
+        {"ed_Nope", "x", "no control ed_Nope on Tf_Every", nullptr},
+        {"Grid", "x", "a grid cell is Grid[col,row]=text", nullptr},
+        {"Grid[1]", "x", "bad cell Grid[1] (name[col,row])", nullptr},
+        {"ed_Name[0,0]", "x", "ed_Name is no grid", nullptr},
+        {"l_Info", "x", "l_Info is a control that takes no value", nullptr},
+    };
+    EveryKind f;
+    for (const Case& c : cases) {
+        std::string error;
+        EXPECT_EQ(SetControlByLine(f, c.name, c.value, error), !*c.error) << c.name;
+        EXPECT_EQ(error, c.error) << c.name;
+        if (c.holds) {
+            EXPECT_TRUE(c.holds(f)) << c.name;
+        }
+    }
+    EXPECT_EQ(FindButton(f, Cz("zpět")), f.Find("Zpet"));
+    EXPECT_EQ(FindButton(f, "b_off"), f.Find("b_Off"));
+    EXPECT_EQ(FindButton(f, "ed_Name"), nullptr);
+    std::string listed = DescribeForm(f);
+    for (const std::string& line : std::vector<std::string>{"  ed_Fixed =   [read-only]\n", "  cb_Free [x] Free\n", "    2 * b\n",
+                             "  l_Info: Info\n", "  Buttons: Off / " + Cz("Zpět") + "\n"})
+        EXPECT_NE(listed.find(line), std::string::npos) << line << listed;
+}
+
+// Form answers of a scripted host set the shown form and press its buttons; one that
+// fits no control, or a box, is refused.
+TEST(Controls, FormAnswersDriveTheShownForm) {
+    HostScope h;
+    EveryKind f;
+    auto answer = [&](std::string control, std::string text, std::string button) {
+        ScriptedAnswer a;
+        a.control = control;
+        a.text = text;
+        a.button = button;
+        a.line = 7;
+        h.host.Push(a);
+    };
+    answer("ed_Name", "Brno", "");
+    answer("", "", Cz("Zpět"));
+    EXPECT_EQ(f.ShowModal(), 4);
+    EXPECT_EQ(f["ed_Name"].Text, "Brno");
+
+    answer("", "", "Off");
+    EXPECT_THROW(f.ShowModal(), Exception);
+    answer("ed_Name", "x", "");
+    try {
+        HostMessageBox("Q", "C", mtConfirmation, mbOKCancel);
+        ADD_FAILURE();
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "line 7: ed_Name=x answers a form, not Q");
+    }
+}

@@ -1,6 +1,10 @@
 // Setup: installs from the installation script beside the program.
-#include "platform/forms.h"
+#include <cstdio>
+#include <string>
+
 #include "platform/files.h"
+#include "platform/forms.h"
+#include "platform/host.h"
 #include "platform/version_info.h"
 #include "platform/windows.h"
 #include "setup/installer.h"
@@ -14,7 +18,23 @@ SUITE_VERSION_BLOCK(1, 0, 0, 0,
                     "ProductName\0Setup\0"
                     "ProductVersion\0" "1.00\0");
 
-int main() {
+int main(int argc, char** argv) {
     Application().SetTitle("Instalace");
-    return setup::RunSetup(ExecutablePath());
+    TAnswerFileHost answers;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i], error;
+        if (arg == "--answers" && i + 1 < argc) {
+            if (!answers.LoadFile(FromOsName(argv[++i]), error)) {
+                std::fprintf(stderr, "Setup: %s\n", ToUtf8(error).c_str());
+                return 2;
+            }
+            SetUserHost(&answers);
+        } else {
+            std::fprintf(stderr, "Setup: unknown argument %s (Setup [--answers FILE])\n", arg.c_str());
+            return 2;
+        }
+    }
+    int status = setup::RunSetup(ExecutablePath());
+    SetUserHost(nullptr);
+    return status;
 }

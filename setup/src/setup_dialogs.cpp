@@ -1,5 +1,6 @@
 #include "setup/setup_dialogs.h"
 
+#include "platform/controls.h"
 #include "platform/files.h"
 #include "platform/host.h"
 #include "platform/sysutils.h"
@@ -41,9 +42,28 @@ void TSetupDialog::GrowTo(int bottom) {
 int TSetupDialog::ShowModal() {
     TSetupDialog* outer = g_active;
     g_active = this;
+    TForm form(ClassName());
+    form.Caption = caption_;
+    form.Add(TControlKind::Panel, "Panel");
+    for (const TSetupControl& c : panel_) {
+        char prefix = AnsiUpperCase(c.name).front();
+        TControlKind kind = prefix == 'E'   ? TControlKind::Edit
+                            : prefix == 'S' ? TControlKind::Button
+                            : prefix == 'C' ? TControlKind::CheckBox
+                                            : TControlKind::Label;
+        TControl& w = form.Add(kind, c.name, kind == TControlKind::Edit ? std::string() : c.text, "Panel");
+        if (kind == TControlKind::Edit) w.Text = c.text;
+        w.Checked = c.checked;
+        auto used = [this, &form](TControl& control) { ControlUsed(form, control); };
+        if (kind == TControlKind::Edit) w.OnChange = used;
+        else w.OnClick = used;
+    }
+    form.Add(TControlKind::Button, "OK", "OK").ModalResult = mrOk;
+    form.Add(TControlKind::Button, "Konec", "Konec").ModalResult = mrCancel;
+    form.Add(TControlKind::Button, "Zpet", Cz("Zpět")).ModalResult = mrBack;
     int result;
     try {
-        result = GetUserHost().ShowModal(ClassName());
+        result = form.ShowModal();
     } catch (...) {
         g_active = outer;
         throw;
@@ -92,6 +112,16 @@ void TDirDlg::ClickBrowse(const std::string& buttonName) {
     if (GetUserHost().SelectDirectory(Cz("Výběr složky"), folder)) SetEditText(editName, folder);
 }
 
+void TDirDlg::ControlUsed(TForm& form, TControl& control) {
+    if (control.Kind == TControlKind::Edit) {
+        SetEditText(control.Name, control.Text);
+        return;
+    }
+    ClickBrowse(control.Name);
+    std::string editName = "E" + std::to_string(RowOf(control.Name));
+    if (TControl* edit = form.Find(editName); edit && Find(editName)) edit->Text = Find(editName)->text;
+}
+
 TOptDlg::TOptDlg(TStringList& options) : options_(options) {
     caption_ = Cz("Podmínky instalace");
     TSetupControl box{"C0", "", 16, 8, 300, 17, false};
@@ -112,6 +142,15 @@ void TOptDlg::ClickCheckBox(const std::string& boxName) {
     if (!box || AnsiUpperCase(boxName).front() != 'C') return;
     box->checked = !box->checked;
     options_.SetValue(box->text, box->checked ? "TRUE" : "FALSE");
+}
+
+}  // namespace setup
+
+namespace setup {
+
+void TOptDlg::ControlUsed(TForm&, TControl& control) {
+    const TSetupControl* box = Find(control.Name);
+    if (box && box->checked != control.Checked) ClickCheckBox(control.Name);
 }
 
 }  // namespace setup

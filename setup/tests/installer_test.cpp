@@ -431,5 +431,29 @@ TEST_F(CopyTest, AMissingFileWithNobodyToAnswerEndsTheInstallation) {
     EXPECT_FALSE(fs::exists(dir.Path("t/one.txt")));
 }
 
+// Setup as a command with an answers file: the folder dialog takes a folder typed into a
+// row, the options dialog an unticked box, the closing question No. "Zpět" in the first
+// dialog asks whether to quit; a line that fits no control there stops the run.
+TEST_F(InstallerTest, SetupRunWithAnAnswersFileInstallsWhereTheFileSays) {
+    SampleMedium();
+    fs::copy_file(SETUP_PATH, dir.Path("medium/Setup"));
+    const std::string prog = dir.Path("chosen");
+    auto run = [&](const std::string& answers) {
+        Write(dir.Path("answers.txt"), answers);  // UTF-8
+        std::string command = "cd '" + dir.Path() + "' && XDG_DATA_HOME='" + dir.Path("xdg") +
+                              "' medium/Setup --answers answers.txt < /dev/null > out.txt 2>&1";
+        return std::system(command.c_str());
+    };
+    EXPECT_EQ(run("# folders\nE1=" + prog + "\nOK\n# options: no examples\nC1=0\nOK\nNo\n"), 0)
+        << ReadFile(dir.Path("out.txt"));
+    EXPECT_EQ(ReadFile(prog + "/Ukazka.sh"), ReadFile(kOriginals + "Ukazka.sh"));
+    EXPECT_TRUE(fs::exists(dir.Path("xdg/Oskelt32/Doc/CTIMNE.TXT")));
+    EXPECT_FALSE(fs::exists(dir.Path("xdg/Oskelt32/Data/MAPLSMO.txt")));
+
+    EXPECT_NE(run("E1=" + prog + "\nZpět\nC9=1\n"), 0);
+    EXPECT_NE(ReadFile(dir.Path("out.txt")).find("line 3: no control C9 on TAnoNeDialog"), std::string::npos)
+        << ReadFile(dir.Path("out.txt"));
+}
+
 }  // namespace
 }  // namespace setup

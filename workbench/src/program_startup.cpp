@@ -1,7 +1,6 @@
 #include "workbench/program_startup.h"
 
 #include <cstdio>
-#include <fstream>
 
 #include "kernel/kernel.h"
 #include "kernel/world.h"
@@ -35,52 +34,6 @@ bool ReadProgramArguments(int argc, char** argv, std::string& answersFile, std::
     }
     SetProgramArguments(std::move(args));
     return true;
-}
-
-bool TAnswerFileHost::LoadFile(const std::string& fileName, std::string& error) {
-    std::ifstream in(MapPath(fileName), std::ios::binary);
-    if (!in) {
-        error = "cannot read " + fileName;
-        return false;
-    }
-    static const struct {
-        const char* name;
-        int result;
-    } kButtons[] = {{"OK", mrOk},       {"Cancel", mrCancel}, {"Yes", mrYes},       {"No", mrNo},
-                    {"Abort", mrAbort}, {"Retry", mrRetry},   {"Ignore", mrIgnore}, {"All", mrAll},
-                    {"NoToAll", mrNoToAll}, {"YesToAll", mrYesToAll}};
-    std::string line;
-    int number = 0;
-    while (std::getline(in, line)) {
-        ++number;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        std::string text = Cz(line);
-        std::string word = Trim(text);
-        if (word.empty() || word[0] == '#') continue;
-        if (word[0] == '=') {
-            PushText(TrimLeft(text).substr(1));
-            continue;
-        }
-        bool known = false;
-        for (const auto& b : kButtons)
-            if (SameText(word, b.name)) {
-                PushResult(b.result);
-                known = true;
-                break;
-            }
-        if (!known) {
-            error = fileName + ": line " + IntToStr(number) + ": unknown answer " + word;
-            return false;
-        }
-    }
-    return true;
-}
-
-int TAnswerFileHost::MessageBox(const std::string& text, const std::string& caption, TMsgDlgType type,
-                                TMsgDlgButtons buttons) {
-    int result = ScriptedHost::MessageBox(text, caption, type, buttons);
-    std::fprintf(stderr, "%s: %s [%d]\n", ToUtf8(caption).c_str(), ToUtf8(text).c_str(), result);
-    return result;
 }
 
 void RunMainTool(TOldMainTool* tool) {

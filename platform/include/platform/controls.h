@@ -122,3 +122,14 @@ private:
 
 // The innermost form being shown modally, or nullptr.
 TForm* ActiveModalForm();
+
+// Answering a form in lines of text (a terminal, an answers file). A line "name=value" sets a
+// control as a user would: an edit, memo or spin edit takes the text; a check box or radio
+// button "1" or "0"; a combo or list box the item of that text, else of that number (from
+// 1); a grid cell is "name[col,row]=text" (from 0). False with the reason when the control
+// is missing, hidden, disabled or read-only, or the value does not fit it.
+bool SetControlByLine(TForm& form, const std::string& name, const std::string& value, std::string& error);
+// A button or menu item by its caption (without "&") or name; nullptr when there is none.
+TControl* FindButton(const TForm& form, std::string_view captionOrName);
+// The visible controls with their values, one a line ("  E0 = /data"), then the buttons.
+std::string DescribeForm(const TForm& form);

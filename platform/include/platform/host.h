@@ -82,6 +82,10 @@ public:
     bool SelectFile(const std::string& filter, const std::string& initialDir, std::string& fileName) override;
     bool SelectDirectory(const std::string& caption, std::string& directory) override;
     int ShowModal(const std::string& formName) override;
+    // Lists the form's controls and takes "name=value" lines and button captions (see
+    // SetControlByLine) until a button ends the form; a blank line or the end of input
+    // answers OK.
+    int ShowForm(TForm& form) override;
     bool LastAnswered() const override { return answered_; }
 
 private:
@@ -93,11 +97,20 @@ private:
 // One prepared answer. For a box or form the result is returned as it is; for a query or a
 // dialog, mrOk/mrYes means confirmed (the value replaced by text when it is set) and anything
 // else cancelled. An action, when set, runs first and its answer is used as the result.
+// A form answer instead sets a control (control "name" or "name[col,row]", the value in text)
+// or presses a button by its caption or name (button); line is where it was read from.
 struct ScriptedAnswer {
+    ScriptedAnswer() = default;
+    ScriptedAnswer(int r, bool t, std::string s, std::function<int()> act)
+        : result(r), hasText(t), text(std::move(s)), action(std::move(act)) {}
     int result = mrOk;
     bool hasText = false;
     std::string text;
     std::function<int()> action;
+    std::string control;
+    std::string button;
+    int line = 0;
+    bool ForForm() const { return !control.empty() || !button.empty(); }
 };
 
 // What a ScriptedHost was asked, in order.
@@ -130,14 +143,42 @@ public:
     bool SelectFile(const std::string& filter, const std::string& initialDir, std::string& fileName) override;
     bool SelectDirectory(const std::string& caption, std::string& directory) override;
     int ShowModal(const std::string& formName) override;
+    // Form answers at the head of the queue set controls and press buttons until a button
+    // ends the form; then, or without them, the form is answered like ShowModal.
+    int ShowForm(TForm& form) override;
     bool LastAnswered() const override { return answered_; }
 
+protected:
+    // An answer that does not fit the question: throws Exception with the reason.
+    virtual void Refuse(const std::string& why);
+
 private:
-    bool Next(ScriptedAnswer& a);
+    bool Next(ScriptedAnswer& a, const std::string& question);
     bool Confirm(HostRecord r, std::string& value);
     std::deque<ScriptedAnswer> answers_;
     std::vector<HostRecord> records_;
     bool answered_ = true;
+};
+
+// The user host of a batch run ("--answers FILE"): answers from a file, and every box shown
+// on standard error with its answer.
+class TAnswerFileHost : public ScriptedHost {
+public:
+    // One answer a line: a button (OK, Cancel, Yes, No, Abort, Retry, Ignore, All,
+    // NoToAll, YesToAll; any letter case), "=text" (a query or file dialog confirmed with
+    // the text), "name=value" (a control of the form being shown, see SetControlByLine) or
+    // any other word: a form's button pressed by its caption ("Zpět"). Blank lines and
+    // lines starting with "#" are skipped. False with the reason when the file cannot be read.
+    bool LoadFile(const std::string& fileName, std::string& error);
+    int MessageBox(const std::string& text, const std::string& caption, TMsgDlgType type,
+                   TMsgDlgButtons buttons) override;
+
+protected:
+    // Stops the program: the reason and the answers file's line on standard error, status 2.
+    void Refuse(const std::string& why) override;
+
+private:
+    std::string fileName_;
 };
 
 // The host in use (a ConsoleHost until another is set; nullptr restores it). The host is

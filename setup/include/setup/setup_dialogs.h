@@ -8,6 +8,9 @@
 
 #include "platform/classes.h"
 
+class TForm;
+class TControl;
+
 namespace setup {
 
 // The modal result of "Zpět".
@@ -33,9 +36,13 @@ public:
     // A panel control by name (compared upper-cased); nullptr when there is none.
     const TSetupControl* Find(const std::string& name) const;
 
+    // Shown as a form of its panel's controls and the buttons "OK", "Konec" and "Zpět";
+    // what the user does on the form's controls reaches the dialog's handlers.
     int ShowModal();
 
 protected:
+    // A control of the shown form was changed or clicked.
+    virtual void ControlUsed(TForm& form, TControl& control) = 0;
     TSetupControl* FindControl(const std::string& name);
     // The row number at the end of a control's name; -1 without one.
     static int RowOf(const std::string& name);
@@ -59,6 +66,7 @@ public:
     void ClickBrowse(const std::string& buttonName);
 
 private:
+    void ControlUsed(TForm& form, TControl& control) override;
     TStringList& varDirs_;
 };
 
@@ -71,6 +79,7 @@ public:
     void ClickCheckBox(const std::string& boxName);
 
 private:
+    void ControlUsed(TForm& form, TControl& control) override;
     TStringList& options_;
 };
 

@@ -16,19 +16,6 @@ void RegisterProgramClasses();
 // are the program arguments (ParamStr). False with the reason for an incomplete option.
 bool ReadProgramArguments(int argc, char** argv, std::string& answersFile, std::string& error);
 
-// The user host of a batch run: answers from a file, and every box shown on standard
-// error with its answer.
-class TAnswerFileHost : public ScriptedHost {
-public:
-    // One answer a line: a button (OK, Cancel, Yes, No, Abort, Retry, Ignore, All,
-    // NoToAll, YesToAll; any letter case) or "=text" (a query or file dialog confirmed
-    // with the text). Blank lines and lines starting with "#" are skipped. False with the
-    // reason when the file cannot be read or a line is none of these.
-    bool LoadFile(const std::string& fileName, std::string& error);
-    int MessageBox(const std::string& text, const std::string& caption, TMsgDlgType type,
-                   TMsgDlgButtons buttons) override;
-};
-
 // Starts the main tool (DoIt, under the world's exception hook) and runs the message loop
 // until the application terminates. When the queue runs empty the user is asked to quit
 // (message 2); refusing opens the script console on the world, and the loop goes on.
