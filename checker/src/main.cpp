@@ -3,6 +3,7 @@
 #include "checker/checking_program.h"
 #include "composition/modelfile.h"
 #include "platform/version_info.h"
+#include "screen/screen_host.h"
 #include "workbench/program_startup.h"
 
 SUITE_VERSION_BLOCK(1, 5, 0, 0,
@@ -16,6 +17,9 @@ SUITE_VERSION_BLOCK(1, 5, 0, 0,
 
 int main(int argc, char** argv) {
     SetModelFileProfile(TModelFileProfile::Tarvine);
-    return RunProgram(argc, argv, "TARVINE 32", tarvine::RegisterCheckingProgramClasses,
+    bool onScreen = StartScreen(argc, argv);
+    int status = RunProgram(argc, argv, "TARVINE 32", tarvine::RegisterCheckingProgramClasses,
                       [] { return static_cast<TOldMainTool*>(TOldMainTool::StartUp<tarvine::TMainTool>()); });
+    if (onScreen) StopScreen();
+    return status;
 }

@@ -3,6 +3,7 @@
 #include "composer/composer.h"
 #include "composer/main_tool.h"
 #include "platform/version_info.h"
+#include "screen/screen_host.h"
 #include "workbench/program_startup.h"
 
 SUITE_VERSION_BLOCK(3, 1, 0, 0,
@@ -15,6 +16,9 @@ SUITE_VERSION_BLOCK(3, 1, 0, 0,
                     "ProductVersion\0" "3.01 BETA\0");
 
 int main(int argc, char** argv) {
-    return RunProgram(argc, argv, "Oskelt32", RegisterComposerClasses,
+    bool onScreen = StartScreen(argc, argv);
+    int status = RunProgram(argc, argv, "Oskelt32", RegisterComposerClasses,
                       [] { return static_cast<TOldMainTool*>(TOldMainTool::StartUp<TMainTool>()); });
+    if (onScreen) StopScreen();
+    return status;
 }

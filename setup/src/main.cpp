@@ -7,6 +7,7 @@
 #include "platform/host.h"
 #include "platform/version_info.h"
 #include "platform/windows.h"
+#include "screen/screen_host.h"
 #include "setup/installer.h"
 
 SUITE_VERSION_BLOCK(1, 0, 0, 0,
@@ -20,6 +21,7 @@ SUITE_VERSION_BLOCK(1, 0, 0, 0,
 
 int main(int argc, char** argv) {
     Application().SetTitle("Instalace");
+    bool onScreen = StartScreen(argc, argv);
     TAnswerFileHost answers;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i], error;
@@ -30,11 +32,12 @@ int main(int argc, char** argv) {
             }
             SetUserHost(&answers);
         } else {
-            std::fprintf(stderr, "Setup: unknown argument %s (Setup [--answers FILE])\n", arg.c_str());
+            std::fprintf(stderr, "Setup: unknown argument %s (Setup [--headless] [--answers FILE])\n", arg.c_str());
             return 2;
         }
     }
     int status = setup::RunSetup(ExecutablePath());
     SetUserHost(nullptr);
+    if (onScreen) StopScreen();
     return status;
 }

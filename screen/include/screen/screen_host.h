@@ -1,0 +1,15 @@
+// The front end on a display: each headless form shown modally becomes a Qt window whose
+// widgets mirror its controls, and what the user does there is the same call a headless
+// host makes (Click, Type, Select, SetChecked, TypeCell, KeyDown). Message boxes, queries
+// and the file and folder choosers are Qt dialogs. It knows forms and controls only.
+#pragma once
+#include <string>
+
+#include "platform/host.h"
+
+// True when a display is present (DISPLAY or WAYLAND_DISPLAY) and neither "--headless" nor
+// "--answers" is among the arguments: the screen host is then the user host. "--headless"
+// is taken out of the arguments either way.
+bool StartScreen(int& argc, char** argv);
+// Restores the headless host and ends Qt.
+void StopScreen();

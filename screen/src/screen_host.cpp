@@ -1,0 +1,121 @@
+#include "screen/screen_host.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "platform/forms.h"
+#include "platform/sysutils.h"
+#include "screen/form_window.h"
+
+namespace {
+
+// Message boxes, queries and choosers as Qt dialogs; forms as their mirror windows.
+class TScreenHost : public UserHost {
+public:
+    int MessageBox(const std::string& text, const std::string& caption, TMsgDlgType type,
+                   TMsgDlgButtons buttons) override {
+        static const char* const kCaptions[] = {"&Ano", "&Ne", "OK", "Storno", "&Přerušit", "&Opakovat",
+                                                "&Ignorovat", "&Vše", "N&e všem", "A&no všem", "Nápo&věda"};
+        QMessageBox box;
+        box.setWindowTitle(ToQt(caption));
+        box.setText(ToQt(text));
+        box.setIcon(type == mtWarning       ? QMessageBox::Warning
+                    : type == mtError       ? QMessageBox::Critical
+                    : type == mtInformation ? QMessageBox::Information
+                    : type == mtConfirmation ? QMessageBox::Question
+                                             : QMessageBox::NoIcon);
+        if (buttons.Empty()) buttons = mbOK;
+        int def = DefaultResult(buttons);
+        for (int b = mbYes; b <= mbHelp; ++b) {
+            auto btn = static_cast<TMsgDlgBtn>(b);
+            if (!buttons.Has(btn) || btn == mbHelp) continue;
+            QPushButton* p = box.addButton(QString::fromUtf8(kCaptions[b]), QMessageBox::AcceptRole);
+            p->setProperty("result", ButtonResult(btn));
+            if (ButtonResult(btn) == def) box.setDefaultButton(p);
+            if (btn == mbCancel || btn == mbNo) box.setEscapeButton(p);
+        }
+        box.exec();
+        QAbstractButton* clicked = box.clickedButton();
+        return clicked ? clicked->property("result").toInt() : (buttons.Has(mbCancel) ? mrCancel : def);
+    }
+    bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) override {
+        bool ok = false;
+        QString v = QInputDialog::getText(nullptr, ToQt(caption), ToQt(prompt), QLineEdit::Normal, ToQt(value), &ok);
+        if (ok) value = FromQt(v);
+        return ok;
+    }
+    bool SelectFile(const std::string& filter, const std::string& initialDir, std::string& fileName) override {
+        // "text|*.a;*.b|text2|*.c" as Qt filters "text (*.a *.b);;text2 (*.c)"
+        QStringList parts = ToQt(filter).split('|');
+        QStringList filters;
+        for (int i = 0; i + 1 < parts.size(); i += 2) filters << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+        QString f = QFileDialog::getOpenFileName(nullptr, QString(), ToQt(initialDir), filters.join(";;"));
+        if (f.isEmpty()) return false;
+        fileName = FromQt(f);
+        return true;
+    }
+    bool SelectDirectory(const std::string& caption, std::string& directory) override {
+        QString d = QFileDialog::getExistingDirectory(nullptr, ToQt(caption), ToQt(directory));
+        if (d.isEmpty()) return false;
+        directory = FromQt(d);
+        return true;
+    }
+    int ShowModal(const std::string& formName) override {
+        return MessageBox(formName, Application().Title(), mtCustom, mbOKCancel);
+    }
+    int ShowForm(TForm& form) override {
+        TFormWindow window(form);
+        int result = window.exec();
+        return result == QDialog::Rejected && form.ModalResult == mrNone ? mrCancel : result;
+    }
+};
+
+struct ScreenState {
+    std::unique_ptr<QApplication> app;
+    TScreenHost host;
+    QTimer* queue = nullptr;
+};
+ScreenState* g_screen = nullptr;
+
+}  // namespace
+
+bool StartScreen(int& argc, char** argv) {
+    bool headless = false;
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--headless") == 0) headless = true;
+        else argv[kept++] = argv[i];
+        if (std::strcmp(argv[i], "--answers") == 0) headless = true;  // a batch run
+    }
+    argc = kept;
+    const char* x = std::getenv("DISPLAY");
+    const char* w = std::getenv("WAYLAND_DISPLAY");
+    if (headless || g_screen || (!(x && *x) && !(w && *w))) return false;
+    g_screen = new ScreenState;
+    if (!QApplication::instance()) g_screen->app = std::make_unique<QApplication>(argc, argv);
+    // The application's posted messages run between window events on this thread.
+    g_screen->queue = new QTimer;
+    g_screen->queue->setInterval(5);
+    QObject::connect(g_screen->queue, &QTimer::timeout, [] {
+        for (int i = 0; i < 100 && Application().HandleMessage(); ++i) {
+        }
+    });
+    g_screen->queue->start();
+    SetUserHost(&g_screen->host);
+    return true;
+}
+
+void StopScreen() {
+    if (!g_screen) return;
+    SetUserHost(nullptr);
+    delete g_screen->queue;
+    delete g_screen;
+    g_screen = nullptr;
+}
