@@ -17,6 +17,9 @@
 #include "platform/host.h"
 #include "platform/sysutils.h"
 
+// Leaks inside the font library Qt loads, not ours.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
+
 namespace {
 
 QApplication& App() {
