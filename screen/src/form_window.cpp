@@ -59,6 +59,7 @@ TFormWindow::TFormWindow(TForm& form, QWidget* parent) : QDialog(parent), form_(
     setObjectName(QString::fromStdString(form.ClassName()));
     auto* layout = new QVBoxLayout(this);
     for (const auto& c : form.Controls()) Build(*c);
+    if (buttonRow_) layout->addLayout(buttonRow_);
     if (status_) layout->addWidget(status_);
     if (form.Width > 0 && form.Height > 0) resize(form.Width, form.Height);
     Refresh();
@@ -207,6 +208,15 @@ QWidget* TFormWindow::Build(TControl& c) {
         row->setContentsMargins(0, 0, 0, 0);
         row->addWidget(new QLabel(ToQt(c.Caption)));
         row->addWidget(w, 1);
+    }
+    if (c.Kind == TControlKind::Button && c.ModalResult != mrNone) {
+        // Buttons that end the form stand in one row below the rest.
+        if (!buttonRow_) {
+            buttonRow_ = new QHBoxLayout;
+            buttonRow_->addStretch(1);
+        }
+        buttonRow_->addWidget(w);
+        return w;
     }
     into->addWidget(placed ? placed : w);
     return w;

@@ -8,6 +8,7 @@
 
 #include "platform/controls.h"
 
+class QHBoxLayout;
 class QMenuBar;
 class QStatusBar;
 
@@ -31,6 +32,7 @@ private:
     std::map<std::string, QWidget*> widgets_;  // by control name, upper-cased
     QMenuBar* menus_ = nullptr;
     QStatusBar* status_ = nullptr;
+    QHBoxLayout* buttonRow_ = nullptr;
     bool refreshing_ = false;
 };
 
