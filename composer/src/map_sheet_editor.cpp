@@ -29,20 +29,6 @@ std::string MainIniFile() {
     return main ? main->GetIniFileName() : std::string();
 }
 
-// Runs the tool (on the input, when given) and frees it; its output.
-TElement* RunAndFree(TTool* tool, TElement* input) {
-    try {
-        if (input) tool->SetInput(input);
-        tool->DoIt();
-    } catch (...) {
-        Free(tool);
-        throw;
-    }
-    TElement* output = tool->Output;
-    Free(tool);
-    return output;
-}
-
 TMainTool* MainTool() { return World ? As<TMainTool>(World->GetMainTool()) : nullptr; }
 
 std::string OptionsFolder(bool data) {

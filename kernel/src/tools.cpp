@@ -440,6 +440,19 @@ bool CreateAndExecuteTool(const std::string& className, TElement* input) {
     return true;
 }
 
+TElement* RunAndFree(TTool* tool, TElement* input) {
+    tool->SetInput(input);
+    try {
+        tool->DoIt();
+    } catch (...) {
+        Free(tool);
+        throw;
+    }
+    TElement* out = tool->Output;
+    Free(tool);
+    return out;
+}
+
 void RegisterToolsUnit() {
     RegisterZarixClass<TProgressMessage>();
     RegisterZarixClass<TToolProperties>();

@@ -283,4 +283,7 @@ public:
 bool CreateAndExecuteTool(const std::string& className, TElement* input);
 
 // Registers the tool classes.
+// Gives the tool its input, runs it, frees it (also when it raises) and answers its output.
+TElement* RunAndFree(TTool* tool, TElement* input);
+
 void RegisterToolsUnit();

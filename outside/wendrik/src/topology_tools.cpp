@@ -449,19 +449,6 @@ void TProchazecPlochGauge::ProcessArea(TAreaElement*) {}
 
 // ---- the whole build --------------------------------------------------------------------------
 
-TElement* RunAndFree(TTool* tool, TElement* input) {
-    tool->SetInput(input);
-    try {
-        tool->DoIt();
-    } catch (...) {
-        Free(tool);
-        throw;
-    }
-    TElement* out = tool->Output;
-    Free(tool);
-    return out;
-}
-
 std::vector<std::string> BuildLineTopology(TPolyLineString* lines) {
     std::vector<std::string> messages;
     if (!lines) return messages;

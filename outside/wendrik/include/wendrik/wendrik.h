@@ -223,9 +223,6 @@ protected:
     virtual void ProcessArea(TAreaElement* area);
 };
 
-// Gives the tool its input, runs it, frees it and answers its output.
-TElement* RunAndFree(TTool* tool, TElement* input);
-
 // Builds the topology of a line layer with the tools above and writes it into the
 // property objects of its lines (links A-D). Answers the messages of GEOS failures.
 std::vector<std::string> BuildLineTopology(TPolyLineString* lines);
