@@ -11,11 +11,9 @@
 #include "platform/files.h"
 #include "platform/sysutils.h"
 #include "quintel/quintel.h"
+#include "owned.h"
 
 namespace {
-
-template <class T> using Owned = std::unique_ptr<T, void (*)(TPersistent*)>;
-template <class T> Owned<T> Own(T* p) { return Owned<T>(p, Free); }
 
 const char* const kSize = "@_SIZE";
 constexpr uint16_t VK_RETURN = 13;

@@ -19,6 +19,7 @@
 #include "platform/sysutils.h"
 #include "quintel/quintel.h"
 #include "workbench/desktop_template_text.h"
+#include "owned.h"
 
 namespace {
 
@@ -26,8 +27,6 @@ constexpr char CR = '\r';
 constexpr std::string_view kDelimiters = "().:";
 constexpr int32_t tm_OpenComposition = 30;
 
-template <class T> using Owned = std::unique_ptr<T, void (*)(TPersistent*)>;
-template <class T> Owned<T> Own(T* p) { return Owned<T>(p, Free); }
 
 // Every view of the desktop, through its child desktops.
 void ForEachView(TEntity* desktop, const std::function<void(TView*)>& f) {

@@ -9,11 +9,9 @@
 #include "kernel/messages.h"
 #include "quintel/quintel.h"
 #include "workbench/desktop_template_text.h"
+#include "owned.h"
 
 namespace {
-
-template <class T> using Owned = std::unique_ptr<T, void (*)(TPersistent*)>;
-template <class T> Owned<T> Own(T* p) { return Owned<T>(p, Free); }
 
 // Whole pieces of size step that cover length: the integer part, plus one for a fraction.
 int32_t Pieces(double length, double step) { return static_cast<int32_t>(std::ceil(length / step)); }
