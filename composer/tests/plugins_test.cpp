@@ -182,3 +182,28 @@ TEST(FileVersion, ReadsTheSuitesBlockAndAnswersEmptyWithoutOne) {
         EXPECT_EQ(v.GetLanguage(), "");
     }
 }
+
+// The built program with the sample package in its "Plugin.ZRX": a start script creates the
+// package's class by name, runs it and frees it.
+TEST(OskeltPlugin, AScriptCreatesRunsAndFreesThePackagesClass) {
+    TempDir dir("oskeltplugin");
+    ASSERT_FALSE(dir.Path().empty());
+    std::string program = dir.Path("Oskelt32");
+    ASSERT_EQ(std::system(("cp '" OSKELT32_PATH "' '" + program + "'").c_str()), 0);
+    SavePluginList(dir.Path("Plugin.ZRX"), {{"sample", SAMPLE_PLUGIN_PATH}});
+    WriteText(dir.Path("Job.INI"), "[Options]\r\n");
+    WriteText(dir.Path("Plugin.YESK"), "local t = yesk.Create('TSamplePluginTool', 'sample')\n"
+                                       "yesk.Write('made ' .. t:ClassName() .. ' ' .. tostring(t:Is('TTool')))\n"
+                                       "t:DoIt()\n"
+                                       "t:Free()\n"
+                                       "yesk.Write('freed')\n"
+                                       "yesk.World.MainTool:Post(2)\n");
+    WriteText(dir.Path("answers.txt"), "Yes\n");
+    std::string command = "cd '" + dir.Path() + "' && ./Oskelt32 Job.INI Plugin.YESK --answers answers.txt > log.txt 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << ReadFile(dir.Path("log.txt"));
+    std::string log = ReadFile(dir.Path("log.txt"));
+    EXPECT_NE(log.find("made TSamplePluginTool true"), std::string::npos) << log;
+    EXPECT_NE(log.find("\nTSamplePluginTool"), std::string::npos) << log;  // the tool's own line
+    EXPECT_NE(log.find("freed"), std::string::npos) << log;
+    EXPECT_EQ(log.find(std::string("Nezn\xc3\xa1m\xc3\xa1 t\xc5\x99\xc3\xad" "da")), std::string::npos) << log;
+}

@@ -518,17 +518,23 @@ void CreateOrRelease(TPersistent* obj);
 
 // Declares a class record for T with parent P, a factory and T::New().
 // A class may declare `static void Publish(PropertyTable& t)` to add its properties.
+// The record lives in StaticClass's statics; they keep default visibility, so that a
+// package built with hidden symbols shares the Kernel's records of the classes it derives
+// from instead of making copies of its own (its classes would not inherit from Kernel's).
 #define ZARIX_CLASS(T, P)                                                                       \
 public:                                                                                         \
     using inherited = P;                                                                        \
-    static const TClassInfo* StaticClass() {                                                    \
+    /* (A class of internal linkage ignores the visibility: it is the package's own.) */        \
+    _Pragma("GCC diagnostic push") _Pragma("GCC diagnostic ignored \"-Wattributes\"")          \
+    [[gnu::visibility("default")]] static const TClassInfo* StaticClass() {                     \
         static constinit std::atomic<const TClassInfo*> known{nullptr};                         \
         const TClassInfo* ci = known.load(std::memory_order_acquire);                           \
         if (!ci) [[unlikely]] ci = StaticClassMadeOnce_(known);                                 \
         return ci;                                                                              \
     }                                                                                           \
     /* Made once (a guarded static), out of the way of the lookups. */                          \
-    [[gnu::noinline, gnu::cold]] static const TClassInfo* StaticClassMadeOnce_(                 \
+    [[gnu::noinline, gnu::cold, gnu::visibility("default")]] static const TClassInfo*          \
+    StaticClassMadeOnce_(                                                                       \
         std::atomic<const TClassInfo*>& known) {                                                \
         static const TClassInfo* const made = [] {                                              \
             TClassInfo* c = rtti_detail::NewClassInfo(#T, P::StaticClass(),                     \
@@ -540,6 +546,7 @@ public:                                                                         
         known.store(made, std::memory_order_release);                                           \
         return made;                                                                            \
     }                                                                                           \
+    _Pragma("GCC diagnostic pop")                                                               \
     const TClassInfo* ClassType() const override { return T::StaticClass(); }                   \
     static T* New() {                                                                           \
         T* o = new T();                                                                         \
