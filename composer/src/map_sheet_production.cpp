@@ -187,14 +187,13 @@ void TMSCInterpret::ExecuteLine(TDesktop* desktop, const std::string& line, int 
     std::string token;
     int32_t position = 0;
     char delimiter = 0;
-    // Leading modifiers; the first text before a ":" that is none of them is part of the value.
+    // Leading modifiers; other text before a ":" is dropped as well.
     for (;;) {
         ReadToDelimiterWithoutWS(value, kDelimiters, 1, token, position, delimiter);
         if (delimiter != ':') break;
         if (token == "?") ask = true;
         else if (token == "!") command = true;
         else if (UpperCase(token) == "LIST") list = true;
-        else break;
         value = value.substr(std::min(value.size(), static_cast<size_t>(position - 1)));
     }
 
@@ -222,10 +221,8 @@ void TMSCInterpret::ExecuteLine(TDesktop* desktop, const std::string& line, int 
         std::unique_ptr<TStringList> lines(desktop->ExecuteCommandLineToList(value));
         const TPropInfo* p = GetPropInfo(target, property);
         const TClassInfo* cls = p && p->Kind() == tkClass ? p->PropType->ClassRef() : nullptr;
-        if (!lines || !cls || !cls->InheritsFrom(TPersistentStringList::StaticClass()) || !p->HasWriter()) {
-            Report(n, Cz("neznámá vlastnost (") + name + ")");
-            return;
-        }
+        // A property that is missing or holds no string list is left as it is.
+        if (!lines || !cls || !cls->InheritsFrom(TPersistentStringList::StaticClass()) || !p->HasWriter()) return;
         auto held = Own(TPersistentStringList::New());
         held->AssignLines(*lines);
         SetObjectPropByName(target, property, held.get());  // the property copies the lines

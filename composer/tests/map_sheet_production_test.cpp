@@ -168,16 +168,18 @@ TEST_F(ProductionTest, ContentScriptLines) {
         {"title.text = ?:'Ostrava'", "?:Ostrava", "", ""},
         {"Title.Text=!:FINDELEMENTBYNAME(Path).Name", "Path", "", ""},
         {"Title.Text=?:!:FINDELEMENTBYNAME(Block).Name", "?:Block", "", ""},
-        // modifiers end at the first text that is none of them
-        {Cz("Title.Text=Měřítko 1:10 000"), Cz("Měřítko 1:10 000"), "", ""},
-        {"Path.Text=C:\\data\\ostrava", "", "C:\\data\\ostrava", ""},
-        {"Path.Text=LIST:x:y", "", "x:y", ""},
+        // text before a ":" that is no modifier is dropped, and the scan goes on
+        {Cz("Title.Text=Měřítko 1:10 000"), "10 000", "", ""},
+        {"Path.Text=C:\\data\\ostrava", "", "\\data\\ostrava", ""},
+        {"Path.Text=LIST:x:y", "", "y", ""},
+        {"Title.Text=x:?:'a.b'", "?:a.b", "", ""},
         {"Title.Unknown=5", "", "", ""},
         {"Nothing.Text=x", "", "", Cz("neznámý objekt (Nothing)")},
         {"TUpperTextTool=FINDELEMENTBYNAME(Title)", "", "", ""},
         {"TNoSuchTool=FINDELEMENTBYNAME(Title)", "", "", Cz("neznámá vlastnost (TNoSuchTool)")},
         {"TUpperTextTool=FINDELEMENTBYNAME(Nobody)", "", "", Cz("neznámý objekt (FINDELEMENTBYNAME(Nobody))")},
-        {"Title.Text=!:LIST:ELEMENT.Name", "", "", Cz("neznámá vlastnost (Title.Text)")},
+        {"Title.Text=!:LIST:ELEMENT.Name", "", "", ""},  // no string list: ignored
+        {"Title.Nothing=!:LIST:ELEMENT.Name", "", "", ""},
         {"Title.Text=!:FINDELEMENTBYNAME(Path", "", "",
          Cz("Chyba syntaxe. .. na pozici 23 očekávám \")\"")},
         {"just words", "", "", ""},

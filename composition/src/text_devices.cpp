@@ -1,7 +1,9 @@
 #include "composition/text_devices.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 #include "interpret/interpret.h"
@@ -493,30 +495,26 @@ void TTextFileDevice::Destroy() {
 void TTextFileDevice::SetFileName(const std::string& name) {
     CloseFile();
     if (name.empty()) return;
-    static unsigned serial = 0;
-    std::string temp = name + ".~" + IntToStr(static_cast<int32_t>(::getpid())) + "-" +
-                       IntToStr(static_cast<int32_t>(serial++));
-    FStream = new TFileStream(temp, fmCreate);
+    try {
+        FStream = new TFileStream(name, fmCreate);
+    } catch (Exception& e) {
+        throw EInOutError(e.Message());
+    }
     FFileName = name;
-    FTempName = temp;
 }
 
 void TTextFileDevice::CloseFile() {
-    if (!FStream) return;
     delete FStream;
     FStream = nullptr;
-    std::string name = FFileName, temp = FTempName;
     FFileName.clear();
-    FTempName.clear();
-    // Over the previous protocol at once.
-    if (std::rename(MapPath(temp).c_str(), MapPath(name).c_str()) != 0) {
-        DeleteFile(temp);
-        throw EInOutError("Cannot create file \"" + name + "\".");
-    }
 }
 
+// Each piece goes to the file at once; one that the file does not take whole is an error.
 void TTextFileDevice::WriteText(const std::string& text) {
-    if (FStream) FStream->WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
+    if (!FStream || text.empty()) return;
+    int64_t size = static_cast<int64_t>(text.size());
+    if (FStream->Write(text.data(), size) != size)
+        throw EInOutError("Write error in file \"" + FFileName + "\". " + std::strerror(errno));
 }
 
 void TTextFileDevice::WriteLine(const std::string& text) {

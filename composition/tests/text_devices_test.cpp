@@ -173,7 +173,7 @@ TEST_F(TextDevicesTest, SavedTextKeepsThePendingLineAndRtfReadsBack) {
     f->Close();
 }
 
-TEST_F(TextDevicesTest, ProtocolFileIsWrittenWholeWithCrLfWhenItEnds) {
+TEST_F(TextDevicesTest, ProtocolFileIsEmptiedWhenNamedAndTakesEachLineAsWritten) {
     std::string path = dir + "/protocol.txt", second = dir + "/second.txt";
     WriteBytes(path, "old protocol\r\n");
     std::filesystem::remove(second);
@@ -181,21 +181,36 @@ TEST_F(TextDevicesTest, ProtocolFileIsWrittenWholeWithCrLfWhenItEnds) {
     d->WriteLine("dropped while closed");
     SetPropStringByName(d, "FileName", path);
     EXPECT_EQ(d->GetFileName(), path);
+    EXPECT_EQ(ReadBytes(path), "");  // emptied at once
     d->WriteText("a");
     d->WriteText("b");
+    EXPECT_EQ(ReadBytes(path), "ab");
     d->BeginOutput();  // keeps writing
     d->WriteLine(Cz("č"));
     d->WriteLine("");
-    EXPECT_EQ(ReadBytes(path), "old protocol\r\n");  // the old one stays until the end
-    d->SetFileName(second);                           // closes the first
     EXPECT_EQ(ReadBytes(path), "ab" + Cz("č") + "\r\n\r\n");
+    d->SetFileName(second);  // closes the first
+    EXPECT_EQ(ReadBytes(second), "");
     d->WriteLine("2");
+    EXPECT_EQ(ReadBytes(second), "2\r\n");
     d->EndOutput();
     EXPECT_EQ(d->GetFileName(), "");
     d->WriteLine("after");
     EXPECT_EQ(ReadBytes(second), "2\r\n");
-    EXPECT_THROW(d->SetFileName(dir + "/missing/folder/p.txt"), Exception);
+    EXPECT_EQ(ReadBytes(path), "ab" + Cz("č") + "\r\n\r\n");
+    // A name that cannot be made: the input/output error names that file.
+    std::string bad = dir + "/missing/folder/p.txt";
+    try {
+        d->SetFileName(bad);
+        ADD_FAILURE() << "no error";
+    } catch (EInOutError& e) {
+        EXPECT_NE(e.Message().find("\"" + bad + "\""), std::string::npos) << e.Message();
+    }
     EXPECT_FALSE(d->IsOpen());
+    // A write the file does not take (the disk is full) is reported, never swallowed.
+    d->SetFileName("/dev/full");
+    EXPECT_THROW(d->WriteText("x"), EInOutError);
+    EXPECT_THROW(d->WriteLine("line"), EInOutError);
     Free(d);
     // No temporary file is left beside them.
     int files = 0;

@@ -143,7 +143,9 @@ public:
 
     // The open file's name, empty when closed.
     std::string GetFileName() const { return FFileName; }
-    // Closes an open file, then begins the named one; EFCreateError when it cannot be made.
+    // Closes an open file, then creates or empties the named one; EInOutError naming it
+    // when it cannot be made. Each line goes to the file as it is written; a write that
+    // fails raises EInOutError naming the file.
     void SetFileName(const std::string& name);
     bool IsOpen() const { return FStream != nullptr; }
     void CloseFile();
@@ -161,7 +163,6 @@ public:
 private:
     TFileStream* FStream = nullptr;
     std::string FFileName;
-    std::string FTempName;
 };
 
 void RegisterTextDevicesUnit();
