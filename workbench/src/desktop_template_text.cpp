@@ -59,16 +59,6 @@ std::string CanonicalPath(const std::string& path) {
     return ec ? MapPath(path) : p.string();
 }
 
-bool IsAbsoluteName(const std::string& name) {
-    return (!name.empty() && IsPathDelimiter(name[0])) || (name.size() >= 2 && name[1] == ':');
-}
-
-// A file element section may name its file and its offsets; what would change the file on
-// disk (its name, extension, time, attributes) is not taken from a template.
-bool AppliesToFileElement(const std::string& key) {
-    return SameText(key, "FILENAME") || SameText(key, "DELTAX") || SameText(key, "DELTAY");
-}
-
 }  // namespace
 
 // ---- TMSTemplateGenerator -----------------------------------------------------------------
@@ -106,7 +96,6 @@ void TMSTemplateGenerator::ReadView(TView* view) { ReadLines(view, view); }
 void TMSTemplateGenerator::ReadLines(TElement* element, TView* view) {
     if (!FReader || !element) return;
     const std::string cls = element->ClassName();
-    const bool fileElement = element->Is<TFileElement>();
     while (!FAtEnd) {
         const std::string raw = BezVnejsichMezer(FReader->Radek());
         bool isParameter = false, isSection = false, isLast = false;
@@ -123,7 +112,6 @@ void TMSTemplateGenerator::ReadLines(TElement* element, TView* view) {
             else ErrorBox(cls + Cz(": Neregistrovaná vlastnost ") + key);
             continue;
         }
-        if (fileElement && !AppliesToFileElement(key)) continue;
         const TTypeKind kind = p->Kind();
         bool ok = !p->WriteOnly && kind != tkClass && kind != tkMethod;
         if (ok && (kind == tkEnumeration || kind == tkSet)) ok = FitsOrdinal(*p, value);
@@ -140,8 +128,7 @@ void TMSTemplateGenerator::ReadLines(TElement* element, TView* view) {
 
 void TMSTemplateGenerator::ReadNested(TElement* file, TDesktop* desktop) {
     auto* nested = As<TDeskTopFile>(file);
-    std::string path = nested->GetFileName();
-    if (!path.empty() && !IsAbsoluteName(path)) path = ExtractFilePath(FTemplatePath) + path;
+    const std::string path = nested->GetFileName();
     const std::string canonical = CanonicalPath(path);
     for (const std::string& open : TemplatesBeingRead())
         if (open == canonical) throw Exception(Cz("Šablona se načítá sama do sebe: ") + path);
@@ -244,19 +231,10 @@ std::vector<std::string> TemplatePropertyLines(TElement* element) {
 
 void TDeskTopSaveToText::Line(const std::string& text) { FLines->Add(text); }
 
-void TDeskTopSaveToText::CloseOpenSection() {
-    if (FOpen.empty() || !FOpen.back()) return;
-    Line("END");
-    Line("");
-    FOpen.back() = false;
-    if (FOpen.size() == 1) FHeaderClosed = true;
-}
-
 void TDeskTopSaveToText::DoIt() {
     if (!As<TDesktop>(Input) || MSDFileName.empty()) return;
     TStringList lines;
     FLines = &lines;
-    FOpen.clear();
     try {
         TRecursor::DoIt();
     } catch (...) {
@@ -271,13 +249,17 @@ bool TDeskTopSaveToText::QGoInside(TElement* element) { return IsWrittenClass(el
 
 bool TDeskTopSaveToText::QProcessBefore(TElement* element) {
     if (!IsWrittenClass(element) || !FLines) return true;
-    // The section holding this one ends its property lines before its first child.
-    CloseOpenSection();
+    // The desktop's own lines end before its first child that is no desktop; every other
+    // section ends after its children.
+    if (!FHeaderClosed && !element->Is<TDesktop>()) {
+        Line("END");
+        Line("");
+        FHeaderClosed = true;
+    }
     FLastClassName = element->ClassName();
     Line("[" + FLastClassName + "]");
     const std::string name = element->GetName();
     if (name != FLastClassName) Line("NAME=" + OneLine(name));
-    FOpen.push_back(true);
     return true;
 }
 
@@ -305,13 +287,9 @@ void TDeskTopSaveToText::Process(TElement* element) {
 }
 
 bool TDeskTopSaveToText::QProcessAfter(TElement* element) {
-    if (!IsWrittenClass(element) || !FLines || FOpen.empty()) return false;
-    // Still open: no child was written. Closed: the surplus end after the children.
-    FOpen.back() = false;
-    FOpen.pop_back();
+    if (!IsWrittenClass(element) || !FLines) return false;
     Line("END");
     Line("");
-    if (FOpen.empty()) FHeaderClosed = true;
     return false;
 }
 

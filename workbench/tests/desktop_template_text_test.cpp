@@ -152,7 +152,7 @@ TEST_F(DesktopTemplateTest, WriterLayout) {
              return d;
          },
          {"[TDesktop]", "END", ""}},
-        {"a desktop as first child: the outer header is closed before it",
+        {"a desktop as first child: the outer header is closed before the first child that is none",
          [&] {
              TDesktop* d = page("Outer");
              TDesktop* inner = page("Inner");
@@ -160,8 +160,19 @@ TEST_F(DesktopTemplateTest, WriterLayout) {
              d->AddElement(inner);
              return d;
          },
-         {"[TDesktop]", "NAME=Outer", "END", "", "[TDesktop]", "NAME=Inner", "END", "", "[TDrawRectangle]",
-          "END", "", "END", "", "END", ""}},
+         {"[TDesktop]", "NAME=Outer", "[TDesktop]", "NAME=Inner", "END", "", "[TDrawRectangle]", "END", "", "END",
+          "", "END", ""}},
+        {"only the outer header is closed before a child",
+         [&] {
+             TDesktop* d = page("Outer");
+             d->AddElement(TText::New());
+             TDesktop* inner = page("Inner");
+             inner->AddElement(TDrawRectangle::New());
+             d->AddElement(inner);
+             return d;
+         },
+         {"[TDesktop]", "NAME=Outer", "END", "", "[TText]", "END", "", "[TDesktop]", "NAME=Inner",
+          "[TDrawRectangle]", "END", "", "END", "", "END", ""}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -276,6 +287,11 @@ TEST_F(DesktopTemplateTest, ErrorBoxes) {
     }
 }
 
+bool FileIsReadOnly(const std::string& path) {
+    auto perms = std::filesystem::status(path).permissions();
+    return (perms & std::filesystem::perms::owner_write) == std::filesystem::perms::none;
+}
+
 TEST_F(DesktopTemplateTest, NestedTemplatesWithOffsetsAndSelfInclusion) {
     Lines("inner.msd", {"[TDesktop]", "NAME=Inner", "MinX=1", "MaxX=2", "END", "[TText]", "NAME=T", "MinX=1", "END",
                         "END"});
@@ -284,10 +300,19 @@ TEST_F(DesktopTemplateTest, NestedTemplatesWithOffsetsAndSelfInclusion) {
     Lines("a.msd", {"[TDesktop]", "NAME=A", "END", "[TDeskTopFile]", "FileName=b.msd", "END"});
     Lines("b.msd", {"[TDesktop]", "NAME=B", "END", "[TDeskTopFile]", "FileName=a.msd", "END"});
     tpltest::WriteFile(Path("keep.msd"), "");
-    std::string outer = Lines("outer.msd", {"[TDesktop]", "NAME=Outer", "END", "[TDeskTopFile]", "NAME=renamed.msd",
-                                            "FileName=inner.msd", "DeltaX=100", "DeltaY=200", "END",
-                                            "[TDeskTopFile]", "FileName=keep.msd", "END",
-                                            "[TDeskTopFile]", "FileName=missing.msd", "END"});
+    // Nested file names are used as given: relative to the current folder, not the template's.
+    std::filesystem::create_directory(Path("sub"));
+    Lines("sub/inner.msd", {"[TDesktop]", "NAME=Wrong", "END"});
+    std::string outer = Lines("sub/outer.msd", {"[TDesktop]", "NAME=Outer", "END", "[TDeskTopFile]", "NAME=renamed.msd",
+                                                "FileName=inner.msd", "DeltaX=100", "DeltaY=200", "END",
+                                                "[TDeskTopFile]", "FileName=keep.msd", "AttrReadOnly=True", "END",
+                                                "[TDeskTopFile]", "FileName=missing.msd", "END"});
+    std::string savedCwd = std::filesystem::current_path().string();
+    std::filesystem::current_path(dir);
+    struct Back {
+        std::string cwd;
+        ~Back() { std::filesystem::current_path(cwd); }
+    } back{savedCwd};
     TDesktop* d = Read(outer, 5, 5);
     ASSERT_NE(d, nullptr);
     // the nested page with its own offsets only; missing and empty files add nothing
@@ -298,7 +323,8 @@ TEST_F(DesktopTemplateTest, NestedTemplatesWithOffsetsAndSelfInclusion) {
     EXPECT_DOUBLE_EQ(inner->GetMinX(), 101);
     EXPECT_DOUBLE_EQ(inner->GetMinY(), 200);
     EXPECT_DOUBLE_EQ(As<TText>(inner->Get(0))->GetMinX(), 101);
-    // NAME= never renames a file
+    // every key of the section applies (NAME= before the file name renames nothing)
+    EXPECT_TRUE(FileIsReadOnly(Path("keep.msd")));
     EXPECT_TRUE(std::filesystem::exists(Path("keep.msd")));
     EXPECT_TRUE(std::filesystem::exists(Path("inner.msd")));
     EXPECT_FALSE(std::filesystem::exists(Path("renamed.msd")));
@@ -323,7 +349,9 @@ TEST_F(DesktopTemplateTest, NestedTemplatesWithOffsetsAndSelfInclusion) {
     Free(d);
 }
 
-TEST_F(DesktopTemplateTest, ADesktopAsFirstChildKeepsTheOuterProperties) {
+// The outer header stays open before a first child desktop: reading back, the outer
+// desktop's lines run on into the inner one's.
+TEST_F(DesktopTemplateTest, ADesktopAsFirstChildIsReadIntoTheOuterOne) {
     TDesktop* d = TDesktop::New();
     d->SetName("Outer");
     d->SetRect(0, 0, 1, 1);
@@ -335,11 +363,9 @@ TEST_F(DesktopTemplateTest, ADesktopAsFirstChildKeepsTheOuterProperties) {
     Free(d);
     d = Read(Path("nest.msd"));
     ASSERT_NE(d, nullptr);
-    EXPECT_EQ(d->GetName(), "Outer");
-    EXPECT_DOUBLE_EQ(d->GetMaxX(), 1);
-    ASSERT_EQ(d->ElementsCount(), 1);
-    EXPECT_EQ(d->Get(0)->GetName(), "Inner");
-    EXPECT_DOUBLE_EQ(As<TDesktop>(d->Get(0))->GetMinX(), 5);
+    EXPECT_EQ(d->GetName(), "Inner");
+    EXPECT_DOUBLE_EQ(d->GetMaxX(), 6);
+    EXPECT_EQ(d->ElementsCount(), 0);
     Free(d);
 }
 

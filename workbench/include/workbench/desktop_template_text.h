@@ -79,12 +79,10 @@ public:
 
 private:
     void Line(const std::string& text);
-    void CloseOpenSection();
 
     TStringList* FLines = nullptr;  // the file's text during DoIt
     std::string FLastClassName;
     bool FHeaderClosed = false;
-    std::vector<bool> FOpen;  // per written element on the walk: its property lines go on
 };
 
 // The stored property lines of an element as the template writes them ("Name=value").
