@@ -424,20 +424,14 @@ void TSMO_25::CollectDetail5() {
 
 TMapSpace* TSMO_25::GetSelfCopyWithDetail() {
     auto* copy = static_cast<TSMO_25*>(NewCopy());
-    // The copy finds the sheets through the source's root only while it collects them;
-    // it is not left among the root's children.
-    if (TSMO* root = GetRoot()) {
-        root->AddElement(copy);
-        try {
-            copy->CollectDetail5();
-        } catch (...) {
-            root->RemoveElement(copy);
-            Free(copy);
-            throw;
-        }
-        root->RemoveElement(copy);
-    } else {
+    // The copy stays among the root's children: it finds its sheets, neighbours and full
+    // name through the root.
+    if (TSMO* root = GetRoot()) root->AddElement(copy);
+    try {
         copy->CollectDetail5();
+    } catch (...) {
+        Free(copy);
+        throw;
     }
     copy->SetName(" ");
     return copy;
@@ -510,9 +504,9 @@ void TSMO_50::CreateDetail10() {
         for (int32_t j = 0; j <= 9; ++j) GetDetail10(i, j);
 }
 
+// Always four new quadrants, whatever the sheet holds already.
 void TSMO_50::CreateDetail25() {
-    for (int32_t n = 1; n <= 4; ++n)
-        if (!FindQuadrant(n)) NewQuadrant(n);
+    for (int32_t n = 1; n <= 4; ++n) NewQuadrant(n);
 }
 
 TMapSpace* TSMO_50::GetSelfCopyWithDetail10() {

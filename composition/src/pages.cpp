@@ -45,11 +45,11 @@ void TMultiPageDesktop::Publish(PropertyTable& t) {
     };
     t.Obj<C, TDesktop>("ActualPage", &C::GetActualPage, &C::SetActualPage).Stored(false);
     t.Int<C>("FIndPageNumber", nullptr, &C::SetFIndPageNumber);
-    t.Int<C>("ActualNumber", &C::GetActualNumber, nullptr);
-    t.Int<C>("ActualLeftNumber", &C::GetActualLeftNumber, nullptr);
-    t.Int<C>("ActualRightNumber", &C::GetActualRightNumber, nullptr);
-    t.Int<C>("ActualTopNumber", &C::GetActualTopNumber, nullptr);
-    t.Int<C>("ActualBottomNumber", &C::GetActualBottomNumber, nullptr);
+    t.Int<C>("ActualNumber", &C::GetActualNumber, nullptr).Stored(false);
+    t.Int<C>("ActualLeftNumber", &C::GetActualLeftNumber, nullptr).Stored(false);
+    t.Int<C>("ActualRightNumber", &C::GetActualRightNumber, nullptr).Stored(false);
+    t.Int<C>("ActualTopNumber", &C::GetActualTopNumber, nullptr).Stored(false);
+    t.Int<C>("ActualBottomNumber", &C::GetActualBottomNumber, nullptr).Stored(false);
     t.Int<C>("PageNumberToDelete", nullptr, &C::SetPageNumberToDelete);
     t.Float<C>("Overlap", &C::Overlap, [](C* c, double v) { c->Overlap = v; });
     t.Float<C>("RealOverlap", &C::RealOverlap, [](C* c, double v) { c->RealOverlap = v; });

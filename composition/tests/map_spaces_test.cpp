@@ -158,8 +158,9 @@ TEST_F(MapSpacesTest, SheetNamesAtAPointInsideAtTheEdgeAndOutside) {
 
 TEST_F(MapSpacesTest, DetailsAreMadeOnceAndCopiesLeaveTheSourceAlone) {
     X->CreateDetail();
-    X->CreateDetail25();
     EXPECT_EQ(X->GetClassCount(TSMO_25::StaticClass()), 4);
+    X->CreateDetail25();  // four more
+    EXPECT_EQ(X->GetClassCount(TSMO_25::StaticClass()), 8);
     int32_t tens = 0;
     for (int32_t i = 0; i < X->ColumnCount(); ++i) tens += X->Column(i)->ElementsCount();
     EXPECT_EQ(tens, 25);
@@ -177,7 +178,8 @@ TEST_F(MapSpacesTest, DetailsAreMadeOnceAndCopiesLeaveTheSourceAlone) {
     EXPECT_EQ(c10->GetTopMSName(), "");
     Free(c10);
 
-    // A 1:25000 copy gathers the existing 1:5000 sheets and is not left in the root.
+    // A 1:25000 copy gathers the existing 1:5000 sheets and stays among the root's
+    // children, so it keeps its neighbours and full name.
     TSMO_25* q = X->GetDetail25(7, 7);  // Col 5, Row 5
     X->GetDetail10(6, 6)->CreateDetail();
     X->GetDetail10(8, 8)->GetDetail(9, 9);
@@ -186,8 +188,12 @@ TEST_F(MapSpacesTest, DetailsAreMadeOnceAndCopiesLeaveTheSourceAlone) {
         TMapSpace* c25 = q->GetSelfCopyWithDetail();
         EXPECT_EQ(c25->GetName(), " ");
         EXPECT_EQ(c25->GetClassCount(TSMO_5::StaticClass()), 5);
-        EXPECT_EQ(root->ElementsCount(), rootChildren);
+        EXPECT_EQ(root->ElementsCount(), rootChildren + 1);
+        EXPECT_EQ(c25->GetRoot(), root);
+        EXPECT_EQ(c25->GetFullName(), root->GetName() + "  25-3");  // the root is its nearest 1:50000 sheet
+        EXPECT_EQ(c25->GetTopMSName(), q->GetTopMSName());
         Free(c25);
+        EXPECT_EQ(root->ElementsCount(), rootChildren);
     }
     EXPECT_TRUE(IsLive(X->FindDetail5(9, 9)));
     q->CollectDetail5();

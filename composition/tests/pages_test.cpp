@@ -143,6 +143,10 @@ TEST_F(PagesTest, DesktopsWithNestedFilesAndSheetsSurviveAModelFile) {
     view->SetName("MAP");
     m->GetPage(1)->AddElement(view);
 
+    // Neither the actual page nor the read-only numbers are stored.
+    for (const char* name : {"ActualPage", "ActualNumber", "ActualLeftNumber", "ActualRightNumber", "ActualTopNumber",
+                             "ActualBottomNumber"})
+        EXPECT_FALSE(IsStoredProp(m, *GetPropInfo(m, name))) << name;
     TMultiPageDesktop* back = RoundTrip(m);
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->PageCount(), 4);
