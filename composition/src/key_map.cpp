@@ -21,23 +21,32 @@ const char* const kVectorsName = "Vektorová kresba průvodce";
 
 // ---- pruning -------------------------------------------------------------------------------
 
-void PruneGuideSheets(TSpaceTree* tree) {
+void PruneUnselectedSheets(TSpaceTree* tree) {
     if (!tree || !tree->HasMatrix()) return;
     TSpaceMatrix* m = tree->GetMatrix();
     for (int32_t ci = m->ElementsCount() - 1; ci >= 0; --ci) {
         if (ci >= m->ElementsCount()) continue;
         auto* column = As<TSpaces>(m->Get(ci));
-        if (!column) continue;
+        if (!column || column->ElementsCount() == 0) continue;
         for (int32_t si = column->ElementsCount() - 1; si >= 0; --si) {
             if (si >= column->ElementsCount()) continue;
-            auto* sheet = As<TSpaceTree>(column->Get(si));
-            if (!sheet) continue;
-            sheet->Prune();
-            auto* space = As<TMapSpace>(sheet);
-            if (space && !space->GetSelected() && sheet->IsEmpty()) column->FreeElement(sheet);
+            auto* space = As<TMapSpace>(column->Get(si));
+            if (space && !space->GetSelected()) column->FreeElement(space);
         }
         if (column->ElementsCount() == 0) m->FreeElement(column);
     }
+}
+
+void PruneEachSheet(TSpaceTree* tree) {
+    if (!tree) return;
+    if (tree->HasMatrix()) {
+        TSpaceMatrix* m = tree->GetMatrix();
+        for (int32_t ci = 0; ci < m->ElementsCount(); ++ci)
+            if (auto* column = As<TSpaces>(m->Get(ci)))
+                for (int32_t si = 0; si < column->ElementsCount(); ++si)
+                    if (auto* sheet = As<TSpaceTree>(column->Get(si))) sheet->Prune();
+    }
+    tree->TSpaceTree::Prune();
 }
 
 // ---- key-map pages -------------------------------------------------------------------------

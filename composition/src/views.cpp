@@ -64,13 +64,12 @@ TElement* TView::GetModel() { return StillHeld(this, FModel); }
 
 void TView::SetModel(TElement* model) {
     if (model == GetModel()) return;
-    if (TElement* previous = FModel) {
+    // The old model leaves the children and is not freed: a caller may still hold it.
+    if (TElement* previous = StillHeld(this, FModel)) {
         FModel = nullptr;
-        // Only an element that counts its owners can tell that nothing else holds it.
-        bool counted = previous->IsMyOwner(this);
         RemoveElement(previous);
-        if (counted && previous->NoOwners()) Free(previous);
     }
+    FModel = nullptr;
     if (!model) return;
     if (IndexOf(model) < 0) inherited::AddElement(model);
     FModel = model;
@@ -130,7 +129,11 @@ void TView::BuildModel() {
     }
     Free(creator);
     if (!model) return;
+    // A model read before, which nothing else holds, would be lost.
+    TElement* previous = GetModel();
+    bool counted = previous && previous->IsMyOwner(this);
     SetModel(model);
+    if (counted && previous != model && IsLive(previous) && previous->NoOwners()) Free(previous);
     model->SetName("VIEWMODEL");
     if (!projection->GetIsOK())
         if (auto* r = As<TRectEntity>(model)) {

@@ -20,7 +20,12 @@ class TVectors : public TOwnerEntity {
 
 // Key-map pages keep a sheet only while it is Selected or still holds sub-sheets; the
 // pruning goes from the finest sheets up, so no selection below a sheet is lost.
-void PruneGuideSheets(TSpaceTree* tree);
+// Frees the unselected sheets of the tree's index and the columns left empty (1:5000 and
+// 1:10000 key-map sheets).
+void PruneUnselectedSheets(TSpaceTree* tree);
+// Prunes each indexed sheet in order, then frees the sheets left without sub-sheets
+// (1:25000 and 1:50000 key-map sheets).
+void PruneEachSheet(TSpaceTree* tree);
 
 class TGuidePage_2 : public TSMO_2 {
     ZARIX_CLASS(TGuidePage_2, TSMO_2)
@@ -32,7 +37,7 @@ class TGuidePage_5 : public TSMO_5 {
 
 public:
     TSMO_2* NewDetail() override;
-    void Prune() override { PruneGuideSheets(this); }
+    void Prune() override { PruneUnselectedSheets(this); }
 };
 
 class TGuidePage_10 : public TSMO_10 {
@@ -40,14 +45,14 @@ class TGuidePage_10 : public TSMO_10 {
 
 public:
     TSMO_5* NewDetail() override;
-    void Prune() override { PruneGuideSheets(this); }
+    void Prune() override { PruneUnselectedSheets(this); }
 };
 
 class TGuidePage_25 : public TSMO_25 {
     ZARIX_CLASS(TGuidePage_25, TSMO_25)
 
 public:
-    void Prune() override { PruneGuideSheets(this); }
+    void Prune() override { PruneEachSheet(this); }
 };
 
 class TGuidePage_50 : public TSMO_50 {
@@ -56,7 +61,7 @@ class TGuidePage_50 : public TSMO_50 {
 public:
     TSMO_10* NewDetail10() override;
     TSMO_25* NewDetail25() override;
-    void Prune() override { PruneGuideSheets(this); }
+    void Prune() override { PruneEachSheet(this); }
 };
 
 class TGuide : public TSMO {
