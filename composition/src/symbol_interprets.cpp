@@ -60,7 +60,7 @@ bool ExactClass(TElement* e, TElementClass cls) { return e && e->ClassType() == 
 
 }  // namespace
 
-TColor ResolveSymbolColor(TGeneralInterpret* in, TElement* e, TColor defaultValue) {
+TColor ResolveSymbolColorValue(TGeneralInterpret* in, TElement* e, TColor defaultValue) {
     TColor v;
     if (in->UseColor) {
         v = in->Color;
@@ -73,12 +73,20 @@ TColor ResolveSymbolColor(TGeneralInterpret* in, TElement* e, TColor defaultValu
     } else {
         v = defaultValue;
     }
+    return v;
+}
+
+TColor SymbolColorOfValue(TGeneralInterpret* in, TColor v) {
     if (in->ColorByPalette) {
         TColorPalette* p = in->GetPalette();
         return p ? p->GetColor(v) : v;
     }
     if (in->ColorByGravo) return DejBarvicku(static_cast<uint16_t>(v));
     return v;
+}
+
+TColor ResolveSymbolColor(TGeneralInterpret* in, TElement* e, TColor defaultValue) {
+    return SymbolColorOfValue(in, ResolveSymbolColorValue(in, e, defaultValue));
 }
 
 // ---- TGeneralSymbolColorInterpret --------------------------------------------------------
@@ -220,9 +228,10 @@ void TGeneralLineInterpret::Process(TElement* e) {
             ColourSymbol(symbol, e, false);
             FSymbols->ZobrazLinii(line, symbol);
         } else {
-            TColor v = ResolveSymbolColor(this, e, Color);
+            // A value of 0 is no line with the code table, whatever colour it stands for.
+            TColor v = ResolveSymbolColorValue(this, e, Color);
             if (ColorByGravo && v == 0) return;
-            d->GetPen()->SetColor(v);
+            d->GetPen()->SetColor(SymbolColorOfValue(this, v));
             d->GetPen()->SetWidth(k > 3 ? FThick : FThin);
             for (int32_t part = 0; part < line->PartCount(); ++part) {
                 int32_t first = line->Parts()[static_cast<size_t>(part)];

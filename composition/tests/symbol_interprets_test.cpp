@@ -123,6 +123,13 @@ TEST_F(SymbolInterprets, LineWidthsAndSymbolsByCode) {
     line->SetCode(0);
     Draw(in, line);
     EXPECT_EQ(ColumnInk(100), 0);
+    // Only the value 0 is left out, not the values that the table makes black.
+    in->UseColor = true;
+    for (TColor value : {0, 16, 32}) {
+        in->Color = value;
+        Draw(in, line);
+        EXPECT_EQ(ColumnInk(100), value == 0 ? 0 : 1) << value;
+    }
     Free(line);
     Free(in);
 }

@@ -13,6 +13,9 @@
 // colour tool's result, the colour expression or the default, then through the palette
 // or the colour-number table.
 TColor ResolveSymbolColor(TGeneralInterpret* interpret, TElement* element, TColor defaultValue);
+// The same in two steps: the resolved value V, then the colour it stands for.
+TColor ResolveSymbolColorValue(TGeneralInterpret* interpret, TElement* element, TColor defaultValue);
+TColor SymbolColorOfValue(TGeneralInterpret* interpret, TColor value);
 
 // The symbol-colour tool, a child, handed the colour settings before each symbol.
 class TGeneralSymbolColorInterpret : public TGeneralBrushInterpret {
