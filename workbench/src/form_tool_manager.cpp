@@ -169,7 +169,7 @@ void TFormToolManager::SaveToFile(const std::string& fileName) {
 void TFormToolManager::SetScaleText() {
     if (!FForm) return;
     double s = GetDeviceScale();
-    (*FForm)["l_M"].Text = s >= 10 ? IntToStr(Round(s)) : FloatToStrF(s, 3);
+    (*FForm)["l_M"].Caption = s >= 10 ? IntToStr(Round(s)) : FloatToStrF(s, 3);
 }
 
 // ---- input -------------------------------------------------------------------------------

@@ -110,7 +110,9 @@ void TOldMainTool::LoadCursors() {
     std::string folder = ExtractFilePath(Application().ExeName());
     for (int32_t i = 0; i < cursors->ElementsCount(); ++i) {
         std::string name = cursors->GetString(i);
-        std::string path = name.find(':') == std::string::npos ? folder + name : name;
+        // A drive or a leading separator makes a name absolute; others lie beside the program.
+        bool absolute = (!name.empty() && IsPathDelimiter(name[0])) || (name.size() >= 2 && name[1] == ':');
+        std::string path = absolute ? name : folder + name;
         if (FileExists(path)) Screen().SetCursors(i + 1, path);
         else PostTextMsg(tm_TextNote, "Cursor file: " + name + " not found", this);
     }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "../../platform/tests/test_support.h"
 #include "kernel/kernel.h"
 #include "kernel/value_elements.h"
@@ -112,10 +114,14 @@ TEST_F(MainToolBaseTest, ProgressMonitorIsMadeAgainAfterItReportedDone) {
 TEST_F(MainToolBaseTest, CursorFilesAndProgramCursors) {
     std::ofstream(dir.Path("hand.cur")) << "";
     TStringListElement* cursors = World->GetSysReg()->GetCursors();
+    std::filesystem::create_directory(dir.Path("other"));
+    std::ofstream(dir.Path("other/arrow.cur")) << "";
     cursors->AddString("hand.cur");
     cursors->AddString("gone.cur");
+    cursors->AddString(dir.Path("other/arrow.cur"));  // an absolute name is used as it is
     tool->LoadCursors();
     EXPECT_EQ(Screen().Cursors(1), dir.Path("hand.cur"));
+    EXPECT_EQ(Screen().Cursors(3), dir.Path("other/arrow.cur"));
     std::vector<std::string> texts;
     ForEachQueued([&](TMsg& m) {
         if (auto* t = As<TZarixTextMessage>(ElementMessageOf(m.message, m.lParam))) texts.push_back(t->GetMessageText());

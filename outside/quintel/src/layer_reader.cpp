@@ -7,7 +7,9 @@
 #include <array>
 #include <atomic>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <set>
 #include <unordered_map>
 
 #include "kernel/class_registry.h"
@@ -195,6 +197,31 @@ Kind KindOf(OGRwkbGeometryType type, bool text) {
     }
 }
 
+// The kinds of a geometry, members of a collection included; kinds the suite has no class
+// for are left out.
+void CollectKinds(OGRGeometryH g, bool text, std::set<Kind>& kinds) {
+    if (!g || OGR_G_IsEmpty(g)) return;
+    OGRwkbGeometryType type = wkbFlatten(OGR_G_GetGeometryType(g));
+    if (type == wkbGeometryCollection) {
+        for (int i = 0; i < OGR_G_GetGeometryCount(g); ++i) CollectKinds(OGR_G_GetGeometryRef(g, i), text, kinds);
+        return;
+    }
+    try {
+        kinds.insert(KindOf(type, text));
+    } catch (const LayerFailure&) {
+    }
+}
+
+// The suffix of a kind's string and class in a layer of mixed kinds.
+const char* KindSuffix(Kind k) {
+    switch (k) {
+        case Kind::Point: return "_Body";
+        case Kind::Text: return "_Texty";
+        case Kind::Line: return "_Linie";
+        default: return "_Plochy";
+    }
+}
+
 TElementClass BaseOf(Kind k) {
     switch (k) {
         case Kind::Point: return TPointElement::StaticClass();
@@ -219,8 +246,9 @@ public:
     LayerReader(TModelScript* script, TLayerScript* layer, const TModelByScriptCreator& creator, LayerSources& sources)
         : script_(script), layer_(layer), creator_(creator), sources_(sources) {}
 
-    // The layer's string, owned by the caller; raises LayerFailure.
-    TSpaceEntityString* Read(std::vector<std::string>& notes);
+    // The layer's strings, owned by the caller: one, or one per kind of geometry in a layer
+    // of mixed kinds; raises LayerFailure.
+    std::vector<TSpaceEntityString*> Read(std::vector<std::string>& notes);
 
 private:
     OGRLayerH OpenLayer();
@@ -228,6 +256,8 @@ private:
     int FieldIndex(OGRFeatureDefnH defn, const std::string& name, const char* role);
     // Elements of one feature's geometry (several for multi-points and multi-lines).
     void AddFeature(OGRFeatureH f, OGRGeometryH g, TSpaceEntityString* string);
+    // The same in a layer of mixed kinds: each geometry to the string of its kind.
+    void AddMixedFeature(OGRFeatureH f, OGRGeometryH g);
     bool ReadPart(OGRGeometryH g, std::vector<T2DPoint>& points);
     TSpaceEntity* NewElement(OGRFeatureH f);
     bool Holds(TSpaceEntity* e);
@@ -243,6 +273,10 @@ private:
     OGRCoordinateTransformationH transform_ = nullptr;
     Kind kind_ = Kind::Point;
     TElementClass class_ = nullptr;
+    // A layer of mixed kinds: the kinds it holds, and for each its class and string.
+    std::set<Kind> mixedKinds_;
+    std::map<Kind, TElementClass> mixedClasses_;
+    std::map<Kind, std::unique_ptr<TSpaceEntityString, void (*)(TPersistent*)>> mixedStrings_;
     std::vector<OGRFieldType> fieldTypes_;
     int textField_ = -1, codeField_ = -1, symbolField_ = -1;
     std::shared_ptr<const yesk_detail::CondTree> condition_;
@@ -296,21 +330,21 @@ void LayerReader::Prepare(OGRLayerH layer) {
     OGR_L_SetSpatialFilter(layer, nullptr);
     OGRFeatureDefnH defn = OGR_L_GetLayerDefn(layer);
     OGRwkbGeometryType type = OGR_L_GetGeomType(layer);
-    if (wkbFlatten(type) == wkbUnknown || wkbFlatten(type) == wkbGeometryCollection) {
-        // A layer of no declared kind takes the kind of its first geometry.
-        OGR_L_ResetReading(layer);
-        for (Feature f; (f = Feature(OGR_L_GetNextFeature(layer)));)
-            if (OGRGeometryH g = OGR_F_GetGeometryRef(f.get()); g && !OGR_G_IsEmpty(g)) {
-                type = OGR_G_GetGeometryType(g);
-                break;
-            }
-        OGR_L_ResetReading(layer);
-        if (wkbFlatten(type) == wkbUnknown) type = wkbPoint;  // nothing to read anyway
-    }
     textField_ = FieldIndex(defn, source_.TextField, "textové");
     codeField_ = FieldIndex(defn, source_.CodeField, "kódové");
     symbolField_ = FieldIndex(defn, source_.SymbolField, "symbolové");
-    kind_ = KindOf(type, textField_ >= 0);
+    if (wkbFlatten(type) == wkbUnknown || wkbFlatten(type) == wkbGeometryCollection) {
+        // A layer of no declared kind: the kinds of all its geometries, whatever the area.
+        std::set<Kind> kinds;
+        OGR_L_ResetReading(layer);
+        for (Feature f; (f = Feature(OGR_L_GetNextFeature(layer)));)
+            CollectKinds(OGR_F_GetGeometryRef(f.get()), textField_ >= 0, kinds);
+        OGR_L_ResetReading(layer);
+        if (kinds.size() > 1) mixedKinds_ = kinds;
+        kind_ = kinds.empty() ? (textField_ >= 0 ? Kind::Text : Kind::Point) : *kinds.begin();
+    } else {
+        kind_ = KindOf(type, textField_ >= 0);
+    }
 
     std::vector<TLayerField> fields;
     for (int i = 0; i < OGR_FD_GetFieldCount(defn); ++i) {
@@ -320,7 +354,11 @@ void LayerReader::Prepare(OGRLayerH layer) {
         TTypeKind k = t == OFTInteger || t == OFTInteger64 ? tkInteger : t == OFTReal ? tkFloat : tkLString;
         fields.push_back({ToCp1250()(OGR_Fld_GetNameRef(fd), lossy_), k});
     }
-    class_ = LayerClass(layer_->GetName(), BaseOf(kind_), fields);
+    if (mixedKinds_.empty()) {
+        class_ = LayerClass(layer_->GetName(), BaseOf(kind_), fields);
+    } else {
+        for (Kind k : mixedKinds_) mixedClasses_[k] = LayerClass(layer_->GetName() + KindSuffix(k), BaseOf(k), fields);
+    }
 
     // The national grid, east-north.
     OGRSpatialReferenceH layerSrs = OGR_L_GetSpatialRef(layer);
@@ -471,11 +509,35 @@ void LayerReader::AddFeature(OGRFeatureH f, OGRGeometryH g, TSpaceEntityString* 
     }
 }
 
-TSpaceEntityString* LayerReader::Read(std::vector<std::string>& notes) {
+void LayerReader::AddMixedFeature(OGRFeatureH f, OGRGeometryH g) {
+    if (!g || OGR_G_IsEmpty(g)) return;
+    OGRwkbGeometryType type = wkbFlatten(OGR_G_GetGeometryType(g));
+    if (type == wkbGeometryCollection) {
+        for (int i = 0; i < OGR_G_GetGeometryCount(g); ++i) AddMixedFeature(f, OGR_G_GetGeometryRef(g, i));
+        return;
+    }
+    Kind k = KindOf(type, textField_ >= 0);
+    auto cls = mixedClasses_.find(k);
+    if (cls == mixedClasses_.end()) throw LayerFailure{};
+    auto held = mixedStrings_.find(k);
+    if (held == mixedStrings_.end()) throw LayerFailure{};
+    kind_ = k;
+    class_ = cls->second;
+    AddFeature(f, g, held->second.get());
+}
+
+std::vector<TSpaceEntityString*> LayerReader::Read(std::vector<std::string>& notes) {
     notes_ = &notes;
     source_ = ParseLayerValue(layer_->GetValue());
     OGRLayerH layer = OpenLayer();
     Prepare(layer);
+    const bool mixed = !mixedKinds_.empty();
+    // Every kind the layer holds has its string, whatever the area lets in.
+    for (Kind k : mixedKinds_) {
+        std::unique_ptr<TSpaceEntityString, void (*)(TPersistent*)> string(NewString(k), &Free);
+        string->SetName(layer_->GetName() + KindSuffix(k));
+        mixedStrings_.emplace(k, std::move(string));
+    }
     auto string = std::unique_ptr<TSpaceEntityString, void (*)(TPersistent*)>(NewString(kind_), &Free);
     string->SetName(layer_->GetName());
     OGR_L_ResetReading(layer);
@@ -499,7 +561,8 @@ TSpaceEntityString* LayerReader::Read(std::vector<std::string>& notes) {
             continue;
         }
         try {
-            AddFeature(f.get(), g, string.get());
+            if (mixed) AddMixedFeature(f.get(), g);
+            else AddFeature(f.get(), g, string.get());
         } catch (const LayerFailure& failure) {
             if (!failure.Reason.empty()) throw;
             Note(Cz("prvek ") + IntToStr(number) + Cz(" nelze číst: geometrie ") + OGR_G_GetGeometryName(g) +
@@ -508,7 +571,14 @@ TSpaceEntityString* LayerReader::Read(std::vector<std::string>& notes) {
     }
     if (empty) Note(IntToStr(empty) + Cz(" prvků bez geometrie vynecháno"));
     if (lossy_) Note(Cz("znaky, které Windows-1250 nemá, jsou nahrazeny \"?\""));
-    return string.release();
+    std::vector<TSpaceEntityString*> strings;
+    if (!mixed) {
+        strings.push_back(string.release());
+        return strings;
+    }
+    // In the order of the kinds: points or texts, lines, areas.
+    for (auto& [k, held] : mixedStrings_) strings.push_back(held.release());
+    return strings;
 }
 
 // Notes the layer classes in the world's register of loaded layers.
@@ -542,19 +612,20 @@ void TModelByScriptCreator::DoIt() {
     TRectEntity* model = nullptr;
     for (TLayerScript* layer : script->Layers()) {
         std::vector<std::string> notes;
-        TSpaceEntityString* string = nullptr;
+        std::vector<TSpaceEntityString*> strings;
         try {
             LayerReader reader(script, layer, *this, sources);
-            string = reader.Read(notes);
+            strings = reader.Read(notes);
         } catch (const LayerFailure& failure) {
             notes.push_back(Cz("Vrstva ") + layer->GetName() + Cz(" nenačtena: ") + failure.Reason);
         } catch (const Exception& e) {
             notes.push_back(Cz("Vrstva ") + layer->GetName() + Cz(" nenačtena: ") + e.Message());
         }
         for (std::string& n : notes) Note(n);
-        if (!string) continue;
-        if (!model) model = NewModel();
-        model->AddAndUpdateRect(string);
+        for (TSpaceEntityString* string : strings) {
+            if (!model) model = NewModel();
+            model->AddAndUpdateRect(string);
+        }
     }
     std::vector<std::string> notes;
     BuildModelTopology(script, model, notes);

@@ -12,6 +12,7 @@
 #include "../../../kernel/tests/test_support.h"
 #include "composition/composition.h"
 #include "gravo/topology.h"
+#include "kernel/property_access.h"
 #include "composition/modelfile.h"
 #include "kernel/kernel.h"
 #include "platform/sysutils.h"
@@ -193,16 +194,39 @@ TEST_F(LayerReading, ALoadOpensEachSourceOnceAndFiltersEachLayer) {
 TEST_F(LayerReading, BadInputEndsOnlyThatLayer) {
     std::ofstream(dir_.Path() + "/zniceny.gpkg") << "SQLite format 3" << std::string(500, '\x01');
     std::ofstream(dir_.Path() + "/zniceny.geojson") << R"({"type":"FeatureCollection","features":[{"type":)";
+    // A layer of mixed kinds loses nothing: one string and class per kind, named by suffix.
     std::ofstream(dir_.Path() + "/smiseny.geojson")
         << R"({"type":"FeatureCollection","features":[)"
-           R"({"type":"Feature","properties":{},"geometry":{"type":"Point","coordinates":[1,2]}},)"
-           R"({"type":"Feature","properties":{},"geometry":{"type":"LineString","coordinates":[[1,2],[3,4]]}},)"
-           R"({"type":"Feature","properties":{},"geometry":null},)"
-           R"({"type":"Feature","properties":{},"geometry":{"type":"Point","coordinates":[5,6]}}]})";
+           R"({"type":"Feature","properties":{"n":1},"geometry":{"type":"Point","coordinates":[1,2]}},)"
+           R"({"type":"Feature","properties":{"n":2},"geometry":{"type":"LineString","coordinates":[[1,2],[3,4]]}},)"
+           R"({"type":"Feature","properties":{"n":3},"geometry":null},)"
+           R"({"type":"Feature","properties":{"n":4},"geometry":{"type":"GeometryCollection","geometries":[)"
+           R"({"type":"Point","coordinates":[7,8]},{"type":"Polygon","coordinates":[[[0,0],[4,0],[4,4],[0,0]]]}]}},)"
+           R"({"type":"Feature","properties":{"n":5},"geometry":{"type":"Point","coordinates":[5,6]}}]})";
     Owned<TRectEntity> mixed(Load({"S=smiseny.geojson"}));
     ASSERT_NE(mixed.p, nullptr);
-    EXPECT_EQ(As<TEntity>(mixed->Get(0))->ElementsCount(), 2);
-    EXPECT_TRUE(Said(Cz("Vrstva S: prvek 2 nelze číst: geometrie LINESTRING neodpovídá vrstvě"))) << messages_.front();
+    struct Kind {
+        const char* name;
+        TElementClass base;
+        std::vector<std::string> n;
+    };
+    const Kind kinds[] = {{"S_Body", TPointElement::StaticClass(), {"1", "4", "5"}},
+                          {"S_Linie", TPolyLineElement::StaticClass(), {"2"}},
+                          {"S_Plochy", TAreaElement::StaticClass(), {"4"}}};
+    ASSERT_EQ(mixed->ElementsCount(), 3);
+    for (int i = 0; i < 3; ++i) {
+        auto* string = As<TEntity>(mixed->Get(i));
+        EXPECT_EQ(string->GetName(), kinds[i].name);
+        std::vector<std::string> n;
+        for (int32_t j = 0; j < string->ElementsCount(); ++j) {
+            TElement* e = string->Get(j);
+            EXPECT_EQ(e->ClassName(), kinds[i].name);
+            EXPECT_TRUE(e->InheritsFrom(kinds[i].base));
+            n.push_back(GetPropStringByName(e, "n"));
+        }
+        EXPECT_EQ(n, kinds[i].n) << kinds[i].name;
+    }
+    EXPECT_FALSE(Said(Cz("neodpovídá vrstvě")));
     EXPECT_TRUE(Said(Cz("Vrstva S: 1 prvků bez geometrie vynecháno")));
     Owned<TRectEntity> model(Load({"A=chybi.gpkg", "B=data.gpkg|neni", "C=zniceny.gpkg", "D=zniceny.geojson",
                                    "E=data.gpkg", "F=data.gpkg|mista", "@CONDITION=(pocet = ", "G=data.gpkg|mista",
