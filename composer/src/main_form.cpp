@@ -17,9 +17,10 @@
 
 TMainForm::TMainForm(TOldMainTool* tool) : TMainForm2(tool, "TMainForm") {
     Application().SetHintColor(65280);
-    Add(TControlKind::Label, "l_MSpace");
-    Add(TControlKind::Label, "l_Data");
-    Add(TControlKind::Label, "l_Template");
+    Add(TControlKind::Label, "l_MSpace").Hint = Cz("Vybraný mapový prostor v Průvodci");
+    Add(TControlKind::Label, "l_Data").Hint = Cz("Datový adresář");
+    Add(TControlKind::Label, "l_Template").Hint = Cz("Vybraná šablona v knihovně šablon");
+    (*this)["Picture"].Hint = Cz("Kliknutím pravým tlačítkem myši zobrazíte nabídku, levým info o aplikaci");
     TControl& bar = Add(TControlKind::ProgressBar, "ProgressBar");
     bar.MinValue = 0;
     bar.MaxValue = 100;
@@ -30,26 +31,32 @@ TMainForm::TMainForm(TOldMainTool* tool) : TMainForm2(tool, "TMainForm") {
         int32_t message;
         const char* parent;
         TControlKind kind;
+        const char* hint;
     };
     static const Button kButtons[] = {
-        {"bb_Folders", "&Složka", msg::OptionsDialog, "", TControlKind::Button},
-        {"bb_Guide", "&Průvodce", msg::ToggleGuide, "", TControlKind::Button},
-        {"bb_Templates", "Ša&blony", msg::ToggleTemplateLibrary, "", TControlKind::Button},
-        {"bb_Quit", "Konec", tm_QuitTask, "", TControlKind::Button},
-        {"mi_Settings", "Nas&tavení", 0, "PopupMenu", TControlKind::MenuItem},
-        {"mi_Folders", "&Adresáře (Složky)", msg::OptionsDialog, "mi_Settings", TControlKind::MenuItem},
-        {"mi_Palette", "&Barevná paleta", msg::EditColorPalette, "PopupMenu", TControlKind::MenuItem},
-        {"mi_PlugIns", "Rošiřující moduly (Plug-Ins)", 0, "PopupMenu", TControlKind::MenuItem},
-        {"mi_Import", "&Import", msg::ImportLayers, "PopupMenu", TControlKind::MenuItem},
+        {"bb_Folders", "&Složka", msg::OptionsDialog, "", TControlKind::Button, "Nastavení adresářů (složek)"},
+        {"bb_Guide", "&Průvodce", msg::ToggleGuide, "", TControlKind::Button, "Otevření (zavření) okna Průvodce"},
+        {"bb_Templates", "Ša&blony", msg::ToggleTemplateLibrary, "", TControlKind::Button,
+         "Otevření (zavření) knihovny šablon"},
+        {"bb_Quit", "Konec", tm_QuitTask, "", TControlKind::Button, "Ukončení Oskeltu"},
+        {"mi_Settings", "Nas&tavení", 0, "PopupMenu", TControlKind::MenuItem, ""},
+        {"mi_Folders", "&Adresáře (Složky)", msg::OptionsDialog, "mi_Settings", TControlKind::MenuItem, ""},
+        {"mi_Palette", "&Barevná paleta", msg::EditColorPalette, "PopupMenu", TControlKind::MenuItem, ""},
+        {"mi_PlugIns", "Rošiřující moduly (Plug-Ins)", 0, "PopupMenu", TControlKind::MenuItem, ""},
+        {"mi_Import", "&Import", msg::ImportLayers, "PopupMenu", TControlKind::MenuItem, ""},
     };
     for (const Button& b : kButtons) {
         TControl& c = Add(b.kind, b.name, Cz(b.caption), b.parent);
+        c.Hint = Cz(b.hint);
         if (b.kind == TControlKind::Button) c.Tag = 22;  // help context
         int32_t message = b.message;
         if (message) c.OnClick = [this, message](TControl&) { PostToTool(message); };
     }
     (*this)["mi_PlugIns"].OnClick = [this](TControl&) { ShowPlugInDialog(); };
+    Application().OnHint = [this] { (*this)["StatusBar"].Text = Application().Hint(); };
 }
+
+TMainForm::~TMainForm() { Application().OnHint = nullptr; }
 
 void TMainForm::ShowPlugInDialog() {
     TPlugInDialog dialog;

@@ -52,6 +52,9 @@ TEST_F(ComposerTest, MainWindowPlaceCloseRequestAndDroppedScripts) {
     TMainForm* form = tool->Form();
     ASSERT_NE(form, nullptr);
     EXPECT_EQ(form->Left, 0);
+    // The application's hint shows in the status bar.
+    Application().SetHint((*form)["bb_Guide"].Hint);
+    EXPECT_EQ((*form)["StatusBar"].Text, Cz("Otevření (zavření) okna Průvodce"));
     form->Left = 40;
     form->Top = 30;
     EXPECT_FALSE(form->Close());

@@ -11,6 +11,7 @@
 #include "kernel/messages.h"
 #include "kernel/world.h"
 #include "platform/classes.h"
+#include "platform/common_dialogs.h"
 #include "platform/files.h"
 #include "platform/forms.h"
 #include "platform/host.h"
@@ -177,18 +178,22 @@ TStdtxtForm::TStdtxtForm()
     struct Command {
         const char* name;
         const char* caption;
+        const char* hint;
         void (TStdtxtForm::*run)();
     };
     const Command commands[] = {
-        {"Open", "Otevřít", &TStdtxtForm::OpenFile},       {"Save", "Uložit", &TStdtxtForm::SaveFile},
-        {"FindText", "Najít text", &TStdtxtForm::FindText}, {"SetFont", "Změna písma", &TStdtxtForm::SetFont},
-        {"Abort", "Přerušit", &TStdtxtForm::AbortJob},     {"CloseForm", "Zavřít", &TStdtxtForm::CloseForm},
+        {"Open", "Otevřít", "Otevření souboru", &TStdtxtForm::OpenFile},
+        {"Save", "Uložit", "Uložení do souboru", &TStdtxtForm::SaveFile},
+        {"FindText", "Najít text", "Vyhledání textu", &TStdtxtForm::FindText},
+        {"SetFont", "Změna písma", "Nastavení písma", &TStdtxtForm::SetFont},
+        {"Abort", "Přerušit", "Přerušit výpis", &TStdtxtForm::AbortJob},  // the button's own hint
+        {"CloseForm", "Zavřít", "Zavření formuláře", &TStdtxtForm::CloseForm},
     };
     for (const Command& c : commands) {
         auto run = c.run;
-        Add(TControlKind::Button, c.name, Cz(c.caption), "ToolBar").OnClick = [this, run](TControl&) {
-            (this->*run)();
-        };
+        TControl& button = Add(TControlKind::Button, c.name, Cz(c.caption), "ToolBar");
+        button.Hint = Cz(c.hint);
+        button.OnClick = [this, run](TControl&) { (this->*run)(); };
     }
     Add(TControlKind::CheckBox, "WordWrap", Cz("Zalamovat řádky")).OnClick = [this](TControl& c) {
         FWordWrap = c.Checked;
@@ -265,15 +270,16 @@ void TStdtxtForm::OpenFile() {
 }
 
 void TStdtxtForm::SaveFile() {
-    std::string name;
-    if (!GetUserHost().SelectFile(Cz(kSaveFilter), FInitialDir, name) || name.empty()) return;
-    if (ExtractFileExt(name).empty()) name += ".TXT";
-    if (FileExists(name) &&
-        HostMessageBox(name + " already exists.\r\nDo you want to replace it?", Cz(kSaveTitle), mtWarning,
-                       {mbYes, mbNo}) != mrYes)
-        return;
-    FInitialDir = ExtractFilePath(name);
-    if (SaveToFile(name)) FModified = false;
+    TSaveDialog dialog;
+    dialog.Title = Cz(kSaveTitle);
+    dialog.Filter = Cz(kSaveFilter);
+    dialog.DefaultExt = "TXT";
+    dialog.InitialDir = FInitialDir;
+    dialog.OverwritePrompt = true;
+    dialog.OnTypeChange = [](TSaveDialog& d) { d.DefaultExt = d.FilterIndex == 1 ? "TXT" : "RTF"; };
+    if (!dialog.Execute()) return;
+    FInitialDir = ExtractFilePath(dialog.FileName);
+    if (SaveToFile(dialog.FileName)) FModified = false;
 }
 
 bool TStdtxtForm::SaveToFile(const std::string& path) {
@@ -338,8 +344,12 @@ bool TStdtxtForm::Find(const std::string& text) {
 }
 
 void TStdtxtForm::SetFont() {
-    std::string font = FFontName;
-    if (GetUserHost().InputQuery(Cz("Nastavení písma"), Cz("Písmo"), font) && !font.empty()) FFontName = font;
+    TFontDialog dialog;
+    dialog.FontName = FFontName;
+    dialog.FontSize = FFontSize;
+    if (!dialog.Execute()) return;
+    FFontName = dialog.FontName;
+    FFontSize = dialog.FontSize;
 }
 
 void TStdtxtForm::AbortJob() {

@@ -147,10 +147,46 @@ TEST_F(TextDevicesTest, SavedTextKeepsThePendingLineAndRtfReadsBack) {
     d->WriteText("hal");
     std::string txt = dir + "/protokol.txt", rtf = dir + "/protokol.rtf";
     std::filesystem::remove(txt);
-    host.PushText(txt);
-    (*f)["Save"].Click();
+    std::filesystem::remove(dir + "/typed.RTF");
+    std::filesystem::remove(dir + "/protokol.TXT");  // a name in another case would be taken
+    // The save dialog: its title, and the default extension of the chosen file type.
+    auto save = [&](const std::string& name, int type, int overwrite = mrNone) {
+        host.PushAction([name, type] {
+            TForm& dialog = *ActiveModalForm();
+            EXPECT_EQ(dialog.Caption, Cz("Uložení protokolu do souboru"));
+            if (type) dialog["FileType"].Select(type - 1);
+            dialog["FileName"].Type(name);
+            return mrOk;
+        });
+        if (overwrite) host.PushResult(overwrite);
+        (*f)["Save"].Click();
+    };
+    save(txt, 0);
     EXPECT_FALSE(f->Modified());
     EXPECT_EQ(ReadBytes(txt), Cz("Žluťoučký {kůň}") + "\r\nhal\r\n");
+    save(dir + "/typed", 2);
+    EXPECT_EQ(ReadBytes(dir + "/typed.RTF").rfind("{\\rtf1", 0), 0u);
+    // An existing file: the question in Czech; No keeps the file.
+    ClearHostLog();
+    WriteBytes(txt, "kept");
+    save(txt, 1, mrNo);
+    EXPECT_EQ(ReadBytes(txt), "kept");
+    ASSERT_FALSE(HostLog().empty());
+    EXPECT_EQ(HostLog().back(), txt + Cz(" již existuje.") + "\r" + Cz("Chcete jej nahradit?"));
+    save(txt, 1, mrYes);
+    EXPECT_EQ(ReadBytes(txt), Cz("Žluťoučký {kůň}") + "\r\nhal\r\n");
+    // The font command opens the font dialog with the editor's font and applies the choice.
+    host.PushAction([] {
+        TForm& dialog = *ActiveModalForm();
+        EXPECT_EQ(dialog["FontName"].Text, "Courier New");
+        dialog["FontName"].Type("DejaVu Sans Mono");
+        dialog["FontSize"].Value = 12;
+        return mrOk;
+    });
+    (*f)["SetFont"].Click();
+    EXPECT_EQ(f->FontName(), "DejaVu Sans Mono");
+    EXPECT_EQ(f->FontSize(), 12);
+    EXPECT_EQ((*f)["Abort"].Hint, Cz("Přerušit výpis"));
     d->WriteLine("f");
     EXPECT_EQ(f->Lines().back(), " ");
     EXPECT_EQ(f->Lines()[1], "half");

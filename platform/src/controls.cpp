@@ -166,6 +166,23 @@ void TForm::KeyDown(uint16_t key, uint32_t shift) {
     if (OnKeyDown) OnKeyDown(*this, key, shift);
 }
 
+void TForm::SetBounds(int left, int top, int width, int height) {
+    bool sized = width != Width || height != Height;
+    Left = left;
+    Top = top;
+    Width = width;
+    Height = height;
+    if (sized && OnResize) OnResize(*this);
+}
+
+void TForm::DragDrop() {
+    if (OnDragDrop) OnDragDrop(*this);
+}
+
+void TForm::MouseUp() {
+    if (OnMouseUp) OnMouseUp(*this);
+}
+
 TForm* ActiveModalForm() { return g_modal.empty() ? nullptr : g_modal.back(); }
 
 // ---- answering in lines -----------------------------------------------------

@@ -1,12 +1,15 @@
 #include "platform/forms.h"
 
+#include <algorithm>
 #include <deque>
 #include <exception>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/host.h"
+#include "platform/windows.h"
 
 namespace {
 
@@ -94,9 +97,59 @@ std::string TApplication::ExeName() const { return ExecutablePath(); }
 
 void TApplication::Initialize() {}
 
+namespace {
+
+std::vector<TTimer*>& Timers() {
+    static std::vector<TTimer*> timers;
+    return timers;
+}
+
+// The enabled timers that are due; a timer enabled, disabled or destroyed by another's
+// handler is looked up again.
+void RunDueTimers() {
+    if (Timers().empty()) return;
+    uint32_t now = GetTickCount();
+    std::vector<TTimer*> due = Timers();
+    for (TTimer* t : due)
+        if (std::find(Timers().begin(), Timers().end(), t) != Timers().end()) t->RunIfDue(now);
+}
+
+}  // namespace
+
+TTimer::TTimer() = default;
+
+TTimer::~TTimer() { SetEnabled(false); }
+
+void TTimer::SetEnabled(bool on) {
+    if (on == enabled_) return;
+    enabled_ = on;
+    auto& all = Timers();
+    if (on) {
+        last_ = GetTickCount();
+        all.push_back(this);
+    } else {
+        all.erase(std::remove(all.begin(), all.end(), this), all.end());
+    }
+}
+
+void TTimer::RunIfDue(uint32_t now) {
+    if (!enabled_ || now - last_ < Interval) return;
+    last_ = now;
+    if (OnTimer) OnTimer();
+}
+
+void TApplication::SetHint(std::string h) {
+    hint_ = std::move(h);
+    if (OnHint) {
+        auto handler = OnHint;  // the handler may replace itself
+        handler();
+    }
+}
+
 bool TApplication::HandleMessage() {
     auto& w = Windows();
     auto& q = w.queue;
+    RunDueTimers();
     if (q.empty()) return false;
     TMsg m = q.front();
     q.pop_front();

@@ -61,6 +61,11 @@ int TSetupDialog::ShowModal() {
     form.Add(TControlKind::Button, "OK", "OK").ModalResult = mrOk;
     form.Add(TControlKind::Button, "Konec", "Konec").ModalResult = mrCancel;
     form.Add(TControlKind::Button, "Zpet", Cz("Zpět")).ModalResult = mrBack;
+    // Esc is "Konec", Enter the default "OK".
+    form.OnKeyDown = [](TForm& f, uint16_t key, uint32_t) {
+        if (key == 27) f["Konec"].Click();
+        else if (key == 13) f["OK"].Click();
+    };
     int result;
     try {
         result = form.ShowModal();
@@ -83,7 +88,7 @@ TDirDlg::TDirDlg(TStringList& varDirs) : varDirs_(varDirs) {
         StringAsParameter(varDirs[i], name, value);
         if (i > 0) {
             edit.top += edit.height + 5;
-            label.top = edit.top + 4;
+            label.top = edit.top;  // the whole row at the edit's top
             button.top = edit.top;
         }
         std::string n = std::to_string(i);

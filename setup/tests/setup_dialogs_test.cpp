@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "platform/controls.h"
 #include "test_support.h"
 
 namespace setup {
@@ -14,6 +17,8 @@ TEST(SetupDialogsTest, FolderRowsAreStackedAndEditTheirOwnLine) {
     EXPECT_EQ(dlg.Find("E1")->top, 34);
     EXPECT_EQ(dlg.Find("E2")->top, 60);
     EXPECT_EQ(dlg.Find("S2")->height, dlg.Find("E2")->height);
+    EXPECT_EQ(dlg.Find("L2")->top, 60);  // a row at one top
+    EXPECT_EQ(dlg.Find("S2")->top, 60);
     EXPECT_EQ(dlg.Find("L11")->text, "N11");
     EXPECT_EQ(dlg.ClientHeight(), 82 + (8 + 11 * 26 + 21 + 10) - 41);
     dlg.SetEditText("E11", "/new");
@@ -47,6 +52,28 @@ TEST(SetupDialogsTest, CheckBoxesWriteTheirOptions) {
     dlg.ClickCheckBox("C0");
     dlg.ClickCheckBox("c1");
     EXPECT_EQ(options.Text(), "A=FALSE\r\nB=TRUE\r\nC=x\r\n");
+}
+
+// The buttons are controls: the one the user ends the dialog with gives its result; Esc is
+// "Konec".
+TEST(SetupDialogsTest, ButtonsEndTheDialogWithTheirResults) {
+    TStringList options;
+    options.Add("A=TRUE");
+    TOptDlg dlg(options);
+    InstalledHost host;
+    struct Case {
+        std::function<void(TForm&)> act;
+        int result;
+    } cases[] = {{[](TForm& f) { f["Zpet"].Click(); }, mrBack},
+                 {[](TForm& f) { f.KeyDown(27); }, mrCancel},
+                 {[](TForm& f) { f.KeyDown(13); }, mrOk}};
+    for (const Case& c : cases) {
+        host.PushAction([&c] {
+            c.act(*ActiveModalForm());
+            return mrIgnore;
+        });
+        EXPECT_EQ(dlg.ShowModal(), c.result);
+    }
 }
 
 }  // namespace

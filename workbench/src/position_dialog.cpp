@@ -55,6 +55,16 @@ TF_rectedForm::TF_rectedForm() : TForm("TF_rectedForm") {
         PostToTool(tm_HideRectForm);
         PostToTool(tm_Redraw);  // the map behind the hidden dialog
     };
+    OnResize = [this](TForm&) { Resized(); };
+    OnDragDrop = [this](TForm&) { PostToTool(tm_Redraw); };
+    OnMouseUp = [this](TForm&) { PostToTool(tm_Redraw); };
+    FTimer.Interval = 10;
+    FTimer.OnTimer = [this] { Tick(); };
+    OnShow = [this](TForm&) {
+        FLastLeft = Left;
+        FLastTop = Top;
+        FTimer.SetEnabled(true);
+    };
     for (int i = 0; i < kFields; ++i) Put(static_cast<Field>(i), 0);
 }
 
@@ -216,6 +226,10 @@ void TF_rectedForm::Undo() {
 void TF_rectedForm::Resized() { PostToTool(tm_Redraw); }
 
 void TF_rectedForm::Tick() {
+    if (!Visible) {
+        FTimer.SetEnabled(false);
+        return;
+    }
     if (Left == FLastLeft && Top == FLastTop) return;
     FLastLeft = Left;
     FLastTop = Top;

@@ -1,6 +1,8 @@
+#include <chrono>
 #include <cmath>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "composition/pages.h"
@@ -144,6 +146,24 @@ TEST_F(ElementDialogsTest, PositionDialogShowsUnitsAndAppliesExactSortedBounds) 
     EXPECT_DOUBLE_EQ(f.GetXmax(), 0.15);
     f.SetRectWidth(0.02);
     EXPECT_DOUBLE_EQ(f.GetXmax(), 0.13);
+
+    // Shown: a drop, a mouse release and a resize redraw the map; the 10 ms timer redraws
+    // it once the form has moved.
+    Application().ProcessMessages();
+    tool->Got.clear();
+    f.Show();
+    EXPECT_TRUE(f.Timer().Enabled());
+    f.DragDrop();
+    f.MouseUp();
+    f.SetBounds(f.Left, f.Top, f.Width + 10, f.Height);
+    Application().ProcessMessages();
+    EXPECT_EQ(tool->Got, (std::vector<int32_t>{tm_Redraw, tm_Redraw, tm_Redraw}));
+    tool->Got.clear();
+    f.SetBounds(f.Left + 5, f.Top, f.Width, f.Height);  // moved, not resized
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    Application().ProcessMessages();  // the loop runs the due timer
+    Application().ProcessMessages();
+    EXPECT_EQ(tool->Got, (std::vector<int32_t>{tm_Redraw}));
 
     Application().ProcessMessages();
     tool->Got.clear();

@@ -10,7 +10,9 @@ class TStringListElement;
 
 class TMainForm : public TMainForm2 {
 public:
+    // Shows the application's hint in the status bar while it lives.
     explicit TMainForm(TOldMainTool* tool);
+    ~TMainForm() override;
     // Opens the plug-in dialog modally (menu "Rošiřující moduly (Plug-Ins)").
     void ShowPlugInDialog();
 };

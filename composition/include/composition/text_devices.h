@@ -29,6 +29,7 @@ public:
     bool Closing() const { return FClosing; }
     bool WordWrap() const { return FWordWrap; }
     const std::string& FontName() const { return FFontName; }
+    int FontSize() const { return FFontSize; }
     const std::string& InitialDir() const { return FInitialDir; }
     // The selection, as positions in the text whose lines end with CR LF.
     int SelStart() const { return FSelStart; }
@@ -74,6 +75,7 @@ private:
     bool FClosing = false;
     bool FWordWrap = false;
     std::string FFontName = "Courier New";
+    int FFontSize = 10;
     std::string FInitialDir;
     std::string FFindText;
     int FSelStart = 0;

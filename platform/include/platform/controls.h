@@ -103,6 +103,7 @@ public:
     std::function<void(TForm&)> OnShow, OnClose;
     std::function<bool(TForm&)> OnCloseQuery;  // false refuses the close
     std::function<void(TForm&, uint16_t key, uint32_t shift)> OnKeyDown;
+    std::function<void(TForm&)> OnResize, OnDragDrop, OnMouseUp;
 
     // Shown through the user host until a control sets ModalResult or the host answers.
     int ShowModal();
@@ -112,6 +113,11 @@ public:
     // OnCloseQuery, then OnClose; hides. A modal form without a result gets mrCancel.
     bool Close();
     void KeyDown(uint16_t key, uint32_t shift = 0);
+    // The user moves or sizes the form: OnResize when the size changed.
+    void SetBounds(int left, int top, int width, int height);
+    // Something dragged is dropped on the form; a mouse button is released over it.
+    void DragDrop();
+    void MouseUp();
 
 private:
     std::string className_;

@@ -65,7 +65,8 @@ public:
     const std::string& HelpFile() const { return helpFile_; }
     void SetHelpFile(std::string f) { helpFile_ = std::move(f); }
     const std::string& Hint() const { return hint_; }
-    void SetHint(std::string h) { hint_ = std::move(h); }
+    // Runs OnHint with the new hint.
+    void SetHint(std::string h);
     bool ShowHint() const { return showHint_; }
     void SetShowHint(bool v) { showHint_ = v; }
     int HintColor() const { return hintColor_; }
@@ -87,6 +88,9 @@ public:
     void Run();
     void Terminate() { terminated_ = true; }
     bool Terminated() const { return terminated_; }
+
+    // Shows the current hint (Hint()) where the program wants it; set by SetHint.
+    std::function<void()> OnHint;
 
     // Sees every message taken from the queue, handled false on entry. An unhandled message
     // goes to the window procedure of its target.
@@ -115,6 +119,27 @@ private:
     void* mainForm_ = nullptr;
     bool titleSet_ = false;
     bool terminated_ = false;
+};
+
+// A timer of the application loop: while enabled, OnTimer runs when the loop takes a
+// message and at least Interval milliseconds have passed since it was enabled or last ran.
+class TTimer {
+public:
+    TTimer();
+    ~TTimer();
+    TTimer(const TTimer&) = delete;
+    TTimer& operator=(const TTimer&) = delete;
+
+    uint32_t Interval = 1000;
+    std::function<void()> OnTimer;
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool on);
+    // Runs OnTimer when enabled and due at the tick count now.
+    void RunIfDue(uint32_t now);
+
+private:
+    bool enabled_ = false;
+    uint32_t last_ = 0;
 };
 
 // The one application object of the process, created on first use.

@@ -8,6 +8,7 @@
 #include "kernel/tools.h"
 #include "pelvar/pelvar.h"
 #include "platform/controls.h"
+#include "platform/forms.h"
 
 // Messages the dialog posts to its tool.
 constexpr int32_t tm_Redraw = 31;
@@ -52,9 +53,11 @@ public:
     // Set while the tool is being destroyed: closing then posts nothing.
     bool ToolDestroying = false;
 
-    // The window was resized, or has perhaps moved (the 10 ms timer): redraw the map behind.
+    // The window was resized, or has perhaps moved (the 10 ms timer, running while the form
+    // is shown): redraw the map behind. A drop and a mouse release redraw it too.
     void Resized();
     void Tick();
+    const TTimer& Timer() const { return FTimer; }
 
 private:
     enum Field { kX, kY, kWidth, kHeight, kXmin, kXmax, kYmin, kYmax, kDX, kDY, kFields };
@@ -78,5 +81,6 @@ private:
     std::string FUndoName;
     TTool* FTool = nullptr;
     uint64_t FToolSerial = 0;
+    TTimer FTimer;
     int FLastLeft = 0, FLastTop = 0;
 };
