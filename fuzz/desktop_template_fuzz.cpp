@@ -1,5 +1,5 @@
-// Feeds arbitrary text to the template reader as a ".MSD" file (beside a small nested
-// template it may name), then writes what it read. A written template must read back to
+// Feeds arbitrary text to the template reader as a ".MSD" file (in the current folder,
+// beside a small nested template it may name), then writes what it read. A written template must read back to
 // a tree that writes the same text: the reader is flat, so the second writing is the
 // fixed point. Everything is freed.
 #include <cstddef>
@@ -32,6 +32,8 @@ void Init() {
     gDir = fuzz::ScratchPath("templates");
     std::filesystem::create_directories(gDir);
     fuzz::WriteBytes(gDir + "/inner.msd", "[TDesktop]\r\nNAME=Inner\r\nEND\r\n[TText]\r\nText=x\r\nEND\r\n");
+    // Nested template names are taken as given: relative ones from the scratch folder.
+    std::filesystem::current_path(gDir);
 }
 
 TDesktop* Read(const std::string& path) {

@@ -59,6 +59,15 @@ std::string CanonicalPath(const std::string& path) {
     return ec ? MapPath(path) : p.string();
 }
 
+// What a file element would do to the file on disk (rename it, date it, change its
+// attributes) is never taken from a template.
+bool ActsOnDisk(const std::string& key) {
+    for (const char* k : {"NAME", "FILETIME", "FILETIMESTRING", "ATTRIBUTES", "ATTRREADONLY", "ATTRHIDDEN",
+                          "ATTRSYSFILE", "ATTRARCHIVE"})
+        if (SameText(key, k)) return true;
+    return false;
+}
+
 }  // namespace
 
 // ---- TMSTemplateGenerator -----------------------------------------------------------------
@@ -96,6 +105,7 @@ void TMSTemplateGenerator::ReadView(TView* view) { ReadLines(view, view); }
 void TMSTemplateGenerator::ReadLines(TElement* element, TView* view) {
     if (!FReader || !element) return;
     const std::string cls = element->ClassName();
+    const bool fileElement = element->Is<TFileElement>();
     while (!FAtEnd) {
         const std::string raw = BezVnejsichMezer(FReader->Radek());
         bool isParameter = false, isSection = false, isLast = false;
@@ -106,6 +116,7 @@ void TMSTemplateGenerator::ReadLines(TElement* element, TView* view) {
             if (!isSection && SameText(raw, "END")) return;
             continue;
         }
+        if (fileElement && ActsOnDisk(key)) continue;
         const TPropInfo* p = GetPropInfo(element, key);
         if (!p) {
             if (view) view->GetModelScript()->AddLayerOrParameter(key, value);

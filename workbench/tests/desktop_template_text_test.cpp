@@ -305,7 +305,8 @@ TEST_F(DesktopTemplateTest, NestedTemplatesWithOffsetsAndSelfInclusion) {
     Lines("sub/inner.msd", {"[TDesktop]", "NAME=Wrong", "END"});
     std::string outer = Lines("sub/outer.msd", {"[TDesktop]", "NAME=Outer", "END", "[TDeskTopFile]", "NAME=renamed.msd",
                                                 "FileName=inner.msd", "DeltaX=100", "DeltaY=200", "END",
-                                                "[TDeskTopFile]", "FileName=keep.msd", "AttrReadOnly=True", "END",
+                                                "[TDeskTopFile]", "FileName=keep.msd", "AttrReadOnly=True",
+                                                "NAME=gone.msd", "FileExt=x", "END",
                                                 "[TDeskTopFile]", "FileName=missing.msd", "END"});
     std::string savedCwd = std::filesystem::current_path().string();
     std::filesystem::current_path(dir);
@@ -323,11 +324,12 @@ TEST_F(DesktopTemplateTest, NestedTemplatesWithOffsetsAndSelfInclusion) {
     EXPECT_DOUBLE_EQ(inner->GetMinX(), 101);
     EXPECT_DOUBLE_EQ(inner->GetMinY(), 200);
     EXPECT_DOUBLE_EQ(As<TText>(inner->Get(0))->GetMinX(), 101);
-    // every key of the section applies (NAME= before the file name renames nothing)
-    EXPECT_TRUE(FileIsReadOnly(Path("keep.msd")));
+    // the section's keys apply, but none that would rename, date or lock a file
+    EXPECT_FALSE(FileIsReadOnly(Path("keep.msd")));
     EXPECT_TRUE(std::filesystem::exists(Path("keep.msd")));
     EXPECT_TRUE(std::filesystem::exists(Path("inner.msd")));
     EXPECT_FALSE(std::filesystem::exists(Path("renamed.msd")));
+    EXPECT_FALSE(std::filesystem::exists(Path("gone.msd")));
     EXPECT_TRUE(HostLog().empty());
     Free(d);
 
