@@ -125,16 +125,8 @@ TEntity* ReadSheetSelection(const std::string& path, std::string& error) {
 }
 
 void WriteSheetSelection(TEntity* selection, const std::string& path) {
-    TSaver* saver = TSaver::New(path);
-    try {
-        selection->ResetID();
-        saver->SetInput(selection);
-        saver->DoIt();
-    } catch (...) {
-        Free(saver);
-        throw;
-    }
-    Free(saver);
+    selection->ResetID();
+    RunAndFree(TSaver::New(path), selection);
 }
 
 // ---- TGuideForm ------------------------------------------------------------------------------
@@ -372,15 +364,7 @@ void TGuideFormTool::SaveGuide() {
     if (!guide) return;
     try {
         guide->ResetIDs();
-        TSave* save = TSave::New(GuideFileName());
-        save->SetInput(guide);
-        try {
-            save->DoIt();
-        } catch (...) {
-            Free(save);
-            throw;
-        }
-        Free(save);
+        RunAndFree(TSave::New(GuideFileName()), guide);
     } catch (const Exception& e) {
         ShowMessage(e.Message());
     }
@@ -492,17 +476,7 @@ TEntity* TGuideFormTool::GetSelectedMapSpaces() {
     TGuide* guide = GetGuide();
     if (!guide) return nullptr;
     guide->ResetIDs();
-    TSelectGuide* s = NewSelectGuide(true);
-    TElement* out = nullptr;
-    try {
-        s->SetInput(guide);
-        s->DoIt();
-        out = s->Output;
-    } catch (...) {
-        Free(s);
-        throw;
-    }
-    Free(s);
+    TElement* out = RunAndFree(NewSelectGuide(true), guide);
     auto* list = As<TEntity>(out);
     if (!list && out) Free(out);
     return list;
@@ -591,32 +565,17 @@ void TGuideFormTool::ImportVectors() {
     try {
         TLayerImportDialog* dialog = TLayerImportDialog::New();
         dialog->SetDataDirectory(data);
-        TElement* lines = nullptr;
-        try {
-            dialog->DoIt();
-            lines = dialog->Output;
-        } catch (...) {
-            Free(dialog);
-            throw;
-        }
-        Free(dialog);
+        TElement* lines = RunAndFree(dialog, nullptr);
         TElement* script = nullptr;
         if (lines) {
             TModelScriptCreator* creator = TModelScriptCreator::New();
             creator->SetDataDirectory(data);
-            creator->SetInput(lines);
-            creator->DoIt();
-            script = creator->Output;
-            Free(creator);
+            script = RunAndFree(creator, lines);
             Free(lines);
         }
         TElement* model = nullptr;
         if (script) {
-            TModelByScriptCreator* creator = TModelByScriptCreator::New();
-            creator->SetInput(script);
-            creator->DoIt();
-            model = creator->Output;
-            Free(creator);
+            model = RunAndFree(TModelByScriptCreator::New(), script);
             Free(script);
         }
         if (model) {
