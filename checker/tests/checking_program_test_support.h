@@ -14,48 +14,14 @@
 #include "platform/files.h"
 #include "platform/forms.h"
 
-class TarvineTest : public ::testing::Test {
+class TarvineTest : public StartedProgramTest<tarvine::TMainTool> {
 protected:
+    TarvineTest() : StartedProgramTest("Tarvine32") {}
     static void SetUpTestSuite() { tarvine::RegisterCheckingProgramClasses(); }
-    void SetUp() override {
-        ASSERT_FALSE(dir.Path().empty());
-        savedCwd = GetCurrentDir();
-        SetExecutablePath(dir.Path("Tarvine32"));
-        SetCurrentDir(dir.Path());
-        SetProgramArguments({});
-    }
-    void TearDown() override {
-        if (World) Free(World);
-        World = nullptr;
-        while (Application().HandleMessage()) {
-        }
-        SetProgramArguments({});
-        SetExecutablePath("");
-        SetCurrentDir(savedCwd);
-    }
-    // Constructs the main tool and its world; with run, DoIt and the queue too.
-    tarvine::TMainTool* Start(bool run = true) {
-        tool = TOldMainTool::StartUp<tarvine::TMainTool>();
-        if (run) {
-            tool->DoIt();
-            Application().ProcessMessages();
-        }
-        return tool;
-    }
     // Posts a message to the main tool and delivers it.
     void Send(int32_t message, TElement* data = nullptr) {
         tool->PostMsg(message, tool, data, false);
         Application().ProcessMessages();
     }
-    bool Logged(const std::string& text) const {
-        for (const std::string& line : HostLog())
-            if (line == text) return true;
-        return false;
-    }
     TForm& Form() { return *tool->MainForm(); }
-
-    TempDir dir{"tarvine"};
-    InstalledHost host;
-    tarvine::TMainTool* tool = nullptr;
-    std::string savedCwd;
 };
