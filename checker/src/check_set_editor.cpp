@@ -113,11 +113,13 @@ TINESetupDialogForm::TINESetupDialogForm() : TForm("TINESetupDialogForm") {
     };
 
     Add(TControlKind::Label, "l_Nodes", Cz("Kontrolní uzly"));
-    Add(TControlKind::ListBox, "o_1").OnChange = [this](TControl& c) { SelectNode(LineIndex(c)); };
+    TControl& nodes = Add(TControlKind::Tree, "o_1");
+    nodes.OnChange = [this](TControl& c) { SelectNode(LineIndex(c)); };
+    nodes.PopupMenu = "pm_Nodes";
     Add(TControlKind::Label, "l_Checks", Cz("Kontroly uzlu"));
-    Add(TControlKind::ListBox, "o_2").OnChange = [this](TControl&) { RefreshGrid(); };
+    Add(TControlKind::Tree, "o_2").OnChange = [this](TControl&) { RefreshGrid(); };
     Add(TControlKind::Label, "l_Palette", Cz("Nabídka kontrol"));
-    Add(TControlKind::ListBox, "o_3");
+    Add(TControlKind::Tree, "o_3");
     struct Item {
         const char* name;
         const char* caption;
@@ -130,7 +132,7 @@ TINESetupDialogForm::TINESetupDialogForm() : TForm("TINESetupDialogForm") {
         {"mi_AddProperties", "Přidání nových vlastností z kontrolního modelu",
          &TINESetupDialogForm::AddPropertiesFromPalette},
     };
-    Add(TControlKind::MenuItem, "pm_Nodes");
+    Add(TControlKind::PopupMenu, "pm_Nodes");
     for (const Item& item : kNodeMenu) {
         auto action = item.action;
         Add(TControlKind::MenuItem, item.name, Cz(item.caption), "pm_Nodes").OnClick =
@@ -166,12 +168,13 @@ TINESetupDialogForm::TINESetupDialogForm() : TForm("TINESetupDialogForm") {
 
     Add(TControlKind::Panel, "PanelDH").Visible = false;
     Add(TControlKind::Panel, "Panel").Visible = false;
-    TControl& tree = Add(TControlKind::ListBox, "TreeView", "", "PanelDH");
+    TControl& tree = Add(TControlKind::Tree, "TreeView", "", "PanelDH");
+    tree.PopupMenu = "pm_Dirs";
     // Typing into the tree finishes the editing of a folder name.
     tree.OnChange = [this](TControl& c) {
         if (FEditedFolder.Get()) RenameEditedFolder(c.Text);
     };
-    Add(TControlKind::MenuItem, "pm_Dirs");
+    Add(TControlKind::PopupMenu, "pm_Dirs");
     struct Action {
         const char* name;
         const char* caption;

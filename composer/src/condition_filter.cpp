@@ -201,7 +201,8 @@ void TConditionFilterDialog::DoIt() {
     form.Add(TControlKind::Button, "OpenCheck", Cz("Načtení existující kontroly ze souboru"));
     form.Add(TControlKind::Button, "SaveCheck", Cz("Uložení aktuální kontroly do aktuálního souboru"));
     form.Add(TControlKind::Button, "SaveCheckAs", Cz("Uložení kontroly pod novým názvem"));
-    form.Add(TControlKind::Other, "PopupMenu1");
+    form.Add(TControlKind::PopupMenu, "PopupMenu1");
+    grid.PopupMenu = "PopupMenu1";
     form.Add(TControlKind::MenuItem, "DeleteRow", Cz("Vyhodit řádek"), "PopupMenu1");
     form.Add(TControlKind::Panel, "AND", "AND");
     form.Add(TControlKind::Panel, "OR", "OR");

@@ -304,7 +304,8 @@ void TVarTextDialog::DoIt() {
     }
     form.Add(TControlKind::Button, "OK", Cz("Potvrzení")).ModalResult = mrOk;
     form.Add(TControlKind::Button, "Storno", "Storno").ModalResult = mrCancel;
-    form.Add(TControlKind::Other, "PopupMenu1");
+    form.Add(TControlKind::PopupMenu, "PopupMenu1");
+    grid.PopupMenu = "PopupMenu1";
     form.Add(TControlKind::MenuItem, "Font1", Cz("Nastavení písma"), "PopupMenu1").OnClick = [](TControl&) {
         GetUserHost().ShowModal("TFontDialog");
     };

@@ -5,6 +5,25 @@
 
 namespace {
 std::vector<TForm*> g_modal;  // forms being shown modally, innermost last
+
+std::string WithoutAccelerator(std::string_view caption) {
+    std::string s;
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && i + 1 < caption.size()) ++i;
+        s += caption[i];
+    }
+    return s;
+}
+}  // namespace
+
+int TreeLevel(std::string_view node) {
+    size_t blanks = node.find_first_not_of(' ');
+    return static_cast<int>((blanks == std::string_view::npos ? node.size() : blanks) / 2);
+}
+
+std::string TreeText(std::string_view node) {
+    size_t blanks = node.find_first_not_of(' ');
+    return blanks == std::string_view::npos ? std::string() : std::string(node.substr(blanks));
 }
 
 int UserHost::ShowForm(TForm& form) { return ShowModal(form.ClassName()); }
@@ -60,16 +79,42 @@ void TControl::Type(std::string text) {
 
 bool TControl::Pick(std::string_view item) {
     if (!Usable()) return false;
+    if (Kind == TControlKind::PageControl) {
+        std::vector<TControl*> pages = form_.Children(Name);
+        for (size_t i = 0; i < pages.size(); ++i)
+            if (SameText(WithoutAccelerator(pages[i]->Caption), item) || SameText(pages[i]->Name, item)) {
+                if (!pages[i]->Enabled || !pages[i]->Visible) return false;
+                Select(static_cast<int>(i));
+                return true;
+            }
+        return false;
+    }
     for (size_t i = 0; i < Items.size(); ++i)
         if (Items[i] == item) {
             Select(static_cast<int>(i));
             return true;
         }
+    if (Kind == TControlKind::Tree)
+        for (size_t i = 0; i < Items.size(); ++i)
+            if (TreeText(Items[i]) == item) {
+                Select(static_cast<int>(i));
+                return true;
+            }
     return false;
 }
 
 void TControl::Select(int index) {
     if (!Usable()) return;
+    if (Kind == TControlKind::PageControl) {
+        std::vector<TControl*> pages = form_.Children(Name);
+        if (index < 0 || index >= static_cast<int>(pages.size())) throw Exception("Page index out of bounds (" + std::to_string(index) + ")");
+        TControl* page = pages[static_cast<size_t>(index)];
+        if (!page->Enabled || !page->Visible) return;
+        ItemIndex = index;
+        Text = page->Name;
+        if (OnChange) OnChange(*this);
+        return;
+    }
     if (index < -1 || index >= static_cast<int>(Items.size())) throw Exception("List index out of bounds (" + std::to_string(index) + ")");
     ItemIndex = index;
     Text = index >= 0 ? Items[static_cast<size_t>(index)] : std::string();
@@ -189,15 +234,6 @@ TForm* ActiveModalForm() { return g_modal.empty() ? nullptr : g_modal.back(); }
 
 namespace {
 
-std::string WithoutAccelerator(std::string_view caption) {
-    std::string s;
-    for (size_t i = 0; i < caption.size(); ++i) {
-        if (caption[i] == '&' && i + 1 < caption.size()) ++i;
-        s += caption[i];
-    }
-    return s;
-}
-
 bool IsPressable(const TControl& c) { return c.Kind == TControlKind::Button || c.Kind == TControlKind::MenuItem; }
 
 bool ReadIndex(const std::string& s, int& out) {
@@ -217,6 +253,8 @@ std::string KindWord(TControlKind k) {
         case TControlKind::ListBox: return "list box";
         case TControlKind::SpinEdit: return "spin edit";
         case TControlKind::Grid: return "grid";
+        case TControlKind::Tree: return "tree";
+        case TControlKind::PageControl: return "page control";
         default: return "control";
     }
 }
@@ -285,8 +323,21 @@ bool SetControlByLine(TForm& form, const std::string& name, const std::string& v
             return true;
         }
         case TControlKind::ComboBox:
-        case TControlKind::ListBox: {
+        case TControlKind::ListBox:
+        case TControlKind::Tree:
+        case TControlKind::PageControl: {
             if (c->Pick(value)) return true;
+            if (c->Kind == TControlKind::PageControl) {
+                int n;
+                std::vector<TControl*> pages = form.Children(c->Name);
+                if (ReadIndex(value, n) && n >= 1 && n <= static_cast<int>(pages.size()) &&
+                    pages[static_cast<size_t>(n - 1)]->Enabled && pages[static_cast<size_t>(n - 1)]->Visible) {
+                    c->Select(n - 1);
+                    return true;
+                }
+                error = base + " has no page " + value + " to show";
+                return false;
+            }
             int n;
             if (ReadIndex(value, n) && n >= 1 && n <= static_cast<int>(c->Items.size())) {
                 c->Select(n - 1);
@@ -325,6 +376,8 @@ std::string DescribeForm(const TForm& form) {
                 buttons += (buttons.empty() ? "" : " / ") + (caption.empty() ? c.Name : caption);
                 continue;
             case TControlKind::MenuItem:
+            case TControlKind::MainMenu:
+            case TControlKind::PopupMenu:
             case TControlKind::Panel:
             case TControlKind::GroupBox:
             case TControlKind::Image:
@@ -350,9 +403,21 @@ std::string DescribeForm(const TForm& form) {
                     for (int col = 0; col < c.ColCount; ++col) line += " | " + c.Cell(col, r);
                 }
                 break;
+            case TControlKind::PageControl: {
+                std::vector<TControl*> pages = form.Children(c.Name);
+                line += ":";
+                for (size_t i = 0; i < pages.size(); ++i) {
+                    const TControl& p = *pages[i];
+                    if (!p.Visible) continue;
+                    line += "\n    " + IntToStr(static_cast<int>(i) + 1) + (SameText(p.Name, c.Text) ? " * " : "   ") +
+                            (p.Caption.empty() ? p.Name : WithoutAccelerator(p.Caption)) + (p.Enabled ? "" : "  [disabled]");
+                }
+                break;
+            }
             case TControlKind::ComboBox:
             case TControlKind::ListBox:
-                line += " = " + c.Text;
+            case TControlKind::Tree:
+                line += " = " + (c.Kind == TControlKind::Tree ? TreeText(c.Text) : c.Text);
                 for (size_t i = 0; i < c.Items.size(); ++i)
                     line += "\n    " + IntToStr(static_cast<int>(i) + 1) + (static_cast<int>(i) == c.ItemIndex ? " * " : "   ") + c.Items[i];
                 break;

@@ -123,6 +123,11 @@ struct EveryKind : TForm {
         Add(TControlKind::SpinEdit, "Spin");
         Add(TControlKind::Grid, "Grid");
         Add(TControlKind::Label, "l_Info", "Info");
+        Add(TControlKind::Tree, "Tree").Items = {"root", "  b", "    leaf", "  b2"};
+        Add(TControlKind::PageControl, "Pages");
+        Add(TControlKind::Panel, "p_One", "&One", "Pages");
+        Add(TControlKind::Panel, "p_Two", "Two", "Pages").Enabled = false;
+        Add(TControlKind::Panel, "p_Three", "Three", "Pages");
         Add(TControlKind::Button, "b_Off", "Off").Enabled = false;
         Add(TControlKind::Button, "Zpet", Cz("&Zpět")).ModalResult = 4;
     }
@@ -148,6 +153,14 @@ TEST(Controls, LinesSetControlsOrSayWhyNot) {
         {"List", "b", "", [](TForm& f) { return f["List"].ItemIndex == 1; }},
         {"Spin", "12", "", [](TForm& f) { return f["Spin"].Value == 12 && f["Spin"].Text == "12"; }},
         {"Grid[2, 1]", "x", "", [](TForm& f) { return f["Grid"].Cell(2, 1) == "x"; }},
+        {"Tree", "leaf", "", [](TForm& f) { return f["Tree"].ItemIndex == 2 && f["Tree"].Text == "    leaf"; }},
+        {"Tree", "  b2", "", [](TForm& f) { return f["Tree"].ItemIndex == 3; }},
+        {"Tree", "1", "", [](TForm& f) { return f["Tree"].ItemIndex == 0; }},
+        {"Pages", "three", "", [](TForm& f) { return f["Pages"].Text == "p_Three" && f["Pages"].ItemIndex == 2; }},
+        {"Pages", "1", "", [](TForm& f) { return f["Pages"].Text == "p_One"; }},
+        {"Pages", "Two", "Pages has no page Two to show", [](TForm& f) { return f["Pages"].Text == "p_One"; }},
+        {"Pages", "2", "Pages has no page 2 to show", nullptr},
+        {"Tree", "twig", "Tree has no item twig", nullptr},
         {"List", "3", "List has no item 3", nullptr},
         {"cb_Free", "yes", "cb_Free takes 1 or 0", nullptr},
         {"Spin", "many", "Spin takes a number", nullptr},
@@ -172,7 +185,8 @@ TEST(Controls, LinesSetControlsOrSayWhyNot) {
     EXPECT_EQ(FindButton(f, "ed_Name"), nullptr);
     std::string listed = DescribeForm(f);
     for (const std::string& line : std::vector<std::string>{"  ed_Fixed =   [read-only]\n", "  cb_Free [x] Free\n", "    2 * b\n",
-                             "  l_Info: Info\n", "  Buttons: Off / " + Cz("Zpět") + "\n"})
+                             "  l_Info: Info\n", "  Tree = root\n    1 * root\n    2     b\n    3       leaf\n",
+                             "  Pages:\n    1 * One\n    2   Two  [disabled]\n    3   Three\n", "  Buttons: Off / " + Cz("Zpět") + "\n"})
         EXPECT_NE(listed.find(line), std::string::npos) << line << listed;
 }
 

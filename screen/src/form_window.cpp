@@ -1,6 +1,14 @@
 #include "screen/form_window.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QPixmap>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeWidget>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QGroupBox>
@@ -19,6 +27,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "platform/forms.h"
 #include "platform/host.h"
 #include "platform/sysutils.h"
 
@@ -52,17 +61,49 @@ uint16_t VirtualKey(int key) {
     }
 }
 
+uint32_t ShiftOf(Qt::KeyboardModifiers m) {
+    uint32_t shift = 0;
+    if (m & Qt::ShiftModifier) shift |= 1;
+    if (m & Qt::AltModifier) shift |= 2;
+    if (m & Qt::ControlModifier) shift |= 4;
+    return shift;
+}
+
+QString Joined(const std::vector<std::string>& lines) {
+    std::string all;
+    for (size_t i = 0; i < lines.size(); ++i) all += (i ? "\n" : "") + lines[i];
+    return ToQt(all);
+}
+
 }  // namespace
 
 TFormWindow::TFormWindow(TForm& form, QWidget* parent) : QDialog(parent), form_(form) {
     setWindowTitle(ToQt(form.Caption.empty() ? form.ClassName() : form.Caption));
     setObjectName(QString::fromStdString(form.ClassName()));
     auto* layout = new QVBoxLayout(this);
-    for (const auto& c : form.Controls()) Build(*c);
+    refreshing_ = true;  // widgets being filled say nothing to the form
+    while (built_ < form.Controls().size()) Build(*form.Controls()[built_]);
     if (buttonRow_) layout->addLayout(buttonRow_);
     if (status_) layout->addWidget(status_);
     if (form.Width > 0 && form.Height > 0) resize(form.Width, form.Height);
+    if (form.Left != 0 || form.Top != 0) move(form.Left, form.Top);
+    setAcceptDrops(static_cast<bool>(form.OnDragDrop));
+    refreshing_ = false;
     Refresh();
+    // Handlers of posted messages change controls too: read them again now and then.
+    timer_ = new QTimer(this);
+    timer_->setInterval(250);
+    connect(timer_, &QTimer::timeout, this, [this] {
+        if (!refreshing_) After();
+    });
+    timer_->start();
+}
+
+TFormWindow::~TFormWindow() {
+    timer_->stop();
+    refreshing_ = true;  // nothing the widgets say while they go reaches the form
+    for (auto& [object, control] : controlOf_) const_cast<QObject*>(object)->removeEventFilter(this);
+    controlOf_.clear();
 }
 
 QWidget* TFormWindow::Widget(const std::string& name) const {
@@ -70,55 +111,130 @@ QWidget* TFormWindow::Widget(const std::string& name) const {
     return it == widgets_.end() ? nullptr : it->second;
 }
 
-QWidget* TFormWindow::Build(TControl& c) {
-    auto* top = static_cast<QVBoxLayout*>(layout());
-    QLayout* into = top;
-    if (QWidget* holder = Widget(c.Parent))
-        if (auto* box = qobject_cast<QGroupBox*>(holder)) into = box->layout();
+QAction* TFormWindow::Action(const std::string& name) const {
+    auto it = actions_.find(AnsiUpperCase(name));
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void TFormWindow::Build(TControl& c) {
+    ++built_;
+    std::string key = AnsiUpperCase(c.Name);
+    switch (c.Kind) {
+        case TControlKind::MenuItem:
+            BuildMenuItem(c);
+            return;
+        case TControlKind::MainMenu:
+            if (!menus_) {
+                menus_ = new QMenuBar(this);
+                layout()->setMenuBar(menus_);
+            }
+            widgets_[key] = menus_;
+            return;
+        case TControlKind::PopupMenu:
+            widgets_[key] = new QMenu(this);
+            return;
+        case TControlKind::Other:
+            return;
+        default:
+            break;
+    }
+    QWidget* w = Make(c);
+    w->setObjectName(QString::fromStdString(c.Name));
+    if (!c.Name.empty()) widgets_[key] = w;
+    Watch(w, c);
+    if (auto* tabs = qobject_cast<QTabWidget*>(Widget(c.Parent))) {
+        tabs->addTab(w, ToQt(c.Caption));  // a page: the tab shows and hides it
+        return;
+    }
+    if (c.Kind == TControlKind::StatusBar) {
+        status_ = static_cast<QStatusBar*>(w);
+        return;
+    }
+    QWidget* placed = w;
+    bool captioned = (c.Kind == TControlKind::Edit || c.Kind == TControlKind::ComboBox ||
+                      c.Kind == TControlKind::SpinEdit) && !c.Caption.empty();
+    if (captioned) {
+        placed = new QWidget;
+        auto* row = new QHBoxLayout(placed);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->addWidget(new QLabel(ToQt(c.Caption)));
+        row->addWidget(w, 1);
+    }
+    if (!c.Name.empty()) shown_[key] = placed;
+    if (c.Kind == TControlKind::Button && c.ModalResult != mrNone) {
+        // Buttons that end the form stand in one row below the rest.
+        if (!buttonRow_) {
+            buttonRow_ = new QHBoxLayout;
+            buttonRow_->addStretch(1);
+            if (timer_) static_cast<QVBoxLayout*>(layout())->addLayout(buttonRow_);  // a control added later
+        }
+        buttonRow_->addWidget(w);
+        return;
+    }
+    auto holder = holders_.find(AnsiUpperCase(c.Parent));
+    (holder != holders_.end() ? holder->second : layout())->addWidget(placed);
+}
+
+QWidget* TFormWindow::Make(TControl& c) {
     TControl* ctl = &c;
-    QWidget* w = nullptr;
-    QWidget* placed = nullptr;  // the widget with its caption, when it has one
+    std::string key = AnsiUpperCase(c.Name);
     switch (c.Kind) {
         case TControlKind::Label:
         case TControlKind::Image:
-            w = new QLabel;
-            break;
+            return new QLabel;
         case TControlKind::Edit: {
             auto* e = new QLineEdit;
             connect(e, &QLineEdit::textEdited, this, [this, ctl](const QString& t) { ctl->Type(FromQt(t)); After(); });
-            w = e;
-            break;
+            return e;
         }
         case TControlKind::Memo: {
             auto* m = new QPlainTextEdit;
-            m->setReadOnly(true);
-            w = m;
-            break;
+            connect(m, &QPlainTextEdit::textChanged, this, [this, ctl, m] {
+                if (refreshing_) return;
+                std::string text = FromQt(m->toPlainText());
+                ctl->Items.clear();
+                for (size_t from = 0;;) {
+                    size_t nl = text.find('\n', from);
+                    ctl->Items.push_back(text.substr(from, nl - from));
+                    if (nl == std::string::npos) break;
+                    from = nl + 1;
+                }
+                shownItems_[ctl] = ctl->Items;
+                ctl->Type(text);
+                After();
+            });
+            return m;
         }
         case TControlKind::Button: {
             auto* b = new QPushButton;
             connect(b, &QPushButton::clicked, this, [this, ctl] { ctl->Click(); After(); });
-            w = b;
-            break;
+            return b;
         }
         case TControlKind::CheckBox: {
             auto* b = new QCheckBox;
             connect(b, &QCheckBox::clicked, this, [this, ctl](bool on) { ctl->SetChecked(on); After(); });
-            w = b;
-            break;
+            return b;
         }
         case TControlKind::RadioButton: {
             auto* b = new QRadioButton;
             b->setAutoExclusive(false);  // the form keeps its holder's buttons exclusive
             connect(b, &QRadioButton::clicked, this, [this, ctl] { ctl->SetChecked(true); After(); });
-            w = b;
-            break;
+            return b;
         }
         case TControlKind::ComboBox: {
             auto* b = new QComboBox;
-            connect(b, &QComboBox::activated, this, [this, ctl](int i) { ctl->Select(i); After(); });
-            w = b;
-            break;
+            b->setEditable(!c.ReadOnly);
+            connect(b, &QComboBox::activated, this, [this, ctl](int i) {
+                if (refreshing_) return;
+                ctl->Select(i);
+                After();
+            });
+            if (b->lineEdit())
+                connect(b->lineEdit(), &QLineEdit::textEdited, this, [this, ctl](const QString& t) {
+                    ctl->Type(FromQt(t));
+                    After();
+                });
+            return b;
         }
         case TControlKind::ListBox: {
             auto* l = new QListWidget;
@@ -127,8 +243,17 @@ QWidget* TFormWindow::Build(TControl& c) {
                 ctl->Select(row);
                 After();
             });
-            w = l;
-            break;
+            return l;
+        }
+        case TControlKind::Tree: {
+            auto* t = new QTreeWidget;
+            t->setHeaderHidden(true);
+            connect(t, &QTreeWidget::currentItemChanged, this, [this, ctl](QTreeWidgetItem* item) {
+                if (refreshing_ || !item) return;
+                ctl->Select(item->data(0, Qt::UserRole).toInt());
+                After();
+            });
+            return t;
         }
         case TControlKind::SpinEdit: {
             auto* s = new QDoubleSpinBox;
@@ -138,8 +263,7 @@ QWidget* TFormWindow::Build(TControl& c) {
                 ctl->Type(FromQt(s->text()));
                 After();
             });
-            w = s;
-            break;
+            return s;
         }
         case TControlKind::Grid: {
             auto* t = new QTableWidget;
@@ -155,144 +279,251 @@ QWidget* TFormWindow::Build(TControl& c) {
                 ctl->DblClickCell(col, row);
                 After();
             });
-            w = t;
-            break;
+            // The grid's item index is its current row.
+            connect(t, &QTableWidget::currentCellChanged, this, [this, ctl](int row) {
+                if (!refreshing_) ctl->ItemIndex = row;
+            });
+            return t;
+        }
+        case TControlKind::PageControl: {
+            auto* tabs = new QTabWidget;
+            connect(tabs, &QTabWidget::currentChanged, this, [this, ctl](int page) {
+                if (refreshing_ || page < 0) return;
+                ctl->Select(page);
+                After();
+            });
+            return tabs;
         }
         case TControlKind::Panel:
         case TControlKind::GroupBox: {
-            auto* g = new QGroupBox;
-            new QVBoxLayout(g);
-            if (c.Kind == TControlKind::Panel) g->setFlat(true);
-            w = g;
-            break;
+            QWidget* w;
+            if (qobject_cast<QTabWidget*>(Widget(c.Parent))) {
+                w = new QWidget;  // a page
+            } else {
+                auto* g = new QGroupBox;
+                if (c.Kind == TControlKind::Panel) g->setFlat(true);
+                w = g;
+            }
+            holders_[key] = new QVBoxLayout(w);
+            return w;
         }
         case TControlKind::ProgressBar:
-            w = new QProgressBar;
-            break;
+            return new QProgressBar;
         case TControlKind::StatusBar:
-            status_ = new QStatusBar;
-            widgets_[AnsiUpperCase(c.Name)] = status_;
-            return status_;
-        case TControlKind::MenuItem: {
-            // Items of a menu item are its submenu; other items go to a menu of their holder.
-            if (!menus_) {
-                menus_ = new QMenuBar(this);
-                top->setMenuBar(menus_);
-            }
-            QMenu* menu = nullptr;
-            if (QWidget* holder = Widget(c.Parent)) menu = qobject_cast<QMenu*>(holder);
-            if (!menu && !c.Parent.empty()) {
-                menu = menus_->addMenu(QString::fromStdString(c.Parent));
-                widgets_[AnsiUpperCase(c.Parent)] = menu;
-            }
-            if (!form_.Children(c.Name).empty() || !menu) {
-                QMenu* sub = menu ? menu->addMenu(ToQt(c.Caption)) : menus_->addMenu(ToQt(c.Caption));
-                widgets_[AnsiUpperCase(c.Name)] = sub;
-                return sub;
-            }
-            QAction* a = menu->addAction(ToQt(c.Caption));
-            if (!c.ShortCut.empty()) a->setShortcut(QKeySequence(QString::fromStdString(c.ShortCut)));
-            connect(a, &QAction::triggered, this, [this, ctl] { ctl->Click(); After(); });
-            return nullptr;
+            return new QStatusBar;
+        default:
+            return new QWidget;
+    }
+}
+
+void TFormWindow::BuildMenuItem(TControl& c) {
+    TControl* ctl = &c;
+    std::string key = AnsiUpperCase(c.Name);
+    QWidget* holder = Widget(c.Parent);
+    auto* menu = qobject_cast<QMenu*>(holder);
+    auto* bar = qobject_cast<QMenuBar*>(holder);
+    if (!menu && !bar) {
+        if (!menus_) {
+            menus_ = new QMenuBar(this);
+            layout()->setMenuBar(menus_);
         }
-        case TControlKind::Other:
-            return nullptr;
-    }
-    w->setObjectName(QString::fromStdString(c.Name));
-    widgets_[AnsiUpperCase(c.Name)] = w;
-    bool captioned = (c.Kind == TControlKind::Edit || c.Kind == TControlKind::ComboBox ||
-                      c.Kind == TControlKind::SpinEdit) && !c.Caption.empty();
-    if (captioned) {
-        placed = new QWidget;
-        auto* row = new QHBoxLayout(placed);
-        row->setContentsMargins(0, 0, 0, 0);
-        row->addWidget(new QLabel(ToQt(c.Caption)));
-        row->addWidget(w, 1);
-    }
-    if (c.Kind == TControlKind::Button && c.ModalResult != mrNone) {
-        // Buttons that end the form stand in one row below the rest.
-        if (!buttonRow_) {
-            buttonRow_ = new QHBoxLayout;
-            buttonRow_->addStretch(1);
+        if (QAction* plain = Action(c.Parent)) {
+            // An item that gets items of its own becomes their menu.
+            menu = new QMenu(plain->text(), this);
+            if (auto* up = qobject_cast<QMenu*>(plain->parent())) up->insertMenu(plain, menu);
+            else menus_->insertMenu(plain, menu);
+            plain->setVisible(false);
+            actions_[AnsiUpperCase(c.Parent)] = menu->menuAction();
+            widgets_[AnsiUpperCase(c.Parent)] = menu;
+        } else if (c.Parent.empty()) {
+            bar = menus_;
+        } else {
+            menu = menus_->addMenu(QString::fromStdString(c.Parent));
+            widgets_[AnsiUpperCase(c.Parent)] = menu;
         }
-        buttonRow_->addWidget(w);
-        return w;
     }
-    into->addWidget(placed ? placed : w);
-    return w;
+    QAction* a;
+    if (!form_.Children(c.Name).empty()) {
+        QMenu* sub = menu ? menu->addMenu(ToQt(c.Caption)) : bar->addMenu(ToQt(c.Caption));
+        widgets_[key] = sub;
+        a = sub->menuAction();
+    } else {
+        a = menu ? menu->addAction(ToQt(c.Caption)) : bar->addAction(ToQt(c.Caption));
+        if (!c.ShortCut.empty()) a->setShortcut(QKeySequence(QString::fromStdString(c.ShortCut)));
+        addAction(a);  // its shortcut works in the whole window, pop-up menus too
+        connect(a, &QAction::triggered, this, [this, ctl] {
+            if (refreshing_) return;
+            ctl->Click();
+            After();
+        });
+    }
+    connect(a, &QAction::hovered, this, [this, ctl] {
+        if (ctl->Hint.empty()) return;
+        Application().SetHint(ctl->Hint);
+        After();
+    });
+    actions_[key] = a;
+}
+
+void TFormWindow::Watch(QWidget* w, TControl& c) {
+    controlOf_[w] = &c;
+    w->installEventFilter(this);
+    auto* area = qobject_cast<QAbstractScrollArea*>(w);
+    if (area) {
+        controlOf_[area->viewport()] = &c;
+        area->viewport()->installEventFilter(this);
+    }
+    if (auto* combo = qobject_cast<QComboBox*>(w); combo && combo->lineEdit()) {
+        controlOf_[combo->lineEdit()] = &c;
+        combo->lineEdit()->installEventFilter(this);
+    }
+    if (c.PopupMenu.empty()) return;
+    TControl* ctl = &c;
+    QWidget* from = area ? area->viewport() : w;
+    w->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(w, &QWidget::customContextMenuRequested, this, [this, ctl, from](const QPoint& at) {
+        if (auto* menu = qobject_cast<QMenu*>(Widget(ctl->PopupMenu))) {
+            Refresh();
+            menu->popup(from->mapToGlobal(at));
+        }
+    });
+}
+
+bool TFormWindow::ItemsChanged(const TControl& c, const std::vector<std::string>& items) {
+    std::vector<std::string>& shown = shownItems_[&c];
+    if (shown == items) return false;
+    shown = items;
+    return true;
 }
 
 void TFormWindow::Refresh() {
+    bool was = refreshing_;
     refreshing_ = true;
+    // Controls added since the window was built.
+    while (built_ < form_.Controls().size()) Build(*form_.Controls()[built_]);
     for (const auto& cp : form_.Controls()) {
         const TControl& c = *cp;
-        QWidget* w = Widget(c.Name);
-        if (!w) continue;
-        QString caption = ToQt(c.Caption), text = ToQt(c.Text);
-        if (auto* l = qobject_cast<QLabel*>(w)) l->setText(caption.isEmpty() ? text : caption);
-        else if (auto* e = qobject_cast<QLineEdit*>(w)) {
-            if (e->text() != text) e->setText(text);
-            e->setReadOnly(c.ReadOnly);
-        } else if (auto* m = qobject_cast<QPlainTextEdit*>(w)) {
-            std::string all;
-            for (size_t i = 0; i < c.Items.size(); ++i) all += (i ? "\n" : "") + c.Items[i];
-            if (m->toPlainText() != ToQt(all)) m->setPlainText(ToQt(all));
-        } else if (auto* b = qobject_cast<QCheckBox*>(w)) {
-            b->setText(caption);
-            b->setChecked(c.Checked);
-        } else if (auto* r = qobject_cast<QRadioButton*>(w)) {
-            r->setText(caption);
-            r->setChecked(c.Checked);
-        } else if (auto* p = qobject_cast<QPushButton*>(w)) {
-            p->setText(caption.isEmpty() ? QString::fromStdString(c.Name) : caption);
-            p->setDefault(c.ModalResult == mrOk);
-        } else if (auto* cb = qobject_cast<QComboBox*>(w)) {
+        if (QAction* a = Action(c.Name)) {
+            a->setText(ToQt(c.Caption));
+            a->setEnabled(c.Enabled);
+            a->setVisible(c.Visible);
+            if (c.Checked) a->setCheckable(true);
+            a->setChecked(c.Checked);
+            if (!c.Hint.empty()) a->setStatusTip(ToQt(c.Hint));
+            continue;
+        }
+        if (QWidget* w = Widget(c.Name); w && !qobject_cast<QMenu*>(w) && !qobject_cast<QMenuBar*>(w)) RefreshControl(c, w);
+    }
+    refreshing_ = was;
+}
+
+void TFormWindow::RefreshControl(const TControl& c, QWidget* w) {
+    QString caption = ToQt(c.Caption), text = ToQt(c.Text);
+    if (auto* l = qobject_cast<QLabel*>(w)) {
+        if (c.Kind == TControlKind::Image) {
+            // A picture file named by the text; the live map image is drawn elsewhere.
+            if (ItemsChanged(c, {c.Text})) {
+                QPixmap picture;
+                if (!c.Text.empty() && picture.load(text)) l->setPixmap(picture);
+                else l->clear();
+            }
+        } else {
+            l->setText(caption.isEmpty() ? text : caption);
+        }
+    } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
+        if (e->text() != text) e->setText(text);
+        e->setReadOnly(c.ReadOnly);
+    } else if (auto* m = qobject_cast<QPlainTextEdit*>(w)) {
+        if (ItemsChanged(c, c.Items)) m->setPlainText(Joined(c.Items));
+        m->setReadOnly(c.ReadOnly);
+    } else if (auto* b = qobject_cast<QCheckBox*>(w)) {
+        b->setText(caption);
+        b->setChecked(c.Checked);
+    } else if (auto* r = qobject_cast<QRadioButton*>(w)) {
+        r->setText(caption);
+        r->setChecked(c.Checked);
+    } else if (auto* p = qobject_cast<QPushButton*>(w)) {
+        p->setText(caption.isEmpty() ? QString::fromStdString(c.Name) : caption);
+        p->setDefault(c.ModalResult == mrOk);
+        if (c.Checked) p->setCheckable(true);  // a tool bar button that stays down
+        p->setChecked(c.Checked);
+    } else if (auto* cb = qobject_cast<QComboBox*>(w)) {
+        if (ItemsChanged(c, c.Items)) {
             cb->clear();
             for (const std::string& item : c.Items) cb->addItem(ToQt(item));
-            cb->setCurrentIndex(c.ItemIndex);
-        } else if (auto* lw = qobject_cast<QListWidget*>(w)) {
+        }
+        if (cb->currentIndex() != c.ItemIndex) cb->setCurrentIndex(c.ItemIndex);
+        if (cb->isEditable() && cb->currentText() != text) cb->setEditText(text);
+    } else if (auto* lw = qobject_cast<QListWidget*>(w)) {
+        if (ItemsChanged(c, c.Items)) {
             lw->clear();
             for (const std::string& item : c.Items) lw->addItem(ToQt(item));
-            lw->setCurrentRow(c.ItemIndex);
-        } else if (auto* s = qobject_cast<QDoubleSpinBox*>(w)) {
-            s->setRange(c.MinValue, c.MaxValue > c.MinValue ? c.MaxValue : 1e9);
-            s->setSingleStep(c.Increment);
-            s->setValue(c.Value);
-            s->setReadOnly(c.ReadOnly);
-        } else if (auto* t = qobject_cast<QTableWidget*>(w)) {
-            t->setColumnCount(c.ColCount);
-            t->setRowCount(c.RowCount);
-            for (int col = 0; col < c.ColCount; ++col) {
-                if (col < static_cast<int>(c.ColWidths.size()) && c.ColWidths[col] > 0) t->setColumnWidth(col, c.ColWidths[col]);
-                for (int row = 0; row < c.RowCount; ++row) {
-                    QString cell = ToQt(c.Cell(col, row));
-                    if (!t->item(row, col)) t->setItem(row, col, new QTableWidgetItem(cell));
-                    else if (t->item(row, col)->text() != cell) t->item(row, col)->setText(cell);
-                }
+        }
+        if (lw->currentRow() != c.ItemIndex) lw->setCurrentRow(c.ItemIndex);
+    } else if (auto* tw = qobject_cast<QTreeWidget*>(w)) {
+        if (ItemsChanged(c, c.Items)) {
+            // Each node hangs under the last node one level up.
+            tw->clear();
+            std::vector<QTreeWidgetItem*> path;
+            for (size_t i = 0; i < c.Items.size(); ++i) {
+                auto level = static_cast<size_t>(TreeLevel(c.Items[i]));
+                if (level > path.size()) level = path.size();
+                path.resize(level);
+                auto* node = path.empty() ? new QTreeWidgetItem(tw) : new QTreeWidgetItem(path.back());
+                node->setText(0, ToQt(TreeText(c.Items[i])));
+                node->setData(0, Qt::UserRole, static_cast<int>(i));
+                path.push_back(node);
             }
-            t->setEditTriggers(c.ReadOnly ? QAbstractItemView::NoEditTriggers : QAbstractItemView::AllEditTriggers);
-        } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
-            g->setTitle(caption);
-        } else if (auto* pb = qobject_cast<QProgressBar*>(w)) {
-            pb->setRange(static_cast<int>(c.MinValue), static_cast<int>(c.MaxValue > c.MinValue ? c.MaxValue : 100));
-            pb->setValue(static_cast<int>(c.Value));
-        } else if (auto* sb = qobject_cast<QStatusBar*>(w)) {
-            sb->showMessage(text.isEmpty() ? caption : text);
+            tw->expandAll();
         }
-        if (!c.Hint.empty()) {
-            w->setToolTip(ToQt(c.Hint));
-            w->setStatusTip(ToQt(c.Hint));
+        QTreeWidgetItem* current = nullptr;
+        for (QTreeWidgetItemIterator it(tw); *it && c.ItemIndex >= 0; ++it)
+            if ((*it)->data(0, Qt::UserRole).toInt() == c.ItemIndex) current = *it;
+        if (tw->currentItem() != current) tw->setCurrentItem(current);
+    } else if (auto* s = qobject_cast<QDoubleSpinBox*>(w)) {
+        auto whole = [](double v) { return v == static_cast<double>(static_cast<long long>(v)); };
+        s->setDecimals(whole(c.Increment) && whole(c.MinValue) && whole(c.MaxValue) ? 0 : 2);
+        s->setRange(c.MinValue, c.MaxValue > c.MinValue ? c.MaxValue : 1e9);
+        s->setSingleStep(c.Increment);
+        s->setValue(c.Value);
+        s->setReadOnly(c.ReadOnly);
+    } else if (auto* t = qobject_cast<QTableWidget*>(w)) {
+        t->setColumnCount(c.ColCount);
+        t->setRowCount(c.RowCount);
+        for (int col = 0; col < c.ColCount; ++col) {
+            if (col < static_cast<int>(c.ColWidths.size()) && c.ColWidths[col] > 0) t->setColumnWidth(col, c.ColWidths[col]);
+            for (int row = 0; row < c.RowCount; ++row) {
+                QString cell = ToQt(c.Cell(col, row));
+                if (!t->item(row, col)) t->setItem(row, col, new QTableWidgetItem(cell));
+                else if (t->item(row, col)->text() != cell) t->item(row, col)->setText(cell);
+            }
         }
-        if (!qobject_cast<QMenu*>(w)) {
-            w->setEnabled(c.Enabled);
-            QWidget* shown = w->parentWidget() && w->parentWidget() != this &&
-                                     !qobject_cast<QGroupBox*>(w->parentWidget()) && !qobject_cast<QTableWidget*>(w->parentWidget())
-                                 ? w->parentWidget()
-                                 : w;
-            shown->setVisible(c.Visible);
+        t->setEditTriggers(c.ReadOnly ? QAbstractItemView::NoEditTriggers : QAbstractItemView::AllEditTriggers);
+    } else if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
+        std::vector<TControl*> pages = form_.Children(c.Name);
+        for (int i = 0; i < static_cast<int>(pages.size()) && i < tabs->count(); ++i) {
+            const TControl& page = *pages[static_cast<size_t>(i)];
+            tabs->setTabText(i, ToQt(page.Caption));
+            tabs->setTabEnabled(i, page.Enabled);
+            tabs->setTabVisible(i, page.Visible);
+            if (!page.Hint.empty()) tabs->setTabToolTip(i, ToQt(page.Hint));
+            if (SameText(page.Name, c.Text) && tabs->currentIndex() != i) tabs->setCurrentIndex(i);
         }
+    } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
+        g->setTitle(caption);
+    } else if (auto* pb = qobject_cast<QProgressBar*>(w)) {
+        pb->setRange(static_cast<int>(c.MinValue), static_cast<int>(c.MaxValue > c.MinValue ? c.MaxValue : 100));
+        pb->setValue(static_cast<int>(c.Value));
+    } else if (auto* sb = qobject_cast<QStatusBar*>(w)) {
+        if (sb->currentMessage() != (text.isEmpty() ? caption : text)) sb->showMessage(text.isEmpty() ? caption : text);
     }
-    refreshing_ = false;
+    if (!c.Hint.empty() && w->toolTip() != ToQt(c.Hint)) {
+        w->setToolTip(ToQt(c.Hint));
+        w->setStatusTip(ToQt(c.Hint));
+    }
+    w->setEnabled(c.Enabled);
+    auto shown = shown_.find(AnsiUpperCase(c.Name));
+    if (shown != shown_.end()) shown->second->setVisible(c.Visible);
 }
 
 void TFormWindow::After() {
@@ -300,18 +531,101 @@ void TFormWindow::After() {
     if (form_.ModalResult != mrNone) done(form_.ModalResult);
 }
 
-void TFormWindow::keyPressEvent(QKeyEvent* e) {
-    uint16_t key = VirtualKey(e->key());
-    if (key) {
-        uint32_t shift = 0;
-        if (e->modifiers() & Qt::ShiftModifier) shift |= 1;
-        if (e->modifiers() & Qt::AltModifier) shift |= 2;
-        if (e->modifiers() & Qt::ControlModifier) shift |= 4;
-        form_.KeyDown(key, shift);
-        After();
-        if (form_.ModalResult != mrNone || (key != 13 && key != 27)) return;
+bool TFormWindow::eventFilter(QObject* watched, QEvent* e) {
+    auto it = controlOf_.find(watched);
+    if (it == controlOf_.end() || refreshing_) return QDialog::eventFilter(watched, e);
+    TControl* c = it->second;
+    switch (e->type()) {
+        case QEvent::Enter:
+        case QEvent::Leave:
+            // Where the program shows hints (Application().OnHint), a control's hint goes there.
+            if (!c->Hint.empty()) {
+                Application().SetHint(e->type() == QEvent::Enter ? c->Hint : std::string());
+                After();
+            }
+            break;
+        case QEvent::FocusIn:
+            c->Focus();
+            After();
+            break;
+        case QEvent::KeyPress:
+            KeyToForm(static_cast<QKeyEvent*>(e));
+            if (form_.ModalResult != mrNone) return true;
+            break;
+        case QEvent::KeyRelease:
+            keyed_ = nullptr;
+            break;
+        case QEvent::MouseButtonRelease:
+            // A picture or label takes a click.
+            if ((c->Kind == TControlKind::Image || c->Kind == TControlKind::Label) &&
+                static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
+                c->Click();
+                After();
+            }
+            break;
+        default:
+            break;
     }
+    return QDialog::eventFilter(watched, e);
+}
+
+void TFormWindow::KeyToForm(QKeyEvent* e) {
+    // The form sees each key before its control does, once.
+    if (e == keyed_) return;
+    keyed_ = e;
+    if (uint16_t key = VirtualKey(e->key())) {
+        form_.KeyDown(key, ShiftOf(e->modifiers()));
+        After();
+    }
+}
+
+void TFormWindow::keyPressEvent(QKeyEvent* e) {
+    KeyToForm(e);
+    keyed_ = nullptr;
+    uint16_t key = VirtualKey(e->key());
+    if (key && (form_.ModalResult != mrNone || (key != 13 && key != 27))) return;
     QDialog::keyPressEvent(e);
+}
+
+void TFormWindow::contextMenuEvent(QContextMenuEvent* e) {
+    if (auto* menu = qobject_cast<QMenu*>(Widget(form_.PopupMenu))) {
+        Refresh();
+        menu->popup(e->globalPos());
+        return;
+    }
+    QDialog::contextMenuEvent(e);
+}
+
+void TFormWindow::mouseReleaseEvent(QMouseEvent* e) {
+    form_.MouseUp();
+    After();
+    QDialog::mouseReleaseEvent(e);
+}
+
+void TFormWindow::Bounds() {
+    if (!isVisible() || refreshing_) return;
+    form_.SetBounds(x(), y(), width(), height());
+    After();
+}
+
+void TFormWindow::resizeEvent(QResizeEvent* e) {
+    QDialog::resizeEvent(e);
+    Bounds();
+}
+
+void TFormWindow::moveEvent(QMoveEvent* e) {
+    QDialog::moveEvent(e);
+    Bounds();
+}
+
+void TFormWindow::dragEnterEvent(QDragEnterEvent* e) {
+    if (form_.OnDragDrop) e->acceptProposedAction();
+}
+
+void TFormWindow::dropEvent(QDropEvent* e) {
+    form_.DragDrop();
+    e->acceptProposedAction();
+    After();
 }
 
 void TFormWindow::reject() {

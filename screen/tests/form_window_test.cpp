@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <utility>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,10 +15,24 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QContextMenuEvent>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTimer>
+#include <QTreeWidget>
 
+#include "platform/common_dialogs.h"
+#include "platform/forms.h"
 #include "platform/host.h"
 #include "platform/sysutils.h"
+#include "platform/yes_no.h"
 
 // Leaks inside the font library Qt loads, not ours.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
@@ -89,7 +106,12 @@ TEST(FormWindow, WidgetsMirrorAndDriveTheForm) {
 
     QTest::keyClicks(Get<QLineEdit>(w, "ed_Data"), "/d");
     EXPECT_EQ(f["ed_Data"].Text, "/d");
-    Get<QCheckBox>(w, "cb_Free")->click();
+    // A check box takes a click on its box or caption only, not anywhere in its wide row.
+    QCheckBox* free = Get<QCheckBox>(w, "cb_Free");
+    QStyleOptionButton box;
+    box.initFrom(free);
+    QPoint onBox = free->style()->subElementRect(QStyle::SE_CheckBoxClickRect, &box, free).center();
+    QTest::mouseClick(free, Qt::LeftButton, {}, onBox);
     EXPECT_TRUE(f["cb_Free"].Checked);
     Get<QRadioButton>(w, "rb_A")->click();
     EXPECT_TRUE(f["rb_A"].Checked);
@@ -116,6 +138,162 @@ TEST(FormWindow, WidgetsMirrorAndDriveTheForm) {
     QTest::mouseClick(Get<QPushButton>(w, "Zpet"), Qt::LeftButton);
     EXPECT_EQ(w.result(), 4);
     EXPECT_FALSE(w.isVisible());
+}
+
+// A form of the kinds that hold others or act through menus, with a log of its events.
+struct Kinds : TForm {
+    std::vector<std::string> log;
+    Kinds() : TForm("Tf_Kinds") {
+        auto note = [this](const char* what) { return [this, what](TControl& c) { log.push_back(what + c.Text); }; };
+        Add(TControlKind::MainMenu, "MainMenu1");
+        Add(TControlKind::MenuItem, "mi_File", Cz("&Soubor"), "MainMenu1");
+        TControl& open = Add(TControlKind::MenuItem, "mi_Open", Cz("&Otevřít"), "mi_File");
+        open.ShortCut = "Ctrl+O";
+        open.OnClick = note("open");
+        Add(TControlKind::MenuItem, "mi_Recent", "Recent", "mi_File");
+        Add(TControlKind::MenuItem, "mi_Last", "Last", "mi_Recent").OnClick = note("last");
+        Add(TControlKind::MenuItem, "mi_Quit", "&Konec", "MainMenu1").OnClick = note("quit");
+        Add(TControlKind::PopupMenu, "pm_Tree");
+        Add(TControlKind::MenuItem, "pm_Rename", "Rename", "pm_Tree").OnClick = note("rename");
+        Add(TControlKind::PopupMenu, "pm_Form");
+        Add(TControlKind::MenuItem, "pm_Scale", "Scale", "pm_Form").OnClick = note("scale");
+        PopupMenu = "pm_Form";
+        TControl& tree = Add(TControlKind::Tree, "Tree");
+        tree.Items = {"root", "  a", "    a1", "  b"};
+        tree.PopupMenu = "pm_Tree";
+        tree.OnChange = note("tree ");
+        Add(TControlKind::PageControl, "Pages").OnChange = note("page ");
+        Add(TControlKind::Panel, "p_One", "One", "Pages");
+        Add(TControlKind::Panel, "p_Two", "Two", "Pages");
+        Add(TControlKind::Edit, "ed_Two", "", "p_Two");
+        Add(TControlKind::Memo, "Memo").OnChange = note("memo ");
+        TControl& spin = Add(TControlKind::SpinEdit, "Spin");
+        spin.MaxValue = 10;
+        spin.OnChange = note("spin ");
+        Add(TControlKind::Image, "Picture").OnClick = note("picture");
+        Add(TControlKind::Label, "l_Hint", "Info").Hint = "about";
+        Add(TControlKind::StatusBar, "StatusBar");
+        Application().OnHint = [this] { (*this)["StatusBar"].Text = Application().Hint(); };
+        OnKeyDown = [this](TForm&, uint16_t key, uint32_t shift) { log.push_back("key " + IntToStr(key) + "," + IntToStr(static_cast<int>(shift))); };
+        OnResize = [this](TForm& f) { log.push_back("size " + IntToStr(f.Width)); };
+    }
+    ~Kinds() override { Application().OnHint = nullptr; }
+    std::vector<std::string> Taken() { return std::exchange(log, {}); }
+};
+
+// A right click: the context menu event Qt makes of it.
+void RightClick(QWidget* on, QPoint at) {
+    QContextMenuEvent e(QContextMenuEvent::Mouse, at, on->mapToGlobal(at));
+    QApplication::sendEvent(on, &e);
+}
+
+// Trees, pages, menus, pop-up menus, memo, spin edit, picture and hints: each user action
+// is the control's call, and a change the form makes reaches the widgets.
+TEST(FormWindow, HoldersMenusAndTreesDriveTheForm) {
+    App();
+    Kinds f;
+    TFormWindow w(f);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    f.Taken();
+
+    // A tree of the indented lines; a picked node is the item's index.
+    QTreeWidget* tree = Get<QTreeWidget>(w, "Tree");
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    ASSERT_EQ(tree->topLevelItem(0)->childCount(), 2);
+    QTreeWidgetItem* a1 = tree->topLevelItem(0)->child(0)->child(0);
+    EXPECT_EQ(a1->text(0), "a1");
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(a1).center());
+    EXPECT_EQ(f["Tree"].ItemIndex, 2);
+    f["Tree"].Pick("b");
+    w.Refresh();
+    EXPECT_EQ(tree->currentItem()->text(0), "b");
+    f.Taken();
+
+    // Pages: a tab clicked is the page picked; a disabled page's tab is disabled.
+    auto* pages = Get<QTabWidget>(w, "Pages");
+    QTabBar* bar = pages->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(1).center());
+    EXPECT_EQ(f["Pages"].Text, "p_Two");
+    EXPECT_EQ(pages->currentWidget(), w.Widget("p_Two"));
+    EXPECT_TRUE(w.Widget("p_Two")->isAncestorOf(w.Widget("ed_Two")));
+    f["p_One"].Enabled = false;
+    w.Refresh();
+    EXPECT_FALSE(pages->isTabEnabled(0));
+
+    // The main menu is the menu bar; items with items are sub-menus; a shortcut triggers.
+    auto* menuBar = qobject_cast<QMenuBar*>(w.Widget("MainMenu1"));
+    ASSERT_NE(menuBar, nullptr);
+    EXPECT_EQ(menuBar->actions().size(), 2);
+    auto* recent = qobject_cast<QMenu*>(w.Widget("mi_Recent"));
+    ASSERT_NE(recent, nullptr);
+    EXPECT_EQ(recent->actions().value(0), w.Action("mi_Last"));
+    w.Action("mi_Last")->trigger();
+    w.Action("mi_Quit")->trigger();
+    // A menu's shortcut is the menu's, not a key for the form.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(w.Action("mi_Open")->text(), QString::fromUtf8("&Otevřít"));
+
+    // Pop-up menus over their control and over the form.
+    RightClick(tree->viewport(), tree->visualItemRect(a1).center());
+    auto* popup = qobject_cast<QMenu*>(w.Widget("pm_Tree"));
+    ASSERT_NE(popup, nullptr);
+    EXPECT_TRUE(popup->isVisible());
+    popup->actions().value(0)->trigger();
+    popup->hide();
+    RightClick(&w, QPoint(2, w.height() - 2));
+    auto* formPopup = qobject_cast<QMenu*>(w.Widget("pm_Form"));
+    EXPECT_TRUE(formPopup->isVisible());
+    formPopup->hide();
+    EXPECT_EQ(f.Taken(), (std::vector<std::string>{"page p_Two", "last", "quit", "open", "rename"}));
+
+    // Memo lines, a spin value, a click on the picture, a key once to the form.
+    Get<QPlainTextEdit>(w, "Memo")->setPlainText("x\ny");
+    EXPECT_EQ(f["Memo"].Items, (std::vector<std::string>{"x", "y"}));
+    Get<QDoubleSpinBox>(w, "Spin")->setValue(7);
+    EXPECT_EQ(f["Spin"].Value, 7);
+    QTest::mouseClick(w.Widget("Picture"), Qt::LeftButton);
+    QTest::keyClick(tree, Qt::Key_F5);
+    EXPECT_EQ(f.Taken(), (std::vector<std::string>{"memo x\ny", "spin 7", "picture", "key 116,0"}));
+
+    // A hint goes where the program shows hints; the window follows the form on its own.
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(w.Widget("l_Hint"), &enter);
+    EXPECT_EQ(f["StatusBar"].Text, "about");
+    EXPECT_EQ(Get<QStatusBar>(w, "StatusBar")->currentMessage(), "about");
+    f["l_Hint"].Caption = "later";
+    f["mi_Open"].Enabled = false;
+    f.Add(TControlKind::MenuItem, "mi_Added", "Added", "mi_File");
+    QTest::qWait(400);
+    EXPECT_EQ(Get<QLabel>(w, "l_Hint")->text(), "later");
+    EXPECT_FALSE(w.Action("mi_Open")->isEnabled());
+    ASSERT_NE(w.Action("mi_Added"), nullptr);
+
+    // The user sizes the window: the form's bounds and OnResize.
+    w.resize(w.width() + 40, w.height());
+    EXPECT_EQ(f.Width, w.width());
+    EXPECT_EQ(f.Taken(), (std::vector<std::string>{"size " + IntToStr(w.width())}));
+}
+
+// The platform's own forms open with a widget (or menu action) for every named control.
+TEST(FormWindow, PlatformFormsOpenWithEveryControl) {
+    App();
+    std::vector<std::unique_ptr<TForm>> forms;
+    forms.push_back(std::make_unique<TYesNoQuestion>());
+    forms.push_back(std::make_unique<TSaveDialog>());
+    forms.push_back(std::make_unique<TFontDialog>());
+    forms.push_back(std::make_unique<Every>());
+    forms.push_back(std::make_unique<Kinds>());
+    for (const auto& f : forms) {
+        TFormWindow w(*f);
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        for (const auto& c : f->Controls())
+            if (!c->Name.empty() && c->Kind != TControlKind::Other) {
+                EXPECT_TRUE(w.Widget(c->Name) || w.Action(c->Name)) << f->ClassName() << " " << c->Name;
+            }
+    }
 }
 
 }  // namespace

@@ -76,7 +76,8 @@ void TMainForm1::DropFiles(const std::vector<std::string>& files) {
 }
 
 TMainForm2::TMainForm2(TOldMainTool* tool, std::string className) : TMainForm1(tool, std::move(className)) {
-    Add(TControlKind::MenuItem, "PopupMenu");
+    Add(TControlKind::PopupMenu, "PopupMenu");
+    (*this)["Picture"].PopupMenu = "PopupMenu";
     struct Item {
         const char* name;
         const char* caption;

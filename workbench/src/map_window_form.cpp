@@ -35,7 +35,7 @@ TStandardImageForm::TStandardImageForm(TFormToolManager* manager, std::string cl
     quick.OnClick = [this](TControl&) { Post(tm_ToggleQuickView); };
     Add(TControlKind::Button, "btn_Link", {}, "ToolBar").Visible = false;
 
-    Add(TControlKind::Other, kMainMenu);
+    Add(TControlKind::MainMenu, kMainMenu);
     Item("Soubor1", "&Soubor", kMainMenu);
     Item("Otevrit1", "&Otevřít", "Soubor1").OnClick = [this](TControl&) { Post(tm_OpenFile); };
     Item("UlozitPodNazvem1", "&Uložit pod názvem", "Soubor1").OnClick = [this](TControl&) { Post(tm_SaveFileAs); };
@@ -64,7 +64,8 @@ TStandardImageForm::TStandardImageForm(TFormToolManager* manager, std::string cl
     };
     Item("Storno1", "&Storno", kMainMenu).OnClick = [this](TControl&) { PostKey(VK_ESCAPE); };
 
-    Add(TControlKind::Other, kPopup);
+    Add(TControlKind::PopupMenu, kPopup);
+    PopupMenu = kPopup;
     Item("pPrezobraz", "Přezobraz", kPopup).OnClick = [this](TControl&) { BreakThenPost(tm_ReView); };
     Item("pMeritko", "Měřítko", kPopup).OnClick = [this](TControl&) { BreakThenPost(tm_ScaleDialog); };
     Item("pVseVeVyrezu", "Vše ve výřezu", kPopup).OnClick = [this](TControl&) { BreakThenPost(tm_ShowWholeModel); };

@@ -57,7 +57,7 @@ TFProp::TFProp(TObjectPropertyEditor* editor)
             if (TObjectPropertyEditor* e = Editor()) e->PostToMainTool(msg);
         };
     }
-    Add(TControlKind::Other, "PageControl1");
+    Add(TControlKind::PageControl, "PageControl1").OnChange = [this](TControl& c) { SetActivePage(c.ItemIndex); };
     const char* captions[3] = {"El.vlastnosti", "Vlastnosti", "Metody"};
     for (int p = 0; p < 3; ++p) {
         FPages[static_cast<size_t>(p)] = &Add(TControlKind::Panel, kPageNames[p], captions[p], "PageControl1");
@@ -81,6 +81,7 @@ void TFProp::SetActivePage(int page) {
     if (page < 0 || page > 2 || !Page(page).Enabled) return;
     FActivePage = page;
     (*this)["PageControl1"].Text = kPageNames[page];
+    (*this)["PageControl1"].ItemIndex = page;
 }
 
 TControl* TFProp::ActiveGrid() const {

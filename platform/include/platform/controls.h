@@ -14,7 +14,15 @@
 
 enum class TControlKind {
     Label, Edit, Memo, Button, CheckBox, RadioButton, ComboBox, ListBox, SpinEdit, Grid,
-    Panel, GroupBox, ProgressBar, StatusBar, MenuItem, Image, Other
+    Panel, GroupBox, ProgressBar, StatusBar, MenuItem, Image, Other,
+    // A tree (outline, tree view): its Items are the nodes in order, each indented two
+    // blanks per level below its parent; ItemIndex, Text and OnChange as in a list box.
+    Tree,
+    // Its pages are the controls whose Parent it is; Text names the active page.
+    PageControl,
+    // Holders of menu items: a main menu (the form's menu bar) and a pop-up menu, shown
+    // over the controls (or the form) whose PopupMenu names it.
+    MainMenu, PopupMenu
 };
 
 class TForm;
@@ -43,6 +51,7 @@ public:
     std::string Parent;   // the menu, panel or group box holding the control
     std::string ShortCut;  // menu items: "F5", "Ctrl+S"
     std::string Hint;
+    std::string PopupMenu;  // the pop-up menu shown over the control
 
     // Grid cells; the grid grows to hold a cell that is set.
     int ColCount = 0, RowCount = 0;
@@ -61,8 +70,12 @@ public:
     // What a user does. Disabled or hidden controls ignore clicks, typing and picks.
     void Click();                  // OnClick, then a non-zero ModalResult ends the form's showing
     void Type(std::string text);   // Text, then OnChange
-    bool Pick(std::string_view item);  // the item of that text: ItemIndex, Text, OnChange
-    void Select(int index);        // by index (-1 clears): ItemIndex, Text, OnChange
+    // The item of that text: ItemIndex, Text, OnChange. A tree node also by its text without
+    // the indent; a page of a page control by its caption (without "&") or name.
+    bool Pick(std::string_view item);
+    // By index (-1 clears): ItemIndex, Text, OnChange. A page control's index counts its
+    // pages; a disabled or hidden page is not taken.
+    void Select(int index);
     void SetChecked(bool checked);  // a click on a check box or radio button: Checked, OnClick
     void Focus();                  // the active control gets OnExit, then this one OnEnter
     void TypeCell(int col, int row, std::string text);  // a grid cell: SetCell, then OnCellChange
@@ -87,6 +100,7 @@ public:
     int Left = 0, Top = 0, Width = 0, Height = 0;
     bool Visible = false;
     int ModalResult = 0;
+    std::string PopupMenu;  // the pop-up menu shown over the form
 
     TControl& Add(TControlKind kind, std::string name, std::string caption = {}, std::string parent = {});
     // Controls by name, compared without regard to ASCII letter case.
@@ -126,13 +140,18 @@ private:
     bool modal_ = false;
 };
 
+// A tree node's level (its indent over two) and its text without the indent.
+int TreeLevel(std::string_view node);
+std::string TreeText(std::string_view node);
+
 // The innermost form being shown modally, or nullptr.
 TForm* ActiveModalForm();
 
 // Answering a form in lines of text (a terminal, an answers file). A line "name=value" sets a
 // control as a user would: an edit, memo or spin edit takes the text; a check box or radio
 // button "1" or "0"; a combo or list box the item of that text, else of that number (from
-// 1); a grid cell is "name[col,row]=text" (from 0). False with the reason when the control
+// 1); a tree the node of that text (with or without its indent) or number; a page control
+// the page of that caption or number; a grid cell is "name[col,row]=text" (from 0). False with the reason when the control
 // is missing, hidden, disabled or read-only, or the value does not fit it.
 bool SetControlByLine(TForm& form, const std::string& name, const std::string& value, std::string& error);
 // A button or menu item by its caption (without "&") or name; nullptr when there is none.

@@ -1,38 +1,69 @@
 // A window mirroring a headless form: one widget per control, placed in the panel, group
-// box or menu that holds it. A widget's signal becomes the control's own call; after each
-// the widgets are read again from the controls, and a form result ends the window.
+// box, page or menu that holds it. A widget's signal becomes the control's own call; after
+// each, and on a timer, the widgets are read again from the controls, and a form result ends
+// the window.
 #pragma once
 #include <QDialog>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/controls.h"
 
+class QAction;
 class QHBoxLayout;
+class QLayout;
+class QMenu;
 class QMenuBar;
 class QStatusBar;
+class QTimer;
 
 class TFormWindow : public QDialog {
 public:
     explicit TFormWindow(TForm& form, QWidget* parent = nullptr);
-    // The widget of a control by name; nullptr for none.
+    ~TFormWindow() override;
+    // The widget of a control by name (a menu or pop-up menu is its QMenu); nullptr for none.
     QWidget* Widget(const std::string& name) const;
+    // The action of a menu item without items of its own; nullptr for none.
+    QAction* Action(const std::string& name) const;
     // The widgets from the controls' state; closes with the form's result once it has one.
     void Refresh();
     TForm& Form() const { return form_; }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
     void reject() override;
 
 private:
-    QWidget* Build(TControl& c);
+    void Build(TControl& c);
+    QWidget* Make(TControl& c);
+    void BuildMenuItem(TControl& c);
+    void Watch(QWidget* w, TControl& c);
+    void RefreshControl(const TControl& c, QWidget* w);
+    bool ItemsChanged(const TControl& c, const std::vector<std::string>& items);
+    void KeyToForm(QKeyEvent* e);
+    void Bounds();
     void After();  // a user action ran: refresh, and end on a result
     TForm& form_;
     std::map<std::string, QWidget*> widgets_;  // by control name, upper-cased
+    std::map<std::string, QWidget*> shown_;    // what hides with the control (the widget with its caption)
+    std::map<std::string, QLayout*> holders_;  // panels, group boxes and pages by name
+    std::map<std::string, QAction*> actions_;  // menu items, by name
+    std::map<const QObject*, TControl*> controlOf_;
+    std::map<const TControl*, std::vector<std::string>> shownItems_;
     QMenuBar* menus_ = nullptr;
     QStatusBar* status_ = nullptr;
     QHBoxLayout* buttonRow_ = nullptr;
+    QTimer* timer_ = nullptr;
+    size_t built_ = 0;  // controls built so far
+    const QEvent* keyed_ = nullptr;  // the key event the form already saw
     bool refreshing_ = false;
 };
 
