@@ -198,6 +198,8 @@ void TMainTool::OptionsDialog() {
 
 TMainForm::TMainForm(TOldMainTool* tool) : TMainForm2(tool, "TMainForm") {
     Application().SetHintColor(65280);
+    // The application's hint shows in the status bar.
+    Application().OnHint = [this] { (*this)["StatusBar"].Text = Application().Hint(); };
     (*this)["Picture"].Hint = Cz("Levým tlačítkem myši získáte info o aplikaci, pravým nabídku");
     Add(TControlKind::Label, "l_Data").Hint = Cz("Nastavená datová složka");
     Add(TControlKind::Label, "l_Control").Hint = Cz("Soubor aktuální kontroly");
@@ -241,6 +243,8 @@ TMainForm::TMainForm(TOldMainTool* tool) : TMainForm2(tool, "TMainForm") {
         if (alive.Get()) Free(console);
     };
 }
+
+TMainForm::~TMainForm() { Application().OnHint = nullptr; }
 
 // ---- TF_Options -----------------------------------------------------------------------
 

@@ -58,6 +58,10 @@ TEST_F(TarvineTest, ScriptButtonsAndWhenTheLabelsChange) {
     options->ControlSetScript = dir.Path("control.yesk");
     options->RunScript = dir.Path("run.yesk");
 
+    // The application's hint shows in the status bar.
+    Application().SetHint(Form()["bb_Start"].Hint);
+    EXPECT_EQ(Form()["StatusBar"].Text, Cz("spuštění kontrolního procesu"));
+
     Form()["bb_Data"].Click();
     Application().ProcessMessages();
     EXPECT_TRUE(Marked("DATASET"));

@@ -86,6 +86,7 @@ private:
 class TMainForm : public TMainForm2 {
 public:
     explicit TMainForm(TOldMainTool* tool);
+    ~TMainForm() override;
 };
 
 // "Možnosti": the folders and the five scripts.
