@@ -116,10 +116,14 @@ TINESetupDialogForm::TINESetupDialogForm() : TForm("TINESetupDialogForm") {
     TControl& nodes = Add(TControlKind::Tree, "o_1");
     nodes.OnChange = [this](TControl& c) { SelectNode(LineIndex(c)); };
     nodes.PopupMenu = "pm_Nodes";
+    nodes.ReadOnly = true;  // outlines: no node is renamed in place
     Add(TControlKind::Label, "l_Checks", Cz("Kontroly uzlu"));
-    Add(TControlKind::Tree, "o_2").OnChange = [this](TControl&) { RefreshGrid(); };
+    TControl& checks = Add(TControlKind::Tree, "o_2");
+    checks.OnChange = [this](TControl&) { RefreshGrid(); };
+    checks.ReadOnly = true;
+    checks.OnDragDrop = [this](TControl& target, TControl& source) { DragDrop(source.Name, target.Name); };
     Add(TControlKind::Label, "l_Palette", Cz("Nabídka kontrol"));
-    Add(TControlKind::Tree, "o_3");
+    Add(TControlKind::Tree, "o_3").ReadOnly = true;
     struct Item {
         const char* name;
         const char* caption;

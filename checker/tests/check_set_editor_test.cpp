@@ -109,7 +109,7 @@ TEST_F(EditorTest, EmptyContainerToASavedSetThatRuns) {
         EXPECT_EQ(form["SG"].Cell(1, flag), "FALSE");
         // A check with only a hidden setting shows no grid; removed again.
         form["o_3"].Select(1);
-        form.DragDrop("o_3", "o_2");
+        form["o_2"].DragDrop(form["o_3"]);
         EXPECT_EQ(form["o_2"].Items.size(), 3u);
         form["o_2"].Select(2);
         EXPECT_FALSE(form["SG"].Visible);

@@ -65,6 +65,11 @@ void TControl::DblClickCell(int col, int row) {
     if (OnCellDblClick) OnCellDblClick(*this, col, row);
 }
 
+void TControl::DragDrop(TControl& source) {
+    if (!Usable()) return;
+    if (OnDragDrop) OnDragDrop(*this, source);
+}
+
 void TControl::Click() {
     if (!Usable()) return;
     if (OnClick) OnClick(*this);

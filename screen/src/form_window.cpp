@@ -248,6 +248,13 @@ QWidget* TFormWindow::Make(TControl& c) {
         case TControlKind::Tree: {
             auto* t = new QTreeWidget;
             t->setHeaderHidden(true);
+            // A node's text edited in place is typed into the tree.
+            connect(t, &QTreeWidget::itemChanged, this, [this, ctl](QTreeWidgetItem* item) {
+                if (refreshing_) return;
+                ctl->Type(FromQt(item->text(0)));
+                shownItems_.erase(ctl);  // the nodes again as the form has them
+                After();
+            });
             connect(t, &QTreeWidget::currentItemChanged, this, [this, ctl](QTreeWidgetItem* item) {
                 if (refreshing_ || !item) return;
                 ctl->Select(item->data(0, Qt::UserRole).toInt());
@@ -373,6 +380,15 @@ void TFormWindow::Watch(QWidget* w, TControl& c) {
         controlOf_[area->viewport()] = &c;
         area->viewport()->installEventFilter(this);
     }
+    // Where some control takes drops, lists and trees can be dragged from.
+    bool drops = false;
+    for (const auto& other : form_.Controls()) drops = drops || static_cast<bool>(other->OnDragDrop);
+    if (auto* view = qobject_cast<QAbstractItemView*>(w);
+        view && drops && (c.Kind == TControlKind::ListBox || c.Kind == TControlKind::Tree)) {
+        view->setDragEnabled(true);
+        view->setDragDropMode(QAbstractItemView::DragOnly);
+    }
+    if (c.OnDragDrop) (area ? area->viewport() : w)->setAcceptDrops(true);
     if (auto* combo = qobject_cast<QComboBox*>(w); combo && combo->lineEdit()) {
         controlOf_[combo->lineEdit()] = &c;
         combo->lineEdit()->installEventFilter(this);
@@ -471,6 +487,7 @@ void TFormWindow::RefreshControl(const TControl& c, QWidget* w) {
                 path.resize(level);
                 auto* node = path.empty() ? new QTreeWidgetItem(tw) : new QTreeWidgetItem(path.back());
                 node->setText(0, ToQt(TreeText(c.Items[i])));
+                node->setFlags(node->flags() | Qt::ItemIsEditable);
                 node->setData(0, Qt::UserRole, static_cast<int>(i));
                 path.push_back(node);
             }
@@ -480,6 +497,8 @@ void TFormWindow::RefreshControl(const TControl& c, QWidget* w) {
         for (QTreeWidgetItemIterator it(tw); *it && c.ItemIndex >= 0; ++it)
             if ((*it)->data(0, Qt::UserRole).toInt() == c.ItemIndex) current = *it;
         if (tw->currentItem() != current) tw->setCurrentItem(current);
+        tw->setEditTriggers(c.ReadOnly ? QAbstractItemView::NoEditTriggers
+                                       : QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     } else if (auto* s = qobject_cast<QDoubleSpinBox*>(w)) {
         auto whole = [](double v) { return v == static_cast<double>(static_cast<long long>(v)); };
         s->setDecimals(whole(c.Increment) && whole(c.MinValue) && whole(c.MaxValue) ? 0 : 2);
@@ -555,7 +574,26 @@ bool TFormWindow::eventFilter(QObject* watched, QEvent* e) {
         case QEvent::KeyRelease:
             keyed_ = nullptr;
             break;
+        case QEvent::MouseButtonPress:
+            pressed_ = c;  // a drag starts from the control the button went down on
+            break;
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(e);
+            auto from = controlOf_.find(drop->source());
+            TControl* source = from != controlOf_.end() ? from->second : pressed_;
+            if (!c->OnDragDrop || !source || source == c) break;
+            drop->acceptProposedAction();
+            if (e->type() == QEvent::Drop) {
+                pressed_ = nullptr;
+                c->DragDrop(*source);
+                After();
+            }
+            return true;
+        }
         case QEvent::MouseButtonRelease:
+            pressed_ = nullptr;
             // A picture or label takes a click.
             if ((c->Kind == TControlKind::Image || c->Kind == TControlKind::Label) &&
                 static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {

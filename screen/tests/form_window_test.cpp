@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QContextMenuEvent>
 #include <QDoubleSpinBox>
+#include <QMimeData>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -162,6 +163,8 @@ struct Kinds : TForm {
         tree.Items = {"root", "  a", "    a1", "  b"};
         tree.PopupMenu = "pm_Tree";
         tree.OnChange = note("tree ");
+        tree.OnDragDrop = [this](TControl&, TControl& source) { log.push_back("drop " + source.Name); };
+        Add(TControlKind::ListBox, "Palette").Items = {"p1", "p2"};
         Add(TControlKind::PageControl, "Pages").OnChange = note("page ");
         Add(TControlKind::Panel, "p_One", "One", "Pages");
         Add(TControlKind::Panel, "p_Two", "Two", "Pages");
@@ -208,7 +211,11 @@ TEST(FormWindow, HoldersMenusAndTreesDriveTheForm) {
     f["Tree"].Pick("b");
     w.Refresh();
     EXPECT_EQ(tree->currentItem()->text(0), "b");
-    f.Taken();
+    // A node edited in place is text typed into the tree; the nodes stay as the form has them.
+    tree->currentItem()->setText(0, "renamed");
+    EXPECT_EQ(f["Tree"].Text, "renamed");
+    EXPECT_EQ(tree->topLevelItem(0)->child(1)->text(0), "b");
+    EXPECT_EQ(f.Taken(), (std::vector<std::string>{"tree     a1", "tree   b", "tree renamed"}));
 
     // Pages: a tab clicked is the page picked; a disabled page's tab is disabled.
     auto* pages = Get<QTabWidget>(w, "Pages");
@@ -247,6 +254,19 @@ TEST(FormWindow, HoldersMenusAndTreesDriveTheForm) {
     EXPECT_TRUE(formPopup->isVisible());
     formPopup->hide();
     EXPECT_EQ(f.Taken(), (std::vector<std::string>{"page p_Two", "last", "quit", "open", "rename"}));
+
+    // A row of the palette dragged onto the tree.
+    QListWidget* palette = Get<QListWidget>(w, "Palette");
+    QPoint p2 = palette->visualItemRect(palette->item(1)).center();
+    QTest::mousePress(palette->viewport(), Qt::LeftButton, {}, p2);
+    QMimeData dragged;
+    QDragEnterEvent enterTree(tree->viewport()->rect().center(), Qt::CopyAction, &dragged, Qt::LeftButton, {});
+    QApplication::sendEvent(tree->viewport(), &enterTree);
+    EXPECT_TRUE(enterTree.isAccepted());
+    QDropEvent drop(QPointF(tree->viewport()->rect().center()), Qt::CopyAction, &dragged, Qt::LeftButton, {});
+    QApplication::sendEvent(tree->viewport(), &drop);
+    QTest::mouseRelease(palette->viewport(), Qt::LeftButton, {}, p2);
+    EXPECT_EQ(f.Taken(), (std::vector<std::string>{"drop Palette"}));
 
     // Memo lines, a spin value, a click on the picture, a key once to the form.
     Get<QPlainTextEdit>(w, "Memo")->setPlainText("x\ny");

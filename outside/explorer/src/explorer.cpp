@@ -7,7 +7,7 @@
 #include "kernel/elements.h"
 #include "kernel/world.h"
 
-TExplorerForm::TExplorerForm() : TForm("TExplorerForm") { Add(TControlKind::Tree, "TreeView"); }
+TExplorerForm::TExplorerForm() : TForm("TExplorerForm") { Add(TControlKind::Tree, "TreeView").ReadOnly = true; }
 
 void TExplorer::Publish(PropertyTable& t) {
     using C = TExplorer;

@@ -64,6 +64,8 @@ public:
     Event OnClick, OnChange, OnEnter, OnExit;
     using CellEvent = std::function<void(TControl&, int col, int row)>;
     CellEvent OnCellChange, OnCellDblClick;
+    // Something dragged from the source control is dropped on this one.
+    std::function<void(TControl& target, TControl& source)> OnDragDrop;
 
     TForm& Form() const { return form_; }
 
@@ -80,6 +82,7 @@ public:
     void Focus();                  // the active control gets OnExit, then this one OnEnter
     void TypeCell(int col, int row, std::string text);  // a grid cell: SetCell, then OnCellChange
     void DblClickCell(int col, int row);                // a grid cell: OnCellDblClick
+    void DragDrop(TControl& source);                    // a drag from source ends here: OnDragDrop
 
 private:
     bool Usable() const { return Enabled && Visible; }

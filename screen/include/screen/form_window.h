@@ -63,7 +63,8 @@ private:
     QHBoxLayout* buttonRow_ = nullptr;
     QTimer* timer_ = nullptr;
     size_t built_ = 0;  // controls built so far
-    const QEvent* keyed_ = nullptr;  // the key event the form already saw
+    const QEvent* keyed_ = nullptr;
+    TControl* pressed_ = nullptr;  // the control a mouse button went down on last  // the key event the form already saw
     bool refreshing_ = false;
 };
 
