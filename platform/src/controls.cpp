@@ -145,11 +145,21 @@ void TControl::Focus() {
     if (OnEnter) OnEnter(*this);
 }
 
+void TControl::Mouse(TMouseAction action, int button, uint32_t shift, int x, int y) {
+    if (!Usable()) return;
+    if (OnMouse) OnMouse(*this, action, button, shift, x, y);
+}
+
+void TControl::ResizeImage(int width, int height) {
+    if (OnImageResize) OnImageResize(*this, width, height);
+}
+
 // ---- TForm ------------------------------------------------------------------
 
 TForm::TForm(std::string className) : className_(std::move(className)) {}
 
 TForm::~TForm() {
+    GetUserHost().FormDestroyed(*this);
     for (auto it = g_modal.begin(); it != g_modal.end();)
         it = *it == this ? g_modal.erase(it) : it + 1;
 }
@@ -202,13 +212,19 @@ void TForm::Show() {
     bool was = Visible;
     Visible = true;
     if (!was && OnShow) OnShow(*this);
+    if (!modal_ && Visible) GetUserHost().FormShown(*this);
+}
+
+void TForm::Hide() {
+    Visible = false;
+    if (!modal_) GetUserHost().FormHidden(*this);
 }
 
 bool TForm::Close() {
     if (OnCloseQuery && !OnCloseQuery(*this)) return false;
     if (OnClose) OnClose(*this);
     if (modal_ && ModalResult == 0) ModalResult = mrCancel;
-    Visible = false;
+    Hide();
     return true;
 }
 

@@ -177,6 +177,11 @@ void TApplication::ProcessMessages() {
 }
 
 void TApplication::Run() {
+    if (eventLoop_ && !terminated_) {
+        auto loop = eventLoop_;
+        loop();
+        return;
+    }
     while (!terminated_ && HandleMessage()) {
     }
 }

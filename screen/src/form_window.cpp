@@ -30,6 +30,7 @@
 #include "platform/forms.h"
 #include "platform/host.h"
 #include "platform/sysutils.h"
+#include "screen/image_view.h"
 
 QString ToQt(const std::string& text1250) { return QString::fromStdString(ToUtf8(text1250)); }
 std::string FromQt(const QString& text) { return Cz(text.toStdString()); }
@@ -180,8 +181,9 @@ QWidget* TFormWindow::Make(TControl& c) {
     std::string key = AnsiUpperCase(c.Name);
     switch (c.Kind) {
         case TControlKind::Label:
-        case TControlKind::Image:
             return new QLabel;
+        case TControlKind::Image:
+            return new TImageView(c);
         case TControlKind::Edit: {
             auto* e = new QLineEdit;
             connect(e, &QLineEdit::textEdited, this, [this, ctl](const QString& t) { ctl->Type(FromQt(t)); After(); });
@@ -413,6 +415,7 @@ bool TFormWindow::ItemsChanged(const TControl& c, const std::vector<std::string>
 }
 
 void TFormWindow::Refresh() {
+    if (detached_) return;
     bool was = refreshing_;
     refreshing_ = true;
     // Controls added since the window was built.
@@ -546,6 +549,7 @@ void TFormWindow::RefreshControl(const TControl& c, QWidget* w) {
 }
 
 void TFormWindow::After() {
+    if (detached_) return;
     Refresh();
     if (form_.ModalResult != mrNone) done(form_.ModalResult);
 }

@@ -11,3 +11,5 @@ bool StartScreen(int& argc, char** argv) {
 }
 
 void StopScreen() {}
+
+TFormWindow* FormWindow(const TForm&) { return nullptr; }

@@ -13,6 +13,7 @@
 #include "platform/forms.h"
 #include "platform/sysutils.h"
 #include "screen/form_window.h"
+#include "modeless_windows.h"
 
 namespace {
 
@@ -70,6 +71,9 @@ public:
     int ShowModal(const std::string& formName) override {
         return MessageBox(formName, Application().Title(), mtCustom, mbOKCancel);
     }
+    void FormShown(TForm& form) override { ShowFormWindow(form); }
+    void FormHidden(TForm& form) override { HideFormWindow(form); }
+    void FormDestroyed(TForm& form) override { DropFormWindow(form); }
     int ShowForm(TForm& form) override {
         TFormWindow window(form);
         int result = window.exec();
@@ -104,17 +108,24 @@ bool StartScreen(int& argc, char** argv) {
     g_screen->queue = new QTimer;
     g_screen->queue->setInterval(5);
     QObject::connect(g_screen->queue, &QTimer::timeout, [] {
-        for (int i = 0; i < 100 && Application().HandleMessage(); ++i) {
-        }
+        int handled = 0;
+        while (handled < 100 && Application().HandleMessage()) ++handled;
+        if (handled) RefreshFormWindows();
+        CheckScreenLoop();
     });
     g_screen->queue->start();
+    QApplication::setQuitOnLastWindowClosed(false);  // the program ends the loop
     SetUserHost(&g_screen->host);
+    Application().SetEventLoop(RunScreenLoop);
     return true;
 }
 
 void StopScreen() {
     if (!g_screen) return;
     SetUserHost(nullptr);
+    Application().SetEventLoop(nullptr);
+    DropAllFormWindows();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     delete g_screen->queue;
     delete g_screen;
     g_screen = nullptr;

@@ -1,5 +1,7 @@
 #include "workbench/map_window_form.h"
 
+#include <cairo.h>
+
 #include "kernel/elements.h"
 #include "kernel/tools.h"
 #include "platform/forms.h"
@@ -23,7 +25,29 @@ TStandardImageForm::TStandardImageForm(TFormToolManager* manager, std::string cl
     Height = DefaultHeight;
     FBitmap.SetSize(Width, Height);
 
-    Add(TControlKind::Image, "Image");
+    // The image shows the raster and hands the mouse on as the window's input events.
+    TControl& image = Add(TControlKind::Image, "Image");
+    image.Pixels = [this] {
+        TControl::TPixels px;
+        cairo_surface_t* s = FBitmap.Surface();
+        if (!s) return px;
+        cairo_surface_flush(s);
+        px.Data = cairo_image_surface_get_data(s);
+        px.Width = FBitmap.Width();
+        px.Height = FBitmap.Height();
+        px.Stride = cairo_image_surface_get_stride(s);
+        return px;
+    };
+    image.OnMouse = [this](TControl&, TControl::TMouseAction action, int button, uint32_t shift, int x, int y) {
+        auto b = static_cast<TMouseButton>(button);
+        auto state = static_cast<TShiftState>(shift);
+        switch (action) {
+            case TControl::TMouseAction::Down: MouseDown(b, state, x, y); break;
+            case TControl::TMouseAction::Move: MouseMove(state, x, y); break;
+            case TControl::TMouseAction::Up: MouseUp(b, state, x, y); break;
+        }
+    };
+    image.OnImageResize = [this](TControl&, int width, int height) { Resize(width, height); };
     Add(TControlKind::Panel, "StatusPanel");
     Add(TControlKind::Label, "l_x", "x:", "StatusPanel");
     Add(TControlKind::Label, "l_y", "y:", "StatusPanel");

@@ -84,6 +84,22 @@ public:
     void DblClickCell(int col, int row);                // a grid cell: OnCellDblClick
     void DragDrop(TControl& source);                    // a drag from source ends here: OnDragDrop
 
+    // Image controls. Pixels: the picture shown, 32-bit 0xAARRGGBB words in rows of Stride
+    // bytes (none without a source). A mouse button is 0 left, 1 right, 2 middle; the shift
+    // state holds 1 Shift, 2 Alt, 4 Ctrl, 8, 16, 32 the left, right and middle buttons held.
+    struct TPixels {
+        const uint8_t* Data = nullptr;
+        int Width = 0, Height = 0, Stride = 0;
+    };
+    enum class TMouseAction { Down, Move, Up };
+    std::function<TPixels()> Pixels;
+    std::function<void(TControl&, TMouseAction, int button, uint32_t shift, int x, int y)> OnMouse;
+    std::function<void(TControl&, int width, int height)> OnImageResize;
+    // A mouse button pressed or released, or the mouse moved, over the image at (x, y).
+    void Mouse(TMouseAction action, int button, uint32_t shift, int x, int y);
+    // The image got a new size in pixels.
+    void ResizeImage(int width, int height);
+
 private:
     bool Usable() const { return Enabled && Visible; }
     TForm& form_;
@@ -125,8 +141,10 @@ public:
     // Shown through the user host until a control sets ModalResult or the host answers.
     int ShowModal();
     bool Modal() const { return modal_; }
+    // Shown without waiting; the user host is told (FormShown), and again of Hide, of a
+    // close and of the form's end.
     void Show();
-    void Hide() { Visible = false; }
+    void Hide();
     // OnCloseQuery, then OnClose; hides. A modal form without a result gets mrCancel.
     bool Close();
     void KeyDown(uint16_t key, uint32_t shift = 0);

@@ -85,8 +85,12 @@ public:
     void ProcessMessages();
     // Dispatches until Terminate() or until the queue is empty: with no other event source,
     // an empty queue ends the loop too. Messages still queued after Terminate() stay queued.
+    // With an event loop set (a window system), Run hands over to it instead; it returns
+    // once Terminate() was called.
     void Run();
     void Terminate() { terminated_ = true; }
+    // The window system's loop, or nil for none (the default).
+    void SetEventLoop(std::function<void()> loop) { eventLoop_ = std::move(loop); }
     bool Terminated() const { return terminated_; }
 
     // Shows the current hint (Hint()) where the program wants it; set by SetHint.
@@ -119,6 +123,7 @@ private:
     void* mainForm_ = nullptr;
     bool titleSet_ = false;
     bool terminated_ = false;
+    std::function<void()> eventLoop_;
 };
 
 // A timer of the application loop: while enabled, OnTimer runs when the loop takes a

@@ -66,6 +66,11 @@ public:
     // A headless form shown modally (platform/controls.h). By default answered like
     // ShowModal(the form's class name); a scripted action may drive the form meanwhile.
     virtual int ShowForm(TForm& form);
+    // A form shown or hidden without waiting for it (a main window, a map window), and a
+    // form being destroyed. Headless hosts keep no windows and ignore them.
+    virtual void FormShown(TForm&) {}
+    virtual void FormHidden(TForm&) {}
+    virtual void FormDestroyed(TForm&) {}
     // Whether the last question had an answer (the user's or a prepared one), not the
     // default given for want of any: asking again would then get the same default.
     virtual bool LastAnswered() const { return true; }

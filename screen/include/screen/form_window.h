@@ -29,6 +29,8 @@ public:
     // The widgets from the controls' state; closes with the form's result once it has one.
     void Refresh();
     TForm& Form() const { return form_; }
+    // The form is going: the window no longer reads or calls it.
+    void Detach() { detached_ = refreshing_ = true; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -66,6 +68,7 @@ private:
     const QEvent* keyed_ = nullptr;
     TControl* pressed_ = nullptr;  // the control a mouse button went down on last  // the key event the form already saw
     bool refreshing_ = false;
+    bool detached_ = false;
 };
 
 // Windows-1250 text to Qt and back.

@@ -1,7 +1,9 @@
 // The front end on a display: each headless form shown modally becomes a Qt window whose
 // widgets mirror its controls, and what the user does there is the same call a headless
 // host makes (Click, Type, Select, SetChecked, TypeCell, KeyDown). Message boxes, queries
-// and the file and folder choosers are Qt dialogs. It knows forms and controls only.
+// and the file and folder choosers are Qt dialogs. Forms shown without waiting (main and
+// map windows) are windows of their own, and the application's loop is Qt's loop until
+// the program terminates. It knows forms and controls only.
 #pragma once
 #include <string>
 
@@ -13,3 +15,8 @@
 bool StartScreen(int& argc, char** argv);
 // Restores the headless host and ends Qt.
 void StopScreen();
+
+class TForm;
+class TFormWindow;
+// The window showing a form that was shown without waiting (Show), or nullptr.
+TFormWindow* FormWindow(const TForm& form);

@@ -1,0 +1,27 @@
+// The widget of an image control: shows the control's pixels and hands mouse presses,
+// moves and releases (with pixel coordinates and the shift state) and its size on to the
+// control. Keys go to the form through its window.
+#pragma once
+#include <QWidget>
+
+#include "platform/controls.h"
+
+class TImageView : public QWidget {
+public:
+    explicit TImageView(TControl& control, QWidget* parent = nullptr);
+    // The control is going: nothing more is read from it or handed to it.
+    void Detach() { control_ = nullptr; }
+    bool ShowsPixels() const { return control_ && control_->Pixels; }
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    void Mouse(TControl::TMouseAction action, QMouseEvent* e);
+    TControl* control_;
+};

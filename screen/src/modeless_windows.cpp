@@ -1,0 +1,125 @@
+#include "modeless_windows.h"
+
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QPointer>
+#include <map>
+#include <vector>
+
+#include "platform/forms.h"
+#include "screen/form_window.h"
+#include "screen/image_view.h"
+#include "screen/screen_host.h"
+
+namespace {
+
+std::vector<TImageView*> ImageViews(QWidget* w) {
+    std::vector<TImageView*> out;
+    for (QWidget* child : w->findChildren<QWidget*>())
+        if (auto* v = dynamic_cast<TImageView*>(child)) out.push_back(v);
+    return out;
+}
+
+// A form's window without a modal loop: Enter and Escape go to the form only, and the
+// window's close button asks the form to close.
+class TModelessWindow : public TFormWindow {
+public:
+    explicit TModelessWindow(TForm& form) : TFormWindow(form) {
+        setAttribute(Qt::WA_DeleteOnClose, false);
+        setModal(false);
+        for (TImageView* v : ImageViews(this))
+            if (v->ShowsPixels()) {
+                adjustSize();  // the window holds its image at the form's size
+                break;
+            }
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        inKey_ = true;
+        TFormWindow::keyPressEvent(e);
+        inKey_ = false;
+    }
+    void reject() override {
+        if (!inKey_) TFormWindow::reject();
+    }
+    void accept() override {}
+
+private:
+    bool inKey_ = false;
+};
+
+std::map<const TForm*, QPointer<TModelessWindow>>& Windows() {
+    static auto* w = new std::map<const TForm*, QPointer<TModelessWindow>>;
+    return *w;
+}
+
+QEventLoop* g_loop = nullptr;
+
+void Retire(TModelessWindow* w) {
+    if (!w) return;
+    w->Detach();
+    for (TImageView* v : ImageViews(w)) v->Detach();
+    w->hide();
+    w->deleteLater();
+}
+
+}  // namespace
+
+void ShowFormWindow(TForm& form) {
+    QPointer<TModelessWindow>& slot = Windows()[&form];
+    if (!slot) slot = new TModelessWindow(form);
+    else slot->Refresh();
+    slot->show();
+    slot->raise();
+}
+
+void HideFormWindow(TForm& form) {
+    auto it = Windows().find(&form);
+    if (it != Windows().end() && it->second) it->second->hide();
+}
+
+void DropFormWindow(TForm& form) {
+    auto it = Windows().find(&form);
+    if (it == Windows().end()) return;
+    Retire(it->second);
+    Windows().erase(it);
+}
+
+void RefreshFormWindows() {
+    for (auto& [f, w] : Windows()) {
+        if (!w) continue;
+        w->Refresh();
+        if (w->Form().Visible != w->isVisible()) w->setVisible(w->Form().Visible);
+        for (TImageView* v : ImageViews(w)) v->update();
+    }
+}
+
+void CheckScreenLoop() {
+    if (!g_loop) return;
+    TApplication& app = Application();
+    auto main = Windows().find(static_cast<const TForm*>(app.MainForm()));
+    if (main != Windows().end() && main->second && !main->first->Visible) app.Terminate();
+    if (app.Terminated()) g_loop->quit();
+}
+
+void RunScreenLoop() {
+    RefreshFormWindows();
+    while (!Application().Terminated()) {
+        QEventLoop loop;
+        QEventLoop* outer = g_loop;
+        g_loop = &loop;
+        loop.exec();
+        g_loop = outer;
+    }
+}
+
+void DropAllFormWindows() {
+    for (auto& [f, w] : Windows()) Retire(w);
+    Windows().clear();
+}
+
+TFormWindow* FormWindow(const TForm& form) {
+    auto it = Windows().find(&form);
+    return it == Windows().end() ? nullptr : it->second.data();
+}

@@ -1,0 +1,118 @@
+// A map window on Qt's offscreen platform: its raster on screen, and the mouse on its image
+// as the window's input events.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+#include <cstdlib>
+
+#include "composition/pages.h"
+#include "screen/form_window.h"
+#include "screen/screen_host.h"
+#include "workbench/form_tool_manager.h"
+#include "workbench_test_util.h"
+
+// Leaks inside the font library Qt loads, not ours.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
+
+namespace {
+
+using wbtest::TCountingInterpret;
+
+class MapWindowOnScreenTest : public wbtest::WorldTest {
+protected:
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "workbench_screen_tests";
+        static char* argv[] = {name, nullptr};
+        static QApplication* app = new QApplication(argc, argv);
+        (void)app;
+        WorldTest::SetUp();
+        setenv("DISPLAY", ":0", 0);  // the offscreen platform needs none, the screen host asks
+        ASSERT_TRUE(StartScreen(argc, argv));
+        manager = TFormToolManager::New();
+        mainTool->AddTool(manager);
+        manager->SetInterpret(TCountingInterpret::New());
+        desktop = TDesktop::New();
+        desktop->SetRect(0, 0, 640, 480);
+        manager->SetInput(desktop);
+        manager->DoIt();
+        Settle();
+        window = FormWindow(Form());
+        ASSERT_TRUE(window);
+        image = window->Widget("Image");
+        ASSERT_TRUE(image);
+    }
+    void TearDown() override {
+        StopScreen();
+        WorldTest::TearDown();
+        SetUserHost(nullptr);
+    }
+    // Window events, then the posted messages they caused.
+    void Settle() {
+        QApplication::processEvents();
+        Application().ProcessMessages();
+    }
+    TStandardImageForm& Form() { return *manager->GetForm(); }
+    TFormToolManager* manager = nullptr;
+    TDesktop* desktop = nullptr;
+    TFormWindow* window = nullptr;
+    QWidget* image = nullptr;
+};
+
+TEST_F(MapWindowOnScreenTest, ADragOverTheImageZoomsTheViewToTheDraggedRectangle) {
+    TPageProjection* p = manager->GetProjection();
+    double scale = p->GetScale();
+    TRectangle band;
+    p->GetModelRect(TPixelRect{100, 100, 260, 220}, band);
+    QTest::mousePress(image, Qt::LeftButton, {}, QPoint(100, 100));
+    Settle();
+    QTest::mouseMove(image, QPoint(180, 160));
+    Settle();
+    QTest::mouseMove(image, QPoint(260, 220));
+    Settle();
+    QTest::mouseRelease(image, Qt::LeftButton, {}, QPoint(260, 220));
+    Settle();
+    EXPECT_DOUBLE_EQ(p->GetCenterX(), band.GetCenter().X);
+    EXPECT_DOUBLE_EQ(p->GetCenterY(), band.GetCenter().Y);
+    EXPECT_LT(p->GetScale(), scale);
+}
+
+TEST_F(MapWindowOnScreenTest, TheImageShowsTheRasterAndTheRasterFollowsTheWindowSize) {
+    window->resize(window->width() + 40, window->height() + 30);
+    Settle();
+    EXPECT_EQ(Form().Bitmap().Width(), image->width());
+    EXPECT_EQ(Form().Bitmap().Height(), image->height());
+    Form().Bitmap().Fill(clRed);
+    QImage shown = image->grab().toImage();
+    EXPECT_EQ(shown.pixelColor(5, 5), QColor(Qt::red));
+}
+
+TEST_F(MapWindowOnScreenTest, AFormFreedWhileItsWindowIsOpenTakesTheWindowAlong) {
+    auto* form = new TForm("Tf_Short");
+    form->Show();
+    EXPECT_TRUE(FormWindow(*form));
+    auto shown = [] {
+        int n = 0;
+        for (QWidget* w : QApplication::topLevelWidgets()) n += w->isVisible();
+        return n;
+    };
+    int before = shown();
+    delete form;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(shown(), before - 1);
+}
+
+// Last: the application stays terminated.
+TEST_F(MapWindowOnScreenTest, TheLoopRunsUntilTheProgramTerminates) {
+    bool ran = false;
+    QTimer::singleShot(20, [&] {
+        ran = true;
+        Application().Terminate();
+    });
+    Application().Run();
+    EXPECT_TRUE(ran);
+}
+
+}  // namespace
