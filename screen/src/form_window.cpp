@@ -183,7 +183,8 @@ QWidget* TFormWindow::Make(TControl& c) {
         case TControlKind::Label:
             return new QLabel;
         case TControlKind::Image:
-            return new TImageView(c);
+            if (c.Pixels) return new TImageView(c);  // a live raster
+            return new QLabel;
         case TControlKind::Edit: {
             auto* e = new QLineEdit;
             connect(e, &QLineEdit::textEdited, this, [this, ctl](const QString& t) { ctl->Type(FromQt(t)); After(); });

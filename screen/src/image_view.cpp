@@ -25,6 +25,7 @@ TImageView::TImageView(TControl& control, QWidget* parent) : QWidget(parent), co
     setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(64, 48);  // a crowded window keeps some picture
 }
 
 QSize TImageView::sizeHint() const {

@@ -1,4 +1,5 @@
-// The widget of an image control: shows the control's pixels and hands mouse presses,
+// The widget of an image control with a pixel source (a map window's raster): shows the
+// pixels and hands mouse presses,
 // moves and releases (with pixel coordinates and the shift state) and its size on to the
 // control. Keys go to the form through its window.
 #pragma once
