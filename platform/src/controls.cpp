@@ -54,8 +54,14 @@ void TControl::ClearCells() {
     ColCount = RowCount = 0;
 }
 
+bool TControl::SelectCell(int col, int row) {
+    if (!Usable() || (OnSelectCell && !OnSelectCell(*this, col, row))) return false;
+    ItemIndex = row;
+    return true;
+}
+
 void TControl::TypeCell(int col, int row, std::string text) {
-    if (!Usable() || ReadOnly) return;
+    if (!Usable() || ReadOnly || (OnSelectCell && !OnSelectCell(*this, col, row))) return;
     SetCell(col, row, std::move(text));
     if (OnCellChange) OnCellChange(*this, col, row);
 }
@@ -335,6 +341,17 @@ bool SetControlByLine(TForm& form, const std::string& name, const std::string& v
             return true;
         case TControlKind::CheckBox:
         case TControlKind::RadioButton: {
+            if (!c->Items.empty()) {
+                // A radio group: one of its items.
+                int n;
+                if (c->Pick(value)) return true;
+                if (ReadIndex(value, n) && n >= 1 && n <= static_cast<int>(c->Items.size())) {
+                    c->Select(n - 1);
+                    return true;
+                }
+                error = base + " has no item " + value;
+                return false;
+            }
             std::string v = Trim(value);
             if (v != "0" && v != "1") {
                 error = base + " takes 1 or 0";
@@ -409,8 +426,15 @@ std::string DescribeForm(const TForm& form) {
                 if (caption.empty() && c.Text.empty()) continue;
                 line += ": " + (caption.empty() ? c.Text : caption);
                 break;
-            case TControlKind::CheckBox:
             case TControlKind::RadioButton:
+                if (!c.Items.empty()) {
+                    line += ": " + caption;
+                    for (size_t i = 0; i < c.Items.size(); ++i)
+                        line += "\n    " + IntToStr(static_cast<int>(i) + 1) + (static_cast<int>(i) == c.ItemIndex ? " (o) " : " ( ) ") + c.Items[i];
+                    break;
+                }
+                [[fallthrough]];
+            case TControlKind::CheckBox:
                 line += c.Kind == TControlKind::CheckBox ? (c.Checked ? " [x] " : " [ ] ") : (c.Checked ? " (o) " : " ( ) ");
                 line += caption;
                 break;

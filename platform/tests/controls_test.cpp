@@ -123,6 +123,7 @@ struct EveryKind : TForm {
         Add(TControlKind::SpinEdit, "Spin");
         Add(TControlKind::Grid, "Grid");
         Add(TControlKind::Label, "l_Info", "Info");
+        Add(TControlKind::RadioButton, "rg_Scale", "Scale").Items = {"1000", "5000"};
         Add(TControlKind::Tree, "Tree").Items = {"root", "  b", "    leaf", "  b2"};
         Add(TControlKind::PageControl, "Pages");
         Add(TControlKind::Panel, "p_One", "&One", "Pages");
@@ -153,6 +154,9 @@ TEST(Controls, LinesSetControlsOrSayWhyNot) {
         {"List", "b", "", [](TForm& f) { return f["List"].ItemIndex == 1; }},
         {"Spin", "12", "", [](TForm& f) { return f["Spin"].Value == 12 && f["Spin"].Text == "12"; }},
         {"Grid[2, 1]", "x", "", [](TForm& f) { return f["Grid"].Cell(2, 1) == "x"; }},
+        {"rg_Scale", "5000", "", [](TForm& f) { return f["rg_Scale"].ItemIndex == 1; }},
+        {"rg_Scale", "1", "", [](TForm& f) { return f["rg_Scale"].ItemIndex == 0 && f["rg_Scale"].Text == "1000"; }},
+        {"rg_Scale", "0", "rg_Scale has no item 0", nullptr},
         {"Tree", "leaf", "", [](TForm& f) { return f["Tree"].ItemIndex == 2 && f["Tree"].Text == "    leaf"; }},
         {"Tree", "  b2", "", [](TForm& f) { return f["Tree"].ItemIndex == 3; }},
         {"Tree", "1", "", [](TForm& f) { return f["Tree"].ItemIndex == 0; }},
@@ -185,7 +189,7 @@ TEST(Controls, LinesSetControlsOrSayWhyNot) {
     EXPECT_EQ(FindButton(f, "ed_Name"), nullptr);
     std::string listed = DescribeForm(f);
     for (const std::string& line : std::vector<std::string>{"  ed_Fixed =   [read-only]\n", "  cb_Free [x] Free\n", "    2 * b\n",
-                             "  l_Info: Info\n", "  Tree = root\n    1 * root\n    2     b\n    3       leaf\n",
+                             "  l_Info: Info\n", "  rg_Scale: Scale\n    1 (o) 1000\n    2 ( ) 5000\n", "  Tree = root\n    1 * root\n    2     b\n    3       leaf\n",
                              "  Pages:\n    1 * One\n    2   Two  [disabled]\n    3   Three\n", "  Buttons: Off / " + Cz("Zpět") + "\n"})
         EXPECT_NE(listed.find(line), std::string::npos) << line << listed;
 }

@@ -1,6 +1,7 @@
 #include "screen/form_window.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QDropEvent>
@@ -135,7 +136,8 @@ void TFormWindow::Build(TControl& c) {
             widgets_[key] = new QMenu(this);
             return;
         case TControlKind::Other:
-            return;
+            if (c.Items.empty()) return;  // a header's sections are shown, nothing else is
+            break;
         default:
             break;
     }
@@ -219,6 +221,18 @@ QWidget* TFormWindow::Make(TControl& c) {
             return b;
         }
         case TControlKind::RadioButton: {
+            if (!c.Items.empty()) {
+                // A radio group: one button an item, the picked one is the item index.
+                auto* g = new QGroupBox;
+                new QVBoxLayout(g);
+                auto* buttons = new QButtonGroup(g);
+                connect(buttons, &QButtonGroup::idClicked, this, [this, ctl](int i) {
+                    if (refreshing_) return;
+                    ctl->Select(i);
+                    After();
+                });
+                return g;
+            }
             auto* b = new QRadioButton;
             b->setAutoExclusive(false);  // the form keeps its holder's buttons exclusive
             connect(b, &QRadioButton::clicked, this, [this, ctl] { ctl->SetChecked(true); After(); });
@@ -289,9 +303,12 @@ QWidget* TFormWindow::Make(TControl& c) {
                 ctl->DblClickCell(col, row);
                 After();
             });
-            // The grid's item index is its current row.
-            connect(t, &QTableWidget::currentCellChanged, this, [this, ctl](int row) {
-                if (!refreshing_) ctl->ItemIndex = row;
+            // A cell the form refuses stays unselected.
+            connect(t, &QTableWidget::currentCellChanged, this, [this, ctl, t](int row, int col, int wasRow, int wasCol) {
+                if (refreshing_ || row < 0 || col < 0 || ctl->SelectCell(col, row)) return;
+                refreshing_ = true;
+                t->setCurrentCell(wasRow, wasCol);
+                refreshing_ = false;
             });
             return t;
         }
@@ -321,8 +338,11 @@ QWidget* TFormWindow::Make(TControl& c) {
             return new QProgressBar;
         case TControlKind::StatusBar:
             return new QStatusBar;
-        default:
-            return new QWidget;
+        default: {
+            auto* header = new QWidget;
+            new QHBoxLayout(header);
+            return header;
+        }
     }
 }
 
@@ -439,7 +459,29 @@ void TFormWindow::Refresh() {
 
 void TFormWindow::RefreshControl(const TControl& c, QWidget* w) {
     QString caption = ToQt(c.Caption), text = ToQt(c.Text);
-    if (auto* l = qobject_cast<QLabel*>(w)) {
+    auto* group = c.Kind == TControlKind::RadioButton ? w->findChild<QButtonGroup*>() : nullptr;
+    if (group) {
+        static_cast<QGroupBox*>(w)->setTitle(caption);
+        if (ItemsChanged(c, c.Items)) {
+            for (QAbstractButton* b : group->buttons()) delete b;
+            for (size_t i = 0; i < c.Items.size(); ++i) {
+                auto* r = new QRadioButton(ToQt(c.Items[i]));
+                w->layout()->addWidget(r);
+                group->addButton(r, static_cast<int>(i));
+            }
+        }
+        if (QAbstractButton* b = group->button(c.ItemIndex)) b->setChecked(true);
+        else if (QAbstractButton* on = group->checkedButton()) {
+            group->setExclusive(false);
+            on->setChecked(false);
+            group->setExclusive(true);
+        }
+    } else if (c.Kind == TControlKind::Other) {
+        if (ItemsChanged(c, c.Items)) {
+            for (QLabel* l : w->findChildren<QLabel*>()) delete l;
+            for (const std::string& section : c.Items) w->layout()->addWidget(new QLabel(ToQt(section)));
+        }
+    } else if (auto* l = qobject_cast<QLabel*>(w)) {
         if (c.Kind == TControlKind::Image) {
             // A picture file named by the text; the live map image is drawn elsewhere.
             if (ItemsChanged(c, {c.Text})) {
@@ -599,8 +641,9 @@ bool TFormWindow::eventFilter(QObject* watched, QEvent* e) {
         }
         case QEvent::MouseButtonRelease:
             pressed_ = nullptr;
-            // A picture or label takes a click.
-            if ((c->Kind == TControlKind::Image || c->Kind == TControlKind::Label) &&
+            // A picture, label or panel takes a click.
+            if ((c->Kind == TControlKind::Image || c->Kind == TControlKind::Label ||
+                 (c->Kind == TControlKind::Panel && c->OnClick)) &&
                 static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
                 c->Click();
                 After();

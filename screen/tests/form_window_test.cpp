@@ -60,14 +60,19 @@ struct Every : TForm {
         Add(TControlKind::CheckBox, "cb_Free", "Free").OnClick = note;
         Add(TControlKind::RadioButton, "rb_A", "A", "gr");
         Add(TControlKind::RadioButton, "rb_B", "B", "gr").Checked = true;
+        TControl& scales = Add(TControlKind::RadioButton, "rg_Scale", "Scale");
+        scales.Items = {"1000", "5000"};
+        scales.OnChange = note;
         TControl& combo = Add(TControlKind::ComboBox, "Combo");
         combo.Items = {"m", "cm", "mm"};
         combo.OnChange = note;
         Add(TControlKind::ListBox, "List").Items = {"a", "b", "c"};
+        Add(TControlKind::Other, "Header").Items = {"Name", "Value"};
         TControl& grid = Add(TControlKind::Grid, "Grid");
         grid.SetCell(0, 0, "Name");
         grid.SetCell(1, 1, "x");
         grid.OnCellChange = [this](TControl& g, int col, int row) { log.push_back("cell " + g.Cell(col, row)); };
+        grid.OnSelectCell = [](TControl&, int col, int) { return col != 0; };  // names are not selected
         Add(TControlKind::ProgressBar, "Bar").Value = 30;
         Add(TControlKind::Label, "l_Info", "Info").Hint = "hint";
         Add(TControlKind::Panel, "Panel");
@@ -104,6 +109,7 @@ TEST(FormWindow, WidgetsMirrorAndDriveTheForm) {
     EXPECT_TRUE(Get<QRadioButton>(w, "rb_B")->isChecked());
     EXPECT_EQ(Get<QTableWidget>(w, "Grid")->item(1, 1)->text(), "x");
     EXPECT_EQ(w.Widget("l_Info")->toolTip(), "hint");
+    EXPECT_EQ(w.Widget("Header")->findChildren<QLabel*>().size(), 2);
 
     QTest::keyClicks(Get<QLineEdit>(w, "ed_Data"), "/d");
     EXPECT_EQ(f["ed_Data"].Text, "/d");
@@ -118,14 +124,27 @@ TEST(FormWindow, WidgetsMirrorAndDriveTheForm) {
     EXPECT_TRUE(f["rb_A"].Checked);
     EXPECT_FALSE(f["rb_B"].Checked);
     EXPECT_FALSE(Get<QRadioButton>(w, "rb_B")->isChecked());
+    auto scales = w.Widget("rg_Scale")->findChildren<QRadioButton*>();
+    ASSERT_EQ(scales.size(), 2);
+    scales[1]->click();
+    EXPECT_EQ(f["rg_Scale"].ItemIndex, 1);
+    f.log.pop_back();
     QListWidget* list = Get<QListWidget>(w, "List");
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(2)).center());
     EXPECT_EQ(f["List"].ItemIndex, 2);
     EXPECT_EQ(f["List"].Text, "c");
     Get<QComboBox>(w, "Combo")->activated(1);  // a pick in the drop-down
     EXPECT_EQ(f["Combo"].Text, "cm");
-    Get<QTableWidget>(w, "Grid")->item(1, 1)->setText("y");
+    QTableWidget* grid = Get<QTableWidget>(w, "Grid");
+    grid->item(1, 1)->setText("y");
     EXPECT_EQ(f["Grid"].Cell(1, 1), "y");
+    grid->setCurrentCell(1, 1);
+    EXPECT_EQ(f["Grid"].ItemIndex, 1);
+    grid->setCurrentCell(0, 0);  // refused: the current cell stays
+    EXPECT_EQ(grid->currentRow(), 1);
+    grid->item(0, 0)->setText("z");  // typing into it too
+    EXPECT_EQ(f["Grid"].Cell(0, 0), "Name");
+    EXPECT_EQ(grid->item(0, 0)->text(), "Name");
     auto* file = qobject_cast<QMenu*>(w.Widget("mi_File"));
     ASSERT_NE(file, nullptr);
     ASSERT_EQ(file->actions().size(), 1);

@@ -13,6 +13,7 @@
 namespace {
 
 constexpr uint32_t kFreeEditor = WM_USER + 66;
+constexpr uint16_t kEnter = 13;
 const char* const kGridNames[3] = {"sgElementProperties", "sgAscProperties", "sgMethods"};
 const char* const kPageNames[3] = {"tsElementProperties", "tsAscProperties", "tsMethods"};
 
@@ -66,8 +67,21 @@ TFProp::TFProp(TObjectPropertyEditor* editor)
         g.RowCount = 1;
         FGrids[static_cast<size_t>(p)] = &g;
         FColWidths[static_cast<size_t>(p)] = {DefaultColWidth, DefaultColWidth};
+        g.ColWidths = {DefaultColWidth, DefaultColWidth};
+        // The grid's own calls: only value cells are selected and typed into; a double
+        // click is one over the cell clicked.
+        g.OnSelectCell = [this](TControl& grid, int col, int row) { return SelectCell(grid.Name, col, row); };
+        g.OnCellDblClick = [this, p](TControl& grid, int col, int row) {
+            FMouseX = col == 0 ? 0 : FColWidths[static_cast<size_t>(p)][0];
+            FMouseY = row * (DefaultRowHeight + 1);
+            DblClick(grid.Name);
+        };
     }
     SetActivePage(1);
+    OnKeyDown = [this](TForm&, uint16_t key, uint32_t) {
+        if (key == kEnter && ActiveControl() && PageOf(ActiveControl()->Name) >= 0) PressEnter(ActiveControl()->Name);
+    };
+    OnResize = [this](TForm&) { FitValueColumn(); };
     OnClose = [this](TForm&) {
         if (TObjectPropertyEditor* e = Editor()) e->FormClosed();
     };
@@ -157,6 +171,7 @@ void TFProp::Resize(int width, int height) {
 void TFProp::FitValueColumn() {
     auto& w = FColWidths[static_cast<size_t>(FActivePage)];
     w[1] = Width - w[0] - 1;
+    Grid(FActivePage).ColWidths = {w[0], w[1]};
 }
 
 // ---- TObjectPropertyEditor ---------------------------------------------------------------

@@ -118,6 +118,35 @@ TEST_F(PropertyEditorTest, ShowsThePropertiesOnTheirPagesAndRefillsInPlace) {
     Application().ProcessMessages();
 }
 
+// The controls' own calls, as a window makes them: a name cell takes no typing, a typed value
+// is committed by a double click on its cell or by Enter in the grid; tabs pick pages; a
+// resize fits the value column.
+TEST_F(PropertyEditorTest, GridAndPageCallsSelectTypeAndCommit) {
+    auto* probe = TEditedProbe::New();
+    TObjectPropertyEditor* editor = Open(probe);
+    TFProp* f = editor->Form();
+    TControl& g = f->Grid(1);
+    int row = RowOf(f, 1, "Count");
+    ASSERT_GT(row, 0);
+    g.TypeCell(0, row, "x");
+    EXPECT_EQ(g.Cell(0, row), "Count");
+    g.TypeCell(1, row, "42");
+    g.DblClickCell(1, row);
+    Application().ProcessMessages();
+    EXPECT_EQ(probe->Count, 42);
+    g.TypeCell(1, row, "43");
+    g.Focus();
+    f->KeyDown(13);
+    Application().ProcessMessages();
+    EXPECT_EQ(probe->Count, 43);
+    EXPECT_TRUE((*f)["PageControl1"].Pick("Metody"));
+    EXPECT_EQ(f->ActivePage(), 2);
+    f->SetBounds(0, 0, 400, 300);
+    EXPECT_EQ(f->Grid(2).ColWidths, (std::vector<int>{TFProp::DefaultColWidth, 400 - TFProp::DefaultColWidth - 1}));
+    Free(probe);
+    Application().ProcessMessages();
+}
+
 TEST_F(PropertyEditorTest, TextTheKindCannotTakeIsRefusedAndTheValueKept) {
     auto* probe = TEditedProbe::New();
     probe->Count = 7;

@@ -39,7 +39,7 @@ public:
     std::string Name;
     std::string Caption;
     std::string Text;
-    std::vector<std::string> Items;  // combo and list items; memo lines
+    std::vector<std::string> Items;  // combo, list, radio group and tree items; memo lines; header sections
     int ItemIndex = -1;
     bool Checked = false;
     bool Enabled = true;
@@ -64,6 +64,8 @@ public:
     Event OnClick, OnChange, OnEnter, OnExit;
     using CellEvent = std::function<void(TControl&, int col, int row)>;
     CellEvent OnCellChange, OnCellDblClick;
+    // May a grid cell be selected (and so typed into)? Unset: every cell.
+    std::function<bool(TControl&, int col, int row)> OnSelectCell;
     // Something dragged from the source control is dropped on this one.
     std::function<void(TControl& target, TControl& source)> OnDragDrop;
 
@@ -80,7 +82,9 @@ public:
     void Select(int index);
     void SetChecked(bool checked);  // a click on a check box or radio button: Checked, OnClick
     void Focus();                  // the active control gets OnExit, then this one OnEnter
-    void TypeCell(int col, int row, std::string text);  // a grid cell: SetCell, then OnCellChange
+    // A grid cell made current when OnSelectCell allows it: ItemIndex is its row.
+    bool SelectCell(int col, int row);
+    void TypeCell(int col, int row, std::string text);  // a selectable grid cell: SetCell, then OnCellChange
     void DblClickCell(int col, int row);                // a grid cell: OnCellDblClick
     void DragDrop(TControl& source);                    // a drag from source ends here: OnDragDrop
 
@@ -170,10 +174,11 @@ TForm* ActiveModalForm();
 
 // Answering a form in lines of text (a terminal, an answers file). A line "name=value" sets a
 // control as a user would: an edit, memo or spin edit takes the text; a check box or radio
-// button "1" or "0"; a combo or list box the item of that text, else of that number (from
-// 1); a tree the node of that text (with or without its indent) or number; a page control
-// the page of that caption or number; a grid cell is "name[col,row]=text" (from 0). False with the reason when the control
-// is missing, hidden, disabled or read-only, or the value does not fit it.
+// button "1" or "0"; a combo or list box, or a radio group (a radio button with items), the
+// item of that text, else of that number (from 1); a tree the node of that text (with or
+// without its indent) or number; a page control the page of that caption or number; a grid
+// cell is "name[col,row]=text" (from 0). False with the reason when the control is missing,
+// hidden, disabled or read-only, or the value does not fit it.
 bool SetControlByLine(TForm& form, const std::string& name, const std::string& value, std::string& error);
 // A button or menu item by its caption (without "&") or name; nullptr when there is none.
 TControl* FindButton(const TForm& form, std::string_view captionOrName);
