@@ -454,6 +454,11 @@ void TFormWindow::Refresh() {
         }
         if (QWidget* w = Widget(c.Name); w && !qobject_cast<QMenu*>(w) && !qobject_cast<QMenuBar*>(w)) RefreshControl(c, w);
     }
+    // The form made another control active: the focus follows.
+    if (form_.ActiveControl() != focused_) {
+        focused_ = form_.ActiveControl();
+        if (QWidget* w = focused_ ? Widget(focused_->Name) : nullptr) w->setFocus();
+    }
     refreshing_ = was;
 }
 

@@ -304,7 +304,13 @@ TEST(FormWindow, HoldersMenusAndTreesDriveTheForm) {
     f["l_Hint"].Caption = "later";
     f["mi_Open"].Enabled = false;
     f.Add(TControlKind::MenuItem, "mi_Added", "Added", "mi_File");
+    f.Add(TControlKind::MenuItem, "mi_QuitNow", "Now", "mi_Quit");  // a plain item gets items
+    f.SetActiveControl(f.Find("Memo"));
     QTest::qWait(400);
+    EXPECT_EQ(w.focusWidget(), w.Widget("Memo"));
+    auto* quit = qobject_cast<QMenu*>(w.Widget("mi_Quit"));
+    ASSERT_NE(quit, nullptr);
+    EXPECT_EQ(quit->actions().value(0), w.Action("mi_QuitNow"));
     EXPECT_EQ(Get<QLabel>(w, "l_Hint")->text(), "later");
     EXPECT_FALSE(w.Action("mi_Open")->isEnabled());
     ASSERT_NE(w.Action("mi_Added"), nullptr);

@@ -65,8 +65,9 @@ private:
     QHBoxLayout* buttonRow_ = nullptr;
     QTimer* timer_ = nullptr;
     size_t built_ = 0;  // controls built so far
-    const QEvent* keyed_ = nullptr;
-    TControl* pressed_ = nullptr;  // the control a mouse button went down on last  // the key event the form already saw
+    const QEvent* keyed_ = nullptr;  // the key event the form already saw
+    TControl* pressed_ = nullptr;    // the control a mouse button went down on last
+    TControl* focused_ = nullptr;    // the active control the focus was last put on
     bool refreshing_ = false;
     bool detached_ = false;
 };
