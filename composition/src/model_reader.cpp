@@ -640,7 +640,7 @@ void TZarixLoader::DoIt() {
 
 TStreamLoader* TStreamLoader::New(const std::string& fileName) { return Named(New(), fileName); }
 
-int64_t TStreamLoader::GetSourceSize() { return FSource ? FSource->Size() : 0; }
+int64_t TStreamLoader::GetSourceSize() { return FSource ? FSourceSize : 0; }
 
 void TStreamLoader::StepProgress() {
     const int64_t pos = FReader->Position();
@@ -879,19 +879,14 @@ void TStreamLoader::LoadOldFormat() {
 void TStreamLoader::DoIt() {
     if (FileName.empty()) throw EBadStreamName(Cz("Chybné jméno souboru : ") + FileName + " !");
     if (!FileExists(FileName)) throw EBadStream(Cz("Soubor ") + FileName + Cz(" neexistuje!"));
-    std::unique_ptr<TStream> source;
-    try {
-        auto memory = std::make_unique<TMemoryStream>();
-        memory->LoadFromFile(FileName);
-        source = std::move(memory);
-    } catch (...) {
-        source = std::make_unique<TFileStream>(FileName, fmOpenRead);
-    }
+    // Read in pieces through one buffer: a large file takes no memory of its size.
+    auto source = std::make_unique<TFileStream>(FileName, fmOpenRead);
     char signature[4];
     {
-        TReader reader(*source, 4096);
+        TReader reader(*source, kReadBuffer);
         Lent lentReader(FReader, &reader);
-        Lent lentSource(FSource, source.get());
+        Lent lentSource(FSource, static_cast<TStream*>(source.get()));
+        FSourceSize = source->Size();
         reader.Read(signature, 4);
         if (std::memcmp(signature, "ZRX0", 4) == 0) inherited::DoIt();
     }

@@ -14,6 +14,13 @@ TModelFileProfile gProfile = TModelFileProfile::Oskelt;
 using modelfile::HourGlass;
 using modelfile::Lent;
 
+// The record list of the thread's largest write yet, kept for its next write: writing
+// many files takes no new memory for each.
+std::vector<TElement*>& SpareWritten() {
+    thread_local std::vector<TElement*> spare;
+    return spare;
+}
+
 // Marks an entity as one whose children are being written while the guard lives (the
 // marks nest: the path from the top of the walk).
 class Entering {
@@ -349,6 +356,7 @@ void TZarixSaver::DoIt() {
                           0, count);
         WriteClasses();
         FCounter = 0;
+        if (FWritten.capacity() < SpareWritten().capacity()) FWritten.swap(SpareWritten());
         FWritten.clear();
         FWritten.reserve(static_cast<size_t>(std::max(count, 0)) + 1);
         FEntering.Clear();
@@ -359,14 +367,20 @@ void TZarixSaver::DoIt() {
         FFreedChildren = FreedChildrenCount();
         inherited::DoIt();
     } catch (...) {
-        FWritten = {};
+        ReleaseWritten();
         FEntering.Clear();
         EndProgress();
         throw;
     }
-    FWritten = {};
+    ReleaseWritten();
     FEntering.Clear();
     EndProgress();
+}
+
+void TZarixSaver::ReleaseWritten() {
+    FWritten.clear();
+    if (SpareWritten().capacity() < FWritten.capacity()) FWritten.swap(SpareWritten());
+    std::vector<TElement*>().swap(FWritten);
 }
 
 // ---- TStreamSaver --------------------------------------------------------------------------

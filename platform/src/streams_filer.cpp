@@ -129,13 +129,49 @@ struct TWriter::Behind {
     }
 };
 
+namespace {
+
+// Large buffers of the thread's finished writers, kept for its next writer of the same
+// buffer size: writing many files takes no new memory for each.
+constexpr size_t kKeptBuffer = 64 * 1024;
+struct SpareBuffers {
+    size_t size = 0;
+    std::unique_ptr<unsigned char[]> kept[2];
+};
+thread_local SpareBuffers tSpareBuffers;
+
+std::unique_ptr<unsigned char[]> TakeBuffer(size_t size) {
+    SpareBuffers& spare = tSpareBuffers;
+    if (size == spare.size)
+        for (auto& b : spare.kept)
+            if (b) return std::move(b);
+    return std::unique_ptr<unsigned char[]>(new unsigned char[size]);
+}
+
+void GiveBuffer(std::unique_ptr<unsigned char[]> buf, size_t size) {
+    if (!buf || size < kKeptBuffer) return;
+    SpareBuffers& spare = tSpareBuffers;
+    if (size != spare.size) {
+        spare.kept[0].reset();
+        spare.kept[1].reset();
+        spare.size = size;
+    }
+    for (auto& b : spare.kept)
+        if (!b) {
+            b = std::move(buf);
+            return;
+        }
+}
+
+}  // namespace
+
 TWriter::TWriter(TStream& stream, int bufSize, bool inBackground)
     : stream_(stream),
       bufSize_(static_cast<size_t>(std::max(bufSize, 16))),
-      buf_(new unsigned char[bufSize_]) {
+      buf_(TakeBuffer(bufSize_)) {
     if (!inBackground) return;
     behind_ = std::make_unique<Behind>();
-    behind_->buf.reset(new unsigned char[bufSize_]);
+    behind_->buf = TakeBuffer(bufSize_);
     behind_->thread = std::thread([b = behind_.get(), &stream] {
         std::unique_lock<std::mutex> l(b->lock);
         for (;;) {
@@ -168,7 +204,9 @@ TWriter::~TWriter() {
         }
         behind_->changed.notify_all();
         behind_->thread.join();
+        GiveBuffer(std::move(behind_->buf), bufSize_);
     }
+    GiveBuffer(std::move(buf_), bufSize_);
 }
 
 void TWriter::Spill() {
@@ -261,15 +299,18 @@ TReader::TReader(TStream& stream, int bufSize) : stream_(stream) {
         auto& memory = static_cast<TMemoryStream&>(stream);
         const int64_t size = memory.Size();
         const int64_t pos = memory.Position();
-        inPlaceEnd_ = pos;
+        streamAt_ = pos;
+        streamSize_ = size;
         if (pos < size) {
             cur_ = memory.Memory() + pos;
             lim_ = memory.Memory() + size;
             memory.SetPosition(size);
-            inPlaceEnd_ = size;
+            streamAt_ = size;
         }
         return;
     }
+    streamAt_ = stream.Position();
+    streamSize_ = stream.Size();
     buf_.resize(static_cast<size_t>(std::max(bufSize, 16)));
 }
 
@@ -290,19 +331,22 @@ void TReader::PropValueError() { ReadError("Invalid property value"); }
 void TReader::Fill() {
     const int64_t n = buf_.empty() ? 0 : stream_.Read(buf_.data(), static_cast<int64_t>(buf_.size()));
     if (n <= 0) ReadError("Stream read error");
+    streamAt_ += n;
     cur_ = buf_.data();
     lim_ = cur_ + n;
 }
 
-int64_t TReader::StreamPosition() { return stream_.Position(); }
-
 int64_t TReader::Remaining() {
-    const int64_t rest = stream_.Size() - stream_.Position();
+    const int64_t rest = streamSize_ - streamAt_;
     return static_cast<int64_t>(lim_ - cur_) + std::max<int64_t>(rest, 0);
 }
 
 void TReader::CheckLength(int64_t length) {
-    if (length < 0 || length > Remaining()) ReadError("Stream read error");
+    if (length < 0) ReadError("Stream read error");
+    if (length <= Remaining()) return;
+    // The stream may have grown since its size was asked.
+    streamSize_ = stream_.Size();
+    if (length > Remaining()) ReadError("Stream read error");
 }
 
 std::string TReader::ReadBytes(int64_t length) {
@@ -329,6 +373,7 @@ void TReader::Read(void* buffer, int64_t count) {
     if (want == 0) return;
     if (want >= buf_.size()) {
         stream_.ReadBuffer(p, static_cast<int64_t>(want));
+        streamAt_ += static_cast<int64_t>(want);
         return;
     }
     while (want > 0) {
@@ -434,6 +479,6 @@ void TReader::SkipValue() {
         CheckLength(skip);
         const size_t inBuf = std::min(static_cast<size_t>(skip), static_cast<size_t>(lim_ - cur_));
         cur_ += inBuf;
-        if (static_cast<int64_t>(inBuf) < skip) stream_.Seek(skip - static_cast<int64_t>(inBuf), soCurrent);
+        if (static_cast<int64_t>(inBuf) < skip) streamAt_ = stream_.Seek(skip - static_cast<int64_t>(inBuf), soCurrent);
     } while (depth > 0);
 }

@@ -110,6 +110,7 @@ protected:
     std::string FComment;
     TZarixClass* FCurrentClass = nullptr; // the class entry of the current element
     std::vector<TElement*> FWritten;      // element of each record number
+    void ReleaseWritten();                // empties FWritten, its memory kept for the next write
     TEnteringPath FEntering;
     int32_t FInlineDepth = 0;
     bool FTarvine = false;
@@ -382,8 +383,10 @@ protected:
     TElement* ReadInline(bool make, int32_t& position);
     // The progress at a step that shows it.
     [[gnu::noinline]] void ShowProgress(int64_t pos);
+    static constexpr int kReadBuffer = 64 * 1024;
     TReader* FReader = nullptr;   // during DoIt only
     TStream* FSource = nullptr;
+    int64_t FSourceSize = 0;      // of FSource, asked once
 };
 
 // The reader created by name ("TLoad").

@@ -349,7 +349,7 @@ public:
     TReader& operator=(const TReader&) = delete;
 
     int64_t Position() {                         // stream position of the next byte to read
-        return (inPlaceEnd_ >= 0 ? inPlaceEnd_ : StreamPosition()) - static_cast<int64_t>(lim_ - cur_);
+        return streamAt_ - static_cast<int64_t>(lim_ - cur_);
     }
 
     void Read(void* buffer, int64_t count);      // raw bytes
@@ -402,7 +402,6 @@ private:
     [[noreturn]] static void ReadError(const char* message);
     [[noreturn]] static void PropValueError();
     void Fill();
-    int64_t StreamPosition();                    // where the stream stands
     int32_t ReadIntegerSlow();                   // near the end of what is held, or a wrong tag
     double ReadFloatSlow();
     int64_t Remaining();
@@ -417,5 +416,8 @@ private:
     std::vector<unsigned char> buf_;             // empty when reading a memory stream in place
     const unsigned char* cur_ = nullptr;         // next byte held
     const unsigned char* lim_ = nullptr;         // end of the bytes held
-    int64_t inPlaceEnd_ = -1;                    // reading in place: where the stream stands
+    // Where the stream stands (just after the bytes held) and its size when last asked:
+    // kept here, since only the reader moves the stream while it reads.
+    int64_t streamAt_ = 0;
+    int64_t streamSize_ = 0;
 };
