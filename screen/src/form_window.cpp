@@ -104,6 +104,8 @@ TFormWindow::TFormWindow(TForm& form, QWidget* parent) : QDialog(parent), form_(
 TFormWindow::~TFormWindow() {
     timer_->stop();
     refreshing_ = true;  // nothing the widgets say while they go reaches the form
+    hide();
+    for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
     for (auto& [object, control] : controlOf_) const_cast<QObject*>(object)->removeEventFilter(this);
     controlOf_.clear();
 }
@@ -242,7 +244,10 @@ QWidget* TFormWindow::Make(TControl& c) {
             auto* b = new QComboBox;
             b->setEditable(!c.ReadOnly);
             connect(b, &QComboBox::activated, this, [this, ctl](int i) {
-                if (refreshing_) return;
+                // An editable combo says so again when it loses the focus: no change then.
+                bool same = i == ctl->ItemIndex && i >= 0 && static_cast<size_t>(i) < ctl->Items.size() &&
+                            ctl->Text == ctl->Items[static_cast<size_t>(i)];
+                if (refreshing_ || same) return;
                 ctl->Select(i);
                 After();
             });
