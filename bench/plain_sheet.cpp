@@ -1,14 +1,16 @@
 // A map sheet made straight on the libraries, the yardstick for a whole Oskelt32 run:
 // the sample's layers read with OGR for the sheet's area (each layer once), the features
 // drawn with Cairo into a PNG of the window's size and into a PDF of A4 pages (COLUMNS x ROWS).
-// Without arguments it only loads its libraries and ends.
-//   plain_sheet DATA.gpkg MINX MINY MAXX MAXY OUT.png WIDTH HEIGHT OUT.pdf COLUMNS ROWS
+// Further areas make further sheets from the same opened data, each into files named with
+// its number (OUT-2.png, OUT-2.pdf, ...). Without arguments it only loads its libraries.
+//   plain_sheet DATA.gpkg MINX MINY MAXX MAXY OUT.png WIDTH HEIGHT OUT.pdf COLUMNS ROWS [MINX MINY MAXX MAXY]...
 #include <cairo-pdf.h>
 #include <cairo.h>
 #include <gdal.h>
 #include <ogr_api.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -90,22 +92,19 @@ void Draw(cairo_t* cr, const std::vector<Feature>& features, const cairo_matrix_
     }
 }
 
-}  // namespace
+// The file name with "-N" put before its extension (N > 1).
+std::string Numbered(const std::string& name, int n) {
+    if (n == 1) return name;
+    const size_t dot = name.rfind('.');
+    const size_t slash = name.rfind('/');
+    const size_t at = (dot == std::string::npos || (slash != std::string::npos && dot < slash)) ? name.size() : dot;
+    return name.substr(0, at) + "-" + std::to_string(n) + name.substr(at);
+}
 
-int main(int argc, char** argv) {
-    if (argc == 1) return 0;
-    if (argc != 12) {
-        std::fprintf(stderr, "plain_sheet DATA MINX MINY MAXX MAXY OUT.png WIDTH HEIGHT OUT.pdf COLUMNS ROWS\n");
-        return 2;
-    }
-    const double minX = std::atof(argv[2]), minY = std::atof(argv[3]), maxX = std::atof(argv[4]),
-                 maxY = std::atof(argv[5]);
-    const int width = std::atoi(argv[7]), height = std::atoi(argv[8]);
-    const int columns = std::atoi(argv[10]), rows = std::atoi(argv[11]);
-
-    GDALAllRegister();
-    GDALDatasetH ds = GDALOpenEx(argv[1], GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
-    if (!ds) return 1;
+// One sheet: the layers read for the area, the window's PNG and the printed PDF.
+size_t MakeSheet(GDALDatasetH ds, const double area[4], const std::string& pngName, int width, int height,
+                 const std::string& pdfName, int columns, int rows) {
+    const double minX = area[0], minY = area[1], maxX = area[2], maxY = area[3];
     std::vector<Feature> features;
     for (int l = 0; l < 5; ++l) {
         OGRLayerH layer = GDALDatasetGetLayerByName(ds, kLayers[l]);
@@ -120,7 +119,6 @@ int main(int argc, char** argv) {
             features.push_back(std::move(feature));
         }
     }
-    GDALClose(ds);
 
     // The window: the area fitted, north up.
     double scale = std::min(width / (maxX - minX), height / (maxY - minY));
@@ -132,13 +130,13 @@ int main(int argc, char** argv) {
     cairo_paint(cr);
     Draw(cr, features, m, 1, width, height);
     cairo_destroy(cr);
-    cairo_surface_write_to_png(png, argv[6]);
+    cairo_surface_write_to_png(png, pngName.c_str());
     cairo_surface_destroy(png);
 
     // The sheet at 1:50000 on A4 pages, 10 mm overlap, each page clipped.
     const double mm = 72 / 25.4, pageW = 210 * mm, pageH = 297 * mm, step = 10 * mm;
     const double ground = 1000 / 50000.0 * mm;  // points per metre of ground
-    cairo_surface_t* pdf = cairo_pdf_surface_create(argv[9], pageW, pageH);
+    cairo_surface_t* pdf = cairo_pdf_surface_create(pdfName.c_str(), pageW, pageH);
     cr = cairo_create(pdf);
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < columns; ++c) {
@@ -153,6 +151,35 @@ int main(int argc, char** argv) {
         }
     cairo_destroy(cr);
     cairo_surface_destroy(pdf);
-    std::printf("plain_sheet: %zu features\n", features.size());
+    return features.size();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 1) return 0;
+    if (argc < 12 || (argc - 12) % 4 != 0) {
+        std::fprintf(stderr,
+                     "plain_sheet DATA MINX MINY MAXX MAXY OUT.png WIDTH HEIGHT OUT.pdf COLUMNS ROWS [MINX MINY MAXX MAXY]...\n");
+        return 2;
+    }
+    const int width = std::atoi(argv[7]), height = std::atoi(argv[8]);
+    const int columns = std::atoi(argv[10]), rows = std::atoi(argv[11]);
+    std::vector<std::array<double, 4>> areas;
+    areas.push_back({std::atof(argv[2]), std::atof(argv[3]), std::atof(argv[4]), std::atof(argv[5])});
+    for (int i = 12; i + 3 < argc; i += 4)
+        areas.push_back({std::atof(argv[i]), std::atof(argv[i + 1]), std::atof(argv[i + 2]), std::atof(argv[i + 3])});
+
+    GDALAllRegister();
+    GDALDatasetH ds = GDALOpenEx(argv[1], GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
+    if (!ds) return 1;
+    size_t features = 0;
+    for (size_t i = 0; i < areas.size(); ++i) {
+        const int n = static_cast<int>(i) + 1;
+        features += MakeSheet(ds, areas[i].data(), Numbered(argv[6], n), width, height, Numbered(argv[9], n), columns,
+                              rows);
+    }
+    GDALClose(ds);
+    std::printf("plain_sheet: %zu sheets, %zu features\n", areas.size(), features);
     return 0;
 }

@@ -6,8 +6,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 
 #include "platform/forms.h"
@@ -90,18 +88,8 @@ ScreenState* g_screen = nullptr;
 
 }  // namespace
 
-bool StartScreen(int& argc, char** argv) {
-    bool headless = false;
-    int kept = 1;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--headless") == 0) headless = true;
-        else argv[kept++] = argv[i];
-        if (std::strcmp(argv[i], "--answers") == 0) headless = true;  // a batch run
-    }
-    argc = kept;
-    const char* x = std::getenv("DISPLAY");
-    const char* w = std::getenv("WAYLAND_DISPLAY");
-    if (headless || g_screen || (!(x && *x) && !(w && *w))) return false;
+bool OpenScreen(int& argc, char** argv) {
+    if (g_screen) return false;
     g_screen = new ScreenState;
     if (!QApplication::instance()) g_screen->app = std::make_unique<QApplication>(argc, argv);
     // The application's posted messages run between window events on this thread.
@@ -120,7 +108,7 @@ bool StartScreen(int& argc, char** argv) {
     return true;
 }
 
-void StopScreen() {
+void CloseScreen() {
     if (!g_screen) return;
     SetUserHost(nullptr);
     Application().SetEventLoop(nullptr);

@@ -12,9 +12,16 @@
 // True when a display is present (DISPLAY or WAYLAND_DISPLAY) and neither "--headless" nor
 // "--answers" is among the arguments: the screen host is then the user host. "--headless"
 // is taken out of the arguments either way.
+// The programs on the Kernel library load the Qt part (the screen module) only then.
 bool StartScreen(int& argc, char** argv);
 // Restores the headless host and ends Qt.
 void StopScreen();
+
+// The parts: whether a display is to be used ("--headless" taken out), and the Qt host
+// made (false when it already is) and ended.
+bool ScreenWanted(int& argc, char** argv);
+bool OpenScreen(int& argc, char** argv);
+void CloseScreen();
 
 class TForm;
 class TFormWindow;
