@@ -436,7 +436,11 @@ TClassInfo* NewClassInfo(const char* name, const TClassInfo* parent, TPersistent
     ci->Parent = parent;
     ci->NewBlank = blank;
     ci->InstanceSize = size;
-    if (parent) ci->Props = parent->Props;
+    if (parent) {
+        // Room for the class's own entries: no second copy of the inherited ones.
+        ci->Props.reserve(parent->Props.size() + 8);
+        ci->Props.insert(ci->Props.end(), parent->Props.begin(), parent->Props.end());
+    }
     // A parent made some other way has no ancestry: then this one is left without it too.
     if (!parent || parent->depth_ >= 0) {
         if (parent) ci->ancestry_ = parent->ancestry_;

@@ -17,10 +17,7 @@ void TFileVersion::Publish(PropertyTable& t) {
     t.Str<C>("Language", &C::GetLanguage, nullptr);
     static const char* const kKeys[] = {"CompanyName",     "FileDescription",  "FileVersion", "InternalName",
                                         "LegalCopyright", "OriginalFilename", "ProductName", "ProductVersion"};
-    for (const char* key : kKeys) {
-        std::string k = key;
-        t.Str<C>(key, [k](C* c) { return c->InfoString(k); }, nullptr);
-    }
+    for (const char* key : kKeys) t.Str<C>(key, [key](C* c) { return c->InfoString(key); }, nullptr);
 }
 
 TFileVersion::TFileVersion() : FError("Empty FileName") {}

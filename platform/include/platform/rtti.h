@@ -71,27 +71,52 @@ struct TMethod {
     bool operator==(const TMethod&) const = default;
 };
 
+// A property accessor: a small callable kept in place (a member pointer, a field index),
+// copied as plain bytes. Class records copy their ancestors' entries, so the thousands of
+// entries made at start-up cost no allocation or type-erased copy for their accessors.
+template <class Sig> class TPropFn;
+template <class R, class... A> class TPropFn<R(A...)> {
+public:
+    TPropFn() = default;
+    TPropFn(std::nullptr_t) {}
+    template <class F>
+        requires(!std::is_same_v<std::decay_t<F>, TPropFn> && std::is_invocable_r_v<R, const F&, A...>)
+    TPropFn(F f) {
+        static_assert(sizeof(F) <= sizeof(data_) && alignof(F) <= alignof(void*) &&
+                          std::is_trivially_copyable_v<F> && std::is_trivially_destructible_v<F>,
+                      "an accessor keeps at most two words of plain data");
+        ::new (static_cast<void*>(data_)) F(f);
+        call_ = [](const void* d, A... a) -> R { return std::invoke(*static_cast<const F*>(d), std::forward<A>(a)...); };
+    }
+    explicit operator bool() const { return call_ != nullptr; }
+    R operator()(A... a) const { return call_(data_, std::forward<A>(a)...); }
+
+private:
+    R (*call_)(const void*, A...) = nullptr;
+    alignas(void*) unsigned char data_[16] = {};
+};
+
 // One published property. Accessors are set according to the kind; a missing reader or
-// writer is an empty function.
+// writer is an empty accessor.
 struct TPropInfo {
     std::string Name;
     const TTypeInfo* PropType = nullptr;
     int NameIndex = 0;                         // position in the class's table
     int32_t Default = INT32_MIN;               // INT32_MIN: no default
     bool StoredConst = true;                   // used when StoredFn is empty
-    std::function<bool(TPersistent*)> StoredFn;
+    TPropFn<bool(TPersistent*)> StoredFn;
     bool WriteOnly = false;                    // a command: never read, stored or copied
 
-    std::function<int64_t(TPersistent*)> GetOrd;       // integer, char, enumeration, set, int64
-    std::function<void(TPersistent*, int64_t)> SetOrd;
-    std::function<double(TPersistent*)> GetFloat;
-    std::function<void(TPersistent*, double)> SetFloat;
-    std::function<std::string(TPersistent*)> GetStr;
-    std::function<void(TPersistent*, const std::string&)> SetStr;
-    std::function<TPersistent*(TPersistent*)> GetObj;  // class kind
-    std::function<void(TPersistent*, TPersistent*)> SetObj;
-    std::function<TMethod(TPersistent*)> GetMeth;
-    std::function<void(TPersistent*, const TMethod&)> SetMeth;
+    TPropFn<int64_t(TPersistent*)> GetOrd;       // integer, char, enumeration, set, int64
+    TPropFn<void(TPersistent*, int64_t)> SetOrd;
+    TPropFn<double(TPersistent*)> GetFloat;
+    TPropFn<void(TPersistent*, double)> SetFloat;
+    TPropFn<std::string(TPersistent*)> GetStr;
+    TPropFn<void(TPersistent*, const std::string&)> SetStr;
+    TPropFn<TPersistent*(TPersistent*)> GetObj;  // class kind
+    TPropFn<void(TPersistent*, TPersistent*)> SetObj;
+    TPropFn<TMethod(TPersistent*)> GetMeth;
+    TPropFn<void(TPersistent*, const TMethod&)> SetMeth;
 
     TTypeKind Kind() const { return PropType ? PropType->Kind : tkUnknown; }
     bool HasReader() const;
