@@ -403,7 +403,7 @@ TControl* FindButton(const TForm& form, std::string_view captionOrName) {
 }
 
 std::string DescribeForm(const TForm& form) {
-    std::string out, buttons;
+    std::string out, buttons, menu;
     for (const auto& cp : form.Controls()) {
         const TControl& c = *cp;
         if (!c.Visible || c.Name.empty()) continue;
@@ -414,6 +414,10 @@ std::string DescribeForm(const TForm& form) {
                 buttons += (buttons.empty() ? "" : " / ") + (caption.empty() ? c.Name : caption);
                 continue;
             case TControlKind::MenuItem:
+                // Items that do something (not the menus of others), pressed like buttons.
+                if (!caption.empty() && c.Enabled && form.Children(c.Name).empty())
+                    menu += (menu.empty() ? "" : " / ") + caption;
+                continue;
             case TControlKind::MainMenu:
             case TControlKind::PopupMenu:
             case TControlKind::Panel:
@@ -475,6 +479,7 @@ std::string DescribeForm(const TForm& form) {
         else if (c.ReadOnly) line += "  [read-only]";
         out += line + "\n";
     }
+    if (!menu.empty()) out += "  Menu: " + menu + "\n";
     if (!buttons.empty()) out += "  Buttons: " + buttons + "\n";
     return out;
 }

@@ -129,6 +129,10 @@ struct EveryKind : TForm {
         Add(TControlKind::Panel, "p_One", "&One", "Pages");
         Add(TControlKind::Panel, "p_Two", "Two", "Pages").Enabled = false;
         Add(TControlKind::Panel, "p_Three", "Three", "Pages");
+        Add(TControlKind::PopupMenu, "pm_List");
+        Add(TControlKind::MenuItem, "mi_More", "More", "pm_List");
+        Add(TControlKind::MenuItem, "mi_Sort", "&Sort", "mi_More");
+        Add(TControlKind::MenuItem, "mi_Off", "Off", "pm_List").Enabled = false;
         Add(TControlKind::Button, "b_Off", "Off").Enabled = false;
         Add(TControlKind::Button, "Zpet", Cz("&Zpět")).ModalResult = 4;
     }
@@ -186,11 +190,12 @@ TEST(Controls, LinesSetControlsOrSayWhyNot) {
     }
     EXPECT_EQ(FindButton(f, Cz("zpět")), f.Find("Zpet"));
     EXPECT_EQ(FindButton(f, "b_off"), f.Find("b_Off"));
+    EXPECT_EQ(FindButton(f, "sort"), f.Find("mi_Sort"));
     EXPECT_EQ(FindButton(f, "ed_Name"), nullptr);
     std::string listed = DescribeForm(f);
     for (const std::string& line : std::vector<std::string>{"  ed_Fixed =   [read-only]\n", "  cb_Free [x] Free\n", "    2 * b\n",
                              "  l_Info: Info\n", "  rg_Scale: Scale\n    1 (o) 1000\n    2 ( ) 5000\n", "  Tree = root\n    1 * root\n    2     b\n    3       leaf\n",
-                             "  Pages:\n    1 * One\n    2   Two  [disabled]\n    3   Three\n", "  Buttons: Off / " + Cz("Zpět") + "\n"})
+                             "  Pages:\n    1 * One\n    2   Two  [disabled]\n    3   Three\n", "  Menu: Sort\n  Buttons: Off / " + Cz("Zpět") + "\n"})
         EXPECT_NE(listed.find(line), std::string::npos) << line << listed;
 }
 

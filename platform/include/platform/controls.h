@@ -182,5 +182,6 @@ TForm* ActiveModalForm();
 bool SetControlByLine(TForm& form, const std::string& name, const std::string& value, std::string& error);
 // A button or menu item by its caption (without "&") or name; nullptr when there is none.
 TControl* FindButton(const TForm& form, std::string_view captionOrName);
-// The visible controls with their values, one a line ("  E0 = /data"), then the buttons.
+// The visible controls with their values, one a line ("  E0 = /data"), then the menu items
+// that can be pressed, then the buttons.
 std::string DescribeForm(const TForm& form);
