@@ -13,19 +13,14 @@
 
 #include "check_set_editor_fixture.h"
 #include "screen/form_window.h"
-
-// Leaks inside the font library Qt loads, not ours.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
+#include "screen_test_support.h"
 
 namespace {
 
 class CheckSetEditorOnScreenTest : public EditorTest {
 protected:
     void SetUp() override {
-        static int argc = 1;
-        static char name[] = "checker_screen_tests";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance()) new QApplication(argc, argv);
+        screentest::App();
         EditorTest::SetUp();
     }
 };

@@ -34,19 +34,12 @@
 #include "platform/host.h"
 #include "platform/sysutils.h"
 #include "platform/yes_no.h"
+#include "screen_test_support.h"
 
-// Leaks inside the font library Qt loads, not ours.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "screen_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
+using screentest::App;
 
 // A form of every kind, with a log of its events.
 struct Every : TForm {
@@ -330,15 +323,7 @@ TEST(FormWindow, PlatformFormsOpenWithEveryControl) {
     forms.push_back(std::make_unique<TFontDialog>());
     forms.push_back(std::make_unique<Every>());
     forms.push_back(std::make_unique<Kinds>());
-    for (const auto& f : forms) {
-        TFormWindow w(*f);
-        w.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-        for (const auto& c : f->Controls())
-            if (!c->Name.empty() && c->Kind != TControlKind::Other) {
-                EXPECT_TRUE(w.Widget(c->Name) || w.Action(c->Name)) << f->ClassName() << " " << c->Name;
-            }
-    }
+    screentest::ExpectEveryControlShown(forms);
 }
 
 }  // namespace

@@ -20,20 +20,15 @@
 #include "workbench/print_dialog.h"
 #include "workbench/progress_monitor.h"
 #include "workbench/property_editor.h"
+#include "screen_test_support.h"
 #include "workbench_test_util.h"
-
-// Leaks inside the font library Qt loads, not ours.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
 
 namespace {
 
 class FormsOnScreenTest : public wbtest::WorldTest {
 protected:
     void SetUp() override {
-        static int argc = 1;
-        static char name[] = "workbench_forms_screen_tests";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance()) new QApplication(argc, argv);
+        screentest::App();
         WorldTest::SetUp();
     }
 };
@@ -57,15 +52,7 @@ TEST_F(FormsOnScreenTest, EveryFormOpensWithAWidgetForEachControl) {
     forms.push_back(std::make_unique<TD_txtblkForm>());
     forms.push_back(std::make_unique<TProgressMonitorForm>());
     forms.push_back(std::make_unique<TProcessMonitorForm>());
-    for (const auto& f : forms) {
-        TFormWindow w(*f);
-        w.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w)) << f->ClassName();
-        for (const auto& c : f->Controls())
-            if (!c->Name.empty() && c->Kind != TControlKind::Other) {
-                EXPECT_TRUE(w.Widget(c->Name) || w.Action(c->Name)) << f->ClassName() << " " << c->Name;
-            }
-    }
+    screentest::ExpectEveryControlShown(forms);
 }
 
 // A tab clicked is the property editor's page; a radio group's button is its item.
