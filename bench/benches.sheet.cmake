@@ -9,7 +9,7 @@ add_executable(plain_sheet ${CMAKE_CURRENT_SOURCE_DIR}/plain_sheet.cpp)
 target_link_libraries(plain_sheet PRIVATE GDAL::GDAL PkgConfig::PLAIN_SHEET_CAIRO)
 
 # Only loading Oskelt32's outside libraries, in the order Oskelt32 names them.
-pkg_check_modules(LIBRARIES_ONLY REQUIRED IMPORTED_TARGET gdk-pixbuf-2.0 fontconfig lua5.4)
+pkg_check_modules(LIBRARIES_ONLY REQUIRED IMPORTED_TARGET fontconfig lua5.4)
 find_package(JPEG REQUIRED)
 find_library(GEOS_C_LIBRARY NAMES geos_c REQUIRED)
 add_executable(libraries_only ${CMAKE_CURRENT_SOURCE_DIR}/libraries_only.cpp)

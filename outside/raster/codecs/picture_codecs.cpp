@@ -3,10 +3,13 @@
 #include <cairo.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
+#include <dlfcn.h>
+
 #include <climits>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <type_traits>
 
 #include <jpeglib.h>
 
@@ -217,20 +220,61 @@ bool DecodeJPEG(const std::string& osPath, TPixels& pixels, int maxSide, int64_t
     return ok;
 }
 
+namespace {
+
+// gdk-pixbuf (and GIO below it) is opened on the first BMP or GIF, not with the program.
+struct PixbufCalls {
+    decltype(&gdk_pixbuf_new_from_file) newFromFile = nullptr;
+    decltype(&g_error_free) errorFree = nullptr;
+    decltype(&gdk_pixbuf_get_width) width = nullptr;
+    decltype(&gdk_pixbuf_get_height) height = nullptr;
+    decltype(&gdk_pixbuf_get_n_channels) channels = nullptr;
+    decltype(&gdk_pixbuf_get_has_alpha) hasAlpha = nullptr;
+    decltype(&gdk_pixbuf_get_bits_per_sample) bitsPerSample = nullptr;
+    decltype(&gdk_pixbuf_get_rowstride) rowstride = nullptr;
+    decltype(&gdk_pixbuf_read_pixels) readPixels = nullptr;
+    decltype(&g_object_unref) unref = nullptr;
+};
+
+// Every call found, or nullptr when the library is not there.
+const PixbufCalls* Pixbuf() {
+    static const PixbufCalls* const calls = []() -> const PixbufCalls* {
+        void* lib = dlopen(GDK_PIXBUF_SONAME, RTLD_NOW | RTLD_LOCAL);
+        if (!lib) return nullptr;
+        static PixbufCalls c;
+        auto find = [lib](auto& fn, const char* name) {
+            fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(lib, name));
+            return fn != nullptr;
+        };
+        bool all = find(c.newFromFile, "gdk_pixbuf_new_from_file") & find(c.errorFree, "g_error_free") &
+                   find(c.width, "gdk_pixbuf_get_width") & find(c.height, "gdk_pixbuf_get_height") &
+                   find(c.channels, "gdk_pixbuf_get_n_channels") & find(c.hasAlpha, "gdk_pixbuf_get_has_alpha") &
+                   find(c.bitsPerSample, "gdk_pixbuf_get_bits_per_sample") &
+                   find(c.rowstride, "gdk_pixbuf_get_rowstride") & find(c.readPixels, "gdk_pixbuf_read_pixels") &
+                   find(c.unref, "g_object_unref");
+        return all ? &c : nullptr;
+    }();
+    return calls;
+}
+
+}  // namespace
+
 bool DecodeWithPixbuf(const std::string& osPath, TPixels& pixels, int maxSide, int64_t maxPixels) {
     if (!FitsLimits(osPath, maxSide, maxPixels)) return false;
+    const PixbufCalls* gdk = Pixbuf();
+    if (!gdk) return false;
     GError* error = nullptr;
-    GdkPixbuf* pb = gdk_pixbuf_new_from_file(osPath.c_str(), &error);
-    if (error) g_error_free(error);
+    GdkPixbuf* pb = gdk->newFromFile(osPath.c_str(), &error);
+    if (error) gdk->errorFree(error);
     if (!pb) return false;
-    int w = gdk_pixbuf_get_width(pb), h = gdk_pixbuf_get_height(pb);
-    int channels = gdk_pixbuf_get_n_channels(pb);
-    bool alpha = gdk_pixbuf_get_has_alpha(pb);
+    int w = gdk->width(pb), h = gdk->height(pb);
+    int channels = gdk->channels(pb);
+    bool alpha = gdk->hasAlpha(pb);
     bool ok = w > 0 && h > 0 && w <= maxSide && h <= maxSide && int64_t(w) * h <= maxPixels &&
-              gdk_pixbuf_get_bits_per_sample(pb) == 8 && channels >= (alpha ? 4 : 3);
+              gdk->bitsPerSample(pb) == 8 && channels >= (alpha ? 4 : 3);
     if (ok) {
-        int stride = gdk_pixbuf_get_rowstride(pb);
-        const guchar* data = gdk_pixbuf_read_pixels(pb);
+        int stride = gdk->rowstride(pb);
+        const guchar* data = gdk->readPixels(pb);
         TPixels out;
         out.width = w;
         out.height = h;
@@ -246,7 +290,7 @@ bool DecodeWithPixbuf(const std::string& osPath, TPixels& pixels, int maxSide, i
         }
         pixels = std::move(out);
     }
-    g_object_unref(pb);
+    gdk->unref(pb);
     return ok;
 }
 
