@@ -6,7 +6,7 @@
 #   plain12 plain_sheet making the same twelve areas in one process,
 #   quit    Oskelt32 starting and quitting (Quit.YESK),
 #   libs    libraries_only: loading the same outside libraries as Oskelt32 and ending.
-# Then each further sheet, (twelve - one) / 11, of both programs.
+# Then each further sheet, (twelve - one) / 11 of the wall times, of both programs.
 # Usage: bash scripts/sheet-timing.sh [ROUNDS] (after the build in build/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -33,15 +33,15 @@ for cr in "17 53" "18 53" "19 53" "17 54" "18 54" "19 54" "17 55" "18 55" "19 55
   read -r c r <<<"$cr"
   areas+=($((-(c + 1) * 25000)) $((-(r + 1) * 20000)) $((-c * 25000)) $((-(r + 1) * 20000 + 15000)))
 done
-declare -A times
+declare -A times cpu
+TIMEFORMAT='%3R %3U %3S'
 run() {  # name folder command...
   local name=$1 dir=$2
   shift 2
-  local t0 t1
-  t0=$(date +%s%N)
-  (cd "$dir" && "$@" >/dev/null 2>&1) || true
-  t1=$(date +%s%N)
-  times[$name]+="$(((t1 - t0) / 1000000)) "
+  local r u s
+  read -r r u s < <({ time (cd "$dir" && "$@" >/dev/null 2>&1 || true); } 2>&1)
+  times[$name]+="$(awk -v r="$r" 'BEGIN { printf "%d", r * 1000 }') "
+  cpu[$name]+="$(awk -v u="$u" -v s="$s" 'BEGIN { printf "%d", (u + s) * 1000 }') "
 }
 for ((i = 0; i < rounds; i++)); do
   run sheet "$samples/oskelt32" "$oskelt" Oskelt32.INI Sheet.YESK --answers sheet-answers.txt
@@ -51,15 +51,18 @@ for ((i = 0; i < rounds; i++)); do
   run quit "$samples/oskelt32" "$oskelt" Oskelt32.INI Quit.YESK --answers answers.txt
   run libs out "$libs"
 done
-echo "load average: $(cut -d' ' -f1-3 /proc/loadavg); $rounds rounds; wall ms: median (min-max)"
-median() { echo "${times[$1]}" | tr ' ' '\n' | grep . | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)], a[1], a[NR] }'; }
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg); $rounds rounds; ms: median (min-max) of wall time, then of CPU time (user + system)"
+median() {  # list: median min max
+  echo "$1" | tr ' ' '\n' | grep . | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)], a[1], a[NR] }'
+}
 for name in sheet plain sheets plain12 quit libs; do
-  read -r m lo hi <<<"$(median "$name")"
-  printf "%-8s %6d (%d-%d)\n" "$name" "$m" "$lo" "$hi"
+  read -r m lo hi <<<"$(median "${times[$name]}")"
+  read -r cm clo chi <<<"$(median "${cpu[$name]}")"
+  printf "%-8s %6d (%d-%d)   cpu %6d (%d-%d)\n" "$name" "$m" "$lo" "$hi" "$cm" "$clo" "$chi"
 done
 further() {  # twelve one: ms per further sheet
-  read -r a _ <<<"$(median "$1")"
-  read -r b _ <<<"$(median "$2")"
+  read -r a _ <<<"$(median "${times[$1]}")"
+  read -r b _ <<<"$(median "${times[$2]}")"
   awk -v a="$a" -v b="$b" 'BEGIN { printf "%.1f", (a - b) / 11 }'
 }
 echo "each further sheet: Oskelt32 $(further sheets sheet) ms, plain_sheet $(further plain12 plain) ms"
