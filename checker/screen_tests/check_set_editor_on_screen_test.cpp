@@ -25,6 +25,15 @@ protected:
     }
 };
 
+// The checking program's forms open with a widget for each control.
+TEST_F(CheckSetEditorOnScreenTest, TheProgramsFormsOpenWithEveryControl) {
+    std::vector<std::unique_ptr<TForm>> forms;
+    forms.push_back(std::make_unique<TINESetupDialogForm>());
+    forms.push_back(std::make_unique<tarvine::TF_Options>());
+    forms.push_back(std::make_unique<tarvine::TMainForm>(nullptr));
+    screentest::ExpectEveryControlShown(forms);
+}
+
 QPoint Center(QTreeWidget* tree, QTreeWidgetItem* item) { return tree->visualItemRect(item).center(); }
 
 // A node added by its button, a palette entry dragged onto the node's checks (shown as a
