@@ -592,10 +592,9 @@ void TFormWindow::RefreshControl(const TControl& c, QWidget* w) {
     } else if (auto* sb = qobject_cast<QStatusBar*>(w)) {
         if (sb->currentMessage() != (text.isEmpty() ? caption : text)) sb->showMessage(text.isEmpty() ? caption : text);
     }
-    if (!c.Hint.empty() && w->toolTip() != ToQt(c.Hint)) {
-        w->setToolTip(ToQt(c.Hint));
-        w->setStatusTip(ToQt(c.Hint));
-    }
+    // Hints pop up unless the application shows none.
+    QString tip = Application().ShowHint() ? ToQt(c.Hint) : QString();
+    if (w->toolTip() != tip) w->setToolTip(tip);
     w->setEnabled(c.Enabled);
     auto shown = shown_.find(AnsiUpperCase(c.Name));
     if (shown != shown_.end()) shown->second->setVisible(c.Visible);

@@ -102,6 +102,10 @@ TEST(FormWindow, WidgetsMirrorAndDriveTheForm) {
     EXPECT_TRUE(Get<QRadioButton>(w, "rb_B")->isChecked());
     EXPECT_EQ(Get<QTableWidget>(w, "Grid")->item(1, 1)->text(), "x");
     EXPECT_EQ(w.Widget("l_Info")->toolTip(), "hint");
+    Application().SetShowHint(false);
+    w.Refresh();
+    EXPECT_EQ(w.Widget("l_Info")->toolTip(), "");
+    Application().SetShowHint(true);
     EXPECT_EQ(w.Widget("Header")->findChildren<QLabel*>().size(), 2);
 
     QTest::keyClicks(Get<QLineEdit>(w, "ed_Data"), "/d");
