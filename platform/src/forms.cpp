@@ -172,6 +172,10 @@ void TApplication::Dispatch(TMsg& m) {
 }
 
 void TApplication::ProcessMessages() {
+    if (eventPump_) {
+        auto pump = eventPump_;
+        pump();
+    }
     while (HandleMessage()) {
     }
 }

@@ -1,5 +1,6 @@
 #include "screen/image_view.h"
 
+#include <QContextMenuEvent>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
@@ -66,3 +67,5 @@ void TImageView::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     if (control_) control_->ResizeImage(width(), height());
 }
+
+void TImageView::contextMenuEvent(QContextMenuEvent* e) { e->accept(); }

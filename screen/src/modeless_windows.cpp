@@ -1,7 +1,9 @@
 #include "modeless_windows.h"
 
+#include <QCursor>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPointer>
 #include <map>
 #include <vector>
@@ -55,6 +57,7 @@ std::map<const TForm*, QPointer<TModelessWindow>>& Windows() {
 }
 
 QEventLoop* g_loop = nullptr;
+bool g_mainShown = false;  // the main form's window was open while the loop ran
 
 void Retire(TModelessWindow* w) {
     if (!w) return;
@@ -86,6 +89,15 @@ void DropFormWindow(TForm& form) {
     Windows().erase(it);
 }
 
+void PopupFormMenu(TForm& form) {
+    auto it = Windows().find(&form);
+    if (it == Windows().end() || !it->second) return;
+    if (auto* menu = qobject_cast<QMenu*>(it->second->Widget(form.PopupMenu))) {
+        it->second->Refresh();
+        menu->popup(QCursor::pos());
+    }
+}
+
 void RefreshFormWindows() {
     for (auto& [f, w] : Windows()) {
         if (!w) continue;
@@ -99,7 +111,10 @@ void CheckScreenLoop() {
     if (!g_loop) return;
     TApplication& app = Application();
     auto main = Windows().find(static_cast<const TForm*>(app.MainForm()));
-    if (main != Windows().end() && main->second && !main->first->Visible) app.Terminate();
+    bool open = main != Windows().end() && main->second && main->first->Visible;
+    // The main window was closed, or its form is gone.
+    if (open) g_mainShown = true;
+    else if (g_mainShown) app.Terminate();
     if (app.Terminated()) g_loop->quit();
 }
 
@@ -117,6 +132,7 @@ void RunScreenLoop() {
 void DropAllFormWindows() {
     for (auto& [f, w] : Windows()) Retire(w);
     Windows().clear();
+    g_mainShown = false;
 }
 
 TFormWindow* FormWindow(const TForm& form) {

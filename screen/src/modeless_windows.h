@@ -8,6 +8,8 @@ void ShowFormWindow(TForm& form);
 void HideFormWindow(TForm& form);
 // The form is going: its window no longer touches it and goes too.
 void DropFormWindow(TForm& form);
+// The form's pop-up menu at the mouse.
+void PopupFormMenu(TForm& form);
 // Every window and image from its form's state, after posted messages ran.
 void RefreshFormWindows();
 // Qt's loop until the application is terminated or its main form's window was closed.

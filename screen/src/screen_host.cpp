@@ -1,6 +1,7 @@
 #include "screen/screen_host.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -72,6 +73,7 @@ public:
     void FormShown(TForm& form) override { ShowFormWindow(form); }
     void FormHidden(TForm& form) override { HideFormWindow(form); }
     void FormDestroyed(TForm& form) override { DropFormWindow(form); }
+    void FormPopupMenu(TForm& form) override { PopupFormMenu(form); }
     int ShowForm(TForm& form) override {
         TFormWindow window(form);
         int result = window.exec();
@@ -105,6 +107,13 @@ bool OpenScreen(int& argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);  // the program ends the loop
     SetUserHost(&g_screen->host);
     Application().SetEventLoop(RunScreenLoop);
+    // A job that lets messages run lets the windows run too, now and then.
+    Application().SetEventPump([] {
+        static QElapsedTimer since;
+        if (since.isValid() && since.elapsed() < 50) return;
+        since.restart();
+        QCoreApplication::processEvents();
+    });
     return true;
 }
 
@@ -112,6 +121,7 @@ void CloseScreen() {
     if (!g_screen) return;
     SetUserHost(nullptr);
     Application().SetEventLoop(nullptr);
+    Application().SetEventPump(nullptr);
     DropAllFormWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     delete g_screen->queue;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMenu>
 #include <QTest>
 #include <QTimer>
 #include <cstdlib>
@@ -89,6 +90,17 @@ TEST_F(MapWindowOnScreenTest, TheImageShowsTheRasterAndTheRasterFollowsTheWindow
     EXPECT_EQ(shown.pixelColor(5, 5), QColor(Qt::red));
 }
 
+TEST_F(MapWindowOnScreenTest, ARightClickOnTheImageOpensThePopUpMenuThroughTheTools) {
+    auto* menu = qobject_cast<QMenu*>(window->Widget("PopupMenu1"));
+    ASSERT_TRUE(menu);
+    QTest::mouseClick(image, Qt::RightButton, {}, QPoint(30, 40));
+    EXPECT_FALSE(menu->isVisible());  // not before the window's tool had the release
+    Settle();
+    EXPECT_TRUE(Form().PopupShown);
+    EXPECT_TRUE(menu->isVisible());
+    menu->hide();
+}
+
 TEST_F(MapWindowOnScreenTest, AFormFreedWhileItsWindowIsOpenTakesTheWindowAlong) {
     auto* form = new TForm("Tf_Short");
     form->Show();
@@ -104,15 +116,24 @@ TEST_F(MapWindowOnScreenTest, AFormFreedWhileItsWindowIsOpenTakesTheWindowAlong)
     EXPECT_EQ(shown(), before - 1);
 }
 
-// Last: the application stays terminated.
-TEST_F(MapWindowOnScreenTest, TheLoopRunsUntilTheProgramTerminates) {
+TEST_F(MapWindowOnScreenTest, AJobThatLetsMessagesRunLetsTheWindowsRun) {
     bool ran = false;
-    QTimer::singleShot(20, [&] {
-        ran = true;
-        Application().Terminate();
-    });
-    Application().Run();
+    QTimer::singleShot(0, [&] { ran = true; });
+    QTest::qSleep(60);  // the windows run at most every 50 ms
+    Application().ProcessMessages();
     EXPECT_TRUE(ran);
+}
+
+// Last: the application stays terminated.
+TEST_F(MapWindowOnScreenTest, TheLoopRunsUntilTheMainWindowIsClosed) {
+    TForm main("TMainForm");
+    main.Show();
+    Application().SetMainForm(&main);
+    QTimer::singleShot(30, [&] { FormWindow(main)->close(); });
+    Application().Run();
+    EXPECT_TRUE(Application().Terminated());
+    EXPECT_FALSE(main.Visible);
+    Application().SetMainForm(nullptr);
 }
 
 }  // namespace

@@ -178,6 +178,7 @@ void TStandardImageForm::Popup(int x, int y) {
     Application().ProcessMessages();
     PopupShown = true;
     PopupPoint = TPixelPoint{x, y};
+    GetUserHost().FormPopupMenu(*this);
 }
 
 // ---- Tf_SetScale -------------------------------------------------------------------------

@@ -91,6 +91,9 @@ public:
     void Terminate() { terminated_ = true; }
     // The window system's loop, or nil for none (the default).
     void SetEventLoop(std::function<void()> loop) { eventLoop_ = std::move(loop); }
+    // Lets the window system run inside ProcessMessages (windows repaint and take input
+    // while a long job runs); nil for none (the default).
+    void SetEventPump(std::function<void()> pump) { eventPump_ = std::move(pump); }
     bool Terminated() const { return terminated_; }
 
     // Shows the current hint (Hint()) where the program wants it; set by SetHint.
@@ -124,6 +127,7 @@ private:
     bool titleSet_ = false;
     bool terminated_ = false;
     std::function<void()> eventLoop_;
+    std::function<void()> eventPump_;
 };
 
 // A timer of the application loop: while enabled, OnTimer runs when the loop takes a

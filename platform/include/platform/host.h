@@ -71,6 +71,8 @@ public:
     virtual void FormShown(TForm&) {}
     virtual void FormHidden(TForm&) {}
     virtual void FormDestroyed(TForm&) {}
+    // The form's pop-up menu (TForm::PopupMenu) opened where the mouse is.
+    virtual void FormPopupMenu(TForm&) {}
     // Whether the last question had an answer (the user's or a prepared one), not the
     // default given for want of any: asking again would then get the same default.
     virtual bool LastAnswered() const { return true; }

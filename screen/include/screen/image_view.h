@@ -21,6 +21,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    // The right button goes to the form as mouse input; its tools open the pop-up menu.
+    void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
     void Mouse(TControl::TMouseAction action, QMouseEvent* e);
