@@ -23,11 +23,9 @@
 #include "platform/host.h"
 #include "screen/form_window.h"
 #include "screen/screen_host.h"
+#include "screen_test_support.h"
 #include "workbench/key_map_window.h"
 #include "workbench/map_window_form.h"
-
-// Leaks inside the font library Qt loads, not ours.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
 
 namespace {
 
@@ -49,11 +47,10 @@ int Drawn(const QImage& image) {
 }
 
 TEST(ScreenshotsTest, TheMainWindowWithTheSampleSheetAndTheKeyMap) {
-    static int argc = 1;
-    static char name[] = "composer_screen_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    (void)app;
+    screentest::App();
+    int argc = 1;
+    char name[] = "composer_screen_tests";
+    char* argv[] = {name, nullptr};
     setenv("DISPLAY", ":0", 0);  // the offscreen platform needs none, the screen host asks
 
     fs::path root = fs::temp_directory_path() / ("screenshots-" + std::to_string(getpid()));

@@ -11,11 +11,9 @@
 #include "composition/pages.h"
 #include "screen/form_window.h"
 #include "screen/screen_host.h"
+#include "screen_test_support.h"
 #include "workbench/form_tool_manager.h"
 #include "workbench_test_util.h"
-
-// Leaks inside the font library Qt loads, not ours.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
 
 namespace {
 
@@ -24,13 +22,12 @@ using wbtest::TCountingInterpret;
 class MapWindowOnScreenTest : public wbtest::WorldTest {
 protected:
     void SetUp() override {
-        static int argc = 1;
-        static char name[] = "workbench_screen_tests";
-        static char* argv[] = {name, nullptr};
-        static QApplication* app = new QApplication(argc, argv);
-        (void)app;
+        screentest::App();
         WorldTest::SetUp();
         setenv("DISPLAY", ":0", 0);  // the offscreen platform needs none, the screen host asks
+        int argc = 1;
+        char name[] = "workbench_screen_tests";
+        char* argv[] = {name, nullptr};
         ASSERT_TRUE(StartScreen(argc, argv));
         manager = TFormToolManager::New();
         mainTool->AddTool(manager);
