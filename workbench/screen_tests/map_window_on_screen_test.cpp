@@ -87,6 +87,23 @@ TEST_F(MapWindowOnScreenTest, TheImageShowsTheRasterAndTheRasterFollowsTheWindow
     EXPECT_EQ(shown.pixelColor(5, 5), QColor(Qt::red));
 }
 
+// Keys typed into the image go to the window's tools; Enter and Escape do not close it.
+TEST_F(MapWindowOnScreenTest, KeysGoToTheToolsAndLeaveTheWindowOpen) {
+    struct Case {
+        Qt::Key key;
+        double factor;
+    } cases[] = {{Qt::Key_F5, 0.5}, {Qt::Key_F6, 2.0}, {Qt::Key_Escape, 1.0}, {Qt::Key_Return, 1.0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        double before = manager->GetDeviceScale();
+        QTest::keyClick(image, c.key);
+        Settle();
+        EXPECT_DOUBLE_EQ(manager->GetDeviceScale(), before * c.factor);
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_FALSE(Form().CloseFlag);
+    }
+}
+
 TEST_F(MapWindowOnScreenTest, ARightClickOnTheImageOpensThePopUpMenuThroughTheTools) {
     auto* menu = qobject_cast<QMenu*>(window->Widget("PopupMenu1"));
     ASSERT_TRUE(menu);
