@@ -242,7 +242,7 @@ QWidget* TFormWindow::Make(TControl& c) {
         }
         case TControlKind::ComboBox: {
             auto* b = new QComboBox;
-            b->setEditable(!c.ReadOnly);
+            Editable(b, c);
             connect(b, &QComboBox::activated, this, [this, ctl](int i) {
                 // An editable combo says so again when it loses the focus: no change then.
                 bool same = i == ctl->ItemIndex && i >= 0 && static_cast<size_t>(i) < ctl->Items.size() &&
@@ -251,11 +251,6 @@ QWidget* TFormWindow::Make(TControl& c) {
                 ctl->Select(i);
                 After();
             });
-            if (b->lineEdit())
-                connect(b->lineEdit(), &QLineEdit::textEdited, this, [this, ctl](const QString& t) {
-                    ctl->Type(FromQt(t));
-                    After();
-                });
             return b;
         }
         case TControlKind::ListBox: {
@@ -400,6 +395,22 @@ void TFormWindow::BuildMenuItem(TControl& c) {
     actions_[key] = a;
 }
 
+void TFormWindow::Editable(QComboBox* b, TControl& c) {
+    // Typing into a combo is the control's Type; a read-only one only picks.
+    b->setEditable(!c.ReadOnly);
+    if (QLineEdit* e = b->lineEdit()) {
+        TControl* ctl = &c;
+        connect(e, &QLineEdit::textEdited, this, [this, ctl](const QString& t) {
+            ctl->Type(FromQt(t));
+            After();
+        });
+        controlOf_[e] = &c;
+        e->installEventFilter(this);
+        // A combo made read-only later drops its line edit.
+        connect(e, &QObject::destroyed, this, [this, e] { controlOf_.erase(e); });
+    }
+}
+
 void TFormWindow::Watch(QWidget* w, TControl& c) {
     controlOf_[w] = &c;
     w->installEventFilter(this);
@@ -417,10 +428,6 @@ void TFormWindow::Watch(QWidget* w, TControl& c) {
         view->setDragDropMode(QAbstractItemView::DragOnly);
     }
     if (c.OnDragDrop) (area ? area->viewport() : w)->setAcceptDrops(true);
-    if (auto* combo = qobject_cast<QComboBox*>(w); combo && combo->lineEdit()) {
-        controlOf_[combo->lineEdit()] = &c;
-        combo->lineEdit()->installEventFilter(this);
-    }
     if (c.PopupMenu.empty()) return;
     TControl* ctl = &c;
     QWidget* from = area ? area->viewport() : w;
@@ -524,6 +531,7 @@ void TFormWindow::RefreshControl(const TControl& c, QWidget* w) {
             cb->clear();
             for (const std::string& item : c.Items) cb->addItem(ToQt(item));
         }
+        if (cb->isEditable() == c.ReadOnly) Editable(cb, *form_.Find(c.Name));
         if (cb->currentIndex() != c.ItemIndex) cb->setCurrentIndex(c.ItemIndex);
         if (cb->isEditable() && cb->currentText() != text) cb->setEditText(text);
     } else if (auto* lw = qobject_cast<QListWidget*>(w)) {

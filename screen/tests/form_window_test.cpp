@@ -132,6 +132,12 @@ TEST(FormWindow, WidgetsMirrorAndDriveTheForm) {
     EXPECT_EQ(f["List"].Text, "c");
     Get<QComboBox>(w, "Combo")->activated(1);  // a pick in the drop-down
     EXPECT_EQ(f["Combo"].Text, "cm");
+    QTest::keyClicks(Get<QComboBox>(w, "Combo")->lineEdit(), "k");  // typed into
+    EXPECT_EQ(f["Combo"].Text, "cmk");
+    f["Combo"].ReadOnly = true;
+    w.Refresh();
+    EXPECT_FALSE(Get<QComboBox>(w, "Combo")->isEditable());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // its line edit goes
     QTableWidget* grid = Get<QTableWidget>(w, "Grid");
     grid->item(1, 1)->setText("y");
     EXPECT_EQ(f["Grid"].Cell(1, 1), "y");
@@ -146,7 +152,7 @@ TEST(FormWindow, WidgetsMirrorAndDriveTheForm) {
     ASSERT_NE(file, nullptr);
     ASSERT_EQ(file->actions().size(), 1);
     file->actions().front()->trigger();
-    EXPECT_EQ(f.log, (std::vector<std::string>{"ed_Data=/", "ed_Data=/d", "cb_Free=", "Combo=cm", "cell y", "open"}));
+    EXPECT_EQ(f.log, (std::vector<std::string>{"ed_Data=/", "ed_Data=/d", "cb_Free=", "Combo=cm", "Combo=cmk", "cell y", "open"}));
 
     QTest::mouseClick(Get<QPushButton>(w, "b_Hide"), Qt::LeftButton);
     EXPECT_FALSE(w.Widget("ed_Fixed")->isVisible());

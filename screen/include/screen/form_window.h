@@ -11,6 +11,7 @@
 #include "platform/controls.h"
 
 class QAction;
+class QComboBox;
 class QHBoxLayout;
 class QLayout;
 class QMenu;
@@ -48,6 +49,7 @@ private:
     QWidget* Make(TControl& c);
     void BuildMenuItem(TControl& c);
     void Watch(QWidget* w, TControl& c);
+    void Editable(QComboBox* b, TControl& c);
     void RefreshControl(const TControl& c, QWidget* w);
     bool ItemsChanged(const TControl& c, const std::vector<std::string>& items);
     void KeyToForm(QKeyEvent* e);
