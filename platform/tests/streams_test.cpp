@@ -545,6 +545,43 @@ TEST_F(StreamsTempDir, ReaderOverAFileStreamChecksLengthsAgainstTheFile) {
     EXPECT_THROW(r.ReadString(), EReadError);
 }
 
+TEST_F(StreamsTempDir, ReaderOverAFileStreamKnowsItsPositionAcrossRefillsSkipsAndGrowth) {
+    const std::string path = dir_ + "values.bin";
+    {
+        TFileStream f(path, fmCreate);
+        TWriter w(f, 16);
+        w.Write("head", 4);
+        w.WriteInteger(1000);                   // 3 bytes, ends at 7
+        w.WriteString(std::string(40, 'S'));    // 42 bytes, ends at 49
+        w.WriteString(std::string(30, 'K'));    // skipped, ends at 81
+        w.WriteInteger(7);                      // ends at 83
+    }
+    TFileStream f(path, fmOpenRead);
+    f.Seek(4, soBeginning);
+    {
+        TReader r(f, 16);
+        EXPECT_EQ(r.Position(), 4);
+        EXPECT_EQ(r.ReadInteger(), 1000);
+        EXPECT_EQ(r.Position(), 7);
+        EXPECT_EQ(r.ReadString(), std::string(40, 'S'));
+        EXPECT_EQ(r.Position(), 49);
+        r.SkipValue();
+        EXPECT_EQ(r.Position(), 81);
+        EXPECT_EQ(r.ReadInteger(), 7);
+        EXPECT_EQ(r.Position(), 83);
+        // The file grows while it is read: a string written meanwhile is read whole.
+        {
+            TFileStream g(path, fmOpenReadWrite);
+            g.Seek(0, soEnd);
+            TWriter w(g, 16);
+            w.WriteString(std::string(50, 'G'));
+        }
+        EXPECT_EQ(r.ReadString(), std::string(50, 'G'));
+        EXPECT_EQ(r.Position(), 135);
+        EXPECT_THROW(r.ReadInteger(), EReadError);
+    }
+}
+
 TEST(TReaderTest, AMemoryStreamIsReadFromItsPositionAndLeftAfterTheLastValue) {
     // start position, values read, position of the stream afterwards (-1: the read fails)
     struct Case { int64_t start; int reads; int64_t after; };
