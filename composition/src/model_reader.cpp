@@ -129,6 +129,7 @@ std::string TZarixLoader::NumberToPropertyName(int32_t) { return "FileName"; }
 void TZarixLoader::Destroy() {
     FAccessor = nullptr;  // a child: freed with the children
     FClassTable.clear();
+    FClassAt.clear();
     inherited::Destroy();
 }
 
@@ -219,6 +220,7 @@ void TZarixLoader::FreeTables() {
 
 void TZarixLoader::NewClassTable() {
     FClassTable.clear();
+    FClassAt.clear();
     FCurrentClass = nullptr;
 }
 
@@ -236,6 +238,7 @@ void TZarixLoader::AddClass(const std::string& name) {
     if (cls && cls->NewBlank && cls->InheritsFrom(TElement::StaticClass())) record.Class = cls;
     FClassTable.push_back(std::move(record));
     FCurrentClass = &FClassTable.back();
+    FClassAt.push_back(FCurrentClass);
     FNextIndex = 0;
 }
 
@@ -269,9 +272,9 @@ void TZarixLoader::AddClassProperty(const std::string& name, int32_t kind) {
 }
 
 void TZarixLoader::BeginElement(int32_t classIndex) {
-    if (classIndex < 0 || classIndex >= static_cast<int32_t>(FClassTable.size()))
+    if (classIndex < 0 || classIndex >= static_cast<int32_t>(FClassAt.size()))
         Damaged(Cz("chybné číslo třídy ") + IntToStr(classIndex));
-    FCurrentClass = &FClassTable[static_cast<size_t>(classIndex)];
+    FCurrentClass = FClassAt[static_cast<size_t>(classIndex)];
     TElement* element = nullptr;
     if (!FSkipping && FCurrentClass->Class) {
         try {
@@ -293,23 +296,37 @@ void TZarixLoader::BeginElement(int32_t classIndex) {
 }
 
 void TZarixLoader::SetPropertyValue(int32_t liveIndex, int32_t kind, TZarixPropValue& value) {
-    if (!FCurrent || !FCurrentClass || !FCurrentClass->Class || liveIndex < 0) return;
+    TElement* const current = FCurrent;
+    if (!current || !FCurrentClass || !FCurrentClass->Class || liveIndex < 0) return;
     const TPropList& props = FCurrentClass->Class->Props;
     if (liveIndex >= static_cast<int32_t>(props.size())) return;
     const TPropInfo& p = props[static_cast<size_t>(liveIndex)];
     if (p.Kind() != kind || p.WriteOnly) return;
-    // A failing setter loses its own value only.
+    // Numbers here, the rest aside. A failing setter loses its own value only.
+    switch (kind) {
+        case tkInteger:
+        case tkChar:
+        case tkEnumeration:
+        case tkSet:
+            try {
+                SetOrdProp(current, p, value.Ord);
+            } catch (...) {
+            }
+            return;
+        case tkFloat:
+            try {
+                SetFloatProp(current, p, value.Float);
+            } catch (...) {
+            }
+            return;
+        default:
+            SetOtherValue(p, kind, value);
+    }
+}
+
+void TZarixLoader::SetOtherValue(const TPropInfo& p, int32_t kind, TZarixPropValue& value) {
     try {
-        switch (p.Kind()) {
-            case tkInteger:
-            case tkChar:
-            case tkEnumeration:
-            case tkSet:
-                SetOrdProp(FCurrent, p, value.Ord);
-                break;
-            case tkFloat:
-                SetFloatProp(FCurrent, p, value.Float);
-                break;
+        switch (kind) {
             case tkString:
             case tkLString:
                 SetStrProp(FCurrent, p, value.Str);
@@ -430,13 +447,6 @@ void TZarixLoader::Damaged(const std::string& what) {
 TElement* TZarixLoader::ElementAt(int32_t position) {
     if (position < 0 || position >= static_cast<int32_t>(FObjects.size())) return nullptr;
     return Alive(position) ? FObjects[static_cast<size_t>(position)] : nullptr;
-}
-
-bool TZarixLoader::Alive(int32_t position) const {
-    const size_t i = static_cast<size_t>(position);
-    TElement* element = FObjects[i];
-    if (!element) return false;
-    return WatchedDestroyedCount() == FWatchedDestroyed || IsLive(element, FSerials[i]);
 }
 
 // A reference may name any element already made, the record being read and the records
@@ -834,6 +844,7 @@ void TStreamLoader::ReadProperties() {
     FSeenTop += record->Props.size();
     if (FSeenMark.size() < FSeenTop) FSeenMark.resize(FSeenTop * 2, 0);
     const int32_t round = ++FSeenRound;
+    const bool making = FCurrent && !FSkipping;
     TZarixPropValue value;
     while (!FReader->EndOfList()) {
         int32_t index = FReader->ReadInteger();
@@ -843,7 +854,7 @@ void TStreamLoader::ReadProperties() {
         const TPropInfo* live = nullptr;
         // A value is applied once, to a live property of the same kind that can be set.
         int32_t& seen = FSeenMark[base + static_cast<size_t>(index)];
-        if (prop.Settable && FCurrent && !FSkipping && seen != round)
+        if (prop.Settable && making && seen != round)
             live = &record->Class->Props[static_cast<size_t>(prop.Live)];
         seen = round;
         FValuePos = -1;

@@ -278,7 +278,11 @@ protected:
     TElement* ElementAt(int32_t position);
     // Whether the element made at a position still lives: without asking the live set
     // while no element this load made has been freed.
-    bool Alive(int32_t position) const;
+    bool Alive(int32_t position) const {
+        TElement* element = FObjects[static_cast<size_t>(position)];
+        if (!element) return false;
+        return WatchedDestroyedCount() == FWatchedDestroyed || IsLive(element, FSerials[static_cast<size_t>(position)]);
+    }
     // The element at a position that a reference may name: its record is complete, so
     // it is neither the element being read nor one of the records enclosing it.
     TElement* ReferableAt(int32_t position);
@@ -286,6 +290,8 @@ protected:
     // element inside its own subtree is undone, and a value that the property now holds
     // is noted as taken.
     void NoteReference(const TPropInfo& prop, TElement* value);
+    // SetPropertyValue of the kinds other than numbers.
+    [[gnu::noinline]] void SetOtherValue(const TPropInfo& p, int32_t kind, TZarixPropValue& value);
     // Drops the children of the current element whose subtree holds the element itself.
     void UndoCycle();
     // Frees the elements made so far (the load failed).
@@ -298,6 +304,7 @@ protected:
     bool AllListedReach(TElement* root) const;
 
     std::deque<ClassRecord> FClassTable;   // stable while records are added
+    std::vector<ClassRecord*> FClassAt;    // its records by class index
     Table<TElement*> FObjects;             // element of each position, nil for none
     Table<uint64_t> FSerials;              // and its serial number
     Table<uint8_t> FPosState;              // ps* flags of each position
