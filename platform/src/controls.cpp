@@ -76,6 +76,11 @@ void TControl::DragDrop(TControl& source) {
     if (OnDragDrop) OnDragDrop(*this, source);
 }
 
+void TControl::DragOver(TControl& source, int x, int y) {
+    if (!Usable()) return;
+    if (OnDragOver) OnDragOver(*this, source, x, y);
+}
+
 void TControl::Click() {
     if (!Usable()) return;
     if (OnClick) OnClick(*this);
@@ -247,8 +252,8 @@ void TForm::SetBounds(int left, int top, int width, int height) {
     if (sized && OnResize) OnResize(*this);
 }
 
-void TForm::DragDrop() {
-    if (OnDragDrop) OnDragDrop(*this);
+void TForm::DragDrop(TControl* source) {
+    if (OnDragDrop) OnDragDrop(*this, source);
 }
 
 void TForm::MouseUp() {

@@ -27,6 +27,7 @@
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <set>
 
 #include "platform/forms.h"
 #include "platform/host.h"
@@ -71,6 +72,31 @@ uint32_t ShiftOf(Qt::KeyboardModifiers m) {
     return shift;
 }
 
+// Drags from lists and trees name their control in this format, so that a window of this
+// process can take them from another window.
+constexpr char kControlFormat[] = "application/x-suite-control";
+
+template <class View, class Item>
+class TDragSourceView : public View {
+public:
+    explicit TDragSourceView(const TControl& c) : control_(&c) {}
+
+protected:
+    QMimeData* mimeData(const QList<Item*>& items) const override {
+        QMimeData* data = View::mimeData(items);
+        if (data) data->setData(kControlFormat, QByteArray::number(reinterpret_cast<quintptr>(control_)));
+        return data;
+    }
+
+private:
+    const TControl* control_;
+};
+
+std::set<const TFormWindow*>& LiveWindows() {
+    static std::set<const TFormWindow*> windows;
+    return windows;
+}
+
 QString Joined(const std::vector<std::string>& lines) {
     std::string all;
     for (size_t i = 0; i < lines.size(); ++i) all += (i ? "\n" : "") + lines[i];
@@ -82,6 +108,7 @@ QString Joined(const std::vector<std::string>& lines) {
 TFormWindow::TFormWindow(TForm& form, QWidget* parent) : QDialog(parent), form_(form) {
     setWindowTitle(ToQt(form.Caption.empty() ? form.ClassName() : form.Caption));
     setObjectName(QString::fromStdString(form.ClassName()));
+    LiveWindows().insert(this);
     auto* layout = new QVBoxLayout(this);
     refreshing_ = true;  // widgets being filled say nothing to the form
     while (built_ < form.Controls().size()) Build(*form.Controls()[built_]);
@@ -102,6 +129,7 @@ TFormWindow::TFormWindow(TForm& form, QWidget* parent) : QDialog(parent), form_(
 }
 
 TFormWindow::~TFormWindow() {
+    LiveWindows().erase(this);
     timer_->stop();
     refreshing_ = true;  // nothing the widgets say while they go reaches the form
     hide();
@@ -254,7 +282,7 @@ QWidget* TFormWindow::Make(TControl& c) {
             return b;
         }
         case TControlKind::ListBox: {
-            auto* l = new QListWidget;
+            auto* l = new TDragSourceView<QListWidget, QListWidgetItem>(c);
             connect(l, &QListWidget::currentRowChanged, this, [this, ctl](int row) {
                 if (refreshing_) return;
                 ctl->Select(row);
@@ -263,7 +291,7 @@ QWidget* TFormWindow::Make(TControl& c) {
             return l;
         }
         case TControlKind::Tree: {
-            auto* t = new QTreeWidget;
+            auto* t = new TDragSourceView<QTreeWidget, QTreeWidgetItem>(c);
             t->setHeaderHidden(true);
             // A node's text edited in place is typed into the tree.
             connect(t, &QTreeWidget::itemChanged, this, [this, ctl](QTreeWidgetItem* item) {
@@ -419,8 +447,9 @@ void TFormWindow::Watch(QWidget* w, TControl& c) {
         controlOf_[area->viewport()] = &c;
         area->viewport()->installEventFilter(this);
     }
-    // Where some control takes drops, lists and trees can be dragged from.
-    bool drops = false;
+    // Where some control takes drops, or the control's drag carries something, lists and
+    // trees can be dragged from.
+    bool drops = static_cast<bool>(c.DragObject);
     for (const auto& other : form_.Controls()) drops = drops || static_cast<bool>(other->OnDragDrop);
     if (auto* view = qobject_cast<QAbstractItemView*>(w);
         view && drops && (c.Kind == TControlKind::ListBox || c.Kind == TControlKind::Tree)) {
@@ -645,15 +674,17 @@ bool TFormWindow::eventFilter(QObject* watched, QEvent* e) {
         case QEvent::DragMove:
         case QEvent::Drop: {
             auto* drop = static_cast<QDropEvent*>(e);
-            auto from = controlOf_.find(drop->source());
-            TControl* source = from != controlOf_.end() ? from->second : pressed_;
+            TControl* source = DragSource(drop->mimeData());
             if (!c->OnDragDrop || !source || source == c) break;
             drop->acceptProposedAction();
             if (e->type() == QEvent::Drop) {
                 pressed_ = nullptr;
                 c->DragDrop(*source);
-                After();
+            } else {
+                QPoint at = drop->position().toPoint();
+                c->DragOver(*source, at.x(), at.y());
             }
+            After();
             return true;
         }
         case QEvent::MouseButtonRelease:
@@ -726,9 +757,20 @@ void TFormWindow::dragEnterEvent(QDragEnterEvent* e) {
 }
 
 void TFormWindow::dropEvent(QDropEvent* e) {
-    form_.DragDrop();
+    form_.DragDrop(DragSource(e->mimeData()));
     e->acceptProposedAction();
     After();
+}
+
+TControl* TFormWindow::DragSource(const QMimeData* data) const {
+    if (!data || !data->hasFormat(kControlFormat)) return pressed_;
+    auto address = static_cast<quintptr>(data->data(kControlFormat).toULongLong());
+    for (const TFormWindow* w : LiveWindows()) {
+        if (w->detached_) continue;
+        for (const auto& c : w->form_.Controls())
+            if (reinterpret_cast<quintptr>(c.get()) == address) return c.get();
+    }
+    return nullptr;
 }
 
 void TFormWindow::reject() {

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <cstdlib>
+#include <memory>
 
 #include "composition/pages.h"
 #include "screen/form_window.h"
@@ -18,6 +22,30 @@
 namespace {
 
 using wbtest::TCountingInterpret;
+
+// A tool that keeps the window's drag messages (with their points) and the elements 33 names.
+class TDragProbe : public TInteractiveTool {
+    ZARIX_CLASS(TDragProbe, TInteractiveTool)
+
+public:
+    std::vector<std::string> Got;
+    void HandleMessage(TZarixMessage*& m, bool& handled) override {
+        if (m && m->Message >= tm_WindowStartDrag && m->Message <= tm_WindowEndDrag) {
+            auto* e = static_cast<TZarixMouseEvent*>(m);
+            Got.push_back(IntToStr(m->Message) + " " + IntToStr(e->X) + "," + IntToStr(e->Y));
+        } else if (m && m->Message == tm_RequestReView && m->Data) {
+            Got.push_back("33 " + m->Data->GetName());
+        }
+        inherited::HandleMessage(m, handled);
+    }
+};
+
+// What a drag from the tree carries (the view's own drag data).
+struct TreeDrag : QTreeWidget {
+    static QMimeData* Data(QTreeWidget* tree) {
+        return (tree->*(&TreeDrag::mimeData))(QList<QTreeWidgetItem*>{tree->topLevelItem(0)});
+    }
+};
 
 class MapWindowOnScreenTest : public wbtest::WorldTest {
 protected:
@@ -136,6 +164,60 @@ TEST_F(MapWindowOnScreenTest, AJobThatLetsMessagesRunLetsTheWindowsRun) {
     QTest::qSleep(60);  // the windows run at most every 50 ms
     Application().ProcessMessages();
     EXPECT_TRUE(ran);
+}
+
+// A node of a tree in another window dropped on the map window: over the image the tools get
+// the drag's points and the drop, and the node's element joins the window's input; a drop on
+// the form does the latter only; once the tree's window is gone its drags carry nothing.
+TEST_F(MapWindowOnScreenTest, ANodeDraggedFromAnotherWindowJoinsTheWindowsInput) {
+    static bool registered = (RegisterZarixClass<TDragProbe>(), true);
+    (void)registered;
+    auto* probe = TDragProbe::New();
+    manager->SetNextTool(probe);
+    TRectEntity* carried = nullptr;
+    auto* explorer = new TForm("TExplorerForm");
+    TControl& tree = explorer->Add(TControlKind::Tree, "TreeView");
+    tree.Items = {"node"};
+    tree.DragObject = [&] { return static_cast<void*>(carried); };
+    explorer->Show();
+    Settle();
+    auto* view = qobject_cast<QTreeWidget*>(FormWindow(*explorer)->Widget("TreeView"));
+    ASSERT_TRUE(view);
+    EXPECT_TRUE(view->dragEnabled());  // its form takes no drops, its drags carry elements
+    std::unique_ptr<QMimeData> data(TreeDrag::Data(view));
+    auto element = [](const char* name) {
+        TRectEntity* e = TRectEntity::New();
+        e->SetName(name);
+        return e;
+    };
+    struct Case {
+        const char* what;
+        bool onImage, sourceGone;
+        std::vector<std::string> got;
+    } cases[] = {
+        {"on the image", true, false, {"63 10,20", "63 30,40", "64 0,0", "33 OnImage"}},
+        {"on the form", false, false, {"33 OnForm"}},
+        {"from a window that is gone", true, true, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        carried = element(c.onImage ? "OnImage" : "OnForm");
+        if (c.sourceGone) {
+            delete explorer;
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        QWidget* target = c.onImage ? image : window;
+        QDragEnterEvent enter(QPoint(10, 20), Qt::CopyAction, data.get(), Qt::LeftButton, {});
+        QApplication::sendEvent(target, &enter);
+        QDragMoveEvent move(QPoint(30, 40), Qt::CopyAction, data.get(), Qt::LeftButton, {});
+        QApplication::sendEvent(target, &move);
+        QDropEvent drop(QPointF(30, 40), Qt::CopyAction, data.get(), Qt::LeftButton, {});
+        QApplication::sendEvent(target, &drop);
+        Settle();
+        EXPECT_EQ(std::exchange(probe->Got, {}), c.got);
+        EXPECT_EQ(carried->GetOwnersCount(), c.sourceGone ? 0 : 1);  // in the window's input
+        if (c.sourceGone) Free(carried);
+    }
 }
 
 // Last: the application stays terminated.

@@ -2,6 +2,7 @@
 
 #include <cairo.h>
 
+#include "composition/modelfile.h"
 #include "kernel/elements.h"
 #include "kernel/tools.h"
 #include "platform/forms.h"
@@ -48,6 +49,18 @@ TStandardImageForm::TStandardImageForm(TFormToolManager* manager, std::string cl
         }
     };
     image.OnImageResize = [this](TControl&, int width, int height) { Resize(width, height); };
+    // Something dragged over the image and dropped on it (not in the checking program, whose
+    // image takes no drags: a drop there is one on the form).
+    if (ModelFileProfile() != TModelFileProfile::Tarvine) {
+        image.OnDragOver = [this](TControl&, TControl&, int x, int y) { DragOver(x, y); };
+        image.OnDragDrop = [this](TControl&, TControl& source) {
+            DragDrop();
+            DropFrom(source);
+        };
+    }
+    OnDragDrop = [this](TForm&, TControl* source) {
+        if (source) DropFrom(*source);
+    };
     Add(TControlKind::Panel, "StatusPanel");
     Add(TControlKind::Label, "l_x", "x:", "StatusPanel");
     Add(TControlKind::Label, "l_y", "y:", "StatusPanel");
@@ -57,7 +70,9 @@ TStandardImageForm::TStandardImageForm(TFormToolManager* manager, std::string cl
     TControl& quick = Add(TControlKind::Button, "b_QuickView", {}, "ToolBar");
     quick.Text = Cz("Rychlé, informativní zobrazení");  // the hint
     quick.OnClick = [this](TControl&) { Post(tm_ToggleQuickView); };
-    Add(TControlKind::Button, "btn_Link", {}, "ToolBar").Visible = false;
+    TControl& link = Add(TControlKind::Button, "btn_Link", {}, "ToolBar");
+    link.Visible = false;
+    link.OnDragDrop = [this](TControl&, TControl& source) { DropFrom(source); };
 
     Add(TControlKind::MainMenu, kMainMenu);
     Item("Soubor1", "&Soubor", kMainMenu);
@@ -171,6 +186,11 @@ void TStandardImageForm::DropElement(TElement* element) {
     if (!m || !element || !IsLive(element)) return;
     m->AddShownElement(element);
     m->PostMsg(tm_RequestReView, m, element, false);
+}
+
+void TStandardImageForm::DropFrom(TControl& source) {
+    // A tree view's drag carries the element of its selected node.
+    if (source.DragObject) DropElement(static_cast<TElement*>(source.DragObject()));
 }
 
 void TStandardImageForm::Popup(int x, int y) {

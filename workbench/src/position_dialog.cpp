@@ -56,7 +56,7 @@ TF_rectedForm::TF_rectedForm() : TForm("TF_rectedForm") {
         PostToTool(tm_Redraw);  // the map behind the hidden dialog
     };
     OnResize = [this](TForm&) { Resized(); };
-    OnDragDrop = [this](TForm&) { PostToTool(tm_Redraw); };
+    OnDragDrop = [this](TForm&, TControl*) { PostToTool(tm_Redraw); };
     OnMouseUp = [this](TForm&) { PostToTool(tm_Redraw); };
     FTimer.Interval = 10;
     FTimer.OnTimer = [this] { Tick(); };

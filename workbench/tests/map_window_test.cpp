@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "composition/modelfile.h"
 #include "composition/pages.h"
 #include "platform/files.h"
 #include "workbench/form_tool_manager.h"
@@ -276,6 +277,38 @@ TEST_F(MapWindowTest, TheWindowFreesOnlyWhatItWasHandedToKeep) {
     EXPECT_TRUE(IsLive(dropped));
     EXPECT_EQ(dropped->GetOwnersCount(), 1);
     Free(tree);
+}
+
+// The element a tree's drag carries joins the window's input when dropped on the image or the
+// form; in the checking program the image takes no drags.
+TEST_F(MapWindowTest, ADroppedNodeJoinsTheInputExceptOnTheCheckingProgramsImage) {
+    Open();
+    TForm explorer("TExplorerForm");
+    TControl& tree = explorer.Add(TControlKind::Tree, "TreeView");
+    TRectEntity* carried = nullptr;
+    tree.DragObject = [&] { return static_cast<void*>(carried); };
+    struct Case {
+        const char* what;
+        TModelFileProfile profile;
+        bool onImage, joins;
+    } cases[] = {
+        {"image", TModelFileProfile::Oskelt, true, true},
+        {"form", TModelFileProfile::Oskelt, false, true},
+        {"checking program's image", TModelFileProfile::Tarvine, true, false},
+        {"checking program's form", TModelFileProfile::Tarvine, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetModelFileProfile(c.profile);
+        TStandardImageForm form(manager);
+        SetModelFileProfile(TModelFileProfile::Oskelt);
+        carried = TRectEntity::New();
+        if (c.onImage) form["Image"].DragDrop(tree);
+        else static_cast<TForm&>(form).DragDrop(&tree);  // the drop on the form itself
+        Application().ProcessMessages();
+        EXPECT_EQ(carried->GetOwnersCount(), c.joins ? 1 : 0);
+        if (!c.joins) Free(carried);
+    }
 }
 
 TEST_F(MapWindowTest, MouseMovesShowTheModelPointAndRightClicksOpenTheContextMenu) {

@@ -32,6 +32,11 @@ void TExplorer::DoIt() {
             if (TExplorer* tool = self.Get()) tool->PostMsg(tm_QuitTask, tool, nullptr, false);
             return false;
         };
+        // A node dragged out of the window carries its element (to a map window).
+        (*FForm)["TreeView"].DragObject = [self]() -> void* {
+            TExplorer* tool = self.Get();
+            return tool ? static_cast<void*>(tool->SelectedElement()) : nullptr;
+        };
     }
     FForm->Caption = !Caption.empty() ? Caption : root ? ExplorerLine(root) : std::string();
     Refresh();

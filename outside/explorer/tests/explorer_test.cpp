@@ -23,7 +23,8 @@ TOwnerEntity* Entity(const char* name) {
 }  // namespace
 
 // Children or owners as an indented tree; an element held twice appears under each
-// holder; the title names the input unless one is given; a line leads to its element.
+// holder; the title names the input unless one is given; a line (and a drag of it) leads to
+// its element.
 TEST_F(ExplorerTest, ChildrenAndOwnersTreesWithTheirTitles) {
     TOwnerEntity* root = Entity("Root");
     TOwnerEntity* a = Entity("A");
@@ -44,6 +45,7 @@ TEST_F(ExplorerTest, ChildrenAndOwnersTreesWithTheirTitles) {
                                         "  TOwnerEntity", "    Shared : TOwnerEntity"}));
     (*explorer->Form())["TreeView"].Select(3);
     EXPECT_EQ(explorer->SelectedElement(), b);
+    EXPECT_EQ((*explorer->Form())["TreeView"].DragObject(), b);  // what a drag of the node carries
     Free(explorer);
 
     explorer = TExplorer::New();
@@ -58,5 +60,7 @@ TEST_F(ExplorerTest, ChildrenAndOwnersTreesWithTheirTitles) {
     // A line whose element is gone leads nowhere.
     Free(root);
     EXPECT_EQ(explorer->ElementAt(2), nullptr);
+    (*explorer->Form())["TreeView"].Select(2);
+    EXPECT_EQ((*explorer->Form())["TreeView"].DragObject(), nullptr);
     Free(explorer);
 }

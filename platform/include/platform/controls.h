@@ -66,8 +66,13 @@ public:
     CellEvent OnCellChange, OnCellDblClick;
     // May a grid cell be selected (and so typed into)? Unset: every cell.
     std::function<bool(TControl&, int col, int row)> OnSelectCell;
-    // Something dragged from the source control is dropped on this one.
+    // Something dragged from the source control is dropped on this one; it is dragged over
+    // this one at (x, y).
     std::function<void(TControl& target, TControl& source)> OnDragDrop;
+    std::function<void(TControl& target, TControl& source, int x, int y)> OnDragOver;
+    // What a drag from this control carries, opaque here: the layer that set it reads it back
+    // from the source at the drop. Unset: the drag carries only its source.
+    std::function<void*()> DragObject;
 
     TForm& Form() const { return form_; }
 
@@ -87,6 +92,7 @@ public:
     void TypeCell(int col, int row, std::string text);  // a selectable grid cell: SetCell, then OnCellChange
     void DblClickCell(int col, int row);                // a grid cell: OnCellDblClick
     void DragDrop(TControl& source);                    // a drag from source ends here: OnDragDrop
+    void DragOver(TControl& source, int x, int y);      // a drag from source passes (x, y): OnDragOver
 
     // Image controls. Pixels: the picture shown, 32-bit 0xAARRGGBB words in rows of Stride
     // bytes (none without a source). A mouse button is 0 left, 1 right, 2 middle; the shift
@@ -140,7 +146,10 @@ public:
     std::function<void(TForm&)> OnShow, OnClose;
     std::function<bool(TForm&)> OnCloseQuery;  // false refuses the close
     std::function<void(TForm&, uint16_t key, uint32_t shift)> OnKeyDown;
-    std::function<void(TForm&)> OnResize, OnDragDrop, OnMouseUp;
+    std::function<void(TForm&)> OnResize, OnMouseUp;
+    // Something dragged is dropped on the form itself; source is the control it was dragged
+    // from, nullptr when unknown.
+    std::function<void(TForm&, TControl* source)> OnDragDrop;
 
     // Shown through the user host until a control sets ModalResult or the host answers.
     int ShowModal();
@@ -155,7 +164,7 @@ public:
     // The user moves or sizes the form: OnResize when the size changed.
     void SetBounds(int left, int top, int width, int height);
     // Something dragged is dropped on the form; a mouse button is released over it.
-    void DragDrop();
+    void DragDrop(TControl* source = nullptr);
     void MouseUp();
 
 private:

@@ -16,6 +16,7 @@ class QHBoxLayout;
 class QLayout;
 class QMenu;
 class QMenuBar;
+class QMimeData;
 class QStatusBar;
 class QTimer;
 
@@ -55,6 +56,10 @@ private:
     void KeyToForm(QKeyEvent* e);
     void Bounds();
     void After();  // a user action ran: refresh, and end on a result
+    // The control a drag comes from: the one its data names while that control's form and
+    // window live (a drag from another window), else the control the button went down on
+    // here; nullptr when the named control is gone.
+    TControl* DragSource(const QMimeData* data) const;
     TForm& form_;
     std::map<std::string, QWidget*> widgets_;  // by control name, upper-cased
     std::map<std::string, QWidget*> shown_;    // what hides with the control (the widget with its caption)

@@ -58,6 +58,8 @@ public:
     void Deactivate() { WindowActive = false; }
     // An element dragged from a tree view and dropped on the window or on btn_Link.
     void DropElement(TElement* element);
+    // A drop from the source control: the element its drag carries, if any.
+    void DropFrom(TControl& source);
     // Opens the context menu at the point.
     void Popup(int x, int y);
     void Repaint() { ++RepaintCount; }
