@@ -47,6 +47,9 @@ inline void WriteIntegers(TWriter& writer, int32_t first, int32_t second) {
     writer.Advance(TWriter::PutInteger(b, second));
 }
 
+// The most a record's list of numbers may reserve at once (the writer's buffer is larger).
+constexpr size_t kNumbersRoom = 64 * 1024;
+
 std::string NothingToSave(const std::string& fileName) { return Cz("Není co uložit do souboru ") + fileName; }
 
 }  // namespace
@@ -153,6 +156,8 @@ const TZarixSaver::ClassPlan& TZarixSaver::MakePlan(TElementClass cls) {
         }
         if (kept) plan.Props.push_back(StoredProperty{&p, static_cast<int32_t>(i), kind});
     }
+    plan.Bytes = 10 + 2 + 5;  // the header, the list's ends, no children
+    for (const StoredProperty& entry : plan.Props) plan.Bytes += entry.Kind == tkFloat ? 16 : 10;
     FLastPlan = &plan;
     FLastPlanEntry = FCurrentClass;
     return plan;
@@ -178,45 +183,48 @@ bool TZarixSaver::StillLive(const TElement* element, uint64_t serial, uint64_t& 
 void TZarixSaver::WriteProperties() { WritePropertiesOf(*this); }
 
 template <class Saver> void TZarixSaver::WritePropertiesOf(Saver& saver) {
-    const ClassPlan& plan =
-        FLastPlan && FLastPlan->Class == FCurrentType && FLastPlanEntry == FCurrentClass ? *FLastPlan : MakePlan(FCurrentType);
+    const ClassPlan& plan = CurrentPlan();
     for (const StoredProperty& entry : plan.Props) {
         const TPropInfo& p = *entry.Info;
         FPropIndex = entry.Index;
         if (p.StoredFn && !p.StoredFn(FCurrent)) continue;
-        switch (entry.Kind) {
-            case tkClass: {
-                TPersistent* value = nullptr;
-                bool readable = p.GetObj && !p.WriteOnly;
-                if (readable) {
-                    try {
-                        value = p.GetObj(FCurrent);
-                    } catch (...) {
-                        readable = false;
-                    }
-                    // A freed object cannot be read either.
-                    if (value && !IsLive(value)) readable = false;
+        WriteStoredProperty(saver, entry.Kind, p);
+    }
+}
+
+template <class Saver> void TZarixSaver::WriteStoredProperty(Saver& saver, TTypeKind kind, const TPropInfo& p) {
+    switch (kind) {
+        case tkClass: {
+            TPersistent* value = nullptr;
+            bool readable = p.GetObj && !p.WriteOnly;
+            if (readable) {
+                try {
+                    value = p.GetObj(FCurrent);
+                } catch (...) {
+                    readable = false;
                 }
-                if (!readable) saver.WriteIntegerProperty(-1);
-                else if (value) saver.WriteObjectProperty(value);
-                else if (FTarvine) saver.WriteIntegerProperty(-1);
-                break;
+                // A freed object cannot be read either.
+                if (value && !IsLive(value)) readable = false;
             }
-            case tkInteger:
-            case tkEnumeration:
-            case tkSet:
-                saver.WriteIntegerProperty(static_cast<int32_t>(p.GetOrd(FCurrent)));
-                break;
-            case tkChar:
-                saver.WriteCharProperty(static_cast<int32_t>(p.GetOrd(FCurrent) & 0xFF));
-                break;
-            case tkFloat:
-                saver.WriteFloatProperty(p.GetFloat(FCurrent));
-                break;
-            default:  // the string kinds
-                saver.WriteStringProperty(p.GetStr(FCurrent));
-                break;
+            if (!readable) saver.WriteIntegerProperty(-1);
+            else if (value) saver.WriteObjectProperty(value);
+            else if (FTarvine) saver.WriteIntegerProperty(-1);
+            break;
         }
+        case tkInteger:
+        case tkEnumeration:
+        case tkSet:
+            saver.WriteIntegerProperty(static_cast<int32_t>(p.GetOrd(FCurrent)));
+            break;
+        case tkChar:
+            saver.WriteCharProperty(static_cast<int32_t>(p.GetOrd(FCurrent) & 0xFF));
+            break;
+        case tkFloat:
+            saver.WriteFloatProperty(p.GetFloat(FCurrent));
+            break;
+        default:  // the string kinds
+            saver.WriteStringProperty(p.GetStr(FCurrent));
+            break;
     }
 }
 
@@ -327,9 +335,13 @@ void TZarixSaver::Process(TElement* element) {
     FCurrentType = element->ClassType();
     if (FAccessor) FAccessor->SetInstance(element, FCurrentType);
     if (!EnsureClass()) WriteClassRecord(FCurrentClass);
+    WriteRecord();
+}
+
+void TZarixSaver::WriteRecord() {
     WriteElementHeader();
     WriteProperties();
-    WriteChildren(IsEntityClass(FCurrentType) && !static_cast<TEntity*>(element)->NoElements());
+    WriteChildren(HasChildren());
 }
 
 void TZarixSaver::DoIt() {
@@ -419,6 +431,57 @@ void TStreamSaver::WriteProperties() {
     FWriter->WriteListBegin();
     WritePropertiesOf(*this);
     FWriter->WriteListEnd();
+}
+
+void TStreamSaver::WriteRecord() {
+    const ClassPlan& plan = CurrentPlan();
+    if (plan.Bytes > kNumbersRoom) {
+        inherited::WriteRecord();
+        return;
+    }
+    // The header and numbers with one check of the buffer, as the Write... functions
+    // write them; strings and references through those functions.
+    unsigned char* b = FWriter->Reserve(plan.Bytes);
+    b = TWriter::PutInteger(b, FCurrentClass->ID);
+    b = TWriter::PutInteger(b, FCurrent->ID);
+    *b++ = vaList;
+    for (const StoredProperty& entry : plan.Props) {
+        const TPropInfo& p = *entry.Info;
+        FPropIndex = entry.Index;
+        if (p.StoredFn && !p.StoredFn(FCurrent)) continue;
+        switch (entry.Kind) {
+            case tkChar:
+                b = TWriter::PutInteger(b, entry.Index);
+                b = TWriter::PutInteger(b, static_cast<int32_t>(p.GetOrd(FCurrent) & 0xFF));
+                break;
+            case tkFloat:
+                if (double value = p.GetFloat(FCurrent); value != 0.0) {
+                    b = TWriter::PutInteger(b, entry.Index);
+                    b = TWriter::PutFloat(b, value);
+                }
+                break;
+            case tkInteger:
+            case tkEnumeration:
+            case tkSet:
+                if (auto value = static_cast<int32_t>(p.GetOrd(FCurrent)); value != 0) {
+                    b = TWriter::PutInteger(b, entry.Index);
+                    b = TWriter::PutInteger(b, value);
+                }
+                break;
+            default:
+                FWriter->Advance(b);
+                WriteStoredProperty(*this, entry.Kind, p);
+                b = FWriter->Reserve(plan.Bytes);
+                break;
+        }
+    }
+    *b++ = vaNull;
+    if (HasChildren()) {
+        FWriter->Advance(b);
+        WriteChildren(true);
+    } else {
+        FWriter->Advance(TWriter::PutInteger(b, 0));
+    }
 }
 
 void TStreamSaver::WriteChildren(bool hasChildren) {

@@ -69,6 +69,11 @@ public:
     virtual void WriteElementHeader();
     virtual void WriteProperties();
     virtual void WriteChildren(bool hasChildren);
+    // The current element's record: its header, properties and children.
+    virtual void WriteRecord();
+    bool HasChildren() const {
+        return const_cast<TZarixSaver*>(this)->IsEntityClass(FCurrentType) && !static_cast<TEntity*>(FCurrent)->NoElements();
+    }
     virtual void WriteIntegerProperty(int32_t value);
     virtual void WriteCharProperty(int32_t value);
     virtual void WriteFloatProperty(double value);
@@ -96,6 +101,7 @@ protected:
     void WriteInline(TElement* element);
     // The current element's stored properties through the saver's Write...Property.
     template <class Saver> void WritePropertiesOf(Saver& saver);
+    template <class Saver> void WriteStoredProperty(Saver& saver, TTypeKind kind, const TPropInfo& p);
     // Nothing is written below a record; the stream writers override these.
     virtual void WriteRawInteger(int32_t value);
     virtual void WriteRawListBegin();
@@ -115,7 +121,6 @@ protected:
     int32_t FInlineDepth = 0;
     bool FTarvine = false;
 
-private:
     // The properties of a class that a record may hold, in table order: those never
     // stored and those that cannot be read (other than references) are left out.
     struct StoredProperty {
@@ -127,9 +132,17 @@ private:
         TElementClass Class = nullptr;
         size_t PropCount = 0;
         std::vector<StoredProperty> Props;
+        // The most bytes the numbers of a record take, with the list's begin and end.
+        size_t Bytes = 0;
     };
     // The plan of the class for the current class entry, made when not made yet.
     const ClassPlan& MakePlan(TElementClass cls);
+    const ClassPlan& CurrentPlan() {
+        return FLastPlan && FLastPlan->Class == FCurrentType && FLastPlanEntry == FCurrentClass ? *FLastPlan
+                                                                                                 : MakePlan(FCurrentType);
+    }
+
+private:
     bool IsEntity(const TElement* element);
     bool IsEntityClass(TElementClass cls) { return cls == FEntityClass ? FEntityAnswer : AskEntityClass(cls); }
     bool AskEntityClass(TElementClass cls);
@@ -162,6 +175,7 @@ public:
     void WriteElementHeader() override;
     void WriteProperties() override;
     void WriteChildren(bool hasChildren) override;
+    void WriteRecord() override;
     void WriteIntegerProperty(int32_t value) final;
     void WriteCharProperty(int32_t value) final;
     void WriteFloatProperty(double value) final;
