@@ -27,6 +27,7 @@
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <set>
 
 #include "platform/forms.h"
@@ -205,7 +206,21 @@ void TFormWindow::Build(TControl& c) {
         return;
     }
     auto holder = holders_.find(AnsiUpperCase(c.Parent));
-    (holder != holders_.end() ? holder->second : layout())->addWidget(placed);
+    QLayout* into = holder != holders_.end() ? holder->second : layout();
+    if (c.Width <= 0 || c.Height <= 0) {
+        into->addWidget(placed);
+        return;
+    }
+    // A placed control: at its rectangle on one canvas per holder, which grows to hold it.
+    QWidget*& canvas = canvases_[holder != holders_.end() ? holder->first : std::string()];
+    if (!canvas) {
+        canvas = new QWidget;
+        into->addWidget(canvas);
+    }
+    placed->setParent(canvas);
+    placed->setGeometry(c.Left, c.Top, c.Width, c.Height);
+    canvas->setMinimumSize(std::max(canvas->minimumWidth(), c.Left + c.Width),
+                           std::max(canvas->minimumHeight(), c.Top + c.Height));
 }
 
 QWidget* TFormWindow::Make(TControl& c) {

@@ -336,4 +336,29 @@ TEST(FormWindow, PlatformFormsOpenWithEveryControl) {
     screentest::ExpectEveryControlShown(forms);
 }
 
+// Controls with a rectangle sit at it, beside the stacked ones; their holder grows to hold them.
+TEST(FormWindow, PlacedControlsSitAtTheirRectangles) {
+    App();
+    TForm f("Tf_Placed");
+    f.Add(TControlKind::Panel, "Panel");
+    struct Row { TControlKind kind; const char* name; int left, top, width, height; };
+    const Row rows[] = {{TControlKind::Label, "L0", 8, 12, 150, 13},
+                        {TControlKind::Edit, "E0", 160, 8, 300, 21},
+                        {TControlKind::Button, "S0", 464, 8, 23, 21},
+                        {TControlKind::Edit, "E1", 160, 34, 300, 21}};
+    for (const Row& r : rows) {
+        TControl& c = f.Add(r.kind, r.name, "", "Panel");
+        c.Left = r.left, c.Top = r.top, c.Width = r.width, c.Height = r.height;
+    }
+    f.Add(TControlKind::Label, "l_Stacked", "below", "Panel");
+    TFormWindow w(f);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    for (const Row& r : rows) EXPECT_EQ(w.Widget(r.name)->geometry(), QRect(r.left, r.top, r.width, r.height)) << r.name;
+    QWidget* canvas = w.Widget("E0")->parentWidget();
+    EXPECT_GE(canvas->height(), 55);
+    EXPECT_GE(canvas->width(), 487);
+    EXPECT_NE(w.Widget("l_Stacked")->parentWidget(), canvas);
+}
+
 }  // namespace

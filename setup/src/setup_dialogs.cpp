@@ -54,6 +54,7 @@ int TSetupDialog::ShowModal() {
         TControl& w = form.Add(kind, c.name, kind == TControlKind::Edit ? std::string() : c.text, "Panel");
         if (kind == TControlKind::Edit) w.Text = c.text;
         w.Checked = c.checked;
+        w.Left = c.left, w.Top = c.top, w.Width = c.width, w.Height = c.height;
         auto used = [this, &form](TControl& control) { ControlUsed(form, control); };
         if (kind == TControlKind::Edit) w.OnChange = used;
         else w.OnClick = used;

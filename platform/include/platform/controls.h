@@ -52,6 +52,9 @@ public:
     std::string ShortCut;  // menu items: "F5", "Ctrl+S"
     std::string Hint;
     std::string PopupMenu;  // the pop-up menu shown over the control
+    // Where the control sits in its parent, in pixels; a width or height of 0: not placed
+    // (a window stacks it below the others).
+    int Left = 0, Top = 0, Width = 0, Height = 0;
 
     // Grid cells; the grid grows to hold a cell that is set.
     int ColCount = 0, RowCount = 0;

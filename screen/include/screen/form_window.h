@@ -64,6 +64,7 @@ private:
     std::map<std::string, QWidget*> widgets_;  // by control name, upper-cased
     std::map<std::string, QWidget*> shown_;    // what hides with the control (the widget with its caption)
     std::map<std::string, QLayout*> holders_;  // panels, group boxes and pages by name
+    std::map<std::string, QWidget*> canvases_;  // placed controls of a holder ("" the form)
     std::map<std::string, QAction*> actions_;  // menu items, by name
     std::map<const QObject*, TControl*> controlOf_;
     std::map<const TControl*, std::vector<std::string>> shownItems_;
