@@ -49,6 +49,8 @@ inline void WriteIntegers(TWriter& writer, int32_t first, int32_t second) {
 
 // The most a record's list of numbers may reserve at once (the writer's buffer is larger).
 constexpr size_t kNumbersRoom = 64 * 1024;
+// Room taken at once for the numbers of a children list.
+constexpr size_t kChildrenRoom = 4096;
 
 std::string NothingToSave(const std::string& fileName) { return Cz("Není co uložit do souboru ") + fileName; }
 
@@ -309,6 +311,12 @@ void TZarixSaver::GoInside(TElement* element) {
         if (!child || (!NothingFreed() && !IsLive(child))) continue;
         const uint64_t serial = child->Serial();
         auto alive = [&] { return NothingFreed() || IsLive(child, serial); };
+        if (FOwnSteps) {
+            // Before: nothing; after: always.
+            if (alive() && TZarixSaver::QGoInside(child) && alive()) TZarixSaver::GoInside(child);
+            if (alive()) TZarixSaver::Process(child);
+            continue;
+        }
         if (QProcessBefore(child) && alive()) Process(child);
         if (alive() && QGoInside(child) && alive()) GoInside(child);
         if (alive() && QProcessAfter(child) && alive()) Process(child);
@@ -502,6 +510,9 @@ void TStreamSaver::WriteChildren(bool hasChildren) {
     void* const* items = list->Items();
     int32_t count = list->Count();
     bool calm = NothingFreed();
+    // The numbers go straight into the buffer, room checked once per kChildrenRoom bytes.
+    unsigned char* b = FWriter->Reserve(kChildrenRoom);
+    unsigned char* limit = b + kChildrenRoom - 5;
     for (int32_t i = 0; i < count; ++i) {
         auto* child = static_cast<TElement*>(items[i]);
         // A child freed while the file was written is not read, and not listed.
@@ -517,8 +528,14 @@ void TStreamSaver::WriteChildren(bool hasChildren) {
             count = list->Count();
             calm = NothingFreed();
         }
-        FWriter->WriteInteger(id);
+        if (b > limit) {
+            FWriter->Advance(b);
+            b = FWriter->Reserve(kChildrenRoom);
+            limit = b + kChildrenRoom - 5;
+        }
+        b = TWriter::PutInteger(b, id);
     }
+    FWriter->Advance(b);
     FWriter->WriteListEnd();
 }
 
@@ -551,6 +568,7 @@ void TStreamSaver::DoIt() {
         TWriter writer(file, 1 << 20, true);
         Lent<TStream> lentStream(FStream, &file);
         Lent lentWriter(FWriter, &writer);
+        FOwnSteps = true;
         inherited::DoIt();
         writer.WriteListEnd();
         writer.FlushBuffer();

@@ -120,6 +120,8 @@ protected:
     TEnteringPath FEntering;
     int32_t FInlineDepth = 0;
     bool FTarvine = false;
+    // The walk's steps are this class's own (a writer whose steps are final sets it).
+    bool FOwnSteps = false;
 
     // The properties of a class that a record may hold, in table order: those never
     // stored and those that cannot be read (other than references) are left out.
@@ -176,6 +178,12 @@ public:
     void WriteProperties() override;
     void WriteChildren(bool hasChildren) override;
     void WriteRecord() override;
+    // The walk's steps stay those of TZarixSaver: the walk calls them directly.
+    void GoInside(TElement* element) final { TZarixSaver::GoInside(element); }
+    bool QGoInside(TElement* element) final { return TZarixSaver::QGoInside(element); }
+    bool QProcessBefore(TElement* element) final { return TZarixSaver::QProcessBefore(element); }
+    bool QProcessAfter(TElement* element) final { return TZarixSaver::QProcessAfter(element); }
+    void Process(TElement* element) final { TZarixSaver::Process(element); }
     void WriteIntegerProperty(int32_t value) final;
     void WriteCharProperty(int32_t value) final;
     void WriteFloatProperty(double value) final;
