@@ -174,7 +174,7 @@ bool TZarixSaver::AskEntityClass(TElementClass cls) {
 }
 
 
-bool TZarixSaver::StillLive(const TElement* element, uint64_t serial, uint64_t& seen) {
+inline bool TZarixSaver::StillLive(const TElement* element, uint64_t serial, uint64_t& seen) {
     uint64_t now = DestroyedCount();
     if (now == seen) return true;
     if (!IsLive(element, serial)) return false;
@@ -336,13 +336,16 @@ void TZarixSaver::Process(TElement* element) {
     FWritten.push_back(element);
     if (FCounter % 500 == 0) {
         SetProgress(FCounter);
-        SetProgressText(Cz("Uloženo ") + IntToStr(FCounter) + Cz(" elementů"));
+        static const std::string saved = Cz("Uloženo "), elements = Cz(" elementů");
+        SetProgressText(saved + IntToStr(FCounter) + elements);
         Application().ProcessMessages();
     }
     FCurrent = element;
     FCurrentType = element->ClassType();
     if (FAccessor) FAccessor->SetInstance(element, FCurrentType);
-    if (!EnsureClass()) WriteClassRecord(FCurrentClass);
+    // The class entry of the last element serves again without a call.
+    bool same = FOwnSteps && FCurrentClass && FCurrentClass->ElementClass() == FCurrentType;
+    if (!same && !EnsureClass()) WriteClassRecord(FCurrentClass);
     WriteRecord();
 }
 

@@ -184,6 +184,7 @@ public:
     bool QProcessBefore(TElement* element) final { return TZarixSaver::QProcessBefore(element); }
     bool QProcessAfter(TElement* element) final { return TZarixSaver::QProcessAfter(element); }
     void Process(TElement* element) final { TZarixSaver::Process(element); }
+    bool EnsureClass() final { return TZarixSaver::EnsureClass(); }
     void WriteIntegerProperty(int32_t value) final;
     void WriteCharProperty(int32_t value) final;
     void WriteFloatProperty(double value) final;
