@@ -239,11 +239,6 @@ void TZarixSaver::WriteRawInteger(int32_t) {}
 void TZarixSaver::WriteRawListBegin() {}
 void TZarixSaver::WriteRawListEnd() {}
 
-bool TZarixSaver::MapsBack(const TElement* element) const {
-    int32_t id = element->ID;
-    return id >= 0 && id < static_cast<int32_t>(FWritten.size()) && FWritten[static_cast<size_t>(id)] == element;
-}
-
 void TZarixSaver::WriteObjectProperty(TPersistent* object) {
     auto* element = As<TElement>(object);
     if (!element) return;
@@ -289,6 +284,10 @@ void TZarixSaver::WriteInline(TElement* element) {
     if (FAccessor) FAccessor->SetInstance(current);
 }
 
+bool TZarixSaver::QGoInside(TElement* element) {
+    return element && IsEntity(element) && Writable(element, FEntering);
+}
+
 void TZarixSaver::GoInside(TElement* element) {
     if (NotInside || !element || !IsEntity(element)) return;
     auto* entity = static_cast<TEntity*>(element);
@@ -322,10 +321,6 @@ void TZarixSaver::GoInside(TElement* element) {
         if (alive() && QProcessAfter(child) && alive()) Process(child);
     }
     --Level;
-}
-
-bool TZarixSaver::QGoInside(TElement* element) {
-    return element && IsEntity(element) && Writable(element, FEntering);
 }
 
 bool TZarixSaver::QProcessAfter(TElement*) { return true; }

@@ -94,7 +94,10 @@ public:
 
 protected:
     // Whether the element's ID is its record number in this file.
-    bool MapsBack(const TElement* element) const;
+    bool MapsBack(const TElement* element) const {
+        int32_t id = element->ID;
+        return id >= 0 && id < static_cast<int32_t>(FWritten.size()) && FWritten[static_cast<size_t>(id)] == element;
+    }
     // Whether no element that was a child was freed since the walk began.
     bool NothingFreed() const { return FreedChildrenCount() == FFreedChildren; }
     // Writes the referenced element's records inside the current record.
