@@ -165,13 +165,29 @@ void TViewer::KeyDown(TZarixMessage*& message, bool& handled) {
     }
 }
 
-void TViewer::DrawBand() {
-    TDevice* d = GetDevice();
-    if (!d) return;
+void DrawRubberBand(TDevice* d, const TPixelRect& r) {
     TBrushStyle brush = d->GetBrush()->Style();
     d->GetBrush()->SetStyle(bsClear);
-    d->RectangleDevice(FBand.Left, FBand.Top, FBand.Right, FBand.Bottom);
+    d->RectangleDevice(r.Left, r.Top, r.Right, r.Bottom);
     d->GetBrush()->SetStyle(brush);
+}
+
+void XorPen(TDevice* d, TColor color, int width) {
+    TPen* pen = d->GetPen();
+    pen->SetMode(pmXor);
+    pen->SetColor(color);
+    pen->SetStyle(psSolid);
+    pen->SetWidth(width);
+}
+
+void CopyPen(TDevice* d) {
+    d->GetPen()->SetMode(pmCopy);
+    d->GetPen()->SetColor(clBlack);
+    d->GetPen()->SetWidth(1);
+}
+
+void TViewer::DrawBand() {
+    if (TDevice* d = GetDevice()) DrawRubberBand(d, FBand);
 }
 
 void TViewer::MouseDown(TZarixMessage*& message, bool& handled) {
@@ -183,13 +199,7 @@ void TViewer::MouseDown(TZarixMessage*& message, bool& handled) {
     if (!IsLive(this)) return;
     PostMsgToOwners(tm_BreakDrawing, nullptr, false);
     if (button == mbLeft) {
-        if (TDevice* d = GetDevice()) {
-            TPen* pen = d->GetPen();
-            pen->SetMode(pmXor);
-            pen->SetColor(32768);
-            pen->SetStyle(psSolid);
-            pen->SetWidth(3);
-        }
+        if (TDevice* d = GetDevice()) XorPen(d, 32768, 3);
         FBand = TPixelRect{at.X, at.Y, at.X, at.Y};
         FDragging = true;
         DrawBand();
@@ -214,11 +224,7 @@ void TViewer::MouseUp(TZarixMessage*& message, bool& handled) {
         if (!FDragging) return;
         DrawBand();
         FDragging = false;
-        if (d) {
-            d->GetPen()->SetMode(pmCopy);
-            d->GetPen()->SetColor(clBlack);
-            d->GetPen()->SetWidth(1);
-        }
+        if (d) CopyPen(d);
     };
     if (!mouse->WasActive) {
         // The click that only activated the window: the band goes, nothing zooms.

@@ -27,27 +27,6 @@ void PostToManager(TInteractiveTool* tool, int32_t msg, TElement* data = nullptr
     if (TFormToolManager* m = tool->GetManager()) m->PostMsg(msg, m, data, false);
 }
 
-void XorPen(TDevice* d, TColor color, int width) {
-    TPen* pen = d->GetPen();
-    pen->SetMode(pmXor);
-    pen->SetColor(color);
-    pen->SetStyle(psSolid);
-    pen->SetWidth(width);
-}
-
-void CopyPen(TDevice* d) {
-    d->GetPen()->SetMode(pmCopy);
-    d->GetPen()->SetColor(clBlack);
-    d->GetPen()->SetWidth(1);
-}
-
-void Band(TDevice* d, const TPixelRect& r) {
-    TBrushStyle brush = d->GetBrush()->Style();
-    d->GetBrush()->SetStyle(bsClear);
-    d->RectangleDevice(r.Left, r.Top, r.Right, r.Bottom);
-    d->GetBrush()->SetStyle(brush);
-}
-
 const char* const kRefused = "Uživatelský mapový prostor musí mít kladné měřítko a nenulovou plochu";
 
 }  // namespace
@@ -201,7 +180,7 @@ void TNewUserMapSpace::Publish(PropertyTable& t) {
 }
 
 void TNewUserMapSpace::DrawBand() {
-    if (TDevice* d = GetDevice()) Band(d, FBand);
+    if (TDevice* d = GetDevice()) DrawRubberBand(d, FBand);
 }
 
 void TNewUserMapSpace::MouseDown(TZarixMessage*& message, bool& handled) {
@@ -289,7 +268,7 @@ void TUserMapSpaceEditor::MouseDown(TZarixMessage*& message, bool& handled) {
     FBand = d->GetProjection()->GetPageRect(space->Rect());
     XorPen(d, 0x00FF00, 1);
     FDragging = true;
-    Band(d, FBand);
+    DrawRubberBand(d, FBand);
 }
 
 void TUserMapSpaceEditor::MouseMove(TZarixMessage*& message, bool&) {
@@ -303,11 +282,11 @@ void TUserMapSpaceEditor::MouseMove(TZarixMessage*& message, bool&) {
         }
         return;
     }
-    Band(d, FBand);
+    DrawRubberBand(d, FBand);
     int dx = mouse->X - FFrom.X, dy = mouse->Y - FFrom.Y;
     FFrom = {mouse->X, mouse->Y};
     FBand = {FBand.Left + dx, FBand.Top + dy, FBand.Right + dx, FBand.Bottom + dy};
-    Band(d, FBand);
+    DrawRubberBand(d, FBand);
     PostToManager(this, guide_msg::RectToForm);
 }
 
@@ -316,7 +295,7 @@ void TUserMapSpaceEditor::MouseUp(TZarixMessage*& message, bool& handled) {
     TDevice* d = GetDevice();
     if (!mouse || mouse->Button != mbLeft || !FDragging || !d) return;
     handled = true;
-    Band(d, FBand);
+    DrawRubberBand(d, FBand);
     CopyPen(d);
     FDragging = false;
     TUserMapSpace* space = Selected();

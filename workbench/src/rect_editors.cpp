@@ -42,24 +42,13 @@ void TDrawRectTool::ModelRect(const TPixelRect& r, TRectangle& m) const {
 }
 
 void TDrawRectTool::DrawBand() {
-    TDevice* d = GetDevice();
-    if (!d) return;
-    TBrushStyle brush = d->GetBrush()->Style();
-    d->GetBrush()->SetStyle(bsClear);
-    d->RectangleDevice(FBand.Left, FBand.Top, FBand.Right, FBand.Bottom);
-    d->GetBrush()->SetStyle(brush);
+    if (TDevice* d = GetDevice()) DrawRubberBand(d, FBand);
 }
 
 void TDrawRectTool::BeginBand(const TPixelRect& r) {
     FBand = r;
     FBanding = true;
-    if (TDevice* d = GetDevice()) {
-        TPen* pen = d->GetPen();
-        pen->SetMode(pmXor);
-        pen->SetColor(kPureGreen);
-        pen->SetStyle(psSolid);
-        pen->SetWidth(1);
-    }
+    if (TDevice* d = GetDevice()) XorPen(d, kPureGreen, 1);
     DrawBand();
 }
 
@@ -67,11 +56,7 @@ void TDrawRectTool::EndBand() {
     if (!FBanding) return;
     DrawBand();
     FBanding = false;
-    if (TDevice* d = GetDevice()) {
-        d->GetPen()->SetMode(pmCopy);
-        d->GetPen()->SetColor(clBlack);
-        d->GetPen()->SetWidth(1);
-    }
+    if (TDevice* d = GetDevice()) CopyPen(d);
 }
 
 void TDrawRectTool::EraseFollowMarker() {

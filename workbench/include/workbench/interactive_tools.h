@@ -94,4 +94,11 @@ private:
 };
 
 // Registers TInteractiveTool and TViewer.
+// A rubber band: the rectangle's outline in the device's pen, nothing filled; drawn again
+// in an inverting pen mode it is erased.
+void DrawRubberBand(TDevice* d, const TPixelRect& r);
+// The pen of rubber bands (solid, inverting) and the plain pen after them (copy, black, 1).
+void XorPen(TDevice* d, TColor color, int width);
+void CopyPen(TDevice* d);
+
 void RegisterInteractiveToolsUnit();
