@@ -81,6 +81,30 @@ void BM_BytesPerVertex(benchmark::State& state) {
 }
 BENCHMARK(BM_BytesPerVertex)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// Every vertex of a geometry, part by part.
+void ReadVertices(OGRGeometryH g, std::vector<double>& xy) {
+    if (int parts = OGR_G_GetGeometryCount(g); parts > 0) {
+        for (int p = 0; p < parts; ++p) ReadVertices(OGR_G_GetGeometryRef(g, p), xy);
+        return;
+    }
+    int n = OGR_G_GetPointCount(g);
+    xy.resize(2 * static_cast<size_t>(n));
+    if (n) OGR_G_GetPoints(g, xy.data(), 2 * sizeof(double), xy.data() + 1, 2 * sizeof(double), nullptr, 0);
+    benchmark::DoNotOptimize(xy.data());
+}
+
+// A feature's fields by their type and the vertices of its geometry, as a loader reads them.
+void ReadFeature(OGRFeatureH f, OGRFeatureDefnH defn, std::vector<std::string>& texts, std::vector<double>& xy) {
+    texts.clear();
+    for (int i = 0; i < OGR_FD_GetFieldCount(defn); ++i) {
+        OGRFieldType t = OGR_Fld_GetType(OGR_FD_GetFieldDefn(defn, i));
+        if (t == OFTInteger || t == OFTInteger64) benchmark::DoNotOptimize(OGR_F_GetFieldAsInteger64(f, i));
+        else if (t == OFTReal) benchmark::DoNotOptimize(OGR_F_GetFieldAsDouble(f, i));
+        else texts.emplace_back(OGR_F_GetFieldAsString(f, i));
+    }
+    ReadVertices(OGR_F_GetGeometryRef(f), xy);
+}
+
 void BM_PlainOgrLoop(benchmark::State& state) {
     Register();
     int64_t features = 0;
@@ -93,24 +117,7 @@ void BM_PlainOgrLoop(benchmark::State& state) {
         features = 0;
         for (OGRFeatureH f; (f = OGR_L_GetNextFeature(layer)); OGR_F_Destroy(f)) {
             ++features;
-            texts.clear();
-            for (int i = 0; i < OGR_FD_GetFieldCount(defn); ++i) {
-                OGRFieldType t = OGR_Fld_GetType(OGR_FD_GetFieldDefn(defn, i));
-                if (t == OFTInteger || t == OFTInteger64) benchmark::DoNotOptimize(OGR_F_GetFieldAsInteger64(f, i));
-                else if (t == OFTReal) benchmark::DoNotOptimize(OGR_F_GetFieldAsDouble(f, i));
-                else texts.emplace_back(OGR_F_GetFieldAsString(f, i));
-            }
-            OGRGeometryH g = OGR_F_GetGeometryRef(f);
-            for (int p = 0; p < OGR_G_GetGeometryCount(g); ++p) {
-                OGRGeometryH polygon = OGR_G_GetGeometryRef(g, p);
-                for (int r = 0; r < OGR_G_GetGeometryCount(polygon); ++r) {
-                    OGRGeometryH ring = OGR_G_GetGeometryRef(polygon, r);
-                    int n = OGR_G_GetPointCount(ring);
-                    xy.resize(2 * static_cast<size_t>(n));
-                    OGR_G_GetPoints(ring, xy.data(), 2 * sizeof(double), xy.data() + 1, 2 * sizeof(double), nullptr, 0);
-                    benchmark::DoNotOptimize(xy.data());
-                }
-            }
+            ReadFeature(f, defn, texts, xy);
         }
         benchmark::DoNotOptimize(texts.data());
         GDALClose(ds);
@@ -148,17 +155,6 @@ void BM_SheetLayers(benchmark::State& state) {
     state.counters["elements"] = static_cast<double>(elements);
 }
 
-void ReadVertices(OGRGeometryH g, std::vector<double>& xy) {
-    if (int parts = OGR_G_GetGeometryCount(g); parts > 0) {
-        for (int p = 0; p < parts; ++p) ReadVertices(OGR_G_GetGeometryRef(g, p), xy);
-        return;
-    }
-    int n = OGR_G_GetPointCount(g);
-    xy.resize(2 * static_cast<size_t>(n));
-    if (n) OGR_G_GetPoints(g, xy.data(), 2 * sizeof(double), xy.data() + 1, 2 * sizeof(double), nullptr, 0);
-    benchmark::DoNotOptimize(xy.data());
-}
-
 // The same source layers, each read once with the sheet's filter.
 void BM_PlainOgrSheet(benchmark::State& state) {
     Register();
@@ -174,14 +170,7 @@ void BM_PlainOgrSheet(benchmark::State& state) {
             OGRFeatureDefnH defn = OGR_L_GetLayerDefn(layer);
             for (OGRFeatureH f; (f = OGR_L_GetNextFeature(layer)); OGR_F_Destroy(f)) {
                 ++features;
-                texts.clear();
-                for (int i = 0; i < OGR_FD_GetFieldCount(defn); ++i) {
-                    OGRFieldType t = OGR_Fld_GetType(OGR_FD_GetFieldDefn(defn, i));
-                    if (t == OFTInteger || t == OFTInteger64) benchmark::DoNotOptimize(OGR_F_GetFieldAsInteger64(f, i));
-                    else if (t == OFTReal) benchmark::DoNotOptimize(OGR_F_GetFieldAsDouble(f, i));
-                    else texts.emplace_back(OGR_F_GetFieldAsString(f, i));
-                }
-                ReadVertices(OGR_F_GetGeometryRef(f), xy);
+                ReadFeature(f, defn, texts, xy);
             }
         }
         benchmark::DoNotOptimize(texts.data());
