@@ -1,12 +1,7 @@
-#include <cstring>
-
 #include "screen/screen_host.h"
 
 bool StartScreen(int& argc, char** argv) {
-    int kept = 1;
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--headless") != 0) argv[kept++] = argv[i];
-    argc = kept;
+    ScreenWanted(argc, argv);  // takes "--headless" out; there is no screen to start
     return false;
 }
 
