@@ -65,14 +65,6 @@ uint16_t VirtualKey(int key) {
     }
 }
 
-uint32_t ShiftOf(Qt::KeyboardModifiers m) {
-    uint32_t shift = 0;
-    if (m & Qt::ShiftModifier) shift |= 1;
-    if (m & Qt::AltModifier) shift |= 2;
-    if (m & Qt::ControlModifier) shift |= 4;
-    return shift;
-}
-
 // Drags from lists and trees name their control in this format, so that a window of this
 // process can take them from another window.
 constexpr char kControlFormat[] = "application/x-suite-control";
@@ -723,7 +715,7 @@ void TFormWindow::KeyToForm(QKeyEvent* e) {
     if (e == keyed_) return;
     keyed_ = e;
     if (uint16_t key = VirtualKey(e->key())) {
-        form_.KeyDown(key, ShiftOf(e->modifiers()));
+        form_.KeyDown(key, ShiftState(e->modifiers()));
         After();
     }
 }

@@ -5,9 +5,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-namespace {
-
-// Qt's modifiers and held buttons as the forms' shift state.
 uint32_t ShiftState(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons) {
     uint32_t s = 0;
     if (mods & Qt::ShiftModifier) s |= 1;
@@ -18,8 +15,6 @@ uint32_t ShiftState(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons) {
     if (buttons & Qt::MiddleButton) s |= 32;
     return s;
 }
-
-}  // namespace
 
 TImageView::TImageView(TControl& control, QWidget* parent) : QWidget(parent), control_(&control) {
     setMouseTracking(true);  // moves without a button show the pointer's place

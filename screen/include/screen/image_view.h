@@ -7,6 +7,10 @@
 
 #include "platform/controls.h"
 
+// Qt's modifiers and held buttons as the forms' shift state (Shift, Alt, Ctrl, then the
+// left, right and middle buttons).
+uint32_t ShiftState(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons = {});
+
 class TImageView : public QWidget {
 public:
     explicit TImageView(TControl& control, QWidget* parent = nullptr);
