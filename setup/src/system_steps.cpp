@@ -10,33 +10,34 @@ namespace setup {
 
 void TDesktop::IniWriteStep(const std::string& value) {
     std::vector<std::string> f = SplitFields(value);
-    if (f.size() >= 4) {
-        size_t plus = f[0].find('+');
-        bool safeName = plus == std::string::npos || IsSafeRelativeName(f[0].substr(plus + 1));
-        std::string file = safeName ? RemoveBackSlash(script_.ResolvePath(f[0])) : "";
-        std::string entry;
-        if (f.size() < 5 || f[4].empty()) {
-            entry = script_.ResolvePath(f[3]);
-        } else if (AnsiSameText(f[4], "CC")) {
-            size_t p = f[3].find('+');
-            std::string dir = p == std::string::npos ? "" : script_.ResolvePath(f[3].substr(p + 1));
-            if (!dir.empty()) entry = f[3].substr(0, p) + dir;
-        } else {
-            entry = f[3];
-        }
-        bool written = false;
-        if (!file.empty() && !f[1].empty() && !f[2].empty() && !entry.empty()) {
-            try {
-                TIniFile(file).WriteString(f[1], f[2], entry);
-                written = true;
-            } catch (const Exception&) {
-            }
-        }
-        // The run goes on; the end message counts the step.
-        if (!written) ++failedSteps_;
-    } else {
-        ++failedSteps_;
+    // A step short of a file, section, key or value writes nothing and is no failure.
+    if (f.size() < 4 || f[0].empty() || f[1].empty() || f[2].empty() || f[3].empty()) {
+        PostStep(kNextMessage);
+        return;
     }
+    size_t plus = f[0].find('+');
+    bool safeName = plus == std::string::npos || IsSafeRelativeName(f[0].substr(plus + 1));
+    std::string file = safeName ? RemoveBackSlash(script_.ResolvePath(f[0])) : "";
+    std::string entry;
+    if (f.size() < 5 || f[4].empty()) {
+        entry = script_.ResolvePath(f[3]);
+    } else if (AnsiSameText(f[4], "CC")) {
+        size_t p = f[3].find('+');
+        std::string dir = p == std::string::npos ? "" : script_.ResolvePath(f[3].substr(p + 1));
+        if (!dir.empty()) entry = f[3].substr(0, p) + dir;
+    } else {
+        entry = f[3];
+    }
+    bool written = false;
+    if (!file.empty() && !entry.empty()) {
+        try {
+            TIniFile(file).WriteString(f[1], f[2], entry);
+            written = true;
+        } catch (const Exception&) {
+        }
+    }
+    // The run goes on; the end message counts the step.
+    if (!written) ++failedSteps_;
     PostStep(kNextMessage);
 }
 

@@ -239,6 +239,21 @@ TEST_F(InstallerTest, FailedGroupItemAndIniStepsAreCounted) {
     EXPECT_EQ(files, 1);
 }
 
+// An ini step short of a file, section, key or value writes nothing and fails nothing: the
+// success text follows.
+TEST_F(InstallerTest, IncompleteIniStepsWriteNothingAndAreNoFailure) {
+    for (const char* step : {"T+x.ini,S,K", "T+x.ini", "T+x.ini,,K,V", "T+x.ini,S,,V", ",S,K,V", "T+x.ini,S,K,,TEXT"}) {
+        desktop.reset();
+        ClearHostLog();
+        Medium("[Application]\nName=x\n[Disks]\nNumber=1\n[VarDirs]\nT=" + dir.Path("t") + "\n[Process]\nINI1=" + step +
+               "\n");
+        Install();
+        EXPECT_EQ(desktop->FailedSteps(), 0) << step;
+        EXPECT_EQ(ToUtf8(HostLog().back()), "Instalace byla úspěšně dokončena") << step;
+        EXPECT_FALSE(fs::exists(dir.Path("t/x.ini"))) << step;
+    }
+}
+
 // Without $HOME the home folder comes from the password database; without an entry there
 // Setup refuses to install (never into a folder every user shares).
 TEST_F(InstallerTest, TheHomeFolderComesFromThePasswordDatabase) {
