@@ -8,6 +8,7 @@
 #include "kernel/string_routines.h"
 #include "kernel/value_elements.h"
 #include "kernel/world.h"
+#include "platform/files.h"
 #include "platform/forms.h"
 #include "platform/host.h"
 #include "platform/sysutils.h"
@@ -33,6 +34,24 @@ bool AskNodeName(std::string& name) {
     if (form.ShowModal() != mrOk) return false;
     name = form.NameEdit().Text;
     return true;
+}
+
+// Does the file hold what an empty set would lose: a set with nodes, or anything that is
+// no check set at all?
+bool FileHoldsChecks(const std::string& fileName) {
+    if (!FileExists(fileName) || FileSize(fileName) <= 0) return false;
+    TLoad* loader = TLoad::New(fileName);
+    TElement* root = nullptr;
+    try {
+        loader->DoIt();
+        root = loader->Output;
+    } catch (const Exception&) {
+    }
+    Free(loader);
+    auto* set = As<TInterpretNodeEntity>(root);
+    bool holds = !set || set->ElementsCount() > 0;
+    if (root) Free(root);
+    return holds;
 }
 
 template <class T> T* FirstChildOf(TEntity* entity) {
@@ -103,7 +122,7 @@ TINESetupDialogForm::TINESetupDialogForm() : TForm("TINESetupDialogForm") {
         node.Enabled = !c.Checked;
         if (TInterpretNodeEntity* set = CheckSet()) set->SetDynamicModel(c.Checked);
     };
-    TControl& noSettings = Add(TControlKind::CheckBox, "cb_DontInterpretModels", "Bez nastavení");
+    TControl& noSettings = Add(TControlKind::CheckBox, "cb_DontInterpretModels", Cz("Bez nastavení"));
     noSettings.Hint = Cz("Vypnutí výpisu nastavení kontrol do protokolu");
     noSettings.OnClick = [this](TControl& c) {
         TInterpretNodeEntity* set = CheckSet();
@@ -174,10 +193,8 @@ TINESetupDialogForm::TINESetupDialogForm() : TForm("TINESetupDialogForm") {
     Add(TControlKind::Panel, "Panel").Visible = false;
     TControl& tree = Add(TControlKind::Tree, "TreeView", "", "PanelDH");
     tree.PopupMenu = "pm_Dirs";
-    // Typing into the tree finishes the editing of a folder name.
-    tree.OnChange = [this](TControl& c) {
-        if (FEditedFolder.Get()) RenameEditedFolder(c.Text);
-    };
+    // A folder's name edited in the tree renames it.
+    tree.OnEdited = [this](TControl& c) { RenameSelectedFolder(c.Text); };
     Add(TControlKind::PopupMenu, "pm_Dirs");
     struct Action {
         const char* name;
@@ -451,6 +468,12 @@ void TINESetupDialogForm::Save() {
     }
     TInterpretNodeEntity* set = CheckSet();
     if (!set) return;
+    // A set without nodes replaces checks kept in the file only when the user says so.
+    if (set->ElementsCount() == 0 && FileHoldsChecks(FileName) &&
+        MessageDlg(Cz("Kontrola \"") + set->GetName() + Cz("\" neobsahuje žádný uzel. Přepsat soubor ") + FileName +
+                       Cz(" prázdnou kontrolou ?"),
+                   mtConfirmation, TMsgDlgButtons{mbYes, mbNo}, 0) != mrYes)
+        return;
     FModified = false;
     TSave* saver = TSave::New(FileName);
     Caption = FileName;
@@ -617,27 +640,27 @@ void TINESetupDialogForm::NewDir() {
     TControl& tree = (*this)["TreeView"];
     for (size_t i = 0; i < FFolderLines.size(); ++i)
         if (FFolderLines[i].Get() == folder) tree.ItemIndex = static_cast<int>(i);
-    FEditedFolder.Set(folder);
     tree.Text = folder->GetName();
     SetModified(true);
 }
 
+// The name is edited in the tree itself (its edited label comes to RenameSelectedFolder).
 void TINESetupDialogForm::RenameDir() {
-    THierarchyTemplate* folder = SelectedFolder();
-    if (!folder) return;
-    FEditedFolder.Set(folder);
-    (*this)["TreeView"].Text = folder->GetName();
+    if (THierarchyTemplate* folder = SelectedFolder()) (*this)["TreeView"].Text = folder->GetName();
 }
 
-void TINESetupDialogForm::RenameEditedFolder(const std::string& name) {
-    THierarchyTemplate* folder = FEditedFolder.Get();
-    FEditedFolder.Set(nullptr);
-    if (!folder || name.empty()) return;
-    folder->SetName(name);
-    int selected = (*this)["TreeView"].ItemIndex;
+void TINESetupDialogForm::RenameSelectedFolder(const std::string& name) {
+    THierarchyTemplate* folder = SelectedFolder();
+    if (folder && !name.empty()) {
+        folder->SetName(name);
+        SetModified(true);
+    }
+    // The lines again (an empty name shows the old one), the folder still selected.
     RefreshFolders();
-    (*this)["TreeView"].ItemIndex = selected;
-    SetModified(true);
+    TControl& tree = (*this)["TreeView"];
+    for (size_t i = 0; i < FFolderLines.size(); ++i)
+        if (folder && FFolderLines[i].Get() == folder) tree.ItemIndex = static_cast<int>(i);
+    tree.Text = tree.ItemIndex >= 0 ? tree.Items[static_cast<size_t>(tree.ItemIndex)] : std::string();
 }
 
 void TINESetupDialogForm::DeleteDir() {

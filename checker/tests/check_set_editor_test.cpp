@@ -161,3 +161,73 @@ TEST_F(EditorTest, BadFilesQuestionsAndMovesKeepTheSet) {
         EXPECT_EQ(form.Caption, "NoName");
     });
 }
+
+// Save with a set of no nodes over a file that keeps checks asks first, and "No" leaves the
+// file as it was; over a file of an empty set, or a new file, it does not ask.
+TEST_F(EditorTest, AnEmptySetOverwritesAFileOfChecksOnlyWhenTheUserSaysSo) {
+    const std::string kept = dir.Path("Kontroly.ZRX"), empty = dir.Path("Prazdna.ZRX");
+    Edit([&](TINESetupDialogForm& form) {
+        NameAnswer("A");
+        form["BitBtn8"].Click();
+        host.PushText(kept);
+        form["b_Save"].Click();
+    });
+    const std::string checks = ReadFile(kept);
+    ASSERT_FALSE(checks.empty());
+    // The editor opens on the file name alone, before any set is loaded.
+    for (int32_t i = container->ElementsCount() - 1; i >= 0; --i)
+        if (container->Get(i)->Is<TInterpretNodeEntity>()) container->FreeElement(container->Get(i));
+    struct Case {
+        std::string file;
+        int answer;  // 0: no question
+        bool written;
+    };
+    const Case cases[] = {{kept, mrNo, false}, {empty, 0, true}, {empty, 0, true}, {kept, mrYes, true}};
+    for (const Case& c : cases) {
+        ClearHostLog();
+        std::string before = FileExists(c.file) ? ReadFile(c.file) : "";
+        Edit([&](TINESetupDialogForm& form) {
+            EXPECT_TRUE(form["o_1"].Items.empty());
+            if (c.answer) host.PushResult(c.answer);
+            form["b_Save"].Click();
+        }, c.file);
+        if (c.answer) {
+            ASSERT_FALSE(HostLog().empty());
+            EXPECT_EQ(HostLog().back(), Cz("Kontrola \"Beze jména\" neobsahuje žádný uzel. Přepsat soubor ") + c.file +
+                                            Cz(" prázdnou kontrolou ?"));
+        } else {
+            EXPECT_TRUE(HostLog().empty()) << HostLog().back();
+        }
+        if (!c.written) {
+            EXPECT_EQ(ReadFile(c.file), before);
+        }
+        EXPECT_TRUE(FileExists(c.file));
+    }
+    EXPECT_NE(ReadFile(kept), checks);
+}
+
+// Folder names are edited in the tree, also by a line of a terminal or an answers file
+// ("TreeView[node]=name"); picking another folder renames nothing; the check box captions
+// are Windows-1250 like every text.
+TEST_F(EditorTest, FoldersAreRenamedByEditingTheTreeLine) {
+    Edit([&](TINESetupDialogForm& form) {
+        EXPECT_EQ(form["cb_DontInterpretModels"].Caption, Cz("Bez nastavení"));
+        form["BitBtn1"].Click();
+        form["NewDir"].Click();
+        std::string error;
+        EXPECT_TRUE(SetControlByLine(form, Cz("TreeView[Nová složka]"), "Data2", error)) << error;
+        form["TreeView"].Pick("root");
+        form["NewDir"].Click();
+        form["TreeView"].Pick("Data2");  // the new folder keeps its name
+        EXPECT_TRUE(SetControlByLine(form, "TreeView[Data2]", "Data", error)) << error;
+        EXPECT_TRUE(SetControlByLine(form, "TreeView[1]", "koren", error)) << error;
+        EXPECT_TRUE(SetControlByLine(form, "TreeView[Data]", "", error)) << error;  // an empty name is no name
+        EXPECT_EQ(form["TreeView"].Items, (std::vector<std::string>{"koren", "  Data", Cz("  Nová složka")}));
+        form["SortTV"].SetChecked(true);
+        EXPECT_TRUE(SetControlByLine(form, "TreeView[Data]", "Zaloha", error)) << error;
+        EXPECT_EQ(form["TreeView"].Items, (std::vector<std::string>{"koren", Cz("  Nová složka"), "  Zaloha"}));
+        EXPECT_EQ(form["TreeView"].ItemIndex, 2);
+        EXPECT_EQ(form.SelectedFolder()->GetName(), "Zaloha");
+        EXPECT_TRUE(form.Modified());
+    });
+}

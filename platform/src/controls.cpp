@@ -90,7 +90,35 @@ void TControl::Click() {
 void TControl::Type(std::string text) {
     if (!Usable() || ReadOnly) return;
     Text = std::move(text);
+    if (Kind == TControlKind::Tree) {
+        if (ItemIndex >= 0 && ItemIndex < static_cast<int>(Items.size())) {
+            std::string& node = Items[static_cast<size_t>(ItemIndex)];
+            node = std::string(static_cast<size_t>(TreeLevel(node)) * 2, ' ') + Text;
+        }
+        if (OnEdited) {
+            OnEdited(*this);
+            return;
+        }
+    }
     if (OnChange) OnChange(*this);
+}
+
+bool TControl::EditNode(std::string_view node, std::string text) {
+    if (Kind != TControlKind::Tree || !Usable() || ReadOnly) return false;
+    int index = -1;
+    for (size_t i = 0; i < Items.size() && index < 0; ++i)
+        if (Items[i] == node) index = static_cast<int>(i);
+    for (size_t i = 0; i < Items.size() && index < 0; ++i)
+        if (TreeText(Items[i]) == node) index = static_cast<int>(i);
+    int32_t n;
+    if (index < 0 && TryStrToInt(Trim(std::string(node)), n) && n >= 1 && n <= static_cast<int>(Items.size()))
+        index = n - 1;
+    if (index < 0) return false;
+    if (index != ItemIndex) Select(index);
+    // The pick may have changed the nodes.
+    if (ItemIndex != index) return false;
+    Type(std::move(text));
+    return true;
 }
 
 bool TControl::Pick(std::string_view item) {
@@ -294,9 +322,24 @@ std::string KindWord(TControlKind k) {
 }  // namespace
 
 bool SetControlByLine(TForm& form, const std::string& name, const std::string& value, std::string& error) {
-    std::string base = name;
     int col = -1, row = -1;
     size_t bracket = name.find('[');
+    std::string base = bracket == std::string::npos ? name : Trim(name.substr(0, bracket));
+    TControl* c = form.Find(base);
+    if (c && c->Kind == TControlKind::Tree && bracket != std::string::npos) {
+        // A node's label edited: "name[node]=text".
+        size_t close = name.rfind(']');
+        std::string node = close == std::string::npos || close < bracket ? "" : name.substr(bracket + 1, close - bracket - 1);
+        if (!c->Enabled || !c->Visible || c->ReadOnly) {
+            error = base + " is " + (!c->Enabled ? "disabled" : !c->Visible ? "hidden" : "read-only");
+            return false;
+        }
+        if (node.empty() || !c->EditNode(node, value)) {
+            error = base + " has no item " + node;
+            return false;
+        }
+        return true;
+    }
     if (bracket != std::string::npos) {
         size_t comma = name.find(',', bracket), close = name.find(']', bracket);
         if (comma == std::string::npos || close == std::string::npos || comma > close ||
@@ -305,9 +348,7 @@ bool SetControlByLine(TForm& form, const std::string& name, const std::string& v
             error = "bad cell " + name + " (name[col,row])";
             return false;
         }
-        base = Trim(name.substr(0, bracket));
     }
-    TControl* c = form.Find(base);
     if (!c) {
         error = "no control " + base + " on " + form.ClassName();
         return false;

@@ -140,6 +140,49 @@ struct EveryKind : TForm {
 
 }  // namespace
 
+// "name[node]=text" edits the label of a tree node, picking the node first unless it is the
+// selected one; a tree with OnEdited hears the edit there and not as a pick.
+TEST(Controls, TreeLinesEditTheLabelOfANode) {
+    TForm f("Tf_Tree");
+    TControl& tree = f.Add(TControlKind::Tree, "Tree");
+    tree.Items = {"root", "  b", "    leaf", "  b2"};
+    std::vector<std::string> heard;
+    tree.OnChange = [&](TControl& c) { heard.push_back("pick " + c.Text); };
+    tree.OnEdited = [&](TControl& c) { heard.push_back("edit " + c.Text); };
+    f.Add(TControlKind::Tree, "Outline").ReadOnly = true;
+    f["Outline"].Items = {"a"};
+    struct Case {
+        const char* name;
+        const char* value;
+        const char* error;
+        std::vector<std::string> heard;
+        int index;
+        std::vector<std::string> items;
+    };
+    const Case cases[] = {
+        {"Tree[leaf]", "list", "", {"pick     leaf", "edit list"}, 2, {"root", "  b", "    list", "  b2"}},
+        {"Tree[    list]", "leaf", "", {"edit leaf"}, 2, {"root", "  b", "    leaf", "  b2"}},
+        {"Tree[4]", "Data 2", "", {"pick   b2", "edit Data 2"}, 3, {"root", "  b", "    leaf", "  Data 2"}},
+        {"Tree[twig]", "x", "Tree has no item twig", {}, 3, {"root", "  b", "    leaf", "  Data 2"}},
+        {"Tree[5]", "x", "Tree has no item 5", {}, 3, {"root", "  b", "    leaf", "  Data 2"}},
+        {"Tree[]", "x", "Tree has no item ", {}, 3, {"root", "  b", "    leaf", "  Data 2"}},
+        {"Tree", "root", "", {"pick root"}, 0, {"root", "  b", "    leaf", "  Data 2"}},
+    };
+    for (const Case& c : cases) {
+        heard.clear();
+        std::string error;
+        EXPECT_EQ(SetControlByLine(f, c.name, c.value, error), !*c.error) << c.name;
+        EXPECT_EQ(error, c.error) << c.name;
+        EXPECT_EQ(heard, c.heard) << c.name;
+        EXPECT_EQ(tree.ItemIndex, c.index) << c.name;
+        EXPECT_EQ(tree.Items, c.items) << c.name;
+    }
+    std::string error;
+    EXPECT_FALSE(SetControlByLine(f, "Outline[a]", "b", error));
+    EXPECT_EQ(error, "Outline is read-only");
+    EXPECT_EQ(f["Outline"].Items, std::vector<std::string>{"a"});
+}
+
 // "name=value" lines set each kind as a user would; what does not fit is refused with a reason.
 TEST(Controls, LinesSetControlsOrSayWhyNot) {
     struct Case {

@@ -78,11 +78,10 @@ private:
     bool ChooseFile(bool save, std::string& fileName);
     void SelectNode(int index);
     void AddFolderLines(THierarchyTemplate* folder, int depth);
-    void RenameEditedFolder(const std::string& name);
+    void RenameSelectedFolder(const std::string& name);
 
     THeld<TEntity> FContainer;
     THeld<THierarchyTemplate> FTemplate;
-    THeld<THierarchyTemplate> FEditedFolder;
     std::vector<THeld<TToolModel>> FCheckLines, FPaletteLines;
     std::vector<THeld<TPropertyModel>> FGridRows;
     std::vector<THeld<THierarchyTemplate>> FFolderLines;

@@ -65,6 +65,8 @@ public:
     void ClearCells();
 
     Event OnClick, OnChange, OnEnter, OnExit;
+    // A tree: the label of the selected node was edited in place; Text holds the new label.
+    Event OnEdited;
     using CellEvent = std::function<void(TControl&, int col, int row)>;
     CellEvent OnCellChange, OnCellDblClick;
     // May a grid cell be selected (and so typed into)? Unset: every cell.
@@ -81,7 +83,12 @@ public:
 
     // What a user does. Disabled or hidden controls ignore clicks, typing and picks.
     void Click();                  // OnClick, then a non-zero ModalResult ends the form's showing
-    void Type(std::string text);   // Text, then OnChange
+    // Text, then OnChange. A tree: the selected node's label is edited (its item takes the
+    // text, keeping the indent), then OnEdited (OnChange when it has none).
+    void Type(std::string text);
+    // A tree: the node of that text (with or without its indent) or number (from 1) is picked
+    // unless it is the selected one, then its label is edited (Type). False without the node.
+    bool EditNode(std::string_view node, std::string text);
     // The item of that text: ItemIndex, Text, OnChange. A tree node also by its text without
     // the indent; a page of a page control by its caption (without "&") or name.
     bool Pick(std::string_view item);
@@ -189,7 +196,7 @@ TForm* ActiveModalForm();
 // button "1" or "0"; a combo or list box, or a radio group (a radio button with items), the
 // item of that text, else of that number (from 1); a tree the node of that text (with or
 // without its indent) or number; a page control the page of that caption or number; a grid
-// cell is "name[col,row]=text" (from 0). False with the reason when the control is missing,
+// cell is "name[col,row]=text" (from 0); a tree node's label is edited by "name[node]=text". False with the reason when the control is missing,
 // hidden, disabled or read-only, or the value does not fit it.
 bool SetControlByLine(TForm& form, const std::string& name, const std::string& value, std::string& error);
 // A button or menu item by its caption (without "&") or name; nullptr when there is none.
