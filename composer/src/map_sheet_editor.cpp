@@ -608,7 +608,7 @@ void TMSEditorFormTool::ShowSelected() {
     if (!form) return;
     (*form)["l_Comment"].Caption =
         Cz("Vybraný objekt: ") + selected->GetName() + Cz(" (třída ") + selected->ClassName() + ")";
-    if (auto* frame = As<TDrawRectangle>(selected); frame && !As<TDesktop>(selected)) {
+    if (auto* frame = As<TDrawRectangle>(selected)) {
         form->LineColour = frame->GetPenColor();
         form->PenWidth = frame->GetPenWidth();
         form->FillColour = frame->GetBrushColor();
@@ -626,7 +626,10 @@ void TMSEditorFormTool::ShowRectForm() {
 }
 
 void TMSEditorFormTool::HideRectForm() {
-    if (FRectForm) FRectForm->Hide();
+    if (FRectForm && FRectForm->Visible) {
+        FRectForm->Hide();
+        PostMsg(tm_ReView, this, nullptr, false);  // the page behind the dialog
+    }
     if (FForm) (*FForm)["b_RectForm"].Checked = false;
 }
 
@@ -722,6 +725,10 @@ bool TMSEditorFormTool::WriteTemplate() {
 bool TMSEditorFormTool::SaveAs() {
     std::string file = FFileName;
     if (!GetUserHost().SelectFile(Cz("Šablony ML (*.MSD)|*.MSD"), OptionsFolder(false), file)) return false;
+    // An existing file is replaced only when the user says so, as the save dialog asks.
+    if (FileExists(file) && MessageDlg(file + Cz(" již existuje.") + "\r" + Cz("Chcete jej nahradit?"), mtWarning,
+                                       TMsgDlgButtons{mbYes, mbNo}, 0) != mrYes)
+        return false;
     SetFileName(file);
     RegisterTemplate();
     return true;

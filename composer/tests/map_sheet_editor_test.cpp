@@ -107,7 +107,7 @@ TEST_F(MapSheetEditorTest, NewEditorDrawsMovesResizesAndDeletes) {
     EXPECT_TRUE(ed->GetModified());
     EXPECT_NEAR(frame->GetMinX(), 0.02, 0.001);
     EXPECT_NEAR(frame->GetMaxY(), 0.08, 0.001);
-    EXPECT_EQ(frame->GetBrushStyle(), bsClear);  // the fill button is up
+    EXPECT_EQ(frame->GetBrushStyle(), bsSolid);  // the selected page's fill is in the tool bar
     // Dragged up and to the left it is a click too; straight down it has no width.
     Drag(Px(0.2, 0.05), Px(0.15, 0.1));
     EXPECT_EQ(Elements().size(), 1u);
@@ -276,9 +276,10 @@ TEST_F(MapSheetEditorTest, AspectLockAtTheGrips) {
     Run();
     EXPECT_EQ(As<TDrawRectangle>(frame)->GetPenColor(), 255);
     EXPECT_TRUE(ed->GetModified());
+    const bool filled = Form().Fill();  // as the selected frame is
     Form()["b_fill"].Click();
     Run();
-    EXPECT_EQ(As<TDrawRectangle>(frame)->GetBrushStyle(), bsSolid);
+    EXPECT_EQ(As<TDrawRectangle>(frame)->GetBrushStyle(), filled ? bsClear : bsSolid);
 
     // "Použít" of the position dialog moves the selected element and marks the template.
     ed->SetModified(false);
@@ -404,6 +405,65 @@ TEST_F(MapSheetEditorTest, TemplateDrawnSavedLoadedAndProduced) {
     for (size_t i = 0; i < shown.size(); ++i) differ += shown[i] != printed[i];
     EXPECT_EQ(differ, 0u);
     Free(produced);
+}
+
+// "Uložit jako" onto an existing file asks first; "No" keeps the file and the name.
+TEST_F(MapSheetEditorTest, SaveAsAsksBeforeReplacingAFile) {
+    Open();
+    const std::string path = dir.Path("b.MSD"), named = dir.Path("a.MSD");
+    WriteText(path, "kept");
+    ed->SetFileName(named);
+    struct Case {
+        int answer;
+        bool written;
+    } cases[] = {{mrNo, false}, {mrYes, true}};
+    for (const Case& c : cases) {
+        ClearHostLog();
+        host.PushText(path);
+        host.PushResult(c.answer);
+        Use(tm_SaveFileAs);
+        ASSERT_FALSE(HostLog().empty());
+        EXPECT_EQ(HostLog().back(), path + Cz(" již existuje.") + "\r" + Cz("Chcete jej nahradit?"));
+        EXPECT_EQ(ReadFile(path) != "kept", c.written);
+        EXPECT_EQ(ed->GetFileName(), c.written ? path : named);
+    }
+}
+
+// Selecting the page takes its pen and fill into the tool bar; hiding the position dialog
+// with its tool-bar button redraws the page behind it.
+TEST_F(MapSheetEditorTest, ThePageFillsTheToolBarAndHidingTheDialogRedraws) {
+    Open();
+    Page()->SetPenColor(clRed);
+    Page()->SetPenWidth(0.001);
+    Page()->SetBrushColor(clBlue);
+    Page()->SetBrushStyle(bsClear);
+    ed->GetEditor()->Select(Page());
+    Run();
+    EXPECT_EQ(Form().LineColour, clRed);
+    EXPECT_DOUBLE_EQ(Form().PenWidth, 0.001);
+    EXPECT_EQ(Form().FillColour, clBlue);
+    EXPECT_FALSE(Form().Fill());
+    Page()->SetBrushStyle(bsSolid);
+    ed->GetEditor()->Select(Page());
+    Run();
+    EXPECT_TRUE(Form().Fill());
+
+    ASSERT_TRUE(ed->GetRectForm()->Visible);
+    int redraws = 0;
+    TApplication::MessageHook saved = Application().OnMessage;
+    Application().OnMessage = [&](TMsg& m, bool& handled) {
+        if (m.message == WM_USER && m.lParam) {
+            auto* zm = reinterpret_cast<TZarixMessage*>(m.lParam);
+            if (IsLive(zm) && zm->Message == tm_ReView) ++redraws;
+        }
+        if (saved) saved(m, handled);
+    };
+    Form()["b_RectForm"].Click();
+    Run();
+    Application().OnMessage = saved;
+    EXPECT_FALSE(ed->GetRectForm()->Visible);
+    EXPECT_FALSE(Form()["b_RectForm"].Checked);
+    EXPECT_GE(redraws, 1);
 }
 
 TEST_F(MapSheetEditorTest, QuitAsksOnlyForModifiedTemplates) {
