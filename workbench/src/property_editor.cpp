@@ -176,8 +176,16 @@ void TFProp::FitValueColumn() {
 
 // ---- TObjectPropertyEditor ---------------------------------------------------------------
 
+void TFProp::Publish(PropertyTable& t) {
+    using C = TFProp;
+    t.Field("SelRow", &C::SelRow).Stored(false);
+    t.Str<C>("PropName", &C::PropName, nullptr).Stored(false);
+    t.Str<C>("PropString", &C::PropString, nullptr).Stored(false);
+}
+
 void TObjectPropertyEditor::Publish(PropertyTable& t) {
     using C = TObjectPropertyEditor;
+    t.Obj<C, TFProp>("Form", &C::GetForm, nullptr).Stored(false);
     t.Int<C>("Left", &C::GetLeft, &C::SetLeft).Stored(false);
     t.Int<C>("Top", &C::GetTop, &C::SetTop).Stored(false);
     t.Int<C>("Width", &C::GetWidth, &C::SetWidth).Stored(false);
@@ -292,11 +300,10 @@ void TObjectPropertyEditor::Commit(int32_t row) {
             // It joins the tool list holding this editor (the main tool's).
             if (auto* tools = As<TTools>(GetOwnersCount() > 0 ? GetOwnerEntity(0) : nullptr)) tools->AddElement(editor);
             editor->DoIt();
-            return;
         }
-        // Nil stays nil unless another object is named.
-        std::string t = BezVnejsichMezer(text);
-        if (t.empty() || AnsiSameText(t, "nil")) return;
+        // Nil (or an object that is no persistent) is not changed: no text names an object.
+        Fill();
+        return;
     }
     try {
         FProperties->SetPropString(text);

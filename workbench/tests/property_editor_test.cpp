@@ -152,14 +152,17 @@ TEST_F(PropertyEditorTest, TextTheKindCannotTakeIsRefusedAndTheValueKept) {
     probe->Count = 7;
     TObjectPropertyEditor* editor = Open(probe);
     TFProp* f = editor->Form();
+    // A nil object property takes no text at all, so nothing is refused there.
     struct Case {
         const char* name;
         const char* text;
-    } cases[] = {{"Count", "sedm"}, {"Count", "99999999999"}, {"Ratio", "x1"}, {"Target", "nikdo"}, {"Target", "12345"}};
+        bool refused;
+    } cases[] = {{"Count", "sedm", true},     {"Count", "99999999999", true}, {"Ratio", "x1", true},
+                 {"Target", "nikdo", false}, {"Target", "12345", false}};
     for (const Case& c : cases) {
         ClearHostLog();
         Edit(f, 1, c.name, c.text);
-        EXPECT_TRUE(Logged(c.text)) << c.name << " " << c.text;
+        EXPECT_EQ(Logged(c.text), c.refused) << c.name << " " << c.text;
         EXPECT_EQ(probe->Count, 7);
         EXPECT_EQ(probe->Ratio, 0);
         EXPECT_EQ(probe->Target, nullptr);
@@ -179,6 +182,15 @@ TEST_F(PropertyEditorTest, ObjectPropertiesOpenAFurtherEditorAndNilOpensNothing)
     Edit(f, 1, "Target", "nil");
     EXPECT_EQ(mainTool->ToolsCount(), tools);
     EXPECT_EQ(probe->Target, nullptr);
+    // Nil is not changed, not even by the address of a live object of the property's class.
+    Edit(f, 1, "Target", IntToStr(static_cast<int64_t>(reinterpret_cast<uintptr_t>(target))));
+    EXPECT_EQ(mainTool->ToolsCount(), tools);
+    EXPECT_EQ(probe->Target, nullptr);
+    EXPECT_EQ(f->Grid(1).Cell(1, RowOf(f, 1, "Target")), "nil");
+    // Scripts reach the form and its selected row through the editor.
+    EXPECT_EQ(GetObjectPropByName(editor, "Form"), static_cast<TPersistent*>(f));
+    EXPECT_EQ(GetPropStringByName(f, "PropName"), "Target");
+    EXPECT_EQ(GetPropStringByName(f, "SelRow"), IntToStr(RowOf(f, 1, "Target")));
 
     probe->Target = target;
     editor->Fill();

@@ -21,13 +21,17 @@ constexpr int32_t tm_ExploreOwners = 37;
 
 // The editor's window ("Properties"). The grids are controls named sgElementProperties,
 // sgAscProperties and sgMethods on the pages tsElementProperties ("El.vlastnosti"),
-// tsAscProperties ("Vlastnosti") and tsMethods ("Metody").
-class TFProp : public TForm {
+// tsAscProperties ("Vlastnosti") and tsMethods ("Metody"). Scripts read SelRow, PropName
+// and PropString through the editor's Form.
+class TFProp : public TForm, public TPersistent {
+    ZARIX_CLASS(TFProp, TPersistent)
+    static void Publish(PropertyTable& t);
+
 public:
     static constexpr int DefaultColWidth = 150;
     static constexpr int DefaultRowHeight = 20;
 
-    explicit TFProp(TObjectPropertyEditor* editor);
+    explicit TFProp(TObjectPropertyEditor* editor = nullptr);
 
     // Nil once the editor is gone.
     TObjectPropertyEditor* Editor() const;
