@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <memory>
 
+#include "composition/modelfile.h"
 #include "drive_lists.h"
 #include "kernel/class_registry.h"
 #include "platform/files.h"
@@ -25,6 +26,8 @@ namespace {
 // ---- Tf_SelectDir -------------------------------------------------------------------------
 
 Tf_SelectDir::Tf_SelectDir() : TForm("Tf_SelectDir") {
+    // The checking program's form shows no errors.
+    ReportErrors = ModelFileProfile() != TModelFileProfile::Tarvine;
     Caption = Cz("Výběr složky");
     Left = 200;
     Top = 150;
@@ -130,8 +133,10 @@ void TSelectDirDialog::DoIt() {
         }
         if (form->ShowModal() == mrOk) Directory = form->Folder();
     } catch (Exception& e) {
-        ShowMessage(e.Message() + ": " + Directory);
-        Screen().SetCursor(crDefault);
+        if (form->ReportErrors) {
+            ShowMessage(e.Message() + ": " + Directory);
+            Screen().SetCursor(crDefault);
+        }
         Directory.clear();
     }
     Left = form->Left;

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <string>
 
+#include "composition/modelfile.h"
 #include "platform/files.h"
 #include "platform/forms.h"
 #include "workbench/folder_dialogs.h"
@@ -74,6 +75,29 @@ TEST_F(FolderDialogsTest, MissingFolderIsReportedAndForgotten) {
     EXPECT_EQ(HostLog()[0], "I/O error 3: " + dir_.Path("none"));
     EXPECT_EQ(d->Directory, "");
     EXPECT_EQ(Screen().Cursor(), crDefault);
+}
+
+// The checking program's folder form shows no error and leaves the cursor; the folder is
+// forgotten all the same.
+TEST_F(FolderDialogsTest, TheCheckingProgramShowsNoFolderErrors) {
+    SetModelFileProfile(TModelFileProfile::Tarvine);
+    Owned<TSelectDirDialog> d(TSelectDirDialog::New());
+    d->Directory = dir_.Path("none");
+    Screen().SetCursor(crHourGlass);
+    d->DoIt();
+    EXPECT_EQ(d->Directory, "");
+    Tf_SelectDir f;
+    f.SetFolder(dir_.Path());
+    host_.PushAction([&] {
+        TForm& n = *ActiveModalForm();
+        n["ed_Name"].Type("a");  // exists
+        n["OK"].Click();
+        return n.ModalResult;
+    });
+    f["NewDir"].Click();
+    SetModelFileProfile(TModelFileProfile::Oskelt);
+    EXPECT_TRUE(HostLog().empty());
+    EXPECT_EQ(Screen().Cursor(), crHourGlass);
 }
 
 TEST_F(FolderDialogsTest, NewFolderIsMadeThroughTheNameForm) {

@@ -23,7 +23,8 @@ public:
     // "Nový adr.": asks for a name and makes that folder in the one shown.
     void NewFolder();
 
-    // Errors are shown in a message box and the cursor is reset; off, they pass silently.
+    // Errors are shown in a message box and the cursor is reset; off, they pass silently
+    // (the checking program's form starts with it off).
     bool ReportErrors = true;
 
 private:
