@@ -179,52 +179,25 @@ void TNewUserMapSpace::Publish(PropertyTable& t) {
     t.Field("Scale", &C::Scale);
 }
 
-void TNewUserMapSpace::DrawBand() {
-    if (TDevice* d = GetDevice()) DrawRubberBand(d, FBand);
-}
-
 void TNewUserMapSpace::MouseDown(TZarixMessage*& message, bool& handled) {
     auto* mouse = As<TZarixMouseEvent>(message);
-    TDevice* d = GetDevice();
-    if (!mouse || mouse->Button != mbLeft || !d || !d->GetProjection()) return;
+    TPageProjection* p = Projection();
+    if (!mouse || mouse->Button != mbLeft || !p) {
+        inherited::MouseDown(message, handled);
+        return;
+    }
     handled = true;
-    TPageProjection* p = d->GetProjection();
+    EraseFollowMarker();
+    EndBand();
+    // The box of Width x Height around the pointer; a drag moves its far corner.
     int w = p->GetPageLengthHoriz1(Width) / 2, h = p->GetPageLengthVert1(Height) / 2;
-    FFrom = {mouse->X, mouse->Y};
-    FBand = {mouse->X - w, mouse->Y - h, mouse->X + w, mouse->Y + h};
-    XorPen(d, 0x00FF00, 1);
-    FDragging = true;
-    DrawBand();
+    BeginBand(TPixelRect{mouse->X - w, mouse->Y - h, mouse->X + w, mouse->Y + h});
 }
 
-void TNewUserMapSpace::MouseMove(TZarixMessage*& message, bool&) {
-    auto* mouse = As<TZarixMouseEvent>(message);
-    if (!mouse || !FDragging || !(mouse->Shift & ssLeft)) return;
-    if (std::abs(mouse->X - FFrom.X) <= 2 && std::abs(mouse->Y - FFrom.Y) <= 2) return;
-    DrawBand();
-    FBand = {std::min(FFrom.X, mouse->X), std::min(FFrom.Y, mouse->Y), std::max(FFrom.X, mouse->X),
-             std::max(FFrom.Y, mouse->Y)};
-    DrawBand();
-}
-
-void TNewUserMapSpace::MouseUp(TZarixMessage*& message, bool& handled) {
-    auto* mouse = As<TZarixMouseEvent>(message);
-    TDevice* d = GetDevice();
-    if (!mouse || mouse->Button != mbLeft || !FDragging || !d) return;
-    handled = true;
-    DrawBand();
-    CopyPen(d);
-    FDragging = false;
-    TRectangle r;
-    d->GetProjection()->GetModelRect(FBand, r);
-    r.Sort();
-    RectDrawn(r);
-}
-
-void TNewUserMapSpace::RectDrawn(const TRectangle& r) {
+void TNewUserMapSpace::RectDrawn(double minX, double minY, double maxX, double maxY) {
     TGuide* guide = GuideOf(Input);
     if (!guide) return;
-    if (r.IsEmpty() || !(r.GetWidth() > 0) || !(r.GetHeight() > 0)) {
+    if (!(maxX - minX > 0) || !(maxY - minY > 0)) {
         ShowMessage(Cz(kRefused));
         return;
     }
@@ -235,7 +208,7 @@ void TNewUserMapSpace::RectDrawn(const TRectangle& r) {
     }
     TUserMapSpace* space = TUserMapSpace::New();
     space->SetName(Cz("Mapa 1:") + IntToStr(static_cast<int32_t>(std::trunc(scale))));
-    space->SetRect(r.Min.X, r.Min.Y, r.Max.X, r.Max.Y);
+    space->SetRect(minX, minY, maxX, maxY);
     space->SetScale(scale);
     guide->AddUserMapSpace(space);
     PostToManager(this, tm_ReView);
@@ -243,70 +216,25 @@ void TNewUserMapSpace::RectDrawn(const TRectangle& r) {
 
 // ---- TUserMapSpaceEditor ---------------------------------------------------------------------
 
-TUserMapSpace* TUserMapSpaceEditor::Selected() {
-    return FSelected && IsLive(FSelected, FSelectedSerial) ? FSelected : nullptr;
+const TClassInfo* TUserMapSpaceEditor::SelectClass() { return TUserMapSpace::StaticClass(); }
+
+TUserMapSpace* TUserMapSpaceEditor::Selected() const { return As<TUserMapSpace>(GetSelected()); }
+
+void TUserMapSpaceEditor::Select(TElement* element) {
+    inherited::Select(element);
+    PostMsgToOwners(guide_msg::SelectedToForm, nullptr, false);
 }
 
-void TUserMapSpaceEditor::Select(TUserMapSpace* space) {
-    FSelected = space;
-    FSelectedSerial = space ? space->Serial() : 0;
-    PostToManager(this, guide_msg::SelectedToForm, space);
-}
-
-void TUserMapSpaceEditor::MouseDown(TZarixMessage*& message, bool& handled) {
-    auto* mouse = As<TZarixMouseEvent>(message);
+TEntity* TUserMapSpaceEditor::HolderOf(TRectEntity* element) {
     TGuide* guide = GuideOf(Input);
-    TDevice* d = GetDevice();
-    if (!mouse || mouse->Button != mbLeft || !guide || !d || !d->GetProjection()) return;
-    handled = true;
-    T2DPoint m = ModelPoint(d, mouse);
-    TUserMapSpace* space = guide->FindUserMapSpaceAt(m.X, m.Y);
-    FOverNothing = space == nullptr;
-    if (!space) return;
-    Select(space);
-    FFrom = {mouse->X, mouse->Y};
-    FBand = d->GetProjection()->GetPageRect(space->Rect());
-    XorPen(d, 0x00FF00, 1);
-    FDragging = true;
-    DrawRubberBand(d, FBand);
+    TEntity* spaces = guide ? guide->GetUserMapSpaces() : nullptr;
+    return spaces && element && spaces->IndexOf(element) >= 0 ? spaces : nullptr;
 }
 
-void TUserMapSpaceEditor::MouseMove(TZarixMessage*& message, bool&) {
-    auto* mouse = As<TZarixMouseEvent>(message);
-    TDevice* d = GetDevice();
-    if (!mouse || !d) return;
-    if (!FDragging || !(mouse->Shift & ssLeft)) {
-        if (TGuide* guide = GuideOf(Input); guide && d->GetProjection()) {
-            T2DPoint m = ModelPoint(d, mouse);
-            FOverNothing = guide->FindUserMapSpaceAt(m.X, m.Y) == nullptr;
-        }
-        return;
-    }
-    DrawRubberBand(d, FBand);
-    int dx = mouse->X - FFrom.X, dy = mouse->Y - FFrom.Y;
-    FFrom = {mouse->X, mouse->Y};
-    FBand = {FBand.Left + dx, FBand.Top + dy, FBand.Right + dx, FBand.Bottom + dy};
-    DrawRubberBand(d, FBand);
-    PostToManager(this, guide_msg::RectToForm);
-}
-
-void TUserMapSpaceEditor::MouseUp(TZarixMessage*& message, bool& handled) {
-    auto* mouse = As<TZarixMouseEvent>(message);
-    TDevice* d = GetDevice();
-    if (!mouse || mouse->Button != mbLeft || !FDragging || !d) return;
-    handled = true;
-    DrawRubberBand(d, FBand);
-    CopyPen(d);
-    FDragging = false;
-    TUserMapSpace* space = Selected();
-    if (!space) return;
-    TRectangle r;
-    d->GetProjection()->GetModelRect(FBand, r);
-    r.Sort();
-    if (std::fabs(r.Min.X - space->GetMinX()) < 1e-9 && std::fabs(r.Min.Y - space->GetMinY()) < 1e-9) return;
-    space->SetRect(r.Min.X, r.Min.Y, r.Max.X, r.Max.Y);
-    Select(space);
-    PostToManager(this, tm_ReView);
+void TUserMapSpaceEditor::SetInput(TElement* element) {
+    // The marker stays with no key map it does not belong to.
+    if (element != Input) inherited::Select(nullptr);
+    inherited::SetInput(element);
 }
 
 // ---- TRecGuideSelect -------------------------------------------------------------------------
@@ -371,7 +299,10 @@ TF_UMSedForm::TF_UMSedForm(TGuideFormTool* tool)
         std::string n = name;
         Add(TControlKind::Edit, n).OnExit = [this, n](TControl&) { EditLeft(n); };
     }
-    Add(TControlKind::CheckBox, "FixPage", Cz("Pevná stránka")).OnClick = [this](TControl&) { Changed(); };
+    Add(TControlKind::CheckBox, "FixPage", Cz("Pevná stránka")).OnClick = [this](TControl&) {
+        LockAspect();
+        Changed();
+    };
     Add(TControlKind::Button, "b_Page").OnClick = [](TControl& c) { c.Checked = !c.Checked; };
     Add(TControlKind::RadioButton, "rb_m", "[m]").OnClick = [this](TControl&) { SetUnit(1, 3); };
     Add(TControlKind::RadioButton, "rb_cm", "[cm]").OnClick = [this](TControl&) { SetUnit(100, 2); };
@@ -391,6 +322,18 @@ TF_UMSedForm::TF_UMSedForm(TGuideFormTool* tool)
 double TF_UMSedForm::Number(const char* name) {
     double v = 0;
     return TextToFloat((*this)[name].Text, v) && std::isfinite(v) ? v : 0;
+}
+
+TUserMapSpaceEditor* TF_UMSedForm::Editor() const {
+    if (!FTool || !IsLive(FTool, FToolSerial)) return nullptr;
+    for (int32_t k = 0; k < FTool->ToolsCount(); ++k)
+        if (auto* editor = As<TUserMapSpaceEditor>(FTool->GetTool(k))) return editor;
+    return nullptr;
+}
+
+void TF_UMSedForm::LockAspect() {
+    if (TUserMapSpaceEditor* editor = Editor())
+        editor->SetAspectLock((*this)["FixPage"].Checked, PageHeight > 0 ? PageWidth / PageHeight : 0);
 }
 
 void TF_UMSedForm::ShowValues() {
@@ -479,6 +422,7 @@ void TF_UMSedForm::EditLeft(const std::string& name) {
         }
     } else if (name == "e_PageWidth" || name == "e_PageHeight") {
         (name == "e_PageWidth" ? PageWidth : PageHeight) = std::fabs(v) / UnitFactor;
+        if ((*this)["FixPage"].Checked) LockAspect();
         if ((*this)["b_Page"].Checked) {
             if (PageWidth > 0 && PageHeight > 0) Scale = std::max(RectWidth / PageWidth, RectHeight / PageHeight);
         } else {

@@ -76,7 +76,9 @@ void TDrawRectTool::MoveMarker(int x, int y) {
 
 void TDrawRectTool::KeyDown(TZarixMessage*& message, bool&) {
     auto* key = As<TZarixKeyEvent>(message);
-    if (key && key->Key == VK_ESCAPE) PostMsgToOwners(tm_BreakDrawing, nullptr, false);
+    if (!key || key->Key != VK_ESCAPE) return;
+    EndBand();
+    PostMsgToOwners(tm_BreakDrawing, nullptr, false);
 }
 
 void TDrawRectTool::MouseDown(TZarixMessage*& message, bool& handled) {
@@ -182,15 +184,16 @@ TRectEntity* TRectEntityEditor::GetSelected() const {
 }
 
 void TRectEntityEditor::Select(TElement* element) {
+    // The input may be gone already (a window freeing its key map before its tools).
+    TEntity* holder = Input && IsLive(Input) ? As<TEntity>(Input) : nullptr;
     if (TSelectedElement* old = GetMarker()) {
         FMarkerElement = nullptr;
-        if (auto* holder = As<TEntity>(Input); holder && IsLive(holder) && holder->IndexOf(old) >= 0)
+        if (holder && holder->IndexOf(old) >= 0)
             holder->FreeElement(old);
         else if (old->GetOwnersCount() == 0)
             Free(old);
     }
-    auto* holder = As<TEntity>(Input);
-    if (!element || !holder || !IsLive(holder)) return;
+    if (!element || !holder) return;
     TSelectedElement* marker = TSelectedElement::New();
     marker->SetSelected(element);
     holder->AddElement(marker);
@@ -272,13 +275,16 @@ void TRectEntityEditor::EditSelected() {
     RedrawAfterDialog();
 }
 
+TEntity* TRectEntityEditor::HolderOf(TRectEntity*) { return As<TEntity>(Input); }
+
 void TRectEntityEditor::KeyDown(TZarixMessage*& message, bool&) {
     auto* key = As<TZarixKeyEvent>(message);
-    auto* holder = As<TEntity>(Input);
     TRectEntity* selected = GetSelected();
-    if (!key || key->Key != kDelete || !selected || !holder || selected == holder) return;
+    if (!key || key->Key != kDelete || !selected || selected == Input) return;
+    TEntity* holder = HolderOf(selected);
+    if (!holder || selected == holder) return;
     const int32_t i = holder->IndexOf(selected);
-    if (i < 0) return;  // only direct children of the input are deleted
+    if (i < 0) return;  // only elements of the holder are deleted
     Select(nullptr);
     TElement* next = nullptr;
     if (i == 0 && holder->ElementsCount() > 1) next = holder->Get(1);

@@ -396,3 +396,74 @@ TEST_F(KeyMapWindowTest, PopupInvertsAndRemovesTheMarkedSheetsAndZoomsToThem) {
 }
 
 }  // namespace
+
+namespace {
+
+// The user-map-space editor is the rectangle editor: grips resize, "FixPage" locks the
+// aspect to the page, Delete removes the space; Esc ends the drag of a new one.
+TEST_F(KeyMapWindowTest, UserMapSpacesAreResizedAtTheirGripsAspectLockedAndDeleted) {
+    Open({"b_U"});
+    TSMO_50* gost = Sheet("GOST");
+    Use("TNewUserMapSpace");
+    auto* maker = As<TNewUserMapSpace>(tool->GetActiveTool());
+    ASSERT_NE(maker, nullptr);
+    maker->Scale = 25000;
+    maker->Width = 4000;
+    maker->Height = 4000;
+    TPixelPoint c = tool->GetProjection()->GetPagePoint(gost->GetCenterX(), gost->GetCenterY());
+    Form().MouseDown(mbLeft, ssLeft, c.X, c.Y);
+    Form().OnKeyDown(Form(), VK_ESCAPE, 0);
+    Form().MouseUp(mbLeft, 0, c.X, c.Y);
+    Application().ProcessMessages();
+    TUserMapSpaces* spaces = Guide()->GetUserMapSpaces();
+    EXPECT_EQ(spaces->ElementsCount(), 0);
+    Click(gost->GetCenterX(), gost->GetCenterY());
+    ASSERT_EQ(spaces->ElementsCount(), 1);
+    auto* space = As<TUserMapSpace>(spaces->Get(0));
+    EXPECT_EQ(space->GetName(), Cz("Mapa 1:25000"));
+
+    Use("TUserMapSpaceEditor");
+    Click(space->GetCenterX(), space->GetCenterY());
+    auto* editor = As<TUserMapSpaceEditor>(tool->GetActiveTool());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->Selected(), space);
+    TF_UMSedForm* form = tool->GetUMSEditForm();
+    EXPECT_NEAR(form->Xmax, space->GetMaxX(), 1e-6);
+    auto drag = [&](TPixelPoint from, int dx, int dy) {
+        Form().MouseDown(mbLeft, ssLeft, from.X, from.Y);
+        Form().MouseMove(ssLeft, from.X + dx / 2, from.Y + dy / 2);
+        Form().MouseMove(ssLeft, from.X + dx, from.Y + dy);
+        Form().MouseUp(mbLeft, 0, from.X + dx, from.Y + dy);
+        Application().ProcessMessages();
+    };
+    auto rect = [&] { return tool->GetProjection()->GetPageRect(space->Rect()); };
+    // The right grip widens it; the left edge stays, and the form follows the drag.
+    TPixelRect r = rect();
+    const double minX = space->GetMinX(), height = space->GetHeight();
+    drag(TPixelPoint{r.Right, (r.Top + r.Bottom) / 2}, 20, 0);
+    EXPECT_NEAR(space->GetMinX(), minX, 1e-6);
+    EXPECT_GT(rect().Right - r.Right, 17);
+    EXPECT_NEAR(space->GetHeight(), height, height * 0.02);
+    EXPECT_NEAR(form->Xmax, space->GetMaxX(), 1e-6);
+    // With the page fixed the rectangle keeps the page's aspect (A4 lying).
+    form->PageWidth = 0.297;
+    form->PageHeight = 0.210;
+    form->ShowValues();
+    (*form)["FixPage"].SetChecked(true);
+    r = rect();
+    drag(TPixelPoint{r.Right, r.Bottom}, 40, 0);
+    EXPECT_NEAR(space->GetWidth() / space->GetHeight(), 0.297 / 0.210, 0.03);
+    (*form)["FixPage"].SetChecked(false);
+    r = rect();
+    drag(TPixelPoint{r.Right, (r.Top + r.Bottom) / 2}, 30, 0);
+    EXPECT_GT(space->GetWidth() / space->GetHeight(), 0.297 / 0.210 + 0.05);
+    // Delete removes the selected space from the key map.
+    uint64_t serial = space->Serial();
+    Form().OnKeyDown(Form(), 46, 0);
+    Application().ProcessMessages();
+    EXPECT_FALSE(IsLive(space, serial));
+    EXPECT_EQ(spaces->ElementsCount(), 0);
+    EXPECT_EQ(editor->Selected(), nullptr);
+}
+
+}  // namespace

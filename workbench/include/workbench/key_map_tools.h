@@ -9,6 +9,7 @@
 #include "pelvar/geometry.h"
 #include "platform/controls.h"
 #include "workbench/interactive_tools.h"
+#include "workbench/rect_editors.h"
 
 class TGuide;
 class TGuideFormTool;
@@ -58,10 +59,10 @@ private:
     void ToggleZM(TGuide* guide);
 };
 
-// Draws a new user map space: the button shows a Width x Height box at the pointer, a
-// drag gives the rectangle.
-class TNewUserMapSpace : public TInteractiveTool {
-    ZARIX_CLASS(TNewUserMapSpace, TInteractiveTool)
+// Draws a new user map space: the button shows a Width x Height box centred on the
+// pointer as the rubber rectangle, a drag moves its far corner; Esc ends the drag.
+class TNewUserMapSpace : public TDrawRectTool {
+    ZARIX_CLASS(TNewUserMapSpace, TDrawRectTool)
     static void Publish(PropertyTable& t);
 
 public:
@@ -70,42 +71,31 @@ public:
     std::string GetName() override { return Cz("Vkládat uživatelský mapový prostor"); }
     int32_t GetCursorIndex() override { return 6; }
     void MouseDown(TZarixMessage*& message, bool& handled) override;
-    void MouseMove(TZarixMessage*& message, bool& handled) override;
-    void MouseUp(TZarixMessage*& message, bool& handled) override;
     // Adds the user map space of the rectangle to the key map.
-    virtual void RectDrawn(const TRectangle& r);
-
-private:
-    void DrawBand();
-    TPixelRect FBand;
-    TPixelPoint FFrom;
-    bool FDragging = false;
+    void RectDrawn(double minX, double minY, double maxX, double maxY) override;
 };
 
-// Selects the user map space under the pointer (posting 117 to its owners) and moves it
-// by a drag, posting 111 while it goes.
-class TUserMapSpaceEditor : public TInteractiveTool {
-    ZARIX_CLASS(TUserMapSpaceEditor, TInteractiveTool)
+// The rectangle editor on the user map spaces of the key map: selects one (posting 117 to
+// its owners), moves it, resizes it at its grips (posting 111 while it goes), deletes it
+// with the Delete key; the user-map-space form locks its aspect to the page.
+class TUserMapSpaceEditor : public TRectEntityEditor {
+    ZARIX_CLASS(TUserMapSpaceEditor, TRectEntityEditor)
 
 public:
     std::string GetName() override { return Cz("Editor uživatelského mapového prostoru"); }
-    int32_t GetCursorIndex() override { return FOverNothing ? 8 : 7; }
-    void MouseDown(TZarixMessage*& message, bool& handled) override;
-    void MouseMove(TZarixMessage*& message, bool& handled) override;
-    void MouseUp(TZarixMessage*& message, bool& handled) override;
+    int32_t GetCursorIndex() override { return 7; }
+    int32_t NoSelectionCursor() override { return 8; }
+    const TClassInfo* SelectClass() override;
+    void Select(TElement* element) override;
+    // A selected text is not edited here.
+    void EditSelected() override {}
+    TEntity* HolderOf(TRectEntity* element) override;
+    void SetInput(TElement* element) override;
 
-    TUserMapSpace* Selected();
-    void Select(TUserMapSpace* space);
+    // The selected user map space; nil when none.
+    TUserMapSpace* Selected() const;
     // The rectangle being dragged, in pixels.
-    TPixelRect DragRect() const { return FBand; }
-
-private:
-    TUserMapSpace* FSelected = nullptr;
-    uint64_t FSelectedSerial = 0;
-    TPixelRect FBand;
-    TPixelPoint FFrom;
-    bool FDragging = false;
-    bool FOverNothing = true;
+    TPixelRect DragRect() const { return Band(); }
 };
 
 // The bounding rectangle of the marked sheets of the finest series switched on (only user
@@ -146,8 +136,12 @@ public:
     // The min/max edits from a rectangle (after a drag or a selection).
     void TakeRect(double minX, double minY, double maxX, double maxY);
     void SetUnit(double factor, int decimals);
+    // The key-map window's user-map-space editor; nil when none.
+    TUserMapSpaceEditor* Editor() const;
 
 private:
+    // "FixPage" locks the editor's rubber rectangle to the page's aspect, or releases it.
+    void LockAspect();
     double Number(const char* name);
     void FromMinMax();
     void FromCentreSize();

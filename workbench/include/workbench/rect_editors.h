@@ -12,7 +12,8 @@
 constexpr int32_t tm_RectDragged = 111;
 
 // Draws a rubber-band rectangle (XOR, green) from the press point to the mouse; a release
-// after more than 2 pixels in either direction is a drawn rectangle, else a click.
+// after more than 2 pixels in either direction is a drawn rectangle, else a click. Esc
+// ends the drag without either.
 class TDrawRectTool : public TInteractiveTool {
     ZARIX_CLASS(TDrawRectTool, TInteractiveTool)
     static void Publish(PropertyTable& t);
@@ -94,6 +95,8 @@ public:
     virtual void KeepAspect();
     // A selected text in the text dialog.
     virtual void EditSelected();
+    // The list the Delete key takes a selected element from: the input here.
+    virtual TEntity* HolderOf(TRectEntity* element);
 
     // The selected element; nil when none.
     TRectEntity* GetSelected() const;
