@@ -90,15 +90,10 @@ void TControl::Click() {
 void TControl::Type(std::string text) {
     if (!Usable() || ReadOnly) return;
     Text = std::move(text);
-    if (Kind == TControlKind::Tree) {
-        if (ItemIndex >= 0 && ItemIndex < static_cast<int>(Items.size())) {
-            std::string& node = Items[static_cast<size_t>(ItemIndex)];
-            node = std::string(static_cast<size_t>(TreeLevel(node)) * 2, ' ') + Text;
-        }
-        if (OnEdited) {
-            OnEdited(*this);
-            return;
-        }
+    // A tree's nodes stay as the form has them: its OnEdited renames what the node stands for.
+    if (Kind == TControlKind::Tree && OnEdited) {
+        OnEdited(*this);
+        return;
     }
     if (OnChange) OnChange(*this);
 }

@@ -148,7 +148,12 @@ TEST(Controls, TreeLinesEditTheLabelOfANode) {
     tree.Items = {"root", "  b", "    leaf", "  b2"};
     std::vector<std::string> heard;
     tree.OnChange = [&](TControl& c) { heard.push_back("pick " + c.Text); };
-    tree.OnEdited = [&](TControl& c) { heard.push_back("edit " + c.Text); };
+    // The form renames the node it was told of.
+    tree.OnEdited = [&](TControl& c) {
+        heard.push_back("edit " + c.Text);
+        std::string& node = c.Items[static_cast<size_t>(c.ItemIndex)];
+        node = std::string(static_cast<size_t>(TreeLevel(node)) * 2, ' ') + c.Text;
+    };
     f.Add(TControlKind::Tree, "Outline").ReadOnly = true;
     f["Outline"].Items = {"a"};
     struct Case {

@@ -83,8 +83,8 @@ public:
 
     // What a user does. Disabled or hidden controls ignore clicks, typing and picks.
     void Click();                  // OnClick, then a non-zero ModalResult ends the form's showing
-    // Text, then OnChange. A tree: the selected node's label is edited (its item takes the
-    // text, keeping the indent), then OnEdited (OnChange when it has none).
+    // Text, then OnChange. A tree: the selected node's label is edited, then OnEdited
+    // (OnChange when it has none); the nodes stay as they are until the form changes them.
     void Type(std::string text);
     // A tree: the node of that text (with or without its indent) or number (from 1) is picked
     // unless it is the selected one, then its label is edited (Type). False without the node.
