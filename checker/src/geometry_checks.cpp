@@ -209,10 +209,11 @@ bool TCheckPointLineDistance::Test() {
     Error = 0;
     TSpaceEntity* point = SpaceInput(this);
     if (!point) return true;
-    if (FFilter && IsLive(FFilter) && FFilter->GetValues()->ElementsCount() > 0) {
-        FFilter->SetInput(point);
-        FFilter->DoIt();
-        if (!FFilter->Result) return true;
+    // The filter set by a script or brought by a model file; none is made here.
+    if (TIntegerPropertyFilter* filter = ChildIfAny(this, FFilter); filter && filter->GetValues()->ElementsCount() > 0) {
+        filter->SetInput(point);
+        filter->DoIt();
+        if (!filter->Result) return true;
     }
     if (!FQTree) {
         TEntity* points = point->FindOwnerClass(TPointString::StaticClass());
