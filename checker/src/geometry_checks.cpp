@@ -37,12 +37,19 @@ void TCheckSpaceEntity::DoIt() {
     try {
         TCheckTool::DoIt();
     } catch (const std::exception& e) {
-        Error = 0;
-        State = 0;
+        // Not tested is not correct: the element counts as faulty, with the check's base
+        // number (State 0, which no test gives) at its reference point.
         TElement* input = LiveInput(this);
         PostTextMsgToOwners(tm_TextNote, GetName() + ": " + (input ? input->GetName() : std::string()) + ": " + e.what());
+        State = 0;
+        X = Y = 0;
+        if (auto* element = As<TSpaceEntity>(input)) PlaceAt(element);
+        MarkUntested();
+        Error = CheckNumber();
     }
 }
+
+void TCheckSpaceEntity::MarkUntested() {}
 
 void TCheckSpaceEntity::PlaceAt(TSpaceEntity* element) {
     X = element->GetRefX();
@@ -56,6 +63,8 @@ void TCheckSpaceEntitySingleValue::Publish(PropertyTable& t) {
     t.Float<C>("Value", &C::GetValue, nullptr).Stored(false);
     t.Field<C>("OutSide", &C::OutSide);
 }
+
+void TCheckSpaceEntitySingleValue::MarkUntested() { FValue = NAN; }
 
 void TCheckSpaceEntitySingleValue::Classify(double v) {
     FValue = v;
