@@ -1,5 +1,8 @@
 #include "checker/folder_structure_checks.h"
 
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "kernel/file_elements.h"
@@ -58,18 +61,48 @@ void THierarchyTemplate::SetHierarchyElement(TElement* element) {
     Status = THierarchyTemplateStatus::htsFull;
     FHierarchyElement = element;
     FHierarchySerial = element ? element->Serial() : 0;
+    // A folder listed on demand is read only where the template reaches.
+    if (auto* folder = As<TDirectoryElement>(element)) folder->ListOnce();
     auto* entity = As<TEntity>(element);
     if (!entity) return;
-    int32_t n = entity->ElementsCount();
+    const int32_t n = entity->ElementsCount();
+    if (n == 0) return;
+    // The nodes not matched yet in this run, by name and by name with letter case folded;
+    // a node takes one child only, so of two children that differ in case one is extra.
+    using Nodes = std::unordered_map<std::string, std::vector<THierarchyTemplate*>>;  // in template order
+    Nodes byName, byFolded;
+    for (int32_t i = 0; i < ElementsCount(); ++i) {
+        THierarchyTemplate* node = TemplateChild(this, i);
+        if (!node || node->Status != THierarchyTemplateStatus::htsClear) continue;
+        std::string name = node->GetName();
+        byFolded[AnsiUpperCase(name)].push_back(node);
+        byName[std::move(name)].push_back(node);
+    }
+    std::vector<THierarchyTemplate*> matched(static_cast<size_t>(n), nullptr);
+    std::unordered_set<THierarchyTemplate*> taken;
+    auto take = [&](Nodes& nodes, int32_t i, const std::string& key) {
+        auto found = nodes.find(key);
+        if (found == nodes.end()) return;
+        for (THierarchyTemplate* node : found->second)
+            if (taken.insert(node).second) {
+                matched[static_cast<size_t>(i)] = node;
+                return;
+            }
+    };
+    // The exact name first, so that "Alfa" goes to its own node even after "ALFA".
+    for (int32_t i = 0; i < n; ++i)
+        if (TElement* child = entity->Get(i)) take(byName, i, child->GetName());
+    for (int32_t i = 0; i < n; ++i)
+        if (TElement* child = entity->Get(i); child && !matched[static_cast<size_t>(i)])
+            take(byFolded, i, AnsiUpperCase(child->GetName()));
     for (int32_t i = 0; i < n; ++i) {
         TElement* child = entity->Get(i);
         if (!child) continue;
-        std::string name = child->GetName();
-        if (auto* node = As<THierarchyTemplate>(FindElementName(name))) {
+        if (THierarchyTemplate* node = matched[static_cast<size_t>(i)]) {
             node->SetHierarchyElement(child);
         } else {
             THierarchyTemplate* added = THierarchyTemplate::New();
-            added->SetName(name);
+            added->SetName(child->GetName());
             added->Status = THierarchyTemplateStatus::htsNew;
             AddElement(added);
         }
@@ -175,6 +208,7 @@ void TDirectoryHCheckTool::DoIt() {
     {
         TDirectoryElement* folder = TDirectoryElement::New();
         folder->DirOnly = true;
+        folder->ListSubFolders = false;  // the matching enters only the folders it names
         try {
             folder->SetFileName(Directory);
             root->SetHierarchyElement(folder);

@@ -37,12 +37,19 @@ void TCheckSpaceEntity::DoIt() {
     try {
         TCheckTool::DoIt();
     } catch (const std::exception& e) {
-        Error = 0;
-        State = 0;
+        // Not tested is not correct: the element counts as faulty, with the check's base
+        // number (State 0, which no test gives) at its reference point.
         TElement* input = LiveInput(this);
         PostTextMsgToOwners(tm_TextNote, GetName() + ": " + (input ? input->GetName() : std::string()) + ": " + e.what());
+        State = 0;
+        X = Y = 0;
+        if (auto* element = As<TSpaceEntity>(input)) PlaceAt(element);
+        MarkUntested();
+        Error = CheckNumber();
     }
 }
+
+void TCheckSpaceEntity::MarkUntested() {}
 
 void TCheckSpaceEntity::PlaceAt(TSpaceEntity* element) {
     X = element->GetRefX();
@@ -56,6 +63,8 @@ void TCheckSpaceEntitySingleValue::Publish(PropertyTable& t) {
     t.Float<C>("Value", &C::GetValue, nullptr).Stored(false);
     t.Field<C>("OutSide", &C::OutSide);
 }
+
+void TCheckSpaceEntitySingleValue::MarkUntested() { FValue = NAN; }
 
 void TCheckSpaceEntitySingleValue::Classify(double v) {
     FValue = v;
@@ -209,10 +218,11 @@ bool TCheckPointLineDistance::Test() {
     Error = 0;
     TSpaceEntity* point = SpaceInput(this);
     if (!point) return true;
-    if (FFilter && IsLive(FFilter) && FFilter->GetValues()->ElementsCount() > 0) {
-        FFilter->SetInput(point);
-        FFilter->DoIt();
-        if (!FFilter->Result) return true;
+    // The filter set by a script or brought by a model file; none is made here.
+    if (TIntegerPropertyFilter* filter = ChildIfAny(this, FFilter); filter && filter->GetValues()->ElementsCount() > 0) {
+        filter->SetInput(point);
+        filter->DoIt();
+        if (!filter->Result) return true;
     }
     if (!FQTree) {
         TEntity* points = point->FindOwnerClass(TPointString::StaticClass());

@@ -5,6 +5,7 @@
 #include "../../outside/yesk/tests/script_world.h"
 #include "checker/check_interprets.h"
 #include "checker/folder_structure_checks.h"
+#include "checker/geometry_checks.h"
 #include "composition/text_devices.h"
 #include "gravo/topology.h"
 #include "platform/files.h"
@@ -26,6 +27,14 @@ class TTestTopologyProps : public TOwnerElement {
 public:
     int32_t Number = 0;
     std::string Text;
+};
+
+// An angle check whose every test fails inside, as on geometry GEOS refuses.
+class TBrokenAngleCheck : public TCheckPolyAngle {
+    ZARIX_CLASS(TBrokenAngleCheck, TCheckPolyAngle)
+
+public:
+    bool Test() override { throw std::runtime_error("IllegalArgumentException: Invalid number of points"); }
 };
 
 class CheckInterpretsTest : public ScriptWorld {
@@ -161,6 +170,26 @@ TEST_F(CheckInterpretsTest, NumberedObjectsAndKinds) {
     EXPECT_EQ(points->ObjectCount, 4);
     Free(points);
     EXPECT_EQ(PropertyObjectNumber(PropertyObjectOf(b1)), 11);
+}
+
+// An element a check could not test (its geometry made the test fail) is among the
+// check's faults, with the check's text, base number and position, never passed.
+TEST_F(CheckInterpretsTest, UntestedElementsCountAsFaulty) {
+    auto* line = Add<TPolyLineElement>("l1", 1);
+    line->SetPoints({{0, 0}, {4, 2}, {8, 0}});
+    Add<TPolyLineElement>("l2", 2)->SetPoints({{1, 1}, {3, 3}});
+    TTestInterpret* it = NewNamed<TTestInterpret>("T");
+    auto* check = NewNamed<TBrokenAngleCheck>("U");
+    check->ErrorTxt = Cz("Ostrý úhel");
+    it->AddTool(check);
+    Check(it, "A", "Code = 1", "Kod?");
+    const std::string tested = Cz(" objektů bylo testováno nástrojem ");
+    EXPECT_EQ(Run(it), Lines({"l1", Cz("Ostrý úhel Hodnota:NAN sour:[4,2]"), "l2", Cz("Ostrý úhel Hodnota:NAN sour:[2,2]"),
+                              "Kod? : 2"}) +
+                           Summary("0" + tested + "T", {"2 .... U ", "1 .... A "}));
+    EXPECT_EQ(check->Error, 5000);
+    EXPECT_EQ(check->State, 0);
+    Free(it);
 }
 
 TEST_F(CheckInterpretsTest, TextDeviceInterpretWritesOnTextFilesOnly) {

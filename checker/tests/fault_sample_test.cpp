@@ -80,6 +80,11 @@ TEST_F(FaultSample, EachPlantedFaultIsFound) {
         {"road end off its junction", links, "CESTY", 0, 10006},
         {"place out of its cell", father1, "MISTA", 19, 6012},
         {"cell out of its country", father2, "OKOLI", 29, 6012},
+        // what they cause besides: the roads that closed a face with the moved end, and
+        // the place of the moved cell
+        {"road beside the moved end", links, "CESTY", 20, 10003},
+        {"other road beside the moved end", links, "CESTY", 21, 10003},
+        {"place of the moved cell", father1, "MISTA", 29, 6012},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

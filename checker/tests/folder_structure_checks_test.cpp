@@ -69,7 +69,10 @@ TEST_F(FolderStructureTest, ProtocolOfTheComparison) {
     } cases[] = {
         {"same", {"a/a1/a11", "a/a2", "b", "c/c1"}, {" O.K."}},
         // letter case as the entity's name lookup takes it; files are not folders
-        {"case", {"A/A1/a11", "a/a2", "B", "c/C1"}, {" O.K."}},
+        {"case", {"A/A1/a11", "A/a2", "B", "c/C1"}, {" O.K."}},
+        // of two folders that differ in case only one is the template's, the other extra
+        {"twins", {"a/a1/a11", "a/a2", "A/a1", "b", "c/c1", "C/c1"}, {extra + "root\\A", extra + "root\\C"}},
+        {"twins folded", {"A/A1/a11", "A/a2", "a1", "B", "c/c1", "C/c1"}, {extra + "root\\a1", extra + "root\\C"}},
         // a missing folder with its sub-folders: the highest one only
         {"lost", {"b", "c/c1"}, {missing + "root\\a"}},
         {"deep", {"a/a1", "a/a2", "b", "c/c1"}, {missing + "root\\a\\a1\\a11"}},
@@ -95,6 +98,49 @@ TEST_F(FolderStructureTest, ProtocolOfTheComparison) {
     THierarchyTemplate* root = node->GetTemplate();
     ASSERT_EQ(root->ElementsCount(), 3);
     EXPECT_EQ(root->Get(2)->GetName(), "c");
+}
+
+// Sibling folders "Alfa" and "ALFA" against a template that names "Alfa" only: every run
+// reports "ALFA" and what "Alfa" holds beyond the template, and the template stays as saved.
+TEST_F(FolderStructureTest, FoldersDifferingInCaseOnly) {
+    MakeFolders(dir.Path("tpl"), {"Alfa", "Beta"});
+    TemplateFrom(dir.Path("tpl"));
+    const std::string extra = Cz("Navíc:  ");
+    struct Case {
+        const char* name;
+        std::initializer_list<const char*> folders;
+        std::vector<std::string> body;
+    } cases[] = {
+        {"upper first", {"ALFA/X", "Alfa/X", "Beta"}, {extra + "root\\Alfa\\X", extra + "root\\ALFA"}},
+        {"folded only", {"ALFA/X", "alfa", "Beta"}, {extra + "root\\Alfa\\X", extra + "root\\alfa"}},
+    };
+    for (const Case& c : cases) {
+        std::string data = dir.Path(c.name);
+        MakeFolders(data, c.folders);
+        const std::string expected = Protocol(c.body);
+        for (int run = 0; run < 3; ++run) EXPECT_EQ(Check(data), expected) << c.name << " " << run;
+        THierarchyTemplate* root = node->GetTemplate();
+        ASSERT_EQ(root->ElementsCount(), 2);
+        for (int32_t i = 0; i < 2; ++i) {
+            auto* child = As<THierarchyTemplate>(root->Get(i));
+            EXPECT_EQ(child->ElementsCount(), 0) << c.name;
+            EXPECT_EQ(child->Status, THierarchyTemplateStatus::htsClear);
+        }
+    }
+}
+
+// Folders below one the template does not name are not read: the check's cost does not
+// grow with what lies inside an extra folder.
+TEST_F(FolderStructureTest, ExtraFoldersAreNotEntered) {
+    MakeFolders(dir.Path("tpl"), {"a/b"});
+    TemplateFrom(dir.Path("tpl"));
+    const std::string data = dir.Path("data");
+    MakeFolders(data, {"a/b/c"});
+    for (int i = 0; i < 100; ++i) fs::create_directories(data + "/x/" + std::to_string(i) + "/y");
+    const uint64_t before = DestroyedCount();
+    EXPECT_EQ(Check(data), Protocol({Cz("Navíc:  ") + "root\\a\\b\\c", Cz("Navíc:  ") + "root\\x"}));
+    // The folder elements read, the added nodes and the tool: far fewer than the 200 below x.
+    EXPECT_LT(DestroyedCount() - before, 50u);
 }
 
 TEST_F(FolderStructureTest, WithoutNodeOrDevice) {

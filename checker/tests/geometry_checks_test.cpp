@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "../../kernel/tests/test_support.h"
+#include "../../platform/tests/test_support.h"
+#include "composition/modelfile.h"
 #include "checker/check_tools.h"
 #include "checker/geometry_checks.h"
 #include "checker/spatial_operations.h"
@@ -193,6 +195,42 @@ TEST_F(GeometryChecks, PointOnOrOffTheLines) {
     // A property the point does not have: the failure is told and the point passes.
     check->SetPropertyStringByName("PropertyName", "NoSuchProperty");
     EXPECT_NO_THROW(EXPECT_EQ(Run(check, off), 0));
+}
+
+// The check behaves the same whether its filter was set in code or read from a model file.
+TEST_F(GeometryChecks, PointLineFilterAfterALoad) {
+    Line({{0, 0}, {100, 0}});
+    TPointElement* off = Point(50, 5);
+    TempDir scratch("pointline");
+    const std::string file = scratch.Path() + "/check.zrx";
+    {
+        Owned<TCheckPointLineDistance> made(TCheckPointLineDistance::New());
+        made->Tolerance = 1;
+        made->InTolerance = true;
+        made->SetPropertyStringByName("PropertyName", "SymbolCode");
+        made->SetPropertyStringByName("ValuesString", "7");
+        Owned<TSave> save(TSave::New(file));
+        save->SetInput(made);
+        save->DoIt();
+    }
+    Owned<TLoad> load(TLoad::New(file));
+    load->DoIt();
+    Owned<TCheckPointLineDistance> loaded(As<TCheckPointLineDistance>(load->Output));
+    ASSERT_NE(loaded.p, nullptr);
+    const int32_t children = loaded->ElementsCount();
+    off->SetSymbolCode(3);
+    EXPECT_EQ(Run(loaded, off), 0);
+    EXPECT_EQ(loaded->GetQTree(), nullptr);  // a point the filter leaves out builds nothing
+    off->SetSymbolCode(7);
+    EXPECT_EQ(Run(loaded, off), 6021);
+    EXPECT_EQ(loaded->GetPropertyStringByName("ValuesString"), "7");
+    EXPECT_EQ(loaded->ElementsCount(), children);
+    // Without a filter no filter child is made by the test.
+    Owned<TCheckPointLineDistance> plain(TCheckPointLineDistance::New());
+    plain->Tolerance = 1;
+    plain->InTolerance = true;
+    EXPECT_EQ(Run(plain, off), 6021);
+    EXPECT_EQ(plain->ElementsCount(), 0);
 }
 
 TEST_F(GeometryChecks, AreaReferencePointInside) {

@@ -2,12 +2,15 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <tuple>
 
 #include "../../outside/yesk/tests/script_world.h"
 #include "checker/check_set_run.h"
 #include "checker/check_tools.h"
 #include "checker/folder_structure_checks.h"
 #include "composition/modelfile.h"
+#include "independent_counts.h"
 #include "kernel/value_elements.h"
 #include "protocol_recorder.h"
 
@@ -131,6 +134,99 @@ TEST_F(SampleCheckSetTest, RunOverTheSampleWithFaults) {
     };
     EXPECT_EQ(unclosed(faulty), unclosed(plain) + 1);
     EXPECT_NE(faulty.find(Cz(" č.30  * Dolní Lutyně OKOLI 30\r\nBuňka mimo svou zemi")), std::string::npos);
+}
+
+
+// Every count of the summary (and the regions the border check finds) as computed from
+// the GeoPackage without the suite, by each check's rule and tolerance.
+std::map<std::string, int> IndependentCounts(const std::string& gpkg, bool faults) {
+    using namespace independent;
+    const std::string file = kSamples + "/data/" + gpkg;
+    std::map<std::string, int> n;
+    Geos geos;
+    const std::vector<Feature> places = ReadLayer(file, "mista"), cells = ReadLayer(file, "okoli"),
+                               roads = ReadLayer(file, "cesty"), countries = ReadLayer(file, "zeme"),
+                               border = ReadLayer(file, "hranice");
+    std::vector<GEOSGeometry*> cellAreas, countryAreas;
+    for (const Feature& c : cells) cellAreas.push_back(geos.Area(c));
+    for (const Feature& c : countries) countryAreas.push_back(geos.Area(c));
+
+    for (size_t i = 0; i < places.size(); ++i) {
+        const Feature& p = places[i];
+        const std::string stat = Text(p, "stat");
+        const double x = p.parts[0][0].first, y = p.parts[0][0].second;
+        n["Stát"] += !(stat == "CZ" || stat == "PL");
+        n["Název"] += Text(p, "nazev").empty();
+        bool near = false;
+        for (size_t k = 0; k < i && !near; ++k)
+            near = std::hypot(places[k].parts[0][0].first - x, places[k].parts[0][0].second - y) < 300;
+        n["Blízká místa"] += near;
+        int father = FatherByKey(cells, "nazev", Text(p, "nazev"));
+        n["V buňce"] += father >= 0 && !geos.Contains(cellAreas[static_cast<size_t>(father)], x, y);
+    }
+
+    n["Překryvy"] = OverlayFaults(geos, roads, 0.5);
+    n["Napojení"] = LinkFaults(geos, roads);
+    for (const Feature& r : roads) {
+        const auto& pts = r.parts[0];
+        n["Délka"] += !(Number(r, "delka") > 0);
+        bool sharp = false, shortSegment = false;
+        for (size_t v = 2; v < pts.size(); ++v) sharp = sharp || Angle(pts[v - 2], pts[v - 1], pts[v]) < 10;
+        for (size_t v = 1; v < pts.size(); ++v) {
+            double d = std::hypot(pts[v].first - pts[v - 1].first, pts[v].second - pts[v - 1].second);
+            shortSegment = shortSegment || d < 1 || d > 1e9;
+        }
+        n["Úhly"] += sharp;
+        n["Úseky"] += shortSegment;
+    }
+
+    // The cells, and in the set of the sample with faults the countries (loaded as their
+    // fathers) too; a country has no area field and no father.
+    std::vector<std::pair<const Feature*, GEOSGeometry*>> areas;
+    for (size_t i = 0; i < cells.size(); ++i) areas.emplace_back(&cells[i], cellAreas[i]);
+    if (faults)
+        for (size_t i = 0; i < countries.size(); ++i) areas.emplace_back(&countries[i], countryAreas[i]);
+    for (auto [a, area] : areas) {
+        n["Plocha"] += a->fields.count("plocha") && !(Number(*a, "plocha") > 0);
+        auto [x, y] = geos.ReferencePoint(area);
+        n["Bod v ploše"] += !geos.Contains(area, x, y);
+        if (!faults || a->fields.count("plocha") == 0) continue;
+        int father = FatherByKey(countries, "stat", Text(*a, "stat"));
+        n["V zemi"] += father >= 0 && !geos.Contains(countryAreas[static_cast<size_t>(father)], x, y);
+    }
+
+    // Regions the border closes that no country matches: a country holding the region's
+    // reference point whose own reference point lies in the region.
+    for (GEOSGeometry* region : Faces(geos, border, 0.01)) {
+        auto [x, y] = geos.ReferencePoint(region);
+        bool matched = false;
+        for (GEOSGeometry* country : countryAreas) {
+            auto [cx, cy] = geos.ReferencePoint(country);
+            matched = matched || (geos.Contains(country, x, y) && geos.Contains(region, cx, cy));
+        }
+        n["unclosed"] += !matched;
+    }
+    return n;
+}
+
+// The protocols of both sample check sets count what the independent computation counts,
+// check by check: a check that flags everything, or nothing, or the wrong elements fails.
+TEST_F(SampleCheckSetTest, SummaryCountsMatchAnIndependentCount) {
+    for (auto [set, gpkg, faults] : {std::tuple{"Kontroly.ZRX", "ostravsko.gpkg", false},
+                                     std::tuple{"KontrolyChyb.ZRX", "ostravsko-faults.gpkg", true}}) {
+        SCOPED_TRACE(set);
+        const std::string text = RunSample(set);
+        std::map<std::string, int> expected = IndependentCounts(gpkg, faults);
+        for (const char* check : {"Stát", "Název", "Blízká místa", "V buňce", "Délka", "Překryvy", "Úhly", "Úseky",
+                                  "Napojení", "Plocha", "Bod v ploše", "V zemi"}) {
+            if (!faults && std::string(check) == "V zemi") continue;
+            EXPECT_EQ(SummaryCount(text, check), expected[check]) << check;
+        }
+        size_t at = text.rfind(Cz(" nezaplochovaných oblastí"));
+        ASSERT_NE(at, std::string::npos);
+        size_t start = text.rfind("\r\n", at) + 2;
+        EXPECT_EQ(std::stoi(text.substr(start, at - start)), expected["unclosed"]);
+    }
 }
 
 }  // namespace

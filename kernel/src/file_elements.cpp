@@ -164,7 +164,12 @@ void TDirectoryElement::SetFileName(const std::string& value) {
     List();
 }
 
+void TDirectoryElement::ListOnce() {
+    if (!FListed && !FFileName.empty()) List();
+}
+
 void TDirectoryElement::List() {
+    FListed = true;
     std::string dir = IncludeTrailingPathDelimiter(FFileName);
     TSearchRec rec;
     for (int rc = FindFirst(dir + "*.*", DirOnly ? faDirectory : faAnyFile, rec); rc == 0; rc = FindNext(rec)) {
@@ -174,11 +179,16 @@ void TDirectoryElement::List() {
         if (rec.Attr & faDirectory) {
             TDirectoryElement* d = TDirectoryElement::New();
             d->DirOnly = DirOnly;
+            d->ListSubFolders = ListSubFolders;
             d->AssignSearchRec(rec);
-            if (IsSymbolicLink(path))
+            if (IsSymbolicLink(path)) {
                 d->FFileName = path;  // shown, not entered
-            else
+                d->FListed = true;
+            } else if (!ListSubFolders) {
+                d->FFileName = path;  // entered by its own ListOnce
+            } else {
                 d->SetFileName(path);
+            }
             e = d;
         } else if (!DirOnly) {
             // A unit takes the file name only; its search record stays empty.

@@ -114,12 +114,17 @@ std::vector<std::string> SplitCommaList(const std::string& text);
 TElement* LiveInput(TTool* tool);
 
 // The child in field, else the first child of its class (one a model file brought), else
-// a new one added as a child.
-template <class T> T* ChildOnFirstUse(TEntity* owner, T*& field) {
+// nil; field follows.
+template <class T> T* ChildIfAny(TEntity* owner, T*& field) {
     // The child's own owner list answers whether it is still held (no search of the children).
     if (field && (!IsLive(field) || !field->IsMyOwner(owner))) field = nullptr;
     if (!field) field = As<T>(owner->FindElementClass(T::StaticClass()));
-    if (!field) {
+    return field;
+}
+
+// The same, a new child added when there is none.
+template <class T> T* ChildOnFirstUse(TEntity* owner, T*& field) {
+    if (!ChildIfAny(owner, field)) {
         field = T::New();
         owner->AddElement(field);
     }

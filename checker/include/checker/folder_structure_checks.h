@@ -22,7 +22,9 @@ public:
     // The element last matched against this node (not owned; nil once it is gone).
     TElement* GetHierarchyElement() const;
     // Matches the element's children against the template children of the same name
-    // (the entity's name lookup); a child without a template node gets a new node, htsNew.
+    // (exact names first, then with letter case folded as the entity's name lookup folds
+    // it); a node takes one child per run, and a child without a free node gets a new
+    // node, htsNew, that the reset frees. A folder listed on demand is listed here.
     void SetHierarchyElement(TElement* element);
     // Builds template nodes below this one from the element's whole child tree.
     void SetTemplateElement(TElement* element);

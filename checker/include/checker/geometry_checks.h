@@ -12,7 +12,8 @@
 #include "wendrik/wendrik.h"
 
 // A check with the position of the fault and a state (0: correct). A failure inside a
-// test (bad geometry) is sent as a text message naming the element, which then passes.
+// test (bad geometry) is sent as a text message naming the element, which then counts as
+// faulty: Error is the check's number with State 0, the position its reference point.
 class TCheckSpaceEntity : public TCheckTool {
     ZARIX_CLASS(TCheckSpaceEntity, TCheckTool)
     static void Publish(PropertyTable& t);
@@ -30,6 +31,8 @@ public:
 protected:
     // X, Y := the element's reference point.
     void PlaceAt(TSpaceEntity* element);
+    // After a failure inside the test, before the check number is taken.
+    virtual void MarkUntested();
 };
 
 // A check of one measured value against [MinValue, MaxValue]: States 1 below, 2 above,
@@ -45,6 +48,8 @@ public:
     double GetValue() const { return FValue; }
 
 protected:
+    // Value := NaN (nothing measured).
+    void MarkUntested() override;
     // Value := v and State from it.
     void Classify(double v);
     double FValue = 0;

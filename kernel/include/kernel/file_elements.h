@@ -63,11 +63,20 @@ public:
     // ignored), unless this element is itself held by a directory element. Symbolic links
     // to folders are not entered.
     void SetFileName(const std::string& value) override;
+    // Lists the entries when they have not been listed yet (a sub-folder made by a listing
+    // without ListSubFolders, or a symbolic link, which stays unlisted).
+    void ListOnce();
 
     bool DirOnly = false;
+    // False: a listing makes its sub-folders unlisted (with this setting), each listed by
+    // its own ListOnce; a walk then reads only the folders it enters.
+    bool ListSubFolders = true;
 
 protected:
     void List();
+
+private:
+    bool FListed = false;
 };
 
 enum class TDriveType : uint8_t { Unknown, DontExists, Floppy, HardDisk, Network, CDROM, RAM };

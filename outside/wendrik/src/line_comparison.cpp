@@ -1,6 +1,7 @@
 // The line tree, its walker and the comparison of a line with earlier lines.
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "wendrik/wendrik.h"
 
@@ -134,6 +135,127 @@ template <class F> void ForSegments(TPolyElement* e, F&& f) {
             f(pts[static_cast<size_t>(i - 1)], pts[static_cast<size_t>(i)]);
 }
 
+// A segment of the compared line and the abscissa of its start.
+struct Segment {
+    T2DPoint A, B;
+    double From, Length;
+};
+
+// u on segment p0-p1 of the foot of the perpendicular from q; false outside the segment.
+bool FootOn(const T2DPoint& p0, const T2DPoint& p1, const T2DPoint& q, double& u) {
+    double dx = p1.X - p0.X, dy = p1.Y - p0.Y, l2 = dx * dx + dy * dy;
+    if (!(l2 > 0)) return false;
+    u = ((q.X - p0.X) * dx + (q.Y - p0.Y) * dy) / l2;
+    return u >= 0 && u <= 1;
+}
+
+// u on segment p0-p1 where it crosses q0-q1; false when they do not cross in one point.
+bool CrossingOn(const T2DPoint& p0, const T2DPoint& p1, const T2DPoint& q0, const T2DPoint& q1, double& u) {
+    double dx = p1.X - p0.X, dy = p1.Y - p0.Y, ex = q1.X - q0.X, ey = q1.Y - q0.Y;
+    double den = dx * ey - dy * ex;
+    if (den == 0) return false;
+    double fx = q0.X - p0.X, fy = q0.Y - p0.Y;
+    u = (fx * ey - fy * ex) / den;
+    double t = (fx * dy - fy * dx) / den;
+    return u >= 0 && u <= 1 && t >= 0 && t <= 1;
+}
+
+// The distance from the compared line to an earlier line along a stretch within the
+// tolerance of it, and the part of the stretch where the two run together. From an end
+// where the lines part (at a junction, a crossing, the end of the earlier line) the
+// distance falls towards the point where they meet, whatever their angle; that part is
+// walked off while the distance falls. Every local minimum of the distance lies at a
+// vertex, at the foot of a vertex of the other line or at a crossing (the marks), so the
+// walk stops at marks; the shorter steps between marks only catch a rise between two.
+class DistanceProfile {
+public:
+    DistanceProfile(const std::vector<Segment>& line, double tolerance, double magnitude)
+        : line_(line), tolerance_(tolerance), eps_(tolerance * 1e-9 + magnitude * 1e-13) {}
+
+    void AddNear(const T2DPoint& q0, const T2DPoint& q1) { near_.push_back({q0, q1}); }
+    void AddMark(double abscissa) { marks_.push_back(abscissa); }
+    void Ready() {
+        auto less = [](const Near& a, const Near& b) {
+            return std::tie(a.A.X, a.A.Y, a.B.X, a.B.Y) < std::tie(b.A.X, b.A.Y, b.B.X, b.B.Y);
+        };
+        auto same = [](const Near& a, const Near& b) { return a.A == b.A && a.B == b.B; };
+        std::sort(near_.begin(), near_.end(), less);
+        near_.erase(std::unique(near_.begin(), near_.end(), same), near_.end());
+        std::sort(marks_.begin(), marks_.end());
+    }
+
+    // The length of the stretch [from, to] along which the lines run together.
+    double Together(double from, double to) const {
+        double step = std::max(tolerance_ / 4, (to - from) / 256);
+        if (!(step > 0)) return to - from;
+        double end = LineEnd(to) ? to : Walk(to, from, -1, step);
+        double start = LineEnd(from) ? from : Walk(from, end, 1, step);
+        return std::max(end - start, 0.0);
+    }
+
+private:
+    struct Near {
+        T2DPoint A, B;
+    };
+
+    // The segment holding an abscissa.
+    size_t SegmentAt(double x) const {
+        auto it = std::upper_bound(line_.begin(), line_.end(), x, [](double v, const Segment& s) { return v < s.From; });
+        return it == line_.begin() ? 0 : static_cast<size_t>(it - line_.begin()) - 1;
+    }
+
+    double DistanceAt(double x) const {
+        const Segment& s = line_[SegmentAt(x)];
+        double u = std::clamp((x - s.From) / s.Length, 0.0, 1.0);
+        double px = s.A.X + u * (s.B.X - s.A.X), py = s.A.Y + u * (s.B.Y - s.A.Y);
+        double best = INFINITY;
+        for (const Near& n : near_) best = std::min(best, Mathlib::DistanceToSegment(px, py, n.A.X, n.A.Y, n.B.X, n.B.Y));
+        return best;
+    }
+
+    // Whether the abscissa is an end of the line or of one of its parts.
+    bool LineEnd(double x) const {
+        double eps = (line_.back().From + line_.back().Length) * 1e-12;
+        for (size_t i = 0; i < line_.size(); ++i) {
+            const Segment& s = line_[i];
+            bool startsPart = i == 0 || !(line_[i - 1].B == s.A);
+            bool endsPart = i + 1 == line_.size() || !(line_[i + 1].A == s.B);
+            if ((startsPart && std::fabs(x - s.From) <= eps) || (endsPart && std::fabs(x - s.From - s.Length) <= eps))
+                return true;
+        }
+        return false;
+    }
+
+    // From an end towards limit (direction +1 or -1) while the distance falls; the
+    // abscissa where it stops.
+    double Walk(double at, double limit, int direction, double step) const {
+        double d = DistanceAt(at);
+        double minStep = step / 16;
+        while (d > eps_ && direction * (limit - at) > 0) {
+            double next = at + direction * step;
+            if (direction > 0) {
+                auto it = std::upper_bound(marks_.begin(), marks_.end(), at + minStep);
+                if (it != marks_.end() && *it < next) next = *it;
+                next = std::min(next, limit);
+            } else {
+                auto it = std::lower_bound(marks_.begin(), marks_.end(), at - minStep);
+                if (it != marks_.begin() && *(it - 1) > next) next = *(it - 1);
+                next = std::max(next, limit);
+            }
+            double dn = DistanceAt(next);
+            if (!(dn < d - eps_)) break;
+            at = next;
+            d = dn;
+        }
+        return at;
+    }
+
+    const std::vector<Segment>& line_;
+    double tolerance_, eps_;
+    std::vector<Near> near_;
+    std::vector<double> marks_;
+};
+
 }  // namespace
 
 void TLinComparator::Publish(PropertyTable& t) {
@@ -152,22 +274,20 @@ void TLinComparator::DoIt() {
     double tol = std::isfinite(Tolerance) && Tolerance > 0 ? Tolerance : 0;
 
     // The abscissa of each segment's start; segments without length or finite ends skipped.
-    struct Segment {
-        T2DPoint A, B;
-        double From, Length;
-    };
     std::vector<Segment> segments;
-    double length = 0;
+    double length = 0, magnitude = 0;
     ForSegments(line, [&](const T2DPoint& a, const T2DPoint& b) {
         if (!Finite(a) || !Finite(b)) return;
         double d = std::hypot(b.X - a.X, b.Y - a.Y);
         if (!(d > 0) || !std::isfinite(d)) return;
         segments.push_back({a, b, length, d});
         length += d;
+        magnitude = std::max({magnitude, std::fabs(a.X), std::fabs(a.Y), std::fabs(b.X), std::fabs(b.Y)});
     });
     if (segments.empty()) return;
 
-    // Per earlier line, the stretches within the tolerance, merged; the short ones dropped.
+    // Per earlier line, the stretches within the tolerance, merged; those along which
+    // the lines do not run together for more than the tolerance dropped.
     struct Cover {
         int32_t Order;
         TSpaceEntity* Line;
@@ -181,6 +301,7 @@ void TLinComparator::DoIt() {
             if (!other || other == line) continue;
             const TRectangle& o = other->Rect();
             std::vector<Interval> found;
+            DistanceProfile profile(segments, tol, magnitude);
             for (const Segment& s : segments) {
                 double sMinX = std::min(s.A.X, s.B.X) - tol, sMaxX = std::max(s.A.X, s.B.X) + tol;
                 double sMinY = std::min(s.A.Y, s.B.Y) - tol, sMaxY = std::max(s.A.Y, s.B.Y) + tol;
@@ -190,16 +311,24 @@ void TLinComparator::DoIt() {
                         std::max(q0.Y, q1.Y) < sMinY || std::min(q0.Y, q1.Y) > sMaxY)
                         return;
                     double u0, u1;
-                    if (CapsuleRange(s.A, s.B, q0, q1, tol, u0, u1))
-                        found.push_back({s.From + u0 * s.Length, s.From + u1 * s.Length});
+                    if (!CapsuleRange(s.A, s.B, q0, q1, tol, u0, u1)) return;
+                    found.push_back({s.From + u0 * s.Length, s.From + u1 * s.Length});
+                    profile.AddNear(q0, q1);
+                    profile.AddMark(s.From);
+                    profile.AddMark(s.From + s.Length);
+                    double u;
+                    for (const T2DPoint& q : {q0, q1})
+                        if (FootOn(s.A, s.B, q, u)) profile.AddMark(s.From + u * s.Length);
+                    if (CrossingOn(s.A, s.B, q0, q1, u)) profile.AddMark(s.From + u * s.Length);
                 });
             }
             if (found.empty()) continue;
+            profile.Ready();
             std::sort(found.begin(), found.end(), [](const Interval& a, const Interval& b) { return a.From < b.From; });
             Interval cur = found.front();
             double eps = length * 1e-12;
             auto flush = [&] {
-                if (cur.To - cur.From > 2 * tol) covers.push_back({index, other, cur});
+                if (profile.Together(cur.From, cur.To) > tol) covers.push_back({index, other, cur});
             };
             for (size_t i = 1; i < found.size(); ++i) {
                 if (found[i].From <= cur.To + eps) cur.To = std::max(cur.To, found[i].To);

@@ -4,6 +4,8 @@
 #include <ogr_api.h>
 
 #include <cmath>
+#include <functional>
+#include <numbers>
 
 #include "../../../kernel/tests/test_support.h"
 #include "kernel/kernel.h"
@@ -93,6 +95,68 @@ TEST_F(Wendrik, ComparatorPieces) {
         }
         EXPECT_EQ(result->Changed, c.changed);
     }
+}
+
+// Lines that meet at a node and part there at any angle, or cross, are not laid over each
+// other; lines that share a stretch longer than the tolerance are, whatever the angle at
+// which they part after it. The same at every tolerance and scale.
+TEST_F(Wendrik, ComparatorPartingLinesAndSharedStretches) {
+    using Points = std::vector<T2DPoint>;
+    struct Case {
+        const char* name;
+        Points earlier;
+        // the line, given its direction leaving the node (0,0) at the angle
+        std::function<Points(T2DPoint)> line;
+        bool changed, firstIsEarlier;
+    };
+    auto dense = [](T2DPoint d) {  // a vertex every metre
+        Points p;
+        for (int i = 0; i <= 100; ++i) p.push_back({i * d.X, i * d.Y});
+        return p;
+    };
+    const Case cases[] = {
+        {"both start at the node", {{0, 0}, {100, 0}}, [](T2DPoint d) { return Points{{0, 0}, {100 * d.X, 100 * d.Y}}; },
+         false, false},
+        {"ends at the node", {{0, 0}, {100, 0}}, [](T2DPoint d) { return Points{{100 * d.X, 100 * d.Y}, {0, 0}}; },
+         false, false},
+        {"starts on the earlier line", {{-100, 0}, {100, 0}},
+         [](T2DPoint d) { return Points{{0, 0}, {100 * d.X, 100 * d.Y}}; }, false, false},
+        {"earlier line starts on it", {{0, 0}, {100, 0}},
+         [](T2DPoint d) { return Points{{-100 * d.X, -100 * d.Y}, {100 * d.X, 100 * d.Y}}; }, false, false},
+        {"crossing", {{-100, 0}, {100, 0}},
+         [](T2DPoint d) { return Points{{-100 * d.X, -100 * d.Y}, {100 * d.X, 100 * d.Y}}; }, false, false},
+        {"dense vertices", {{0, 0}, {50, 0}, {100, 0}}, dense, false, false},
+        {"shared, then parting", {{-100, 0}, {100, 0}},
+         [](T2DPoint d) { return Points{{-50, 0}, {0, 0}, {100 * d.X, 100 * d.Y}}; }, true, true},
+        {"parting, then shared", {{-100, 0}, {100, 0}},
+         [](T2DPoint d) { return Points{{100 * d.X, 100 * d.Y}, {0, 0}, {-50, 0}}; }, true, false},
+        {"shared with an offset under the tolerance", {{-100, 0}, {100, 0}},
+         [](T2DPoint d) { return Points{{-50, 0.4}, {0, 0.4}, {100 * d.X, 0.4 + 100 * d.Y}}; }, true, true},
+    };
+    for (double degrees : {5.0, 15.0, 29.0, 31.0})
+        for (double scale : {0.02, 1.0, 10.0, 1000.0})
+            for (const Case& c : cases) {
+                SCOPED_TRACE(testing::Message() << c.name << " at " << degrees << " degrees, scale " << scale);
+                double a = degrees * std::numbers::pi / 180;
+                auto scaled = [&](Points p) {
+                    for (T2DPoint& q : p) q = {q.X * scale - 462367.5 * scale, q.Y * scale + 1085252.25};
+                    return p;
+                };
+                Owned<TQTreeTopLin> tree(TQTreeTopLin::New());
+                tree->AddSpaceEntity(Line(scaled(c.earlier)));
+                auto* line = Line(scaled(c.line({std::cos(a), std::sin(a)})));
+                Owned<TLinComparator> cmp(TLinComparator::New());
+                cmp->OwnPieces = true;
+                cmp->QTree = tree;
+                cmp->Tolerance = 0.5 * scale;
+                cmp->SetInput(line);
+                cmp->DoIt();
+                Owned<TLinesAbscEntity> result(As<TLinesAbscEntity>(cmp->Output));
+                ASSERT_NE(result.p, nullptr);
+                ASSERT_FALSE(result->Pieces.empty());
+                EXPECT_EQ(result->Changed, c.changed);
+                EXPECT_EQ(result->Pieces.front().Line != line, c.firstIsEarlier);
+            }
 }
 
 TEST_F(Wendrik, ComparatorAbscissasCoverTheLine) {

@@ -103,8 +103,10 @@ public:
 };
 
 // Compares Input (a polyline or area outline) with the lines of QTree: a stretch of it
-// longer than twice Tolerance whose every point lies within Tolerance of an earlier line
-// is a piece of that line (of the earliest, where several cover it). With OwnPieces the
+// whose every point lies within Tolerance of an earlier line is a piece of that line (of
+// the earliest, where several cover it) when the two run together along it for more than
+// Tolerance; lines that meet at a node and part there, or cross, do not, whatever their
+// angle. With OwnPieces the
 // rest is listed as pieces of Input itself, so that the pieces cover the line. Output: a
 // new TLinesAbscEntity owned by the caller (no pieces for a line without length).
 class TLinComparator : public TTool {
