@@ -3,6 +3,7 @@
 #include <gdal.h>
 #include <ogr_api.h>
 
+#include <array>
 #include <cmath>
 #include <functional>
 #include <numbers>
@@ -238,6 +239,51 @@ TEST_F(Wendrik, FreeStartLinksToItself) {
     EXPECT_FALSE(g.FlagB);
     EXPECT_EQ(g.C, 0);
     EXPECT_EQ(g.D, 0);
+}
+
+// The links and faces of a network do not depend on its unit, scale or position: a square
+// split by its diagonal, a line ending half a unit short of it, a line starting on it and
+// a sliver face 0.2 units wide, and two lines whose starts lie 0.0002 units apart.
+TEST_F(Wendrik, LinksAreTheSameInEveryUnit) {
+    const std::vector<std::vector<T2DPoint>> network = {
+        {{0, 0}, {10, 0}},   {{10, 0}, {10, 10}}, {{10, 10}, {0, 10}},          {{0, 10}, {0, 0}},
+        {{0, 0}, {10, 10}},  {{15, 5}, {10.5, 5}}, {{10, 2}, {15, 2}},          {{0, 10}, {5, 10.2}, {10, 10}},
+        {{20, 0.0012}, {25, 0}}, {{20, 0.0014}, {20, -5}},
+    };
+    auto links = [&](double scale, T2DPoint shift) {
+        Owned<TPolyLineString> layer(TPolyLineString::New());
+        for (const auto& pts : network) {
+            std::vector<T2DPoint> p;
+            for (const T2DPoint& q : pts) p.push_back({q.X * scale + shift.X, q.Y * scale + shift.Y});
+            Line(p, layer);
+        }
+        AttachTopologyProps(layer, std::make_shared<TGravoTopology>());
+        EXPECT_TRUE(BuildLineTopology(layer).empty());
+        std::vector<std::array<int32_t, 6>> out;
+        for (int32_t i = 0; i < layer->ElementsCount(); ++i) {
+            TLineLinks l = LinksOf(layer->Get(i));
+            out.push_back({l.A, l.FlagA, l.B, l.FlagB, l.C, l.D});
+        }
+        return out;
+    };
+    const auto metres = links(1, {0, 0});
+    EXPECT_EQ(metres[5][2], 6);  // the end short of the square is free
+    EXPECT_EQ(metres[5][3], 0);
+    EXPECT_EQ(metres[6][0], 2);  // the start on the right side joins it
+    // the sliver lies between the arc and the top side, the square's upper half below that
+    EXPECT_EQ(metres[7][4] * metres[7][5], 0);
+    EXPECT_EQ(metres[7][4] + metres[7][5], metres[2][5]);
+    EXPECT_NE(metres[2][4], 0);
+    EXPECT_NE(metres[2][4], metres[2][5]);
+    const struct {
+        double scale;
+        T2DPoint shift;
+    } units[] = {{2, {0, 0}}, {1000, {0, 0}}, {0.001, {0, 0}}, {1.0 / 1024, {0, 0}},
+                 {1, {-462367.5, -1085252.25}}, {1000, {-462367500, -1085252250}}};
+    for (const auto& u : units) {
+        SCOPED_TRACE(testing::Message() << "scale " << u.scale << ", shift " << u.shift.X);
+        EXPECT_EQ(links(u.scale, u.shift), metres);
+    }
 }
 
 // The line-layer run: regions of a square split in two, one matched with an area.
