@@ -346,6 +346,25 @@ TEST_F(Wendrik, RegionsAndTheirAreas) {
     GDALClose(ds);
 }
 
+// Lines reaching near the largest double stay out of the noding (GEOS's noder did not end
+// on them); the rest of the layer gets its topology.
+TEST_F(Wendrik, LinesNearTheLargestDoubleAreNotNoded) {
+    for (int i = 0; i < 30; ++i) {
+        Line({{0, i * 10.0}, {300, i * 10.0 + 3}});
+        Line({{i * 10.0, 0}, {i * 10.0 + 3, 300}});
+    }
+    auto* far = Line({{-465084.27, -1075660.59}, {1.6e308, -1.6e308}});
+    Line({{5, 5}, {1.6e308, -1.6e308}});
+    Line({{5, 5}, {-1.6e308, 1.6e308}});
+    AttachTopologyProps(lines, std::make_shared<TGravoTopology>());
+    EXPECT_TRUE(BuildLineTopology(lines).empty());
+    TLineLinks middle = LinksOf(lines->Get(30));  // the 16th row: faces on both sides
+    EXPECT_NE(middle.C, 0);
+    EXPECT_NE(middle.D, 0);
+    EXPECT_NE(middle.C, middle.D);
+    EXPECT_EQ(LinksOf(far).C, 0);
+}
+
 TEST_F(Wendrik, BadGeometryBuildsNoTopologyButNoFailure) {
     Line({{NAN, 0}, {1, 1}});
     Line({{1, 1}});
