@@ -5,6 +5,7 @@
 #include <cpl_error.h>
 
 #include <array>
+#include <cmath>
 #include <atomic>
 #include <cstring>
 #include <map>
@@ -27,6 +28,18 @@ namespace {
 struct LayerFailure {
     std::string Reason;
 };
+
+// A feature with a coordinate outside the sane range of the layer's system.
+struct CoordinateFailure {
+    T2DPoint At;
+};
+
+// The sane range of coordinates: the national grid's metres hold the whole Earth within
+// 6e7 m, so 1e9 m is generous; a layer without a reference system has units of its own
+// (millimetres, say), so it may reach 1e12. Beyond, the arithmetic of the topology
+// overflows (squares of 1e155 are infinite) and GEOS's noding does not end.
+constexpr double kGridBound = 1e9;
+constexpr double kUnreferencedBound = 1e12;
 
 // UTF-8 to Windows-1250; a character the code page lacks becomes "?" and sets lossy.
 class TextConverter {
@@ -282,6 +295,16 @@ private:
     std::shared_ptr<const yesk_detail::CondTree> condition_;
     bool lossy_ = false;
     std::vector<double> xs_, ys_;
+    double bound_ = kUnreferencedBound;
+    // The elements of the feature being read, kept only once all of it could be read.
+    std::vector<std::pair<TSpaceEntityString*, TSpaceEntity*>> pending_;
+    void DropPending() {
+        for (auto& held : pending_) Free(held.second);
+        pending_.clear();
+    }
+
+public:
+    ~LayerReader() { DropPending(); }
 };
 
 OGRLayerH LayerReader::OpenLayer() {
@@ -362,6 +385,7 @@ void LayerReader::Prepare(OGRLayerH layer) {
 
     // The national grid, east-north.
     OGRSpatialReferenceH layerSrs = OGR_L_GetSpatialRef(layer);
+    bound_ = layerSrs ? kGridBound : kUnreferencedBound;
     if (layerSrs) {
         CPLErrorReset();
         const LayerSources::System& system = sources_.SystemOf(layerSrs);
@@ -395,13 +419,15 @@ bool LayerReader::ReadPart(OGRGeometryH g, std::vector<T2DPoint>& points) {
     points.resize(static_cast<size_t>(n));
     if (!transform_) {
         OGR_G_GetPoints(g, &points[0].X, sizeof(T2DPoint), &points[0].Y, sizeof(T2DPoint), nullptr, 0);
-        return true;
+    } else {
+        xs_.resize(static_cast<size_t>(n));
+        ys_.resize(static_cast<size_t>(n));
+        OGR_G_GetPoints(g, xs_.data(), sizeof(double), ys_.data(), sizeof(double), nullptr, 0);
+        if (!OCTTransform(transform_, n, xs_.data(), ys_.data(), nullptr)) return false;
+        for (size_t i = 0; i < points.size(); ++i) points[i] = {xs_[i], ys_[i]};
     }
-    xs_.resize(static_cast<size_t>(n));
-    ys_.resize(static_cast<size_t>(n));
-    OGR_G_GetPoints(g, xs_.data(), sizeof(double), ys_.data(), sizeof(double), nullptr, 0);
-    if (!OCTTransform(transform_, n, xs_.data(), ys_.data(), nullptr)) return false;
-    for (size_t i = 0; i < points.size(); ++i) points[i] = {xs_[i], ys_[i]};
+    for (const T2DPoint& p : points)
+        if (!(std::fabs(p.X) <= bound_ && std::fabs(p.Y) <= bound_)) throw CoordinateFailure{p};
     return true;
 }
 
@@ -450,7 +476,7 @@ void LayerReader::AddFeature(OGRFeatureH f, OGRGeometryH g, TSpaceEntityString* 
             Free(e);
             throw;
         }
-        if (held) string->AddAndUpdateRect(e);
+        if (held) pending_.push_back({string, e});
         else Free(e);
     };
     std::vector<T2DPoint> points;
@@ -494,10 +520,16 @@ void LayerReader::AddFeature(OGRFeatureH f, OGRGeometryH g, TSpaceEntityString* 
                 return true;
             };
             bool ok = true;
-            if (type == wkbPolygon) ok = addPolygon(g);
-            else if (type == wkbMultiPolygon || type == wkbGeometryCollection)
-                for (int i = 0; i < OGR_G_GetGeometryCount(g) && ok; ++i) ok = addPolygon(OGR_G_GetGeometryRef(g, i));
-            else ok = false;
+            try {
+                if (type == wkbPolygon) ok = addPolygon(g);
+                else if (type == wkbMultiPolygon || type == wkbGeometryCollection)
+                    for (int i = 0; i < OGR_G_GetGeometryCount(g) && ok; ++i)
+                        ok = addPolygon(OGR_G_GetGeometryRef(g, i));
+                else ok = false;
+            } catch (...) {
+                Free(e);
+                throw;
+            }
             if (!ok || !e->NotEmpty()) {
                 Free(e);
                 throw LayerFailure{};
@@ -563,10 +595,17 @@ std::vector<TSpaceEntityString*> LayerReader::Read(std::vector<std::string>& not
         try {
             if (mixed) AddMixedFeature(f.get(), g);
             else AddFeature(f.get(), g, string.get());
+            for (auto& [into, e] : pending_) into->AddAndUpdateRect(e);
+            pending_.clear();
         } catch (const LayerFailure& failure) {
+            DropPending();
             if (!failure.Reason.empty()) throw;
             Note(Cz("prvek ") + IntToStr(number) + Cz(" nelze číst: geometrie ") + OGR_G_GetGeometryName(g) +
                  Cz(" neodpovídá vrstvě"));
+        } catch (const CoordinateFailure& bad) {
+            DropPending();
+            Note(Cz("prvek ") + IntToStr(number) + Cz(" vynechán: souřadnice ") + FloatToStr(bad.At.X) + " " +
+                 FloatToStr(bad.At.Y) + Cz(" mimo rozsah ±") + FloatToStr(bound_));
         }
     }
     if (empty) Note(IntToStr(empty) + Cz(" prvků bez geometrie vynecháno"));

@@ -242,6 +242,41 @@ TEST_F(LayerReading, BadInputEndsOnlyThatLayer) {
     EXPECT_EQ(Load({"A=chybi.gpkg"}), nullptr);
 }
 
+// A feature with a coordinate outside the sane range is skipped whole with a message
+// naming the layer and the feature, and the load goes on (its topology too): in the
+// national grid beyond 1e9 m, in a layer of its own units beyond 1e12.
+TEST_F(LayerReading, AbsurdCoordinatesSkipTheFeature) {
+    WriteLayer(dir_.Path() + "/poskozene.gpkg", "GPKG", "cesty", 5514, wkbMultiLineString, {{"n", OFTInteger}},
+               {{"MULTILINESTRING ((0 0,10 0))", {"1"}},
+                {"MULTILINESTRING ((1e216 1e216,10 0))", {"2"}},
+                {"MULTILINESTRING ((10 0,1.6e308 -1.6e308))", {"3"}},
+                {"MULTILINESTRING ((10 0,10 10),(10 10,-2e9 10))", {"4"}},
+                {"MULTILINESTRING ((10 0,10 -9e8))", {"5"}}});
+    WriteLayer(dir_.Path() + "/poskozene.gpkg", "GPKG", "plochy", 5514, wkbPolygon, {{"n", OFTInteger}},
+               {{"POLYGON ((0 0,0 10,10 10,0 0),(1 1,1 2,1e300 1,1 1))", {"1"}}, {"POLYGON ((0 0,0 10,10 10,0 0))", {"2"}}},
+               true);
+    std::ofstream(dir_.Path() + "/vlastni.csv") << "WKT,n\n\"LINESTRING (0 0,5e11 5e11)\",1\n"
+                                                   "\"LINESTRING (0 0,2e12 0)\",2\n";
+    Owned<TRectEntity> model(Load({"CESTY=poskozene.gpkg|cesty", "@TOPOLOGY=1", "PLOCHY=poskozene.gpkg|plochy",
+                                   "VLASTNI=vlastni.csv"}));
+    ASSERT_NE(model.p, nullptr);
+    ASSERT_EQ(model->ElementsCount(), 3);
+    const std::vector<std::string> kept[] = {{"1", "5"}, {"2"}, {"1"}};
+    for (int32_t i = 0; i < 3; ++i) {
+        auto* string = As<TEntity>(model->Get(i));
+        std::vector<std::string> n;
+        for (int32_t j = 0; j < string->ElementsCount(); ++j) n.push_back(GetPropStringByName(string->Get(j), "n"));
+        EXPECT_EQ(n, kept[i]) << string->GetName();
+    }
+    EXPECT_LE(model->Rect().Max.X, 5e11);
+    for (const char* part : {"Vrstva CESTY: prvek 2 vynechán: souřadnice 1E216 1E216 mimo rozsah",
+                             "Vrstva CESTY: prvek 3 vynechán", "Vrstva CESTY: prvek 4 vynechán",
+                             "Vrstva PLOCHY: prvek 1 vynechán", "Vrstva VLASTNI: prvek 2 vynechán"})
+        EXPECT_TRUE(Said(Cz(part))) << part;
+    EXPECT_EQ(messages_.size(), 5u);
+    EXPECT_NE(GravoPropsOf(As<TEntity>(model->Get(0))->Get(0)), nullptr);
+}
+
 TEST_F(LayerReading, LossyTextsAreToldOncePerLayer) {
     WriteLayer(dir_.Path() + "/cizi.geojson", "GeoJSON", "cizi", 4326, wkbPoint, {{"jmeno", OFTString}},
                {{"POINT (14.4 50.1)", {"Łódź €"}}, {"POINT (14.5 50.1)", {"日本"}}, {"POINT (14.6 50.1)", {"Æ"}}});

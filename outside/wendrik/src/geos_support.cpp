@@ -24,7 +24,9 @@ struct ThreadContext {
     ~ThreadContext() { GEOS_finish_r(Handle); }
 };
 
-bool Finite(const T2DPoint& p) { return std::isfinite(p.X) && std::isfinite(p.Y); }
+// Finite, and small enough that differences and squares of coordinates stay finite: GEOS's
+// noding of lines reaching near the largest double does not end.
+bool Usable(const T2DPoint& p) { return std::fabs(p.X) <= 1e150 && std::fabs(p.Y) <= 1e150; }
 
 GEOSCoordSequence* Sequence(const T2DPoint* points, size_t count, bool close) {
     GEOSContextHandle_t h = Context();
@@ -66,7 +68,7 @@ Geom Check(GEOSGeometry* g, const char* what) {
 Geom LineString(const T2DPoint* points, size_t count) {
     if (count < 2) return nullptr;
     for (size_t i = 0; i < count; ++i)
-        if (!Finite(points[i])) return nullptr;
+        if (!Usable(points[i])) return nullptr;
     GEOSCoordSequence* seq = Sequence(points, count, false);
     return seq ? Geom(GEOSGeom_createLineString_r(Context(), seq)) : nullptr;
 }
@@ -82,7 +84,7 @@ Geom Polygon(const TAreaElement* area) {
         const T2DPoint* p = area->Points().data() + first;
         size_t n = static_cast<size_t>(end - first);
         for (size_t i = 0; i < n; ++i)
-            if (!Finite(p[i])) {
+            if (!Usable(p[i])) {
                 release();
                 return nullptr;
             }

@@ -31,10 +31,11 @@ struct Failure : std::runtime_error {
 // The geometry, or a Failure with GEOS's text when it is nil.
 Geom Check(GEOSGeometry* g, const char* what);
 
-// A line string of the points (nil for fewer than two or non-finite ones).
+// A line string of the points (nil for fewer than two, or with a coordinate not finite or
+// beyond 1e150).
 Geom LineString(const T2DPoint* points, size_t count);
 // The polygon of an area's rings (first outer, the rest holes); nil when a ring cannot be
-// made.
+// made (as a line string cannot).
 Geom Polygon(const TAreaElement* area);
 // The points of a line string or ring.
 std::vector<T2DPoint> Points(const GEOSGeometry* g);

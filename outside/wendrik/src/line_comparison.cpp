@@ -1,7 +1,6 @@
 // The line tree, its walker and the comparison of a line with earlier lines.
 #include <algorithm>
 #include <cmath>
-#include <tuple>
 
 #include "wendrik/wendrik.h"
 
@@ -172,20 +171,21 @@ public:
     DistanceProfile(const std::vector<Segment>& line, double tolerance, double magnitude)
         : line_(line), tolerance_(tolerance), eps_(tolerance * 1e-9 + magnitude * 1e-13) {}
 
-    void AddNear(const T2DPoint& q0, const T2DPoint& q1) { near_.push_back({q0, q1}); }
-    void AddMark(double abscissa) { marks_.push_back(abscissa); }
-    void Ready() {
-        auto less = [](const Near& a, const Near& b) {
-            return std::tie(a.A.X, a.A.Y, a.B.X, a.B.Y) < std::tie(b.A.X, b.A.Y, b.B.X, b.B.Y);
-        };
-        auto same = [](const Near& a, const Near& b) { return a.A == b.A && a.B == b.B; };
-        std::sort(near_.begin(), near_.end(), less);
-        near_.erase(std::unique(near_.begin(), near_.end(), same), near_.end());
-        std::sort(marks_.begin(), marks_.end());
+    void Clear() {
+        near_.clear();
+        marks_.clear();
+        ready_ = false;
     }
+    // A segment of the other line and the abscissas between which it is within the
+    // tolerance of the line (the only ones where it can be the nearest).
+    void AddNear(const T2DPoint& q0, const T2DPoint& q1, double from, double to) {
+        near_.push_back({q0, q1, from, to});
+    }
+    void AddMark(double abscissa) { marks_.push_back(abscissa); }
 
     // The length of the stretch [from, to] along which the lines run together.
-    double Together(double from, double to) const {
+    double Together(double from, double to) {
+        if (!ready_) Ready();
         double step = std::max(tolerance_ / 4, (to - from) / 256);
         if (!(step > 0)) return to - from;
         double end = LineEnd(to) ? to : Walk(to, from, -1, step);
@@ -196,7 +196,15 @@ public:
 private:
     struct Near {
         T2DPoint A, B;
+        double From, To;
     };
+
+    void Ready() {
+        ready_ = true;
+        for (const Segment& s : line_) marks_.push_back(s.From);
+        marks_.push_back(line_.back().From + line_.back().Length);
+        std::sort(marks_.begin(), marks_.end());
+    }
 
     // The segment holding an abscissa.
     size_t SegmentAt(double x) const {
@@ -209,7 +217,9 @@ private:
         double u = std::clamp((x - s.From) / s.Length, 0.0, 1.0);
         double px = s.A.X + u * (s.B.X - s.A.X), py = s.A.Y + u * (s.B.Y - s.A.Y);
         double best = INFINITY;
-        for (const Near& n : near_) best = std::min(best, Mathlib::DistanceToSegment(px, py, n.A.X, n.A.Y, n.B.X, n.B.Y));
+        for (const Near& n : near_)
+            if (x >= n.From && x <= n.To)
+                best = std::min(best, Mathlib::DistanceToSegment(px, py, n.A.X, n.A.Y, n.B.X, n.B.Y));
         return best;
     }
 
@@ -254,6 +264,7 @@ private:
     double tolerance_, eps_;
     std::vector<Near> near_;
     std::vector<double> marks_;
+    bool ready_ = false;
 };
 
 }  // namespace
@@ -294,6 +305,7 @@ void TLinComparator::DoIt() {
         Interval Stretch;
     };
     std::vector<Cover> covers;
+    DistanceProfile profile(segments, tol, magnitude);
     if (QTree && IsLive(QTree)) {
         const TRectangle& r = line->Rect();
         for (int32_t index : QTree->QueryIndexes(r.Min.X, r.Min.Y, r.Max.X, r.Max.Y, tol)) {
@@ -301,7 +313,7 @@ void TLinComparator::DoIt() {
             if (!other || other == line) continue;
             const TRectangle& o = other->Rect();
             std::vector<Interval> found;
-            DistanceProfile profile(segments, tol, magnitude);
+            profile.Clear();
             for (const Segment& s : segments) {
                 double sMinX = std::min(s.A.X, s.B.X) - tol, sMaxX = std::max(s.A.X, s.B.X) + tol;
                 double sMinY = std::min(s.A.Y, s.B.Y) - tol, sMaxY = std::max(s.A.Y, s.B.Y) + tol;
@@ -313,9 +325,7 @@ void TLinComparator::DoIt() {
                     double u0, u1;
                     if (!CapsuleRange(s.A, s.B, q0, q1, tol, u0, u1)) return;
                     found.push_back({s.From + u0 * s.Length, s.From + u1 * s.Length});
-                    profile.AddNear(q0, q1);
-                    profile.AddMark(s.From);
-                    profile.AddMark(s.From + s.Length);
+                    profile.AddNear(q0, q1, found.back().From, found.back().To);
                     double u;
                     for (const T2DPoint& q : {q0, q1})
                         if (FootOn(s.A, s.B, q, u)) profile.AddMark(s.From + u * s.Length);
@@ -323,12 +333,12 @@ void TLinComparator::DoIt() {
                 });
             }
             if (found.empty()) continue;
-            profile.Ready();
             std::sort(found.begin(), found.end(), [](const Interval& a, const Interval& b) { return a.From < b.From; });
             Interval cur = found.front();
             double eps = length * 1e-12;
             auto flush = [&] {
-                if (profile.Together(cur.From, cur.To) > tol) covers.push_back({index, other, cur});
+                if (cur.To - cur.From > tol && profile.Together(cur.From, cur.To) > tol)
+                    covers.push_back({index, other, cur});
             };
             for (size_t i = 1; i < found.size(); ++i) {
                 if (found[i].From <= cur.To + eps) cur.To = std::max(cur.To, found[i].To);

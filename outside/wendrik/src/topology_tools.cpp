@@ -1,6 +1,7 @@
 // The tools that build the topology of a line layer in its tree: nodes, edges, links,
 // faces, the regions and their matching with areas.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <map>
 #include <numbers>
@@ -18,17 +19,40 @@ using Key = std::pair<int64_t, int64_t>;
 
 bool Finite(const T2DPoint& p) { return std::isfinite(p.X) && std::isfinite(p.Y); }
 
-Key KeyOf(const T2DPoint& p, double precision) {
-    return {std::llround(p.X * precision), std::llround(p.Y * precision)};
+Key KeyOf(const T2DPoint& p, double step) { return {std::llround(p.X / step), std::llround(p.Y / step)}; }
+
+// The step of the grid that line ends are matched on and the distance within which a line
+// passes through an end: a share (1/Precision) of the typical line (the median of the
+// lines' larger sides), never finer than what rounding their coordinates leaves. Taken
+// from the data, so that the same lines in other units or scaled meet alike, and robust
+// to a few lines far off.
+double GridStep(const TQTreeTopLin* tree) {
+    std::vector<double> sizes, magnitudes;
+    for (int32_t i = 0; i < tree->LineCount(); ++i) {
+        TPolyLineElement* line = tree->Line(i);
+        if (!line || line->VertexCount() == 0) continue;
+        const TRectangle& r = line->Rect();
+        double size = std::max(r.Max.X - r.Min.X, r.Max.Y - r.Min.Y);
+        double magnitude = std::max({std::fabs(r.Min.X), std::fabs(r.Min.Y), std::fabs(r.Max.X), std::fabs(r.Max.Y)});
+        if (!std::isfinite(size) || !std::isfinite(magnitude)) continue;
+        sizes.push_back(size);
+        magnitudes.push_back(magnitude);
+    }
+    if (sizes.empty()) return 1;
+    auto median = [](std::vector<double>& v) {
+        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
+        return v[v.size() / 2];
+    };
+    double steps = tree->Precision > 0 ? tree->Precision : 10000000.0;
+    double step = std::max(median(sizes) / steps, median(magnitudes) * 1e-13);
+    return step > 0 && std::isfinite(step) ? step : 1;
 }
 
-double PrecisionOf(int32_t p) { return p > 0 ? p : 1000; }
-
 // The first and last vertex of a line, when finite and in range for the node grid.
-bool EndPoint(TPolyLineElement* line, bool start, T2DPoint& p) {
+bool EndPoint(TPolyLineElement* line, bool start, double step, T2DPoint& p) {
     if (line->VertexCount() == 0) return false;
     p = line->Vertex(start ? 0 : line->VertexCount() - 1);
-    return Finite(p) && std::fabs(p.X) < 1e12 && std::fabs(p.Y) < 1e12;
+    return Finite(p) && std::fabs(p.X / step) < 1e15 && std::fabs(p.Y / step) < 1e15;
 }
 
 // Direction (radians) in which the line leaves its end: towards the nearest other vertex.
@@ -107,7 +131,7 @@ void TPutNodesIntoQTree::DoIt() {
     auto* tree = As<TQTreeTopLin>(Input);
     if (!tree) return;
     tree->SetLines();
-    double precision = PrecisionOf(tree->Precision);
+    double step = GridStep(tree);
     std::map<Key, size_t> index;
     std::vector<TTopNode> nodes;
     for (int32_t i = 0; i < tree->LineCount(); ++i) {
@@ -115,8 +139,8 @@ void TPutNodesIntoQTree::DoIt() {
         if (!line) continue;
         for (bool start : {true, false}) {
             T2DPoint p;
-            if (!EndPoint(line, start, p)) continue;
-            auto [it, added] = index.try_emplace(KeyOf(p, precision), nodes.size());
+            if (!EndPoint(line, start, step, p)) continue;
+            auto [it, added] = index.try_emplace(KeyOf(p, step), nodes.size());
             if (added) nodes.push_back({p, {}});
             nodes[it->second].Ends.push_back({i, start});
         }
@@ -148,7 +172,7 @@ void TPutNodesIntoQTree::DoIt() {
             if (!ProbeOf(pts, probe)) continue;
             int32_t source = -1;
             double best = INFINITY;
-            for (int32_t i : tree->QueryIndexes(probe.X, probe.Y, probe.X, probe.Y, 1.0 / precision)) {
+            for (int32_t i : tree->QueryIndexes(probe.X, probe.Y, probe.X, probe.Y, step)) {
                 auto* line = As<TPolyLineElement>(tree->Entry(i));
                 if (!line) continue;
                 double d = DistanceToOutline(line, probe.X, probe.Y);
@@ -180,11 +204,10 @@ void TNodesConector::Publish(PropertyTable& t) {
 void TNodesConector::DoIt() {
     auto* tree = As<TQTreeTopLin>(Input);
     if (!tree) return;
-    double precision = PrecisionOf(tree->Precision);
-    double step = 1.0 / precision;
-    double near = JoinNearEnds ? std::max(step, 1.0 / PrecisionOf(NearPrecision)) : step;
+    double step = GridStep(tree);
+    double near = JoinNearEnds ? std::max(step, 1.0 / (NearPrecision > 0 ? NearPrecision : 1000)) : step;
     std::map<Key, size_t> nodeOf;
-    for (size_t k = 0; k < tree->Nodes().size(); ++k) nodeOf[KeyOf(tree->Nodes()[k].At, precision)] = k;
+    for (size_t k = 0; k < tree->Nodes().size(); ++k) nodeOf[KeyOf(tree->Nodes()[k].At, step)] = k;
 
     struct Candidate {
         int32_t Line;
@@ -198,11 +221,11 @@ void TNodesConector::DoIt() {
         for (bool start : {true, false}) {
             T2DPoint p;
             double own = 0;
-            if (!EndPoint(line, start, p)) continue;
+            if (!EndPoint(line, start, step, p)) continue;
             bool hasOwn = LeavingAngle(line, start, own);
             std::vector<Candidate> found;
             // Other ends at the node.
-            if (auto it = nodeOf.find(KeyOf(p, precision)); it != nodeOf.end())
+            if (auto it = nodeOf.find(KeyOf(p, step)); it != nodeOf.end())
                 for (const TLineEnd& e : tree->Nodes()[it->second].Ends) {
                     if (e.Line == i && e.Start == start) continue;
                     TPolyLineElement* other = tree->Line(e.Line);
@@ -222,8 +245,8 @@ void TNodesConector::DoIt() {
                         }
                     if (j < 0) continue;
                     T2DPoint s, e;
-                    bool atEnd = (EndPoint(other, true, s) && KeyOf(s, precision) == KeyOf(p, precision)) ||
-                                 (EndPoint(other, false, e) && KeyOf(e, precision) == KeyOf(p, precision));
+                    bool atEnd = (EndPoint(other, true, step, s) && KeyOf(s, step) == KeyOf(p, step)) ||
+                                 (EndPoint(other, false, step, e) && KeyOf(e, step) == KeyOf(p, step));
                     if (atEnd && tol <= step) continue;
                     const auto& pts = other->Points();
                     for (int32_t part = 0; part < other->PartCount(); ++part)
@@ -294,6 +317,8 @@ void TCreateAreasForQTree::DoIt() {
     }
     TSpaceEntityQTree* edgeTree = TSpaceEntityQTree::New();
     TSpaceEntityQTree* faceTree = TSpaceEntityQTree::New();
+    // The face on the left of each directed segment of the faces' rings.
+    std::map<std::array<double, 4>, int32_t> leftOf;
     try {
         for (int32_t i = 0; i < tree->EdgeCount(); ++i) edgeTree->AddSpaceEntity(tree->Edge(i));
         if (!raw.empty()) {
@@ -302,20 +327,22 @@ void TCreateAreasForQTree::DoIt() {
             int n = GEOSGetNumGeometries_r(h, faces.get());
             for (int k = 0; k < n; ++k) {
                 const GEOSGeometry* polygon = GEOSGetGeometryN_r(h, faces.get(), k);
-                std::vector<T2DPoint> points = G::Points(GEOSGetExteriorRing_r(h, polygon));
-                std::vector<int32_t> starts{0};
+                std::vector<std::vector<T2DPoint>> rings{G::Points(GEOSGetExteriorRing_r(h, polygon))};
                 int holes = GEOSGetNumInteriorRings_r(h, polygon);
-                for (int r = 0; r < holes; ++r) {
-                    std::vector<T2DPoint> ring = G::Points(GEOSGetInteriorRingN_r(h, polygon, r));
+                for (int r = 0; r < holes; ++r) rings.push_back(G::Points(GEOSGetInteriorRingN_r(h, polygon, r)));
+                if (rings.front().empty()) continue;
+                std::vector<T2DPoint> points;
+                std::vector<int32_t> starts;
+                for (const std::vector<T2DPoint>& ring : rings) {
                     starts.push_back(static_cast<int32_t>(points.size()));
                     points.insert(points.end(), ring.begin(), ring.end());
                 }
-                if (points.empty()) continue;
                 TPolyLineAreaElement* face = TPolyLineAreaElement::New();
                 face->SetName(Cz("Plocha ") + IntToStr(areas->ElementsCount() + 1));
                 face->SetPoints(std::move(points), std::move(starts));
                 const TRectangle& r = face->Rect();
-                double tol = 1e-9 * (1 + std::max(std::fabs(r.Max.X), std::fabs(r.Max.Y)));
+                // Rounding of the coordinates only: edges of the face lie on its outline.
+                double tol = 1e-9 * std::max({std::fabs(r.Min.X), std::fabs(r.Min.Y), std::fabs(r.Max.X), std::fabs(r.Max.Y)});
                 for (TSpaceEntity* candidate : edgeTree->Query(r.Min.X, r.Min.Y, r.Max.X, r.Max.Y, tol)) {
                     auto* edge = static_cast<TPolyLineElement*>(candidate);
                     T2DPoint probe;
@@ -323,12 +350,33 @@ void TCreateAreasForQTree::DoIt() {
                         face->AddElement(edge);
                 }
                 areas->AddAndUpdateRect(face);
-                faceTree->AddSpaceEntity(face);
+                int32_t number = faceTree->Count() + 1;
+                if (!faceTree->AddSpaceEntity(face)) continue;
+                for (size_t ring = 0; ring < rings.size(); ++ring) {
+                    // The face lies left of an outer ring running counter-clockwise and of
+                    // a hole running clockwise.
+                    const std::vector<T2DPoint>& pts = rings[ring];
+                    double twiceArea = 0;
+                    for (size_t v = 1; v < pts.size(); ++v)
+                        twiceArea += pts[v - 1].X * pts[v].Y - pts[v].X * pts[v - 1].Y;
+                    bool left = (ring == 0) == (twiceArea > 0);
+                    for (size_t v = 1; v < pts.size(); ++v) {
+                        const T2DPoint &a = left ? pts[v - 1] : pts[v], &b = left ? pts[v] : pts[v - 1];
+                        leftOf[{a.X, a.Y, b.X, b.Y}] = number;
+                    }
+                }
             }
         }
-        // C and D: the faces beside the middle of each line's longest segment.
+        // C and D: the faces left and right of the middle of each line's longest segment,
+        // read from the rings of the faces through the edge that holds that middle; an
+        // edge on no ring (a dangle) has the face it lies in on both sides.
         std::vector<TLineLinks>& links = tree->MutableLinks();
         links.resize(static_cast<size_t>(tree->LineCount()));
+        auto faceAt = [&](double x, double y) {
+            for (int32_t idx : faceTree->QueryIndexes(x, y, x, y))
+                if (auto* f = As<TAreaElement>(faceTree->Entry(idx)); f && f->IsPointInside(x, y)) return idx + 1;
+            return 0;
+        };
         for (int32_t i = 0; i < tree->LineCount(); ++i) {
             TPolyLineElement* line = tree->Line(i);
             if (!line) continue;
@@ -345,16 +393,39 @@ void TCreateAreasForQTree::DoIt() {
                     }
                 }
             if (!(bestLen > 0)) continue;
-            double off = std::min(1e-3, bestLen / 4);
-            double nx = -(b.Y - a.Y) / bestLen * off, ny = (b.X - a.X) / bestLen * off;
             double mx = (a.X + b.X) / 2, my = (a.Y + b.Y) / 2;
-            auto faceAt = [&](double x, double y) {
-                for (int32_t idx : faceTree->QueryIndexes(x, y, x, y))
-                    if (auto* f = As<TAreaElement>(faceTree->Entry(idx)); f && f->IsPointInside(x, y)) return idx + 1;
-                return 0;
-            };
-            links[static_cast<size_t>(i)].C = faceAt(mx + nx, my + ny);
-            links[static_cast<size_t>(i)].D = faceAt(mx - nx, my - ny);
+            // The segment of an edge nearest to the middle, running as the line runs.
+            double nearest = INFINITY;
+            T2DPoint e0{}, e1{};
+            double margin = bestLen * 1e-6;
+            for (TSpaceEntity* candidate : edgeTree->Query(mx, my, mx, my, margin)) {
+                const auto& ep = static_cast<TPolyLineElement*>(candidate)->Points();
+                for (size_t v = 1; v < ep.size(); ++v) {
+                    if (ep[v] == ep[v - 1]) continue;
+                    double d = Mathlib::DistanceToSegment(mx, my, ep[v - 1].X, ep[v - 1].Y, ep[v].X, ep[v].Y);
+                    if (d < nearest) {
+                        nearest = d;
+                        e0 = ep[v - 1];
+                        e1 = ep[v];
+                    }
+                }
+            }
+            int32_t c = 0, d = 0;
+            if (nearest <= margin) {
+                if ((e1.X - e0.X) * (b.X - a.X) + (e1.Y - e0.Y) * (b.Y - a.Y) < 0) std::swap(e0, e1);
+                auto l = leftOf.find({e0.X, e0.Y, e1.X, e1.Y});
+                auto r = leftOf.find({e1.X, e1.Y, e0.X, e0.Y});
+                if (l != leftOf.end() || r != leftOf.end()) {
+                    c = l != leftOf.end() ? l->second : 0;
+                    d = r != leftOf.end() ? r->second : 0;
+                } else {
+                    c = d = faceAt(mx, my);
+                }
+            } else {
+                c = d = faceAt(mx, my);
+            }
+            links[static_cast<size_t>(i)].C = c;
+            links[static_cast<size_t>(i)].D = d;
         }
     } catch (const G::Failure& f) {
         Error = 1;

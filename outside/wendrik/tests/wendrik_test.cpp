@@ -3,6 +3,7 @@
 #include <gdal.h>
 #include <ogr_api.h>
 
+#include <array>
 #include <cmath>
 #include <functional>
 #include <numbers>
@@ -240,6 +241,51 @@ TEST_F(Wendrik, FreeStartLinksToItself) {
     EXPECT_EQ(g.D, 0);
 }
 
+// The links and faces of a network do not depend on its unit, scale or position: a square
+// split by its diagonal, a line ending half a unit short of it, a line starting on it and
+// a sliver face 0.2 units wide, and two lines whose starts lie 0.0002 units apart.
+TEST_F(Wendrik, LinksAreTheSameInEveryUnit) {
+    const std::vector<std::vector<T2DPoint>> network = {
+        {{0, 0}, {10, 0}},   {{10, 0}, {10, 10}}, {{10, 10}, {0, 10}},          {{0, 10}, {0, 0}},
+        {{0, 0}, {10, 10}},  {{15, 5}, {10.5, 5}}, {{10, 2}, {15, 2}},          {{0, 10}, {5, 10.2}, {10, 10}},
+        {{20, 0.0012}, {25, 0}}, {{20, 0.0014}, {20, -5}},
+    };
+    auto links = [&](double scale, T2DPoint shift) {
+        Owned<TPolyLineString> layer(TPolyLineString::New());
+        for (const auto& pts : network) {
+            std::vector<T2DPoint> p;
+            for (const T2DPoint& q : pts) p.push_back({q.X * scale + shift.X, q.Y * scale + shift.Y});
+            Line(p, layer);
+        }
+        AttachTopologyProps(layer, std::make_shared<TGravoTopology>());
+        EXPECT_TRUE(BuildLineTopology(layer).empty());
+        std::vector<std::array<int32_t, 6>> out;
+        for (int32_t i = 0; i < layer->ElementsCount(); ++i) {
+            TLineLinks l = LinksOf(layer->Get(i));
+            out.push_back({l.A, l.FlagA, l.B, l.FlagB, l.C, l.D});
+        }
+        return out;
+    };
+    const auto metres = links(1, {0, 0});
+    EXPECT_EQ(metres[5][2], 6);  // the end short of the square is free
+    EXPECT_EQ(metres[5][3], 0);
+    EXPECT_EQ(metres[6][0], 2);  // the start on the right side joins it
+    // the sliver lies between the arc and the top side, the square's upper half below that
+    EXPECT_EQ(metres[7][4] * metres[7][5], 0);
+    EXPECT_EQ(metres[7][4] + metres[7][5], metres[2][5]);
+    EXPECT_NE(metres[2][4], 0);
+    EXPECT_NE(metres[2][4], metres[2][5]);
+    const struct {
+        double scale;
+        T2DPoint shift;
+    } units[] = {{2, {0, 0}}, {1000, {0, 0}}, {0.001, {0, 0}}, {1.0 / 1024, {0, 0}},
+                 {1, {-462367.5, -1085252.25}}, {1000, {-462367500, -1085252250}}};
+    for (const auto& u : units) {
+        SCOPED_TRACE(testing::Message() << "scale " << u.scale << ", shift " << u.shift.X);
+        EXPECT_EQ(links(u.scale, u.shift), metres);
+    }
+}
+
 // The line-layer run: regions of a square split in two, one matched with an area.
 TEST_F(Wendrik, RegionsAndTheirAreas) {
     Line({{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}});
@@ -298,6 +344,25 @@ TEST_F(Wendrik, RegionsAndTheirAreas) {
     ASSERT_NE(layer, nullptr);
     EXPECT_EQ(OGR_L_GetFeatureCount(layer, TRUE), 2);
     GDALClose(ds);
+}
+
+// Lines reaching near the largest double stay out of the noding (GEOS's noder did not end
+// on them); the rest of the layer gets its topology.
+TEST_F(Wendrik, LinesNearTheLargestDoubleAreNotNoded) {
+    for (int i = 0; i < 30; ++i) {
+        Line({{0, i * 10.0}, {300, i * 10.0 + 3}});
+        Line({{i * 10.0, 0}, {i * 10.0 + 3, 300}});
+    }
+    auto* far = Line({{-465084.27, -1075660.59}, {1.6e308, -1.6e308}});
+    Line({{5, 5}, {1.6e308, -1.6e308}});
+    Line({{5, 5}, {-1.6e308, 1.6e308}});
+    AttachTopologyProps(lines, std::make_shared<TGravoTopology>());
+    EXPECT_TRUE(BuildLineTopology(lines).empty());
+    TLineLinks middle = LinksOf(lines->Get(30));  // the 16th row: faces on both sides
+    EXPECT_NE(middle.C, 0);
+    EXPECT_NE(middle.D, 0);
+    EXPECT_NE(middle.C, middle.D);
+    EXPECT_EQ(LinksOf(far).C, 0);
 }
 
 TEST_F(Wendrik, BadGeometryBuildsNoTopologyButNoFailure) {

@@ -19,7 +19,7 @@ struct TLineEnd {
     bool Start;    // the line's first vertex
 };
 
-// A node: where line ends meet (ends closer than one step of the precision grid).
+// A node: where line ends meet (ends on the same step of the node grid).
 struct TTopNode {
     T2DPoint At;
     std::vector<TLineEnd> Ends;
@@ -33,8 +33,10 @@ class TQTreeTopLin : public TSpaceEntityQTree {
     static void Publish(PropertyTable& t);
 
 public:
-    // Grid steps per metre that node coordinates are matched on (1000: a millimetre).
-    int32_t Precision = 1000;
+    // The node grid: its step is this share of a typical line (the median of the lines'
+    // larger sides), so that the same lines in any unit meet alike; a line whose end lies
+    // within one step of another line passes through that end.
+    int32_t Precision = 10000000;
 
     void Destroy() override;
     // The lines read into the tree (fixed by TPutNodesIntoQTree); nil once freed.
@@ -141,7 +143,7 @@ public:
 
 // Input a TQTreeTopLin with nodes: links each line end to the line met first turning
 // counter-clockwise around it (a line passing through the end counts too). With
-// JoinNearEnds a free end within 1/NearPrecision metre of a line joins it; with
+// JoinNearEnds a free end within 1/NearPrecision units of the data of a line joins it; with
 // KeepFreeEnds false a free end links to nothing (0) instead of to the line itself.
 class TNodesConector : public TTool {
     ZARIX_CLASS(TNodesConector, TTool)
