@@ -40,6 +40,23 @@ public:
     }
 };
 
+// Notes, when freed, the world and main tool it could still reach.
+struct Reached {
+    TWorld* world;
+    TTechnology* main;
+};
+std::vector<Reached>* g_reached = nullptr;
+
+class TClosingTool : public TTool {
+    ZARIX_CLASS(TClosingTool, TTool)
+
+public:
+    void Destroy() override {
+        if (g_reached) g_reached->push_back({World, World ? World->GetMainTool() : nullptr});
+        inherited::Destroy();
+    }
+};
+
 class TCountingWorld : public TWorld {
     ZARIX_CLASS(TCountingWorld, TWorld)
 
@@ -217,6 +234,29 @@ TEST_F(WorldsTest, FreeingTheWorldKeepsTheClassRegistry) {
     EXPECT_TRUE(IsLive(registry));
     EXPECT_EQ(registry->GetOwnersCount(), owners - 1);
     world_ = TCountingWorld::New();  // for TearDown
+}
+
+// Tools closing with the world still reach it and its main tool (to save their state
+// where the program keeps it), whether they are the main tool's or the world's own.
+TEST_F(WorldsTest, ChildrenAreFreedWhileTheWorldAndItsMainToolAreThere) {
+    std::vector<Reached> reached;
+    g_reached = &reached;
+    Install();
+    other_->AddTool(TClosingTool::New());
+    main_->AddTool(TClosingTool::New());
+    world_->AddElement(TClosingTool::New());
+    TCountingWorld* world = world_;
+    TLoggingTech* main = main_;
+    Free(world_);
+    world_ = TCountingWorld::New();  // for TearDown
+    g_reached = nullptr;
+    ASSERT_EQ(reached.size(), 3u);
+    for (const Reached& r : reached) {
+        EXPECT_EQ(r.world, world);
+        EXPECT_EQ(r.main, main);
+    }
+    EXPECT_EQ(World, nullptr);
+    EXPECT_EQ(world->errors, 0);
 }
 
 TEST_F(WorldsTest, PropertiesOfTheApplication) {
