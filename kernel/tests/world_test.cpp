@@ -40,10 +40,20 @@ public:
     }
 };
 
-// Notes, when freed, the world and main tool it could still reach.
+class TCountingWorld : public TWorld {
+    ZARIX_CLASS(TCountingWorld, TWorld)
+
+public:
+    int errors = 0;
+    void Error() override { ++errors; }
+};
+
+// Notes, when freed, the world and main tool it could still reach, and whether asking for
+// the main tool was an error.
 struct Reached {
     TWorld* world;
     TTechnology* main;
+    int errors;
 };
 std::vector<Reached>* g_reached = nullptr;
 
@@ -52,17 +62,13 @@ class TClosingTool : public TTool {
 
 public:
     void Destroy() override {
-        if (g_reached) g_reached->push_back({World, World ? World->GetMainTool() : nullptr});
+        if (g_reached) {
+            auto* world = As<TCountingWorld>(World);
+            TTechnology* main = world ? world->GetMainTool() : nullptr;
+            g_reached->push_back({World, main, world ? world->errors : -1});
+        }
         inherited::Destroy();
     }
-};
-
-class TCountingWorld : public TWorld {
-    ZARIX_CLASS(TCountingWorld, TWorld)
-
-public:
-    int errors = 0;
-    void Error() override { ++errors; }
 };
 
 TMsg Carrier(TZarixMessage* m) {
@@ -254,9 +260,9 @@ TEST_F(WorldsTest, ChildrenAreFreedWhileTheWorldAndItsMainToolAreThere) {
     for (const Reached& r : reached) {
         EXPECT_EQ(r.world, world);
         EXPECT_EQ(r.main, main);
+        EXPECT_EQ(r.errors, 0);
     }
     EXPECT_EQ(World, nullptr);
-    EXPECT_EQ(world->errors, 0);
 }
 
 TEST_F(WorldsTest, PropertiesOfTheApplication) {
