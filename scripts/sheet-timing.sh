@@ -14,7 +14,12 @@ cd "$(dirname "$0")/.."
 samples=$(cd "${SAMPLES:-samples}" && pwd)
 root=$(pwd)
 rounds=${1:-7}
-mkdir -p out
+# Everything runs on a copy in a temporary folder: the sheets go to its out/.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp -r "$samples" "$work/samples"
+samples=$work/samples
+mkdir -p "$work/out"
 oskelt=$root/build/composer/Oskelt32
 plain=$root/build/bench/plain_sheet
 libs=$root/build/bench/libraries_only
@@ -45,11 +50,11 @@ run() {  # name folder command...
 }
 for ((i = 0; i < rounds; i++)); do
   run sheet "$samples/oskelt32" "$oskelt" Oskelt32.INI Sheet.YESK --answers sheet-answers.txt
-  run plain out "$plain" "$data" -475000 -1120000 -450000 -1105000 plain.png 640 480 plain.pdf 4 2
+  run plain "$work/out" "$plain" "$data" -475000 -1120000 -450000 -1105000 plain.png 640 480 plain.pdf 4 2
   run sheets "$samples/oskelt32" "$oskelt" Oskelt32.INI AllSheets.YESK --answers all-sheets-answers.txt
-  run plain12 out "$plain" "$data" "${areas[@]:0:4}" plain.png 640 480 plain.pdf 4 2 "${areas[@]:4}"
+  run plain12 "$work/out" "$plain" "$data" "${areas[@]:0:4}" plain.png 640 480 plain.pdf 4 2 "${areas[@]:4}"
   run quit "$samples/oskelt32" "$oskelt" Oskelt32.INI Quit.YESK --answers answers.txt
-  run libs out "$libs"
+  run libs "$work/out" "$libs"
 done
 echo "load average: $(cut -d' ' -f1-3 /proc/loadavg); $rounds rounds; ms: median (min-max) of wall time, then of CPU time (user + system)"
 median() {  # list: median min max

@@ -192,6 +192,13 @@ void TCompareNode::AddElement(TElement* element) {
     TOwnerEntity::AddElement(element);
 }
 
+void TCompareNode::Destroy() {
+    for (TElement* model : {GetModel1(), GetModel2()})
+        while (model && IndexOf(model) >= 0) RemoveElement(model);
+    FModel1 = FModel2 = nullptr;
+    inherited::Destroy();
+}
+
 void TCompareNode::SetModel1(TElement* model) { HoldModel(FModel1, FModel1Serial, model); }
 void TCompareNode::SetModel2(TElement* model) { HoldModel(FModel2, FModel2Serial, model); }
 

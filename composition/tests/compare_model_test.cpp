@@ -47,7 +47,6 @@ std::vector<std::pair<std::string, TCompareStatus>> Compare(TCompareModel* m, TE
 TEST_F(CompareTest, ByNamesAndByNameAndClass) {
     TOwnerEntity* left = Tree("root", {Leaf("a"), Tree("b", {Leaf("b1"), Leaf("b2")}), Leaf("c")});
     TOwnerEntity* right = Tree("root", {Leaf("C"), Tree("b", {Leaf("b2"), Leaf("b3")}), Tree("a", {})});
-    // A comparison shares the trees: one nothing else holds goes with it.
     TOwnerEntity* holder = Tree("holder", {left, right});
     using V = std::vector<std::pair<std::string, TCompareStatus>>;
     struct Case {
@@ -80,6 +79,37 @@ TEST_F(CompareTest, ByNamesAndByNameAndClass) {
     ASSERT_FALSE(starts.empty());
     EXPECT_EQ(starts.front(), "Comparing elements: ");
     Free(holder);
+}
+
+// The compared trees are their maker's: freeing the comparison, or comparing other trees,
+// frees only the comparison's own nodes, whether anything else holds the trees or not.
+TEST_F(CompareTest, FreeingAComparisonLeavesTheComparedTrees) {
+    TOwnerEntity* left = Tree("root", {Leaf("a"), Tree("b", {Leaf("b1")})});
+    TOwnerEntity* right = Tree("root", {Leaf("a"), Tree("b", {Leaf("b2")})});
+    TOwnerEntity* other = Tree("root", {Leaf("c")});
+    struct Case {
+        TElement *a, *b;
+        bool held;
+    } cases[] = {{left, right, false}, {left, left, false}, {left, right, true}};
+    for (const Case& k : cases) {
+        TOwnerEntity* holder = k.held ? Tree("holder", {left, right}) : nullptr;
+        TCompareModel* m = TCompareModel::New();
+        Compare(m, k.a, k.b);
+        m->SetModel2(other);  // the previous right tree is let go
+        m->SetModel2(k.b);
+        Free(m);
+        for (TOwnerEntity* t : {left, right, other}) {
+            ASSERT_TRUE(IsLive(t));
+            EXPECT_EQ(t->GetOwnersCount(), k.held && t != other ? 1 : 0);
+            EXPECT_EQ(t->ElementsCount(), 2 - (t == other));
+        }
+        if (holder) {
+            holder->RemoveElement(left);
+            holder->RemoveElement(right);
+            Free(holder);
+        }
+    }
+    for (TOwnerEntity* t : {left, right, other}) Free(t);
 }
 
 TEST_F(CompareTest, AllPropertiesWithAClassScript) {

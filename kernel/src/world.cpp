@@ -61,6 +61,12 @@ void TWorld::Destroy() {
         Application().OnException = nullptr;
         g_hookedWorld = nullptr;
     }
+    if (TTechnology* main = StillChild(this, FMainTool)) {
+        FClosingMainTool = main;
+        FClosingSerial = main->Serial();
+    }
+    FreeAll();
+    FClosingMainTool = nullptr;
     if (World == this) World = nullptr;
     inherited::Destroy();
     FMainTool = nullptr;
@@ -99,6 +105,9 @@ void TWorld::HandleWinMessage(TMsg& msg, bool& handled) {
 void TWorld::HandleException(void*, Exception& e) { ShowMessage("World Level Error :" + e.Message()); }
 
 TTechnology* TWorld::GetMainTool() {
+    // While the world frees its children, the main tool is answered as long as it lives,
+    // its own freeing included.
+    if (FClosingMainTool) return IsLive(FClosingMainTool, FClosingSerial) ? FClosingMainTool : nullptr;
     if (!StillChild(this, FMainTool)) {
         Error();
         return nullptr;

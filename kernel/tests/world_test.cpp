@@ -48,6 +48,29 @@ public:
     void Error() override { ++errors; }
 };
 
+// Notes, when freed, the world and main tool it could still reach, and whether asking for
+// the main tool was an error.
+struct Reached {
+    TWorld* world;
+    TTechnology* main;
+    int errors;
+};
+std::vector<Reached>* g_reached = nullptr;
+
+class TClosingTool : public TTool {
+    ZARIX_CLASS(TClosingTool, TTool)
+
+public:
+    void Destroy() override {
+        if (g_reached) {
+            auto* world = As<TCountingWorld>(World);
+            TTechnology* main = world ? world->GetMainTool() : nullptr;
+            g_reached->push_back({World, main, world ? world->errors : -1});
+        }
+        inherited::Destroy();
+    }
+};
+
 TMsg Carrier(TZarixMessage* m) {
     return TMsg{Application().Handle(), WM_USER, 0, reinterpret_cast<intptr_t>(m)};
 }
@@ -217,6 +240,29 @@ TEST_F(WorldsTest, FreeingTheWorldKeepsTheClassRegistry) {
     EXPECT_TRUE(IsLive(registry));
     EXPECT_EQ(registry->GetOwnersCount(), owners - 1);
     world_ = TCountingWorld::New();  // for TearDown
+}
+
+// Tools closing with the world still reach it and its main tool (to save their state
+// where the program keeps it), whether they are the main tool's or the world's own.
+TEST_F(WorldsTest, ChildrenAreFreedWhileTheWorldAndItsMainToolAreThere) {
+    std::vector<Reached> reached;
+    g_reached = &reached;
+    Install();
+    other_->AddTool(TClosingTool::New());
+    main_->AddTool(TClosingTool::New());
+    world_->AddElement(TClosingTool::New());
+    TCountingWorld* world = world_;
+    TLoggingTech* main = main_;
+    Free(world_);
+    world_ = TCountingWorld::New();  // for TearDown
+    g_reached = nullptr;
+    ASSERT_EQ(reached.size(), 3u);
+    for (const Reached& r : reached) {
+        EXPECT_EQ(r.world, world);
+        EXPECT_EQ(r.main, main);
+        EXPECT_EQ(r.errors, 0);
+    }
+    EXPECT_EQ(World, nullptr);
 }
 
 TEST_F(WorldsTest, PropertiesOfTheApplication) {

@@ -395,6 +395,20 @@ TEST_F(KeyMapWindowTest, PopupInvertsAndRemovesTheMarkedSheetsAndZoomsToThem) {
     EXPECT_EQ(Sheet("GOST"), gost);
 }
 
+// A key map still open when the program's world is freed saves its key map and switches
+// where the program keeps them, nothing in the current folder.
+TEST_F(KeyMapWindowTest, AKeyMapOpenWhenTheWorldEndsSavesBesideTheProgramsIniFile) {
+    Open({"b_25"});
+    std::filesystem::remove(dir + "ini/Guide.ZRX");
+    Free(World);
+    World = nullptr;
+    tool = nullptr;
+    Application().ProcessMessages();
+    EXPECT_TRUE(FileExists(dir + "ini/Guide.ZRX"));
+    EXPECT_TRUE(TIniFile(dir + "ini/Test.INI").ReadBool("GuideForm", "25", false));
+    EXPECT_TRUE(std::filesystem::is_empty(dir + "work"));
+}
+
 }  // namespace
 
 namespace {

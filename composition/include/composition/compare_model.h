@@ -47,6 +47,9 @@ public:
     // node's own one (a model file read after the comparison ran again holds the stored
     // results).
     void AddElement(TElement* element) override;
+    // Lets go of the compared elements, which stay their makers', then frees the node's own
+    // children.
+    void Destroy() override;
 
 protected:
     // The node's own child of the same role as the element, other than the compared ones.

@@ -31,8 +31,9 @@ public:
 
     // Builds on TElement::Create, then takes the class registry as a child.
     void Create() override;
-    // Detaches the class registry before the children are freed, and unhooks the
-    // application and clears World when they point here.
+    // Detaches the class registry and unhooks the application, then frees the children
+    // while World still points here and the main tool is still answered (closing tools
+    // keep their state through them), then clears World.
     void Destroy() override;
 
     // Nil (after calling Error) when no main tool is set.
@@ -55,6 +56,9 @@ private:
     TSystemRegister* FSystemRegister = nullptr;
     TZarixClasses* FObjectClasses = nullptr;
     TObjectModel* FObjectModel = nullptr;
+    // The main tool while the world frees its children.
+    TTechnology* FClosingMainTool = nullptr;
+    uint64_t FClosingSerial = 0;
 };
 
 // The program's world; nil until the program sets it.

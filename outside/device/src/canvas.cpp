@@ -3,6 +3,8 @@
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
 
+#include "device/font_faces.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -62,6 +64,7 @@ int gLiveCanvases = 0;
 
 void ReleaseFontCaches() {
     if (gLiveCanvases > 0) return;
+    ReleaseFontFaces();
     cairo_debug_reset_static_data();
     FcFini();
 }
@@ -412,40 +415,45 @@ void TCanvas::Ellipse(int left, int top, int right, int bottom) {
     StrokePath();
 }
 
-void TCanvas::SelectFont() {
+TCanvas::TFontMetrics TCanvas::SelectFont() {
     EnsureFontCleanup();
-    std::string face = ToUtf8(font_.Name());
-    cairo_select_font_face(cr_, face.c_str(),
-                           (font_.Style() & fsItalic) ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
-                           (font_.Style() & fsBold) ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    const TFontFace& face = FontFaceFor(font_.Name(), font_.Style() & fsBold, font_.Style() & fsItalic);
+    cairo_set_font_face(cr_, face.Face);
     double px = font_.Height() != 0 ? std::abs(font_.Height()) : font_.Size() * ppi_ / 72.0;
-    cairo_set_font_size(cr_, std::max(1.0, px));
+    px = std::max(1.0, px);
+    cairo_set_font_size(cr_, px);
+    TFontMetrics m{face.Ascent * px, face.Descent * px};
+    if (m.Ascent <= 0) {
+        cairo_font_extents_t fe;
+        cairo_font_extents(cr_, &fe);
+        m = {fe.ascent, fe.descent};
+    }
+    return m;
 }
 
 void TCanvas::TextOut(int x, int y, const std::string& text) {
     if (text.empty()) return;
-    SelectFont();
+    TFontMetrics m = SelectFont();
     std::string utf8 = ToUtf8(text);
-    cairo_font_extents_t fe;
-    cairo_font_extents(cr_, &fe);
     cairo_save(cr_);
     cairo_set_antialias(cr_, CAIRO_ANTIALIAS_DEFAULT);
     cairo_translate(cr_, x, y);
     if (font_.Orientation() != 0) cairo_rotate(cr_, -font_.Orientation() * kPi / 1800.0);
     SetSourceColor(font_.Color());
-    cairo_move_to(cr_, 0, fe.ascent);
+    // The base line on a whole pixel below the cell's top, as the ascent of a raster font.
+    cairo_move_to(cr_, 0, std::ceil(m.Ascent));
     cairo_show_text(cr_, utf8.c_str());
     if (font_.Style() & (fsUnderline | fsStrikeOut)) {
         cairo_text_extents_t te;
         cairo_text_extents(cr_, utf8.c_str(), &te);
-        double lw = std::max(1.0, fe.height / 16);
+        double lw = std::max(1.0, (m.Ascent + m.Descent) / 16);
         cairo_set_line_width(cr_, lw);
         if (font_.Style() & fsUnderline) {
-            cairo_move_to(cr_, 0, fe.ascent + lw * 1.5);
+            cairo_move_to(cr_, 0, m.Ascent + lw * 1.5);
             cairo_rel_line_to(cr_, te.x_advance, 0);
         }
         if (font_.Style() & fsStrikeOut) {
-            cairo_move_to(cr_, 0, fe.ascent * 0.65);
+            cairo_move_to(cr_, 0, m.Ascent * 0.65);
             cairo_rel_line_to(cr_, te.x_advance, 0);
         }
         cairo_stroke(cr_);
@@ -464,10 +472,8 @@ int TCanvas::TextWidth(const std::string& text) {
 }
 
 int TCanvas::TextHeight(const std::string&) {
-    SelectFont();
-    cairo_font_extents_t fe;
-    cairo_font_extents(cr_, &fe);
-    return static_cast<int>(std::lround(fe.height));
+    TFontMetrics m = SelectFont();
+    return static_cast<int>(std::lround(m.Ascent + m.Descent));
 }
 
 void TCanvas::Draw(int x, int y, const TRasterImage& image) {

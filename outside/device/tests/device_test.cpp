@@ -9,6 +9,7 @@
 
 #include "device/device.h"
 #include "device/device_tool.h"
+#include "device/font_faces.h"
 #include "platform/sysutils.h"
 
 #include "../../../platform/tests/test_support.h"
@@ -152,6 +153,52 @@ TEST(Device, TextIsWrittenFromItsTopLeftCorner) {
         EXPECT_GT(inked, 20);
         EXPECT_GT(d->TextModelWidth("MM"), d->TextModelWidth("M"));
     }
+}
+
+// Whatever face a name ends on, the text's cell starts at its top left corner: the accent
+// of "Č" reaches the cell's top, nothing lies above it.
+TEST(Device, EveryFaceIsPlacedFromItsOwnAscent) {
+    const char* names[] = {"Arial", "Times New Roman", "Courier New", "Nimbus Sans", "No Such Face"};
+    for (const char* name : names)
+        for (uint8_t style : {uint8_t(0), uint8_t(fsBold), uint8_t(fsItalic)}) {
+            TRasterImage img(200, 60);
+            TCanvas* c = img.Canvas();
+            c->Font().SetName(name);
+            c->Font().SetStyle(style);
+            c->Font().SetHeight(-30);
+            c->TextOut(10, 10, Cz("Čára"));
+            int top = -1, above = 0;
+            for (int y = 0; y < img.Height(); ++y)
+                for (int x = 0; x < img.Width(); ++x)
+                    if (img.Pixel(x, y) != clWhite) {
+                        if (top < 0) top = y;
+                        if (y < 10) ++above;
+                    }
+            SCOPED_TRACE(std::string(name) + " style " + std::to_string(style) + " drawn with " +
+                         FontFaceFor(name, style & fsBold, style & fsItalic).Family);
+            EXPECT_EQ(above, 0);
+            EXPECT_GE(top, 10);
+            EXPECT_LE(top, 10 + 30 / 4);
+        }
+}
+
+// The suite's font names are drawn with the families setup installs, whatever else answers
+// to those names on the machine.
+TEST(Device, FontNamesMapToTheSuitesFamilies) {
+    struct {
+        const char* name;
+        const char* family;
+    } cases[] = {{"Arial", "Liberation Sans"},        {"arial ce", "Liberation Sans"},
+                 {"MS Sans Serif", "Liberation Sans"}, {"Times New Roman", "Liberation Serif"},
+                 {"Courier New", "Liberation Mono"},   {"", "Liberation Sans"},
+                 {"No Such Face", "Liberation Sans"}};
+    for (const auto& k : cases) {
+        if (std::string(k.name) != "No Such Face") {
+            EXPECT_EQ(MappedFontFamily(k.name), k.family) << k.name;
+        }
+        EXPECT_EQ(FontFaceFor(k.name, false, false).Family, k.family) << k.name;
+    }
+    EXPECT_EQ(MappedFontFamily("DejaVu Sans"), "DejaVu Sans");
 }
 
 TEST(Device, PenWidthAndRealSizeFollowTheProjection) {

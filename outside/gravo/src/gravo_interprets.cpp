@@ -230,13 +230,16 @@ void TInterpretTopTextu::Process(TElement* e) {
     TDevice* d = GetDevice();
     if (!t || !d || !d->GetProjection() || t->GetText().empty()) return;
     Guarded([&] {
-        TFont* f = d->GetFont();
+        // Every label starts from the default font (Arial, 8 points on any device), never from
+        // what the text drawn before it left on the device.
+        TFont label;
         if (t->GetHeight() > 0) {
             int h = d->GetProjection()->GetPageLengthVert1(t->GetHeight());
             if (h < 2) return;
-            f->SetHeight(-h);
+            label.SetHeight(-h);
         }
-        f->SetColor(ColorOf(t, clBlack));
+        label.SetColor(ColorOf(t, clBlack));
+        d->GetFont()->Assign(label);
         d->SetTextOrientation(t->GetOrientation() * 180 / kPi);
         d->GetBrush()->SetStyle(bsClear);
         d->TextOut(t->GetX(), t->GetY(), t->GetText());

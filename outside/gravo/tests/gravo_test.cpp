@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "../../../kernel/tests/test_support.h"
 #include "gravo/gravo.h"
@@ -111,6 +113,34 @@ TEST_F(Gravo, LayerCodesAndPlainFills) {
     for (int y = 36; y < 60; ++y)
         for (int x = 118; x < 190; ++x) dark += Pixel(x, y) != clWhite;
     EXPECT_GT(dark, 20);
+}
+
+// A label without a height of its own is written in the default font, whatever font, size
+// and style the text drawn before it left on the device.
+TEST_F(Gravo, LabelsWithoutAHeightKeepOneSizeWhateverWasDrawnBefore) {
+    String<TTextString>(TTextElement::New(20, 60, "Kozmice"));
+    auto picture = [&] {
+        std::vector<TColor> pixels;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 200; ++x) pixels.push_back(Pixel(x, y));
+        return pixels;
+    };
+    Draw();
+    std::vector<TColor> fresh = picture();
+    EXPECT_GT(fresh.size() - std::count(fresh.begin(), fresh.end(), clWhite), 20u);
+    struct {
+        int height;
+        uint8_t style;
+        const char* name;
+    } before[] = {{-40, fsBold, "Arial"}, {-5, 0, "Courier New"}, {0, fsItalic | fsUnderline, "Times New Roman"}};
+    for (const auto& b : before) {
+        dev->Clear();
+        dev->GetFont()->SetHeight(b.height);
+        dev->GetFont()->SetStyle(b.style);
+        dev->GetFont()->SetName(b.name);
+        Draw();
+        EXPECT_TRUE(picture() == fresh) << b.name;
+    }
 }
 
 }  // namespace

@@ -112,7 +112,13 @@ public:
 private:
     void ApplyPen();
     void SetSourceColor(TColor c);
-    void SelectFont();
+    // Base line to the cell's top and to its bottom, in pixels.
+    struct TFontMetrics {
+        double Ascent;
+        double Descent;
+    };
+    // The font's face and size on the Cairo context.
+    TFontMetrics SelectFont();
     void StrokePath();
     void FillPath(TColor c);
     bool XorMode() const;
