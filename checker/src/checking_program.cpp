@@ -144,6 +144,8 @@ void TMainTool::HandleMessage(TZarixMessage*& message, bool& handled) {
             break;
         case msg::DataSetScript:
             RunScript(GetOptions()->DataSetScript);
+            // The data set-up may choose another data folder.
+            ShowDataLabel();
             handled = true;
             break;
         case msg::ControlSetScript:

@@ -2,8 +2,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
+#include "checker/check_set_editor.h"
 #include "checking_program_test_support.h"
+#include "composition/text_devices.h"
 #include "explorer/explorer.h"
 #include "kernel/value_elements.h"
 #include "symbol/symbol.h"
@@ -163,6 +166,29 @@ TEST_F(TarvineTest, OptionsDialogStoresItsFieldsOnOkOnly) {
     }
 }
 
+// Captions, hints and items are Windows-1250: a UTF-8 sequence among them is a literal
+// that missed the conversion.
+TEST_F(TarvineTest, TheProgramsFormsHoldWindows1250Texts) {
+    Start();
+    auto utf8 = [](const std::string& s) {
+        for (size_t i = 0; i + 1 < s.size(); ++i)
+            if ((static_cast<unsigned char>(s[i]) & 0xE0) == 0xC0 && (static_cast<unsigned char>(s[i + 1]) & 0xC0) == 0x80)
+                return true;
+        return false;
+    };
+    TINESetupDialogForm editor;
+    tarvine::TF_Options options;
+    for (TForm* form : {static_cast<TForm*>(&editor), static_cast<TForm*>(&options), &Form()}) {
+        EXPECT_FALSE(utf8(form->Caption)) << form->ClassName();
+        for (const auto& c : form->Controls()) {
+            std::vector<std::string> texts = c->Items;
+            texts.push_back(c->Caption);
+            texts.push_back(c->Hint);
+            for (const std::string& text : texts) EXPECT_FALSE(utf8(text)) << form->ClassName() << " " << c->Name;
+        }
+    }
+}
+
 // Quitting writes the options first; only Yes ends the program. The program as a
 // command: a start script that quits; an answers line that is no answer stops it.
 TEST(TarvineProgram, StartScriptQuitsAndABadAnswersFileStopsIt) {
@@ -242,4 +268,101 @@ TEST(TarvineProgram, SampleCheckRunWritesTheProtocol) {
     for (const char* text : {"200 objektů bylo testováno nástrojem Místa", "559 objektů bylo testováno nástrojem Cesty",
                              "    Kontrola Adresářové struktury ", " Nástroj Hranice nalezl "})
         EXPECT_NE(protocol.find(Cz(text)), std::string::npos) << text;
+}
+
+// The sample as a user starts it: no text window at start; "&Kontroly" opens the editor on
+// INE with the palette and keeps its edits for "&Start", which runs them and shows the
+// protocol; a set of another INE gives way to that file's; "&Data" chooses the data folder.
+TEST_F(TarvineTest, SampleButtonsEditRunAndChooseTheData) {
+    namespace fs = std::filesystem;
+    const std::string folder = dir.Path("samples/tarvine32");
+    fs::create_directories(folder);
+    fs::create_directories(dir.Path("out"));
+    fs::create_directories(dir.Path("other"));
+    for (const char* f : {"Tarvine32.INI", "SysReg.Yesk", "Model.Yesk", "Data.YESK", "Kontroly.YESK", "Run.YESK",
+                          "Kontroly.ZRX", "KontrolyChyb.ZRX", "Paleta.ZRX"})
+        fs::copy_file(SUITE_SAMPLES_DIR "/tarvine32/" + std::string(f), folder + "/" + f);
+    fs::create_directory_symlink(SUITE_SAMPLES_DIR "/data", dir.Path("samples/data"));
+    SetExecutablePath(folder + "/Tarvine32");
+    SetCurrentDir(folder);
+    SetProgramArguments({"Tarvine32.INI"});
+    const size_t windows = OpenTextWindows().size();
+    Start();
+    EXPECT_EQ(OpenTextWindows().size(), windows);
+    TOptions* options = tool->GetOptions();
+
+    // The editor: the sample's nodes, the palette; Cesty takes the line interpret.
+    auto edit = [&](const std::function<void(TForm&)>& action) {
+        host.PushAction([&] {
+            action(*ActiveModalForm());
+            return mrOk;
+        });
+        Form()["bb_Control"].Click();
+        Application().ProcessMessages();
+    };
+    const std::vector<std::string> nodes = {Cz("Adresáře dat"), Cz("Místa"), "Cesty", Cz("Okolí"), "Hranice"};
+    edit([&](TForm& form) {
+        EXPECT_EQ(form.Caption, "Kontroly.ZRX");
+        EXPECT_EQ(form["o_1"].Items, nodes);
+        EXPECT_EQ(form["o_3"].Items,
+                  (std::vector<std::string>{"Body", "Linie", "Plochy", "Texty", Cz("Nezaplochované oblasti")}));
+        form["o_1"].Select(2);
+        form["o_3"].Select(1);
+        form["b_AddFromPalette"].Click();
+        EXPECT_EQ(form["o_2"].Items.size(), 13u);
+    });
+    EXPECT_EQ(Form()["l_Control"].Caption, "Kontr: Kontroly.ZRX");
+
+    // "&Start" runs the edited set and shows the protocol, unmodified, in a new window.
+    Form()["bb_Start"].Click();
+    Application().ProcessMessages();
+    std::string protocol = ReadFile(dir.Path("out/protocol.txt"));
+    for (const char* text : {"559 objektů bylo testováno nástrojem Linie", " Nástroj Hranice nalezl "})
+        EXPECT_NE(protocol.find(Cz(text)), std::string::npos) << text;
+    ASSERT_EQ(OpenTextWindows().size(), windows + 1);
+    TStdtxtForm* shown = OpenTextWindows().back();
+    std::string lines;
+    for (const std::string& line : shown->Lines()) lines += line + "\r\n";
+    EXPECT_EQ(lines, protocol);
+    EXPECT_FALSE(shown->Modified());
+    shown->Close();
+    Application().ProcessMessages();
+
+    // Pressed again, the editor holds the edited set; with another INE, that file's set.
+    edit([&](TForm& form) {
+        form["o_1"].Select(2);
+        EXPECT_EQ(form["o_2"].Items.size(), 13u);
+    });
+    options->INE = "KontrolyChyb.ZRX";
+    edit([&](TForm& form) {
+        EXPECT_EQ(form.Caption, "KontrolyChyb.ZRX");
+        form["o_1"].Select(2);
+        EXPECT_EQ(form["o_2"].Items.size(), 6u);
+        form["o_1"].Select(3);
+        EXPECT_EQ(form["o_2"].Items.back(), Cz("  V zemi"));
+    });
+    EXPECT_EQ(Form()["l_Control"].Caption, "Kontr: KontrolyChyb.ZRX");
+    // A missing check set is said and runs nothing.
+    ClearHostLog();
+    options->INE = "chybi.ZRX";
+    Form()["bb_Start"].Click();
+    Application().ProcessMessages();
+    EXPECT_TRUE(Logged(Cz("Soubor kontroly nenalezen: chybi.ZRX")));
+    EXPECT_EQ(OpenTextWindows().size(), windows);
+
+    // "&Data": a cancelled dialog keeps the folder; the chosen one shows in the label.
+    host.PushCancel();
+    Form()["bb_Data"].Click();
+    Application().ProcessMessages();
+    EXPECT_EQ(options->DataDirectory, "../data");
+    host.Push(ScriptedAnswer{mrOk, false, {}, [&] {
+        auto* form = static_cast<Tf_SelectDir*>(ActiveModalForm());
+        EXPECT_EQ(form->Caption, Cz("Výběr datové složky"));
+        form->SetFolder(dir.Path("other"));
+        return mrOk;
+    }});
+    Form()["bb_Data"].Click();
+    Application().ProcessMessages();
+    EXPECT_EQ(options->DataDirectory, dir.Path("other"));
+    EXPECT_EQ(Form()["l_Data"].Caption, "Data: " + dir.Path("other"));
 }

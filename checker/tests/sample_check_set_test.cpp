@@ -37,7 +37,8 @@ protected:
     }
 };
 
-// The committed check set is the one the script makes (SUITE_WRITE_SAMPLES=1 writes it).
+// The committed check sets and palette are the ones the script makes (SUITE_WRITE_SAMPLES=1
+// writes them).
 TEST_F(SampleCheckSetTest, ScriptMakesTheCommittedCheckSet) {
     if (std::getenv("SUITE_WRITE_SAMPLES")) {
         ASSERT_EQ(MakeCheckSets(kSamples), "ok");
@@ -47,7 +48,7 @@ TEST_F(SampleCheckSetTest, ScriptMakesTheCommittedCheckSet) {
     for (const auto& entry : fs::directory_iterator(kSamples + "/data"))
         if (entry.is_directory()) fs::create_directories(dir.Path("samples/data/") + entry.path().filename().string());
     ASSERT_EQ(MakeCheckSets(dir.Path("samples")), "ok");
-    for (const char* name : {"/tarvine32/Kontroly.ZRX", "/tarvine32/KontrolyChyb.ZRX"})
+    for (const char* name : {"/tarvine32/Kontroly.ZRX", "/tarvine32/KontrolyChyb.ZRX", "/tarvine32/Paleta.ZRX"})
         EXPECT_EQ(ReadFile(dir.Path("samples") + name), ReadFile(kSamples + name)) << name;
 }
 

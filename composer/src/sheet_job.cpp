@@ -1,6 +1,7 @@
 #include "composer/sheet_job.h"
 
 #include <algorithm>
+#include <deque>
 
 #include "composer/main_tool.h"
 #include "composer/map_sheet_production.h"
@@ -19,6 +20,7 @@
 #include "workbench/key_map_window.h"
 #include "workbench/print_job.h"
 #include "workbench/print_pages.h"
+#include "yesk/held.h"
 
 namespace {
 
@@ -65,6 +67,33 @@ bool IsPlainFileName(const std::string& name) {
     return true;
 }
 
+// Sheet jobs run one after another. A script posts the starts of many jobs at once, and a
+// running job lets pending messages run while its window draws: a job started meanwhile
+// waits here instead of running inside the running one, which would hold every unfinished
+// sheet (its data, desktop, window and print job) until the last one is done.
+struct SheetJobs {
+    int running = 0;
+    std::deque<THeld<TSheetJob>> waiting;
+};
+
+SheetJobs& Jobs() {
+    static SheetJobs jobs;
+    return jobs;
+}
+
+// Once no job runs, the first waiting job that still lives is started through the queue.
+void StartNextWaitingJob() {
+    SheetJobs& jobs = Jobs();
+    while (jobs.running == 0 && !jobs.waiting.empty()) {
+        TSheetJob* next = jobs.waiting.front().Get();
+        jobs.waiting.pop_front();
+        if (next) {
+            next->PostMsg(tm_StartTask, next, nullptr, false);
+            return;
+        }
+    }
+}
+
 }  // namespace
 
 TMapSpace* FindSheetNamed(TEntity* root, const std::string& text) {
@@ -107,10 +136,27 @@ void TSheetJob::Publish(PropertyTable& t) {
 
 void TSheetJob::on_tm_StartTask(TZarixMessage*&, bool& handled) {
     handled = true;
+    if (Jobs().running > 0) {
+        Jobs().waiting.emplace_back(this);
+        return;
+    }
     DoIt();
 }
 
 void TSheetJob::DoIt() {
+    ++Jobs().running;
+    try {
+        MakeSheets();
+    } catch (...) {
+        --Jobs().running;
+        StartNextWaitingJob();
+        throw;
+    }
+    --Jobs().running;
+    StartNextWaitingJob();
+}
+
+void TSheetJob::MakeSheets() {
     inherited::DoIt();
     Output = nullptr;
     FPng.clear();
@@ -192,6 +238,9 @@ void TSheetJob::MakeSheet(TMainTool* main, TMapSpace* sheet) {
         if (PrintOnSheets(interpret, desktop, Overlap / 1000.0, base + ".pdf") > 0 && FileExists(base + ".pdf"))
             FPdf = base + ".pdf";
     }
+    // The files are the sheet: its window goes, and the desktop and data with it.
+    Output = nullptr;
+    main->FreeTool(window);
 }
 
 void RegisterSheetJobUnit() { RegisterZarixClass<TSheetJob>(); }

@@ -7,6 +7,7 @@
 #include "composer_test_support.h"
 #include "composition/map_spaces.h"
 #include "device/canvas.h"
+#include "workbench/form_tool_manager.h"
 #include "workbench/key_map_window.h"
 
 namespace {
@@ -70,6 +71,64 @@ TEST_F(SheetJobTest, AnAbbreviationThatIsNoPlainFileNameIsRefused) {
         Application().ProcessMessages();
     }
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path("out")));
+}
+
+// A sheet job that records how deep jobs run inside one another.
+class TDepthSheetJob : public TSheetJob {
+    ZARIX_CLASS(TDepthSheetJob, TSheetJob)
+
+public:
+    void DoIt() override {
+        deepest = std::max(deepest, ++depth);
+        TSheetJob::DoIt();
+        --depth;
+    }
+    static inline int depth = 0;
+    static inline int deepest = 0;
+};
+
+// Jobs started together (a script posts their starts at once) run one after another, not
+// inside the first one's drawing; each closes its sheet's window once its files are
+// written, so no sheet's data outlives its job. A job freed while it waits is skipped.
+TEST_F(SheetJobTest, JobsStartedTogetherRunInTurnAndLeaveNoWindow) {
+    Start(false);
+    TOptions* options = tool->GetOptions();
+    options->SetServiceDirectory(SUITE_SAMPLES_DIR "/service");
+    options->DataDirectory = SUITE_SAMPLES_DIR "/data";
+    auto windows = [&] {
+        int count = 0;
+        for (int32_t i = 0; i < tool->ToolsCount(); ++i) count += tool->GetTool(i)->Is<TFormToolManager>();
+        return count;
+    };
+    std::vector<TDepthSheetJob*> jobs;
+    for (const char* sheet : {"OSTR", "BILO", "OPAV", "FRYD"}) {
+        TDepthSheetJob* job = TDepthSheetJob::New();
+        tool->AddTool(job);
+        job->Sheet = sheet;
+        job->TemplateName = SUITE_SAMPLES_DIR "/templates/SMO50.MSD";
+        job->OutputDirectory = dir.Path("out");
+        job->PostMsg(tm_StartTask, job, nullptr, false);
+        jobs.push_back(job);
+        host.PushResult(mrOk);  // the variable texts of the sheet
+    }
+    tool->FreeTool(jobs[2]);
+    TDepthSheetJob::deepest = 0;
+    Application().ProcessMessages();
+    EXPECT_EQ(TDepthSheetJob::deepest, 1);
+    for (int i : {0, 1, 3}) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(jobs[i]->PngFiles().size(), 1u);
+        EXPECT_TRUE(FileExists(jobs[i]->PdfFile()));
+        EXPECT_EQ(jobs[i]->Output, nullptr);
+    }
+    EXPECT_FALSE(FileExists(dir.Path("out/OPAV.png")));
+    EXPECT_EQ(windows(), 0);
+    // Without an output folder the window is the sheet and stays.
+    jobs[0]->OutputDirectory.clear();
+    host.PushResult(mrOk);
+    jobs[0]->DoIt();
+    EXPECT_EQ(windows(), 1);
+    EXPECT_NE(jobs[0]->Output, nullptr);
 }
 
 // The whole job as a command: the sample start script into a temporary folder.

@@ -265,8 +265,14 @@ void TStdtxtForm::OpenFile() {
     AskSave();
     std::string name;
     if (!GetUserHost().SelectFile(Cz(kOpenFilter), FInitialDir, name) || name.empty()) return;
-    FInitialDir = ExtractFilePath(name);
-    if (LoadFromFile(name)) FModified = false;
+    OpenFromFile(name);
+}
+
+bool TStdtxtForm::OpenFromFile(const std::string& path) {
+    FInitialDir = ExtractFilePath(path);
+    if (!LoadFromFile(path)) return false;
+    FModified = false;
+    return true;
 }
 
 void TStdtxtForm::SaveFile() {
@@ -402,6 +408,7 @@ void TMemoFormDevice::Publish(PropertyTable& t) {
     t.Int<C>("Width", &C::GetWidth, &C::SetWidth);
     t.Int<C>("Height", &C::GetHeight, &C::SetHeight);
     t.Str<C>("Caption", &C::GetCaption, &C::SetCaption);
+    t.Str<C>("LoadFromFile", nullptr, &C::LoadFromFile);
 }
 
 void TMemoFormDevice::Create() {
@@ -456,6 +463,10 @@ void TMemoFormDevice::SetHeight(int32_t v) {
 std::string TMemoFormDevice::GetCaption() const { return Form() ? Form()->Caption : std::string(); }
 void TMemoFormDevice::SetCaption(const std::string& v) {
     if (TStdtxtForm* f = Form()) f->Caption = v;
+}
+
+void TMemoFormDevice::LoadFromFile(const std::string& path) {
+    if (TStdtxtForm* f = Form()) f->OpenFromFile(path);
 }
 
 void TMemoFormDevice::SetVisible(bool visible) {

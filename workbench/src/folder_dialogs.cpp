@@ -44,6 +44,8 @@ Tf_SelectDir::Tf_SelectDir() : TForm("Tf_SelectDir") {
             }
         }
     };
+    // The folder list's own label: the whole path of the folder whose subfolders it lists.
+    Add(TControlKind::Label, "DirLabel");
     TControl& list = Add(TControlKind::ListBox, "Directory");
     list.OnChange = [this](TControl& c) {
         std::string target;
@@ -67,6 +69,7 @@ void Tf_SelectDir::Show(const std::string& folder) {
     FFolder = folder;
     TControl& list = (*this)["Directory"];
     list.Text = folder;
+    (*this)["DirLabel"].Caption = ExpandFileName(folder);
     list.ItemIndex = -1;
     list.Items.clear();
     TSearchRec rec;

@@ -25,6 +25,7 @@ protected:
     TempDir dir_{"folders"};
 };
 
+// The label above the list names the folder shown, as the user moves through the list.
 TEST_F(FolderDialogsTest, ChoosesAFolderOrKeepsItOnCancel) {
     Owned<TSelectDirDialog> d(TSelectDirDialog::New());
     d->Directory = dir_.Path();
@@ -35,7 +36,9 @@ TEST_F(FolderDialogsTest, ChoosesAFolderOrKeepsItOnCancel) {
         caption = f.Caption;
         EXPECT_TRUE(Lists(f["Directory"], "a"));
         EXPECT_TRUE(Lists(f["Directory"], ".."));
+        EXPECT_EQ(f["DirLabel"].Caption, dir_.Path());
         EXPECT_TRUE(f["Directory"].Pick("b"));
+        EXPECT_EQ(f["DirLabel"].Caption, dir_.Path("b"));
         f.Left = 33;  // the user moves the window
         f["OK"].Click();
         return f.ModalResult;

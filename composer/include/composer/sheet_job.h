@@ -30,10 +30,12 @@ public:
     // of it is made.
     std::string Selection;
 
-    // Runs the job; the output is the desktop (owned by the map window) or nil.
+    // Runs the job. Without an OutputDirectory each sheet stays in its map window and the
+    // output is the last sheet's desktop (owned by the window); with one, a sheet's window
+    // is closed once its files are written and the output is nil.
     void DoIt() override;
     // A message tm_StartTask runs the job (a start script posts it so that the job runs
-    // once the program has started).
+    // once the program has started); while another sheet job runs, this one waits for it.
     void on_tm_StartTask(TZarixMessage*& message, bool& handled) override;
 
     // The files of the last run; empty when not written.
@@ -43,6 +45,7 @@ public:
     const std::vector<std::string>& PngFiles() const { return FPngs; }
 
 private:
+    void MakeSheets();
     void MakeSheet(TMainTool* main, TMapSpace* sheet);
     std::string FPng, FPdf;
     std::vector<std::string> FPngs;

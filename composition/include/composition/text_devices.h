@@ -61,6 +61,9 @@ public:
     // reported to the user and the text kept.
     bool SaveToFile(const std::string& path);
     bool LoadFromFile(const std::string& path);
+    // As the Open command after its dialog: the file's folder becomes the dialogs' starting
+    // folder and the loaded text counts as unmodified.
+    bool OpenFromFile(const std::string& path);
 
 private:
     bool CanClose();
@@ -117,6 +120,8 @@ public:
     void SetHeight(int32_t v);
     std::string GetCaption() const;
     void SetCaption(const std::string& v);
+    // The window shows the file (text or RTF), as its Open command would.
+    void LoadFromFile(const std::string& path);
 
     void SetVisible(bool visible) override;
     void Clear() override;

@@ -340,6 +340,28 @@ void TCanvas::Polyline(const std::vector<TPixelPoint>& points) {
     StrokePath();
 }
 
+void TCanvas::Segments(const std::vector<TPixelPoint>& ends) {
+    if (ends.size() < 2) return;
+    double o = PenOffset();
+    // Only lines that may touch the clip join the path, as separate strokes outside it
+    // would be left out of a page.
+    double left, top, right, bottom;
+    cairo_clip_extents(cr_, &left, &top, &right, &bottom);
+    double margin = pen_.Width() / 2.0 + 2;
+    left -= margin, top -= margin, right += margin, bottom += margin;
+    bool any = false;
+    for (size_t i = 0; i + 1 < ends.size(); i += 2) {
+        double ax = ends[i].X + o, ay = ends[i].Y + o, bx = ends[i + 1].X + o, by = ends[i + 1].Y + o;
+        if (std::max(ax, bx) < left || std::min(ax, bx) > right || std::max(ay, by) < top || std::min(ay, by) > bottom)
+            continue;
+        cairo_move_to(cr_, ax, ay);
+        cairo_line_to(cr_, bx, by);
+        any = true;
+    }
+    if (any) StrokePath();
+    pos_ = ends[(ends.size() & ~size_t{1}) - 1];
+}
+
 void TCanvas::RectPath(double l, double t, double w, double h) {
     cairo_new_path(cr_);
     cairo_rectangle(cr_, l, t, w, h);

@@ -7,6 +7,8 @@
 #include <regex>
 #include <string>
 
+#include <cairo-pdf.h>
+
 #include "device/device.h"
 #include "device/device_tool.h"
 #include "device/font_faces.h"
@@ -58,6 +60,50 @@ TEST(Canvas, LinesAndRectanglesLandOnTheirPixels) {
     c->Rectangle(30, 20, 40, 30);
     EXPECT_EQ(img.Pixel(30, 25), clWhite);
     EXPECT_EQ(img.Pixel(35, 25), clWhite);
+}
+
+// Segments draws what as many LineTo's draw; lines that miss the clip are left out of the
+// path (on a PDF page they would each be recorded and written).
+TEST(Canvas, SegmentsDrawAsManyLinesAndLeaveOutThoseOffTheClip) {
+    const std::vector<TPixelPoint> ends = {{2, 3}, {40, 3}, {5, 5}, {5, 35}, {-10, 20}, {60, 25}, {30, 30}, {30, 30},
+                                           {10, 38}, {48, 12}};
+    for (int width : {1, 2, 3}) {
+        SCOPED_TRACE(width);
+        TRasterImage one(50, 40), many(50, 40);
+        for (TRasterImage* img : {&one, &many}) {
+            TCanvas* c = img->Canvas();
+            c->SetClipRect({0, 0, 45, 40});
+            c->Pen().SetColor(clRed);
+            c->Pen().SetWidth(width);
+            if (img == &one) {
+                c->Segments(ends);
+            } else {
+                for (size_t i = 0; i + 1 < ends.size(); i += 2) {
+                    c->MoveTo(ends[i].X, ends[i].Y);
+                    c->LineTo(ends[i + 1].X, ends[i + 1].Y);
+                }
+            }
+            EXPECT_EQ(c->PenPos(), ends.back());
+        }
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 50; ++x) ASSERT_EQ(one.Pixel(x, y), many.Pixel(x, y)) << x << "," << y;
+    }
+    TempDir tmp("outside_device_");
+    ASSERT_FALSE(tmp.Path().empty());
+    auto pdfSize = [&](int outside) {
+        std::string path = tmp.Path("segments.pdf");
+        cairo_surface_t* page = cairo_pdf_surface_create(path.c_str(), 200, 200);
+        {
+            TCanvas c(page, 200, 200, 1.0, 72);
+            c.SetClipRect({0, 0, 100, 100});
+            std::vector<TPixelPoint> lines = {{10, 10}, {90, 90}};
+            for (int i = 0; i < outside; ++i) lines.insert(lines.end(), {{110 + i % 80, 0}, {110 + i % 80, 190}});
+            c.Segments(lines);
+        }
+        cairo_surface_destroy(page);
+        return std::filesystem::file_size(path);
+    };
+    EXPECT_LT(pdfSize(20000), pdfSize(0) + 200);
 }
 
 TEST(Canvas, XorDrawnTwiceRestoresThePicture) {

@@ -73,10 +73,10 @@ bool ClipSegment(const TPF& a, const TPF& b, double left, double top, double rig
            t0 <= t1;
 }
 
-void Segment(TCanvas* c, const TPF& a, const TPF& b) {
-    TPixelPoint p = Px(a), q = Px(b);
-    c->MoveTo(p.X, p.Y);
-    c->LineTo(q.X, q.Y);
+// One line more for TCanvas::Segments.
+void Segment(std::vector<TPixelPoint>& ends, const TPF& a, const TPF& b) {
+    ends.push_back(Px(a));
+    ends.push_back(Px(b));
 }
 
 // The path dashed: the dash pattern (pixels, on and off in turn) runs on over the whole
@@ -86,6 +86,7 @@ void DashedPath(TCanvas* c, const std::vector<TPF>& path, const std::vector<doub
     for (double d : dashes) period += d;
     double left = -margin, top = -margin, right = c->Width() + margin, bottom = c->Height() + margin;
     double along = 0;  // distance from the path's start
+    std::vector<TPixelPoint> ends;
     for (size_t i = 0; i + 1 < path.size(); ++i) {
         const TPF &a = path[i], &b = path[i + 1];
         double len = std::hypot(b.X - a.X, b.Y - a.Y);
@@ -99,7 +100,8 @@ void DashedPath(TCanvas* c, const std::vector<TPF>& path, const std::vector<doub
                 double step = std::min(dashes[k] - pos, end - d);
                 if (k % 2 == 0 && step > 0) {
                     double u = (d - along) / len, v = (d + step - along) / len;
-                    Segment(c, {a.X + (b.X - a.X) * u, a.Y + (b.Y - a.Y) * u}, {a.X + (b.X - a.X) * v, a.Y + (b.Y - a.Y) * v});
+                    Segment(ends, {a.X + (b.X - a.X) * u, a.Y + (b.Y - a.Y) * u},
+                            {a.X + (b.X - a.X) * v, a.Y + (b.Y - a.Y) * v});
                 }
                 d += step;
                 pos = 0;
@@ -108,6 +110,7 @@ void DashedPath(TCanvas* c, const std::vector<TPF>& path, const std::vector<doub
         }
         along += len;
     }
+    c->Segments(ends);
 }
 
 void SolidPath(TCanvas* c, const std::vector<TPF>& path) {
@@ -230,15 +233,17 @@ void TAreaSymbols::VyplnPlochu(TPlosnaZnacka* symbol, TAreaElement* area) {
             c->Pen().SetColor(color);
             c->Pen().SetWidth(PenPixels(item.Width, ppm));
             c->Pen().SetStyle(psSolid);
+            std::vector<TPixelPoint> ends;
             for (int k = 0; k < count; ++k) {
                 auto& ts = cuts[static_cast<size_t>(k)];
                 if (ts.size() < 2) continue;
                 std::sort(ts.begin(), ts.end());
                 double s = (first + k) * spacing + off;
                 for (size_t i = 0; i + 1 < ts.size(); i += 2)
-                    Segment(c, {s * nor.X + ts[i] * dir.X, s * nor.Y + ts[i] * dir.Y},
+                    Segment(ends, {s * nor.X + ts[i] * dir.X, s * nor.Y + ts[i] * dir.Y},
                             {s * nor.X + ts[i + 1] * dir.X, s * nor.Y + ts[i + 1] * dir.Y});
             }
+            c->Segments(ends);
         }
     }
 }

@@ -90,6 +90,9 @@ public:
     void LineTo(int x, int y);
     TPixelPoint PenPos() const { return pos_; }
     void Polyline(const std::vector<TPixelPoint>& points);
+    // Lines from each even point to the point after it, drawn with the pen as one path: as
+    // many LineTo's, but one drawing operation (on a PDF page, one to record and replay).
+    void Segments(const std::vector<TPixelPoint>& ends);
     // Outline with the pen, inside with the brush; right and bottom are just outside.
     void Rectangle(int left, int top, int right, int bottom);
     void FillRect(const TPixelRect& r);
