@@ -221,6 +221,10 @@ struct TCheckPointPointDistance::PointCells {
         Filled = 0;
         for (size_t i = 0; i < Items.size(); ++i) Place(static_cast<int32_t>(i));
     }
+    // An empty set of cells, with the memory of an earlier check's when there is one.
+    static PointCells* Take();
+    // Frees the cells or keeps their memory for the next check of the thread.
+    static void Give(PointCells* cells);
     // Adds a point the tree would take: a non-empty one with a finite rectangle.
     void Add(TSpaceEntity* point, double tolerance) {
         if (!point->NotEmpty()) return;
@@ -258,6 +262,31 @@ struct TCheckPointPointDistance::PointCells {
     }
 };
 
+namespace {
+// The cells of the last check of this thread that held the most points, emptied: the
+// next check takes their memory instead of fresh pages.
+thread_local std::unique_ptr<TCheckPointPointDistance::PointCells> gSpareCells;
+}  // namespace
+
+TCheckPointPointDistance::PointCells* TCheckPointPointDistance::PointCells::Take() {
+    if (gSpareCells) return gSpareCells.release();
+    return new PointCells;
+}
+
+void TCheckPointPointDistance::PointCells::Give(PointCells* cells) {
+    if (!cells) return;
+    if (gSpareCells && gSpareCells->Items.capacity() >= cells->Items.capacity()) {
+        delete cells;
+        return;
+    }
+    cells->Items.clear();
+    cells->Slots.clear();
+    cells->Filled = 0;
+    cells->Side = 0;
+    cells->Cells = true;
+    gSpareCells.reset(cells);
+}
+
 TSpaceEntityQTree* TCheckPointPointDistance::GetQTree() const {
     if (!FPoints) return nullptr;
     if (!FQTree) FQTree = TSpaceEntityQTree::New();
@@ -288,7 +317,7 @@ bool TCheckPointPointDistance::Test() {
         }
     }
     if (State == 1) PlaceAt(point);
-    if (!FPoints) FPoints = new PointCells;
+    if (!FPoints) FPoints = PointCells::Take();
     FPoints->Add(point, Tolerance);
     return State != 1;
 }
@@ -296,7 +325,7 @@ bool TCheckPointPointDistance::Test() {
 void TCheckPointPointDistance::Destroy() {
     if (FQTree) Free(FQTree);
     FQTree = nullptr;
-    delete FPoints;
+    PointCells::Give(FPoints);
     FPoints = nullptr;
     FInTree = 0;
     inherited::Destroy();

@@ -106,8 +106,9 @@ public:
     bool Test() override;
     void Destroy() override;
 
-private:
     struct PointCells;
+
+private:
     PointCells* FPoints = nullptr;  // the points tested so far, in cells of the tolerance
     mutable TSpaceEntityQTree* FQTree = nullptr;
     mutable size_t FInTree = 0;  // how many of the points the tree has been given
