@@ -163,7 +163,7 @@ void TCheckPointPointDistance::Publish(PropertyTable& t) {
 
 // The points tested so far, in the order tested, each also kept in a square cell of the
 // tolerance's side by its reference point: a point nearer than the tolerance to (x, y)
-// lies in a cell that the square of the tolerance's half-side around (x, y) meets. The
+// lies in a cell met by the square reaching the tolerance around (x, y) on every side. The
 // cells hold only points whose reference point lies in their rectangle, the one the tree
 // finds them by; after any other point the tree serves the check.
 struct TCheckPointPointDistance::PointCells {
@@ -212,11 +212,11 @@ struct TCheckPointPointDistance::PointCells {
         item.Next = slot.Head;
         slot.Head = index;
     }
-    // Puts every item into cells of the side, in a table with room for as many again.
+    // Puts every item into cells of the side, in a table at most half full.
     void Arrange(double side) {
         Side = side;
         size_t size = 1024;
-        while (size < Items.size() * 4) size *= 2;
+        while (size < Items.size() * 2 + 2) size *= 2;
         Slots.assign(size, Slot{0, -1});
         Filled = 0;
         for (size_t i = 0; i < Items.size(); ++i) Place(static_cast<int32_t>(i));
