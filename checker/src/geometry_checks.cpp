@@ -1,5 +1,6 @@
 #include "checker/geometry_checks.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -169,6 +170,142 @@ void TCheckPointPointDistance::Publish(PropertyTable& t) {
     t.Obj<C, TSpaceEntityQTree>("QTree", &C::GetQTree, nullptr).Stored(false);
 }
 
+// The points tested so far, in the order tested, each also kept in a square cell of the
+// tolerance's side by its reference point: a point nearer than the tolerance to (x, y)
+// lies in a cell met by the square reaching the tolerance around (x, y) on every side. The
+// cells hold only points whose reference point lies in their rectangle, the one the tree
+// finds them by; after any other point the tree serves the check.
+struct TCheckPointPointDistance::PointCells {
+    struct Item {
+        TSpaceEntity* Element;
+        uint64_t Serial;
+        double X, Y;   // the reference point when added
+        int32_t Next;  // the item added before it to the same cell, -1: none
+    };
+    struct Slot {
+        uint64_t Cell;  // the column in the high half, the row in the low half
+        int32_t Head;   // -1: an empty slot
+    };
+    std::vector<Item> Items;
+    std::vector<Slot> Slots;  // open addressing, at most half full
+    size_t Filled = 0;
+    double Side = 0;    // the cells' side; 0: the items are not in cells
+    bool Cells = true;  // false once a reference point lay outside its rectangle
+
+    // The column or row of a coordinate. Monotonic, so that no point is lost to rounding
+    // or to the clamp (beyond it the cells only grow crowded).
+    static int32_t CellOf(double v, double side) {
+        constexpr double kLimit = 2147483647.0;
+        return static_cast<int32_t>(std::clamp(std::floor(v / side), -kLimit, kLimit));
+    }
+    static uint64_t CellKey(int32_t cx, int32_t cy) {
+        return static_cast<uint64_t>(static_cast<uint32_t>(cx)) << 32 | static_cast<uint32_t>(cy);
+    }
+    // Four cells of a column share a hash, so the cells around a point lie in few stretches
+    // of the table.
+    size_t SlotOf(uint64_t key) const {
+        uint64_t h = (key >> 2) * 0x9E3779B97F4A7C15ULL;
+        const size_t mask = Slots.size() - 1;
+        size_t i = (static_cast<size_t>(h >> 29) + static_cast<size_t>(key & 3)) & mask;
+        while (Slots[i].Head >= 0 && Slots[i].Cell != key) i = (i + 1) & mask;
+        return i;
+    }
+    void Place(int32_t index) {
+        Item& item = Items[static_cast<size_t>(index)];
+        const uint64_t key = CellKey(CellOf(item.X, Side), CellOf(item.Y, Side));
+        Slot& slot = Slots[SlotOf(key)];
+        if (slot.Head < 0) {
+            slot.Cell = key;
+            ++Filled;
+        }
+        item.Next = slot.Head;
+        slot.Head = index;
+    }
+    // Puts every item into cells of the side, in a table at most half full.
+    void Arrange(double side) {
+        Side = side;
+        size_t size = 1024;
+        while (size < Items.size() * 2 + 2) size *= 2;
+        Slots.assign(size, Slot{0, -1});
+        Filled = 0;
+        for (size_t i = 0; i < Items.size(); ++i) Place(static_cast<int32_t>(i));
+    }
+    // An empty set of cells, with the memory of an earlier check's when there is one.
+    static PointCells* Take();
+    // Frees the cells or keeps their memory for the next check of the thread.
+    static void Give(PointCells* cells);
+    // Adds a point the tree would take: a non-empty one with a finite rectangle.
+    void Add(TSpaceEntity* point, double tolerance) {
+        if (!point->NotEmpty()) return;
+        const TRectangle& r = point->Rect();
+        if (r.IsEmpty() || !std::isfinite(r.Min.X) || !std::isfinite(r.Min.Y) || !std::isfinite(r.Max.X) ||
+            !std::isfinite(r.Max.Y))
+            return;
+        const double x = point->GetRefX(), y = point->GetRefY();
+        Items.push_back({point, point->Serial(), x, y, -1});
+        if (!(r.Min.X <= x && x <= r.Max.X && r.Min.Y <= y && y <= r.Max.Y)) Cells = false;
+        if (!Cells) return;
+        if (Side != tolerance || Side == 0) {
+            Side = 0;  // arranged again by the next search
+            return;
+        }
+        if ((Filled + 1) * 2 > Slots.size()) Arrange(Side);
+        else Place(static_cast<int32_t>(Items.size() - 1));
+    }
+    // Whether another live point lies nearer than the tolerance (finite, above 0) to the
+    // point's reference point (x, y), finite.
+    bool AnyNear(const TSpaceEntity* point, double x, double y, double tolerance) {
+        if (Side != tolerance) Arrange(tolerance);
+        const int64_t x0 = CellOf(x - tolerance, Side), x1 = CellOf(x + tolerance, Side);
+        const int64_t y0 = CellOf(y - tolerance, Side), y1 = CellOf(y + tolerance, Side);
+        for (int64_t cx = x0; cx <= x1; ++cx)
+            for (int64_t cy = y0; cy <= y1; ++cy)
+                for (int32_t i = Slots[SlotOf(CellKey(static_cast<int32_t>(cx), static_cast<int32_t>(cy)))].Head; i >= 0;
+                     i = Items[static_cast<size_t>(i)].Next) {
+                    const Item& other = Items[static_cast<size_t>(i)];
+                    if (other.Element == point || !IsLive(other.Element, other.Serial)) continue;
+                    if (Mathlib::Distance(x, y, other.Element->GetRefX(), other.Element->GetRefY()) < tolerance)
+                        return true;
+                }
+        return false;
+    }
+};
+
+namespace {
+// The cells of the last check of this thread that held the most points, emptied: the
+// next check takes their memory instead of fresh pages.
+thread_local std::unique_ptr<TCheckPointPointDistance::PointCells> gSpareCells;
+}  // namespace
+
+TCheckPointPointDistance::PointCells* TCheckPointPointDistance::PointCells::Take() {
+    if (gSpareCells) return gSpareCells.release();
+    return new PointCells;
+}
+
+void TCheckPointPointDistance::PointCells::Give(PointCells* cells) {
+    if (!cells) return;
+    if (gSpareCells && gSpareCells->Items.capacity() >= cells->Items.capacity()) {
+        delete cells;
+        return;
+    }
+    cells->Items.clear();
+    cells->Slots.clear();
+    cells->Filled = 0;
+    cells->Side = 0;
+    cells->Cells = true;
+    gSpareCells.reset(cells);
+}
+
+TSpaceEntityQTree* TCheckPointPointDistance::GetQTree() const {
+    if (!FPoints) return nullptr;
+    if (!FQTree) FQTree = TSpaceEntityQTree::New();
+    for (; FInTree < FPoints->Items.size(); ++FInTree) {
+        const PointCells::Item& item = FPoints->Items[FInTree];
+        if (IsLive(item.Element, item.Serial)) FQTree->AddSpaceEntity(item.Element);
+    }
+    return FQTree;
+}
+
 std::string TCheckPointPointDistance::GetErrorMsg() { return Error > 0 ? " sour:" + PositionText() : std::string(); }
 
 bool TCheckPointPointDistance::Test() {
@@ -176,22 +313,30 @@ bool TCheckPointPointDistance::Test() {
     TSpaceEntity* point = SpaceInput(this);
     if (!point) return true;
     double x = point->GetRefX(), y = point->GetRefY();
-    if (FQTree) {
-        TQTreeWalker(FQTree).Walk(x, y, x, y, Tolerance, [&](TSpaceEntity* other) {
-            if (other == point || !(Mathlib::Distance(x, y, other->GetRefX(), other->GetRefY()) < Tolerance)) return true;
-            State = 1;
-            return false;
-        });
+    // Nothing is nearer than no tolerance; the cells serve a finite one.
+    if (FPoints && !FPoints->Items.empty() && Tolerance > 0) {
+        if (FPoints->Cells && std::isfinite(Tolerance)) {
+            if (std::isfinite(x) && std::isfinite(y) && FPoints->AnyNear(point, x, y, Tolerance)) State = 1;
+        } else {
+            TQTreeWalker(GetQTree()).Walk(x, y, x, y, Tolerance, [&](TSpaceEntity* other) {
+                if (other == point || !(Mathlib::Distance(x, y, other->GetRefX(), other->GetRefY()) < Tolerance)) return true;
+                State = 1;
+                return false;
+            });
+        }
     }
     if (State == 1) PlaceAt(point);
-    if (!FQTree) FQTree = TSpaceEntityQTree::New();
-    FQTree->AddSpaceEntity(point);
+    if (!FPoints) FPoints = PointCells::Take();
+    FPoints->Add(point, Tolerance);
     return State != 1;
 }
 
 void TCheckPointPointDistance::Destroy() {
     if (FQTree) Free(FQTree);
     FQTree = nullptr;
+    PointCells::Give(FPoints);
+    FPoints = nullptr;
+    FInTree = 0;
     inherited::Destroy();
 }
 

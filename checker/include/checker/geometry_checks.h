@@ -104,14 +104,19 @@ class TCheckPointPointDistance : public TCheckSpaceEntitySingleValue {
 
 public:
     double Tolerance = 0;
-    TSpaceEntityQTree* GetQTree() const { return FQTree; }
+    // The points tested so far (the freed ones left out), made into a tree when asked.
+    TSpaceEntityQTree* GetQTree() const;
     int32_t CheckNumber() override { return 6020 + State; }
     std::string GetErrorMsg() override;
     bool Test() override;
     void Destroy() override;
 
+    struct PointCells;
+
 private:
-    TSpaceEntityQTree* FQTree = nullptr;
+    PointCells* FPoints = nullptr;  // the points tested so far, in cells of the tolerance
+    mutable TSpaceEntityQTree* FQTree = nullptr;
+    mutable size_t FInTree = 0;  // how many of the points the tree has been given
 };
 
 // A point with no line within Tolerance (with InTolerance false: a point with one). The
