@@ -5,6 +5,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "screen/form_window.h"
+
 uint32_t ShiftState(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons) {
     uint32_t s = 0;
     if (mods & Qt::ShiftModifier) s |= 1;
@@ -45,7 +47,8 @@ void TImageView::Mouse(TControl::TMouseAction action, QMouseEvent* e) {
     int button = e->button() == Qt::RightButton ? 1 : e->button() == Qt::MiddleButton ? 2 : 0;
     if (action != TControl::TMouseAction::Move && e->button() != Qt::LeftButton && button == 0) return;
     QPoint p = e->position().toPoint();
-    control_->Mouse(action, button, ShiftState(e->modifiers(), e->buttons()), p.x(), p.y());
+    TControl* c = control_;
+    RunGuarded([&] { c->Mouse(action, button, ShiftState(e->modifiers(), e->buttons()), p.x(), p.y()); });
     update();
 }
 
@@ -60,7 +63,7 @@ void TImageView::mouseReleaseEvent(QMouseEvent* e) { Mouse(TControl::TMouseActio
 
 void TImageView::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
-    if (control_) control_->ResizeImage(width(), height());
+    if (TControl* c = control_) RunGuarded([&] { c->ResizeImage(width(), height()); });
 }
 
 void TImageView::contextMenuEvent(QContextMenuEvent* e) { e->accept(); }
