@@ -874,8 +874,8 @@ void TFormWindow::Bounds() {
     if (!isVisible() || refreshing_) return;
     // A map window's size is its image's: that is what it opens at again.
     QSize size = this->size();
-    for (auto* v : findChildren<TImageView*>())
-        if (v->ShowsPixels()) size = v->size();
+    for (QWidget* child : findChildren<QWidget*>())
+        if (auto* v = dynamic_cast<TImageView*>(child); v && v->ShowsPixels()) size = v->size();
     Act([&] { form_.SetBounds(x(), y(), size.width(), size.height()); });
 }
 
