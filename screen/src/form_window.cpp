@@ -232,11 +232,13 @@ void TFormWindow::Build(TControl& c) {
             // Buttons of the form itself are its tool bar.
             if (!tools_) {
                 auto* bar = new QWidget;
+                bar->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
                 tools_ = new QHBoxLayout(bar);
                 tools_->setContentsMargins(0, 0, 0, 0);
                 tools_->addStretch(1);
                 top_->addWidget(bar);
             }
+            placed->setSizePolicy(QSizePolicy::Fixed, placed->sizePolicy().verticalPolicy());
             AddTo(tools_, placed);
             break;
         case TZone::Client: {
@@ -313,6 +315,10 @@ void TFormWindow::Arrange() {
             if (!box->count() || !box->itemAt(box->count() - 1)->spacerItem()) box->addStretch(1);
             fields_->removeWidget(placed);
             (labels ? bottom_ : top_)->addWidget(placed);
+            // A bar does not hold the window wider than the user wants it: what does not fit is cut.
+            placed->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+            for (QWidget* child : placed->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                child->setSizePolicy(QSizePolicy::Fixed, child->sizePolicy().verticalPolicy());
         } else if (auto column = columns_.find(placed); column != columns_.end()) {
             // Labels and headers right before a client control are its title.
             for (size_t j = i; j-- > 0;) {
