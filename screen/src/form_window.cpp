@@ -107,6 +107,8 @@ TFormWindow::TFormWindow(TForm& form, QWidget* parent) : QDialog(parent), form_(
     // Tool bars on top, then the other controls, the client area growing with the window,
     // the buttons that end the form, status panels and the status bar.
     auto* layout = new QVBoxLayout(this);
+    // The user may make a window smaller than its bars: they are cut, the client area stays.
+    layout->setSizeConstraint(QLayout::SetNoConstraint);
     top_ = new QVBoxLayout;
     fields_ = new QVBoxLayout;
     client_ = new QSplitter(Qt::Horizontal);
@@ -232,7 +234,6 @@ void TFormWindow::Build(TControl& c) {
             // Buttons of the form itself are its tool bar.
             if (!tools_) {
                 auto* bar = new QWidget;
-                bar->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
                 tools_ = new QHBoxLayout(bar);
                 tools_->setContentsMargins(0, 0, 0, 0);
                 tools_->addStretch(1);
@@ -315,8 +316,7 @@ void TFormWindow::Arrange() {
             if (!box->count() || !box->itemAt(box->count() - 1)->spacerItem()) box->addStretch(1);
             fields_->removeWidget(placed);
             (labels ? bottom_ : top_)->addWidget(placed);
-            // A bar does not hold the window wider than the user wants it: what does not fit is cut.
-            placed->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+            // Its buttons keep their size; what does not fit a narrow window is cut.
             for (QWidget* child : placed->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
                 child->setSizePolicy(QSizePolicy::Fixed, child->sizePolicy().verticalPolicy());
         } else if (auto column = columns_.find(placed); column != columns_.end()) {
