@@ -29,6 +29,7 @@
 #include "screen/form_window.h"
 #include "screen/screen_host.h"
 #include "screen_test_support.h"
+#include "composer/map_sheet_editor.h"
 #include "workbench/key_map_window.h"
 #include "workbench/key_map_tools.h"
 #include "workbench/map_window_form.h"
@@ -183,22 +184,40 @@ TEST_F(OskeltOnScreenTest, NoWindowShowsAControlNameOrAClassName) {
         auto* w = dynamic_cast<TFormWindow*>(top);
         if (!w || !w->isVisible()) continue;
         ++windows;
-        const TForm& form = w->Form();
-        SCOPED_TRACE(form.ClassName());
-        EXPECT_NE(w->windowTitle().toStdString(), form.ClassName());
-        EXPECT_FALSE(w->windowTitle().isEmpty());
-        for (QWidget* child : w->findChildren<QWidget*>()) {
-            if (!child->isVisibleTo(w)) continue;
-            QString text;
-            if (auto* b = qobject_cast<QAbstractButton*>(child)) text = b->text();
-            else if (auto* l = qobject_cast<QLabel*>(child)) text = l->text();
-            else if (auto* g = qobject_cast<QGroupBox*>(child)) text = g->title();
-            if (text.isEmpty()) continue;
-            EXPECT_FALSE(form.Find(FromQt(text))) << text.toStdString();
-            EXPECT_NE(text.toStdString(), form.ClassName());
-        }
+        screentest::ExpectNoNamesShown(*w);
     }
     EXPECT_GE(windows, 3);  // the main window, the key map, the map window
+}
+
+// The template editor with the sample template and the property editor of its page.
+TEST_F(OskeltOnScreenTest, TheTemplateEditorAndThePropertyEditor) {
+    TElement* page = tool->ReadTemplate("../templates/SMO50.MSD");
+    ASSERT_TRUE(page);
+    TTool* editor = TMSEditorFormTool::New();
+    tool->AddTool(editor);
+    editor->SetInput(page);
+    editor->SetPropertyStringByName("FileName", "../templates/SMO50.MSD");
+    editor->DoIt();
+    QTest::qWait(300);
+    TFormWindow* w = WindowOf<TMSEditorForm>();
+    ASSERT_TRUE(w);
+    w->resize(1000, 760);
+    QTest::qWait(400);
+    QWidget* image = w->Widget("Image");
+    ASSERT_TRUE(image);
+    EXPECT_GT(Drawn(image->grab().toImage()), 1000);
+    EXPECT_GT(image->width() * image->height(), w->width() * w->height() / 2);
+    screentest::ExpectNoNamesShown(*w);
+    screentest::SaveShot(*w, SCREENSHOTS_DIR, "oskelt32-template-editor.png");
+
+    tool->EditProperties(page);
+    QTest::qWait(300);
+    TFormWindow* properties = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* f = dynamic_cast<TFormWindow*>(top); f && f->isVisible() && f->Form().ClassName() == "TFProp") properties = f;
+    ASSERT_TRUE(properties);
+    screentest::ExpectNoNamesShown(*properties);
+    screentest::SaveShot(*properties, SCREENSHOTS_DIR, "oskelt32-property-editor.png");
 }
 
 TEST_F(OskeltOnScreenTest, TheMainWindowWithTheSampleSheetAndTheKeyMap) {

@@ -34,6 +34,7 @@
 #include "platform/forms.h"
 #include "platform/host.h"
 #include "platform/sysutils.h"
+#include "flow_layout.h"
 #include "screen/button_faces.h"
 #include "screen/image_view.h"
 
@@ -107,8 +108,6 @@ TFormWindow::TFormWindow(TForm& form, QWidget* parent) : QDialog(parent), form_(
     // Tool bars on top, then the other controls, the client area growing with the window,
     // the buttons that end the form, status panels and the status bar.
     auto* layout = new QVBoxLayout(this);
-    // The user may make a window smaller than its bars: they are cut, the client area stays.
-    layout->setSizeConstraint(QLayout::SetNoConstraint);
     top_ = new QVBoxLayout;
     fields_ = new QVBoxLayout;
     client_ = new QSplitter(Qt::Horizontal);
@@ -234,12 +233,9 @@ void TFormWindow::Build(TControl& c) {
             // Buttons of the form itself are its tool bar.
             if (!tools_) {
                 auto* bar = new QWidget;
-                tools_ = new QHBoxLayout(bar);
-                tools_->setContentsMargins(0, 0, 0, 0);
-                tools_->addStretch(1);
+                tools_ = new TFlowLayout(bar);
                 top_->addWidget(bar);
             }
-            placed->setSizePolicy(QSizePolicy::Fixed, placed->sizePolicy().verticalPolicy());
             AddTo(tools_, placed);
             break;
         case TZone::Client: {
@@ -261,7 +257,12 @@ void TFormWindow::Build(TControl& c) {
 }
 
 // Adds a widget to a box, before a stretch that ends it.
-void TFormWindow::AddTo(QBoxLayout* box, QWidget* w) {
+void TFormWindow::AddTo(QLayout* into, QWidget* w) {
+    auto* box = qobject_cast<QBoxLayout*>(into);
+    if (!box) {
+        into->addWidget(w);
+        return;
+    }
     int end = box->count();
     if (end > 0 && box->itemAt(end - 1)->spacerItem()) --end;
     box->insertWidget(end, w);
@@ -310,15 +311,18 @@ void TFormWindow::Arrange() {
                        k->Kind == TControlKind::CheckBox || k->Kind == TControlKind::Panel);
             }
             if (!row) continue;
-            QBoxLayout* box = holders_[AnsiUpperCase(c.Name)];
-            box->setDirection(QBoxLayout::LeftToRight);
-            box->setContentsMargins(0, 0, 0, 0);
-            if (!box->count() || !box->itemAt(box->count() - 1)->spacerItem()) box->addStretch(1);
+            // Its widgets in rows that wrap when the window is narrow.
+            QLayout*& box = holders_[AnsiUpperCase(c.Name)];
+            std::vector<QWidget*> kept;
+            while (QLayoutItem* item = box->takeAt(0)) {
+                if (item->widget()) kept.push_back(item->widget());
+                delete item;
+            }
+            delete box;
+            box = new TFlowLayout(placed);
+            for (QWidget* k : kept) box->addWidget(k);
             fields_->removeWidget(placed);
             (labels ? bottom_ : top_)->addWidget(placed);
-            // Its buttons keep their size; what does not fit a narrow window is cut.
-            for (QWidget* child : placed->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-                child->setSizePolicy(QSizePolicy::Fixed, child->sizePolicy().verticalPolicy());
         } else if (auto column = columns_.find(placed); column != columns_.end()) {
             // Labels and headers right before a client control are its title.
             for (size_t j = i; j-- > 0;) {

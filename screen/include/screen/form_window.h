@@ -57,7 +57,7 @@ private:
     // Panels of buttons or labels become bars along the edges, labels before a client
     // control its title.
     void Arrange();
-    static void AddTo(QBoxLayout* box, QWidget* w);
+    static void AddTo(QLayout* into, QWidget* w);
     void Build(TControl& c);
     QWidget* Make(TControl& c);
     void BuildMenuItem(TControl& c);
@@ -79,7 +79,7 @@ private:
     TForm& form_;
     std::map<std::string, QWidget*> widgets_;  // by control name, upper-cased
     std::map<std::string, QWidget*> shown_;    // what hides with the control (the widget with its caption)
-    std::map<std::string, QBoxLayout*> holders_;  // panels, group boxes and pages by name
+    std::map<std::string, QLayout*> holders_;  // panels, group boxes and pages by name
     std::map<std::string, QWidget*> canvases_;  // placed controls of a holder ("" the form)
     std::map<std::string, QAction*> actions_;  // menu items, by name
     std::map<const QObject*, TControl*> controlOf_;
@@ -88,7 +88,7 @@ private:
     QStatusBar* status_ = nullptr;
     QHBoxLayout* buttonRow_ = nullptr;
     QVBoxLayout* top_ = nullptr;     // tool bars
-    QHBoxLayout* tools_ = nullptr;   // the form's own buttons
+    QLayout* tools_ = nullptr;       // the form's own buttons
     QVBoxLayout* fields_ = nullptr;  // what is neither bar nor client
     QVBoxLayout* bottom_ = nullptr;  // status lines
     QSplitter* client_ = nullptr;    // images, memos, grids, trees, lists, page controls
