@@ -103,7 +103,7 @@ TINESetupDialogForm::TINESetupDialogForm() : TForm("TINESetupDialogForm") {
         node.Enabled = !c.Checked;
         if (TInterpretNodeEntity* set = CheckSet()) set->SetDynamicModel(c.Checked);
     };
-    TControl& noSettings = Add(TControlKind::CheckBox, "cb_DontInterpretModels", "Bez nastavení");
+    TControl& noSettings = Add(TControlKind::CheckBox, "cb_DontInterpretModels", Cz("Bez nastavení"));
     noSettings.Hint = Cz("Vypnutí výpisu nastavení kontrol do protokolu");
     noSettings.OnClick = [this](TControl& c) {
         TInterpretNodeEntity* set = CheckSet();

@@ -302,6 +302,18 @@ void TFormWindow::Arrange() {
             // across the bottom; a panel of edits stays among the fields.
             std::vector<TControl*> kids = form_.Children(c.Name);
             if (kids.empty()) continue;
+            // A panel holding a tree, grid, list or memo is part of the client area.
+            if (std::any_of(kids.begin(), kids.end(), [this](const TControl* k) { return ZoneOf(*k) == TZone::Client; })) {
+                fields_->removeWidget(placed);
+                auto* column = new QWidget;
+                auto* lines = new QVBoxLayout(column);
+                lines->setContentsMargins(0, 0, 0, 0);
+                lines->addWidget(placed, 1);
+                client_->addWidget(column);
+                client_->show();
+                columns_[placed] = lines;
+                continue;
+            }
             bool labels = true, row = true;
             for (const TControl* k : kids) {
                 bool holder = holders_.count(AnsiUpperCase(k->Name)) && !form_.Children(k->Name).empty();
@@ -758,7 +770,11 @@ void TFormWindow::RefreshControl(const TControl& c, QWidget* w) {
     if (w->toolTip() != tip) w->setToolTip(tip);
     w->setEnabled(c.Enabled);
     auto shown = shown_.find(AnsiUpperCase(c.Name));
-    if (shown != shown_.end()) shown->second->setVisible(c.Visible);
+    if (shown != shown_.end()) {
+        shown->second->setVisible(c.Visible);
+        // A hidden client control takes its column and titles along.
+        if (columns_.count(shown->second)) shown->second->parentWidget()->setVisible(c.Visible);
+    }
 }
 
 void RunGuarded(const std::function<void()>& call) {
