@@ -143,8 +143,7 @@ TMSEditorForm::TMSEditorForm(TMSEditorFormTool* tool) : TStandardImageForm(tool,
             TIniFile ini(FIniFile);
             Left = ini.ReadInteger(kIniSection, "Left", 0);
             Top = ini.ReadInteger(kIniSection, "Top", 0);
-            if (ini.ValueExists(kIniSection, "Width") || ini.ValueExists(kIniSection, "Height"))
-                Resize(ini.ReadInteger(kIniSection, "Width", 200), ini.ReadInteger(kIniSection, "Height", 200));
+            Resize(ini.ReadInteger(kIniSection, "Width", 200), ini.ReadInteger(kIniSection, "Height", 200));
         } catch (const Exception&) {
         }
     }

@@ -28,7 +28,8 @@ TImageView::TImageView(TControl& control, QWidget* parent) : QWidget(parent), co
 
 QSize TImageView::sizeHint() const {
     const TForm* f = control_ ? &control_->Form() : nullptr;
-    if (f && ShowsPixels() && f->Width > 0 && f->Height > 0) return {f->Width, f->Height};
+    // A map shown on screen is never smaller than 800 x 600 at first.
+    if (f && ShowsPixels() && f->Width > 0 && f->Height > 0) return QSize(f->Width, f->Height).expandedTo({800, 600});
     return {240, 120};
 }
 

@@ -466,11 +466,8 @@ TEST(FormWindowLayout, WindowsOpenOnTheScreen) {
     char* argv[] = {name, nullptr};
     ASSERT_TRUE(StartScreen(argc, argv));
     QRect room = QApplication::primaryScreen()->availableGeometry();
-    Board main, far, beside;
-    for (Board* small : {&main, &beside}) {
-        small->Width = 120;
-        small->Height = 80;
-    }
+    TForm main("TMain"), far("TFar"), beside("TBeside");
+    for (TForm* f : {&main, &far, &beside}) f->Add(TControlKind::Label, "l_Text", "Text");
     Application().SetMainForm(&main);
     main.Show();
     far.Left = room.right() + 500;
