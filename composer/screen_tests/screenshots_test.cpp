@@ -72,8 +72,9 @@ protected:
         RegisterComposerClasses();
         ASSERT_TRUE(StartScreen(argc, argv));
         // Whatever asks (the sheet's texts, a box) is answered with its default.
-        QObject::connect(&answer, &QTimer::timeout, [] {
+        QObject::connect(&answer, &QTimer::timeout, [this] {
             QWidget* modal = QApplication::activeModalWidget();
+            if (auto* f = dynamic_cast<TFormWindow*>(modal)) asked.push_back(f->Form().ClassName());
             if (auto* box = qobject_cast<QMessageBox*>(modal); box && box->defaultButton()) box->defaultButton()->click();
             else if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->accept();
         });
@@ -119,6 +120,7 @@ protected:
     fs::path root;
     std::string saved;
     QTimer answer;
+    std::vector<std::string> asked;  // the forms answered, by class
     TMainTool* tool = nullptr;
 };
 
@@ -168,6 +170,11 @@ TEST_F(OskeltOnScreenTest, AClickInTheKeyMapIsShownAndTheMouseMovesTheCoordinate
     QTest::mouseClick(image, Qt::LeftButton, {}, centre);
     QTest::qWait(100);  // the queue runs the click; nothing else is asked to draw
     EXPECT_GT(Drawn(image->grab().toImage()), Drawn(shown));
+
+    // The right button on the base-map switch opens its dialog.
+    asked.clear();
+    QTest::mouseClick(keyMap->Widget("b_ZM"), Qt::RightButton);
+    EXPECT_EQ(asked, std::vector<std::string>{"TZMDialog"});
 }
 
 TEST_F(OskeltOnScreenTest, NoWindowShowsAControlNameOrAClassName) {

@@ -825,7 +825,7 @@ bool TFormWindow::eventFilter(QObject* watched, QEvent* e) {
             break;
         case QEvent::MouseButtonPress:
             pressed_ = c;  // a drag starts from the control the button went down on
-            if (RightClick(c, static_cast<QMouseEvent*>(e), TControl::TMouseAction::Down)) return true;
+            if (RightClick(c, static_cast<QMouseEvent*>(e))) return true;
             break;
         case QEvent::DragEnter:
         case QEvent::DragMove:
@@ -843,7 +843,9 @@ bool TFormWindow::eventFilter(QObject* watched, QEvent* e) {
         }
         case QEvent::MouseButtonRelease:
             pressed_ = nullptr;
-            if (RightClick(c, static_cast<QMouseEvent*>(e), TControl::TMouseAction::Up)) return true;
+            // A right button's release went with its press.
+            if (static_cast<QMouseEvent*>(e)->button() == Qt::RightButton && c->OnMouse && c->Kind != TControlKind::Image)
+                return true;
             // A picture, label or panel takes a click.
             if ((c->Kind == TControlKind::Image || c->Kind == TControlKind::Label ||
                  (c->Kind == TControlKind::Panel && c->OnClick)) &&
@@ -857,11 +859,17 @@ bool TFormWindow::eventFilter(QObject* watched, QEvent* e) {
     return QDialog::eventFilter(watched, e);
 }
 
-bool TFormWindow::RightClick(TControl* c, QMouseEvent* e, TControl::TMouseAction action) {
-    // The right button on a control that takes mouse input (a map image has its own view).
+bool TFormWindow::RightClick(TControl* c, QMouseEvent* e) {
+    // The right button on a control that takes mouse input (a map image has its own view):
+    // its press is the whole click, down and up, since a window system may hand the release
+    // to another widget.
     if (e->button() != Qt::RightButton || !c->OnMouse || c->Kind == TControlKind::Image) return false;
     QPoint p = e->position().toPoint();
-    Act([&] { c->Mouse(action, 1, ShiftState(e->modifiers(), e->buttons()), p.x(), p.y()); });
+    uint32_t shift = ShiftState(e->modifiers(), e->buttons());
+    Act([&] {
+        c->Mouse(TControl::TMouseAction::Down, 1, shift, p.x(), p.y());
+        c->Mouse(TControl::TMouseAction::Up, 1, shift & ~16u, p.x(), p.y());
+    });
     return true;
 }
 

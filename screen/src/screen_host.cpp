@@ -58,7 +58,11 @@ public:
         // "text|*.a;*.b|text2|*.c" as Qt filters "text (*.a *.b);;text2 (*.c)"
         QStringList parts = ToQt(filter).split('|');
         QStringList filters;
-        for (int i = 0; i + 1 < parts.size(); i += 2) filters << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+        for (int i = 0; i + 1 < parts.size(); i += 2) {
+            QString patterns = QString(parts[i + 1]).replace(';', ' ');
+            // A text that already names its patterns keeps them once.
+            filters << (parts[i].contains("(" + patterns + ")") ? parts[i] : parts[i] + " (" + patterns + ")");
+        }
         QString f = QFileDialog::getOpenFileName(nullptr, QString(), ToQt(initialDir), filters.join(";;"));
         if (f.isEmpty()) return false;
         fileName = FromQt(f);

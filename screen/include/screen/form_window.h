@@ -66,8 +66,8 @@ private:
     void RefreshControl(const TControl& c, QWidget* w);
     bool ItemsChanged(const TControl& c, const std::vector<std::string>& items);
     void KeyToForm(QKeyEvent* e);
-    // A right button pressed or released over a control that takes mouse input.
-    bool RightClick(TControl* c, QMouseEvent* e, TControl::TMouseAction action);
+    // A right button pressed over a control that takes mouse input: its click.
+    bool RightClick(TControl* c, QMouseEvent* e);
     void Bounds();
     void After();  // a user action ran: refresh, and end on a result
     // A user action on the form: an exception from its handlers is shown, then After.
