@@ -6,6 +6,7 @@ PKGS=(cmake ninja-build g++ clang libclang-rt-dev libgtest-dev libgmock-dev libb
       mscompress libgdk-pixbuf-2.0-dev libgeos-dev libboost-dev qt6-base-dev)
 # The families the suite draws its font names with ("Arial": Liberation Sans), and FreeType for their metrics.
 PKGS+=(fonts-liberation2 libfreetype-dev libfontconfig-dev)
+PKGS+=(qt6-translations-l10n)  # Qt's own dialogs in Czech
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

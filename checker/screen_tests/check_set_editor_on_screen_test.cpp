@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
+#include <filesystem>
 
 #include "check_set_editor_fixture.h"
 #include "screen/form_window.h"
@@ -78,6 +79,54 @@ TEST_F(CheckSetEditorOnScreenTest, NodesChecksAndThePopupMenuThroughTheWidgets) 
         EXPECT_EQ(nodes->topLevelItem(0)->text(0), "Uzel B");
         EXPECT_EQ(form["o_1"].Items, std::vector<std::string>{"Uzel B"});
     });
+}
+
+// The sample check set in the editor: the trees, the grid and the list side by side under
+// the tool bar, each under its title, growing with the window; no control's name shown.
+TEST_F(CheckSetEditorOnScreenTest, TheSampleSetFillsTheWindow) {
+    std::string sample = dir.Path("Kontroly.ZRX");
+    std::filesystem::copy_file(std::string(SUITE_SAMPLES_DIR) + "/tarvine32/Kontroly.ZRX", sample);
+    Edit([&](TINESetupDialogForm& form) {
+        host.PushText(sample);
+        form.Open();
+        TFormWindow w(form);
+        w.resize(1200, 640);
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        auto* nodes = qobject_cast<QTreeWidget*>(w.Widget("o_1"));
+        ASSERT_TRUE(nodes && nodes->topLevelItemCount() > 0);
+        ASSERT_GT(nodes->topLevelItemCount(), 1);
+        nodes->setCurrentItem(nodes->topLevelItem(1));  // a node of checks
+        QTest::qWait(50);
+        QWidget* grid = w.Widget("SG");
+        QWidget* save = w.Widget("b_Save");
+        ASSERT_TRUE(grid && save);
+        // The tool bar above the client area, the trees beside each other.
+        EXPECT_LT(save->mapTo(&w, QPoint()).y(), nodes->mapTo(&w, QPoint()).y());
+        EXPECT_EQ(nodes->mapTo(&w, QPoint()).y(), w.Widget("o_2")->mapTo(&w, QPoint()).y());
+        EXPECT_GT(nodes->height(), w.height() / 2);
+        int high = nodes->height();
+        w.resize(1200, 800);
+        QTest::qWait(50);
+        EXPECT_GT(nodes->height(), high);
+        screentest::ExpectNoNamesShown(w);
+        w.resize(1200, 640);
+        QTest::qWait(50);
+        screentest::SaveShot(w, SCREENSHOTS_DIR, "tarvine32-check-set-editor.png");
+    });
+}
+
+// The checking program's main window: its buttons as a tool bar, the labels, the status line.
+TEST_F(CheckSetEditorOnScreenTest, TheMainWindow) {
+    TFormWindow w(Form());
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    screentest::ExpectNoNamesShown(w);
+    QWidget* start = w.Widget("bb_Start");
+    QWidget* quit = w.Widget("bb_Quit");
+    ASSERT_TRUE(start && quit);
+    EXPECT_EQ(start->mapTo(&w, QPoint()).y(), quit->mapTo(&w, QPoint()).y());
+    screentest::SaveShot(w, SCREENSHOTS_DIR, "tarvine32-main.png");
 }
 
 }  // namespace

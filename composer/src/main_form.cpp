@@ -132,8 +132,11 @@ TF_Template::TF_Template(TOldMainTool* tool, std::string iniFile)
         TIniFile ini(FIniFile);
         Left = ini.ReadInteger("TemplateForm", "Left", 0);
         Top = ini.ReadInteger("TemplateForm", "Top", 0);
-        Height = ini.ReadInteger("TemplateForm", "Height", 200);
-        Width = ini.ReadInteger("TemplateForm", "Width", 200);
+        // Without a stored size the window takes the size of its controls.
+        if (ini.ValueExists("TemplateForm", "Width") || ini.ValueExists("TemplateForm", "Height")) {
+            Height = ini.ReadInteger("TemplateForm", "Height", 200);
+            Width = ini.ReadInteger("TemplateForm", "Width", 200);
+        }
     } catch (Exception&) {
     }
     Show();

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QComboBox>
+#include <QSplitter>
 #include <QDoubleSpinBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -33,6 +34,8 @@
 #include "platform/forms.h"
 #include "platform/host.h"
 #include "platform/sysutils.h"
+#include "flow_layout.h"
+#include "screen/button_faces.h"
 #include "screen/image_view.h"
 
 QString ToQt(const std::string& text1250) { return QString::fromStdString(ToUtf8(text1250)); }
@@ -99,14 +102,27 @@ QString Joined(const std::vector<std::string>& lines) {
 }  // namespace
 
 TFormWindow::TFormWindow(TForm& form, QWidget* parent) : QDialog(parent), form_(form) {
-    setWindowTitle(ToQt(form.Caption.empty() ? form.ClassName() : form.Caption));
+    setWindowTitle(ToQt(WindowCaption(form)));
     setObjectName(QString::fromStdString(form.ClassName()));
     LiveWindows().insert(this);
+    // Tool bars on top, then the other controls, the client area growing with the window,
+    // the buttons that end the form, status panels and the status bar.
     auto* layout = new QVBoxLayout(this);
+    top_ = new QVBoxLayout;
+    fields_ = new QVBoxLayout;
+    client_ = new QSplitter(Qt::Horizontal);
+    client_->setChildrenCollapsible(false);
+    client_->hide();
+    buttonRow_ = new QHBoxLayout;
+    buttonRow_->addStretch(1);
+    bottom_ = new QVBoxLayout;
+    for (QBoxLayout* zone : {top_, fields_}) layout->addLayout(zone);
+    layout->addWidget(client_, 1);
+    layout->addLayout(buttonRow_);
+    layout->addLayout(bottom_);
     refreshing_ = true;  // widgets being filled say nothing to the form
     while (built_ < form.Controls().size()) Build(*form.Controls()[built_]);
-    if (buttonRow_) layout->addLayout(buttonRow_);
-    if (status_) layout->addWidget(status_);
+    Arrange();
     if (form.Width > 0 && form.Height > 0) resize(form.Width, form.Height);
     if (form.Left != 0 || form.Top != 0) move(form.Left, form.Top);
     setAcceptDrops(static_cast<bool>(form.OnDragDrop));
@@ -174,6 +190,7 @@ void TFormWindow::Build(TControl& c) {
     }
     if (c.Kind == TControlKind::StatusBar) {
         status_ = static_cast<QStatusBar*>(w);
+        static_cast<QBoxLayout*>(layout())->addWidget(status_);
         return;
     }
     QWidget* placed = w;
@@ -189,30 +206,147 @@ void TFormWindow::Build(TControl& c) {
     if (!c.Name.empty()) shown_[key] = placed;
     if (c.Kind == TControlKind::Button && c.ModalResult != mrNone) {
         // Buttons that end the form stand in one row below the rest.
-        if (!buttonRow_) {
-            buttonRow_ = new QHBoxLayout;
-            buttonRow_->addStretch(1);
-            if (timer_) static_cast<QVBoxLayout*>(layout())->addLayout(buttonRow_);  // a control added later
-        }
         buttonRow_->addWidget(w);
         return;
     }
     auto holder = holders_.find(AnsiUpperCase(c.Parent));
-    QLayout* into = holder != holders_.end() ? holder->second : layout();
-    if (c.Width <= 0 || c.Height <= 0) {
-        into->addWidget(placed);
+    if (c.Width > 0 && c.Height > 0) {
+        // A placed control: at its rectangle on one canvas per holder, which grows to hold it.
+        QWidget*& canvas = canvases_[holder != holders_.end() ? holder->first : std::string()];
+        if (!canvas) {
+            canvas = new QWidget;
+            if (holder != holders_.end()) AddTo(holder->second, canvas);
+            else AddTo(fields_, canvas);
+        }
+        placed->setParent(canvas);
+        placed->setGeometry(c.Left, c.Top, c.Width, c.Height);
+        canvas->setMinimumSize(std::max(canvas->minimumWidth(), c.Left + c.Width),
+                               std::max(canvas->minimumHeight(), c.Top + c.Height));
         return;
     }
-    // A placed control: at its rectangle on one canvas per holder, which grows to hold it.
-    QWidget*& canvas = canvases_[holder != holders_.end() ? holder->first : std::string()];
-    if (!canvas) {
-        canvas = new QWidget;
-        into->addWidget(canvas);
+    if (holder != holders_.end()) {
+        AddTo(holder->second, placed);
+        return;
     }
-    placed->setParent(canvas);
-    placed->setGeometry(c.Left, c.Top, c.Width, c.Height);
-    canvas->setMinimumSize(std::max(canvas->minimumWidth(), c.Left + c.Width),
-                           std::max(canvas->minimumHeight(), c.Top + c.Height));
+    switch (ZoneOf(c)) {
+        case TZone::Tools:
+            // Buttons of the form itself are its tool bar.
+            if (!tools_) {
+                auto* bar = new QWidget;
+                tools_ = new TFlowLayout(bar);
+                top_->addWidget(bar);
+            }
+            AddTo(tools_, placed);
+            break;
+        case TZone::Client: {
+            // The client area: side by side when there are several, each under the labels
+            // that come right before it.
+            auto* column = new QWidget;
+            auto* lines = new QVBoxLayout(column);
+            lines->setContentsMargins(0, 0, 0, 0);
+            lines->addWidget(placed, 1);
+            client_->addWidget(column);
+            client_->show();
+            columns_[placed] = lines;
+            break;
+        }
+        default:
+            AddTo(fields_, placed);
+            break;
+    }
+}
+
+// Adds a widget to a box, before a stretch that ends it.
+void TFormWindow::AddTo(QLayout* into, QWidget* w) {
+    auto* box = qobject_cast<QBoxLayout*>(into);
+    if (!box) {
+        into->addWidget(w);
+        return;
+    }
+    int end = box->count();
+    if (end > 0 && box->itemAt(end - 1)->spacerItem()) --end;
+    box->insertWidget(end, w);
+}
+
+TFormWindow::TZone TFormWindow::ZoneOf(const TControl& c) const {
+    switch (c.Kind) {
+        case TControlKind::Button:
+            return TZone::Tools;
+        case TControlKind::Memo:
+        case TControlKind::Grid:
+        case TControlKind::Tree:
+        case TControlKind::ListBox:
+        case TControlKind::PageControl:
+            return TZone::Client;
+        case TControlKind::Image:
+            return c.Pixels || Application().MainForm() == &form_ ? TZone::Client : TZone::Fields;
+        default:
+            return TZone::Fields;
+    }
+}
+
+bool TFormWindow::TopLevel(const TControl& c) const {
+    return holders_.find(AnsiUpperCase(c.Parent)) == holders_.end() && !qobject_cast<QTabWidget*>(Widget(c.Parent));
+}
+
+void TFormWindow::Arrange() {
+    const auto& all = form_.Controls();
+    for (size_t i = 0; i < all.size(); ++i) {
+        const TControl& c = *all[i];
+        auto shown = shown_.find(AnsiUpperCase(c.Name));
+        if (shown == shown_.end() || !TopLevel(c)) continue;
+        QWidget* placed = shown->second;
+        if ((c.Kind == TControlKind::Panel || c.Kind == TControlKind::GroupBox) && fields_->indexOf(placed) >= 0 &&
+            !c.Caption.size()) {
+            // A panel of buttons is a tool bar across the top, one of labels a status line
+            // across the bottom; a panel of edits stays among the fields.
+            std::vector<TControl*> kids = form_.Children(c.Name);
+            if (kids.empty()) continue;
+            // A panel holding a tree, grid, list or memo is part of the client area.
+            if (std::any_of(kids.begin(), kids.end(), [this](const TControl* k) { return ZoneOf(*k) == TZone::Client; })) {
+                fields_->removeWidget(placed);
+                auto* column = new QWidget;
+                auto* lines = new QVBoxLayout(column);
+                lines->setContentsMargins(0, 0, 0, 0);
+                lines->addWidget(placed, 1);
+                client_->addWidget(column);
+                client_->show();
+                columns_[placed] = lines;
+                continue;
+            }
+            bool labels = true, row = true;
+            for (const TControl* k : kids) {
+                bool holder = holders_.count(AnsiUpperCase(k->Name)) && !form_.Children(k->Name).empty();
+                labels = labels && k->Kind == TControlKind::Label;
+                row = row && !holder && k->Width == 0 &&
+                      (k->Kind == TControlKind::Button || k->Kind == TControlKind::Label ||
+                       k->Kind == TControlKind::CheckBox || k->Kind == TControlKind::Panel);
+            }
+            if (!row) continue;
+            // Its widgets in rows that wrap when the window is narrow.
+            QLayout*& box = holders_[AnsiUpperCase(c.Name)];
+            std::vector<QWidget*> kept;
+            while (QLayoutItem* item = box->takeAt(0)) {
+                if (item->widget()) kept.push_back(item->widget());
+                delete item;
+            }
+            delete box;
+            box = new TFlowLayout(placed);
+            for (QWidget* k : kept) box->addWidget(k);
+            fields_->removeWidget(placed);
+            (labels ? bottom_ : top_)->addWidget(placed);
+        } else if (auto column = columns_.find(placed); column != columns_.end()) {
+            // Labels and headers right before a client control are its title.
+            for (size_t j = i; j-- > 0;) {
+                const TControl& title = *all[j];
+                auto t = shown_.find(AnsiUpperCase(title.Name));
+                bool titleKind = title.Kind == TControlKind::Label || (title.Kind == TControlKind::Other && !title.Items.empty());
+                if (!titleKind || t == shown_.end() || !TopLevel(title) || fields_->indexOf(t->second) < 0) break;
+                fields_->removeWidget(t->second);
+                column->second->insertWidget(0, t->second);
+            }
+        }
+    }
 }
 
 QWidget* TFormWindow::Make(TControl& c) {
@@ -226,7 +360,7 @@ QWidget* TFormWindow::Make(TControl& c) {
             return new QLabel;
         case TControlKind::Edit: {
             auto* e = new QLineEdit;
-            connect(e, &QLineEdit::textEdited, this, [this, ctl](const QString& t) { ctl->Type(FromQt(t)); After(); });
+            connect(e, &QLineEdit::textEdited, this, [this, ctl](const QString& t) { Act([&] { ctl->Type(FromQt(t)); }); });
             return e;
         }
         case TControlKind::Memo: {
@@ -242,19 +376,18 @@ QWidget* TFormWindow::Make(TControl& c) {
                     from = nl + 1;
                 }
                 shownItems_[ctl] = ctl->Items;
-                ctl->Type(text);
-                After();
+                Act([&] { ctl->Type(text); });
             });
             return m;
         }
         case TControlKind::Button: {
             auto* b = new QPushButton;
-            connect(b, &QPushButton::clicked, this, [this, ctl] { ctl->Click(); After(); });
+            connect(b, &QPushButton::clicked, this, [this, ctl] { Act([&] { ctl->Click(); }); });
             return b;
         }
         case TControlKind::CheckBox: {
             auto* b = new QCheckBox;
-            connect(b, &QCheckBox::clicked, this, [this, ctl](bool on) { ctl->SetChecked(on); After(); });
+            connect(b, &QCheckBox::clicked, this, [this, ctl](bool on) { Act([&] { ctl->SetChecked(on); }); });
             return b;
         }
         case TControlKind::RadioButton: {
@@ -265,14 +398,13 @@ QWidget* TFormWindow::Make(TControl& c) {
                 auto* buttons = new QButtonGroup(g);
                 connect(buttons, &QButtonGroup::idClicked, this, [this, ctl](int i) {
                     if (refreshing_) return;
-                    ctl->Select(i);
-                    After();
+                    Act([&] { ctl->Select(i); });
                 });
                 return g;
             }
             auto* b = new QRadioButton;
             b->setAutoExclusive(false);  // the form keeps its holder's buttons exclusive
-            connect(b, &QRadioButton::clicked, this, [this, ctl] { ctl->SetChecked(true); After(); });
+            connect(b, &QRadioButton::clicked, this, [this, ctl] { Act([&] { ctl->SetChecked(true); }); });
             return b;
         }
         case TControlKind::ComboBox: {
@@ -283,8 +415,7 @@ QWidget* TFormWindow::Make(TControl& c) {
                 bool same = i == ctl->ItemIndex && i >= 0 && static_cast<size_t>(i) < ctl->Items.size() &&
                             ctl->Text == ctl->Items[static_cast<size_t>(i)];
                 if (refreshing_ || same) return;
-                ctl->Select(i);
-                After();
+                Act([&] { ctl->Select(i); });
             });
             return b;
         }
@@ -292,8 +423,7 @@ QWidget* TFormWindow::Make(TControl& c) {
             auto* l = new TDragSourceView<QListWidget, QListWidgetItem>(c);
             connect(l, &QListWidget::currentRowChanged, this, [this, ctl](int row) {
                 if (refreshing_) return;
-                ctl->Select(row);
-                After();
+                Act([&] { ctl->Select(row); });
             });
             return l;
         }
@@ -303,14 +433,12 @@ QWidget* TFormWindow::Make(TControl& c) {
             // A node's text edited in place is typed into the tree.
             connect(t, &QTreeWidget::itemChanged, this, [this, ctl](QTreeWidgetItem* item) {
                 if (refreshing_) return;
-                ctl->Type(FromQt(item->text(0)));
                 shownItems_.erase(ctl);  // the nodes again as the form has them
-                After();
+                Act([&] { ctl->Type(FromQt(item->text(0))); });
             });
             connect(t, &QTreeWidget::currentItemChanged, this, [this, ctl](QTreeWidgetItem* item) {
                 if (refreshing_ || !item) return;
-                ctl->Select(item->data(0, Qt::UserRole).toInt());
-                After();
+                Act([&] { ctl->Select(item->data(0, Qt::UserRole).toInt()); });
             });
             return t;
         }
@@ -319,8 +447,7 @@ QWidget* TFormWindow::Make(TControl& c) {
             connect(s, &QDoubleSpinBox::valueChanged, this, [this, ctl, s](double v) {
                 if (refreshing_) return;
                 ctl->Value = v;
-                ctl->Type(FromQt(s->text()));
-                After();
+                Act([&] { ctl->Type(FromQt(s->text())); });
             });
             return s;
         }
@@ -331,12 +458,10 @@ QWidget* TFormWindow::Make(TControl& c) {
             connect(t, &QTableWidget::cellChanged, this, [this, ctl, t](int row, int col) {
                 if (refreshing_) return;
                 QTableWidgetItem* item = t->item(row, col);
-                ctl->TypeCell(col, row, item ? FromQt(item->text()) : std::string());
-                After();
+                Act([&] { ctl->TypeCell(col, row, item ? FromQt(item->text()) : std::string()); });
             });
             connect(t, &QTableWidget::cellDoubleClicked, this, [this, ctl](int row, int col) {
-                ctl->DblClickCell(col, row);
-                After();
+                Act([&] { ctl->DblClickCell(col, row); });
             });
             // A cell the form refuses stays unselected.
             connect(t, &QTableWidget::currentCellChanged, this, [this, ctl, t](int row, int col, int wasRow, int wasCol) {
@@ -351,8 +476,7 @@ QWidget* TFormWindow::Make(TControl& c) {
             auto* tabs = new QTabWidget;
             connect(tabs, &QTabWidget::currentChanged, this, [this, ctl](int page) {
                 if (refreshing_ || page < 0) return;
-                ctl->Select(page);
-                After();
+                Act([&] { ctl->Select(page); });
             });
             return tabs;
         }
@@ -403,7 +527,7 @@ void TFormWindow::BuildMenuItem(TControl& c) {
         } else if (c.Parent.empty()) {
             bar = menus_;
         } else {
-            menu = menus_->addMenu(QString::fromStdString(c.Parent));
+            menu = new QMenu(this);  // a holder the form does not have: shown nowhere
             widgets_[AnsiUpperCase(c.Parent)] = menu;
         }
     }
@@ -418,8 +542,7 @@ void TFormWindow::BuildMenuItem(TControl& c) {
         addAction(a);  // its shortcut works in the whole window, pop-up menus too
         connect(a, &QAction::triggered, this, [this, ctl] {
             if (refreshing_) return;
-            ctl->Click();
-            After();
+            Act([&] { ctl->Click(); });
         });
     }
     connect(a, &QAction::hovered, this, [this, ctl] {
@@ -436,8 +559,7 @@ void TFormWindow::Editable(QComboBox* b, TControl& c) {
     if (QLineEdit* e = b->lineEdit()) {
         TControl* ctl = &c;
         connect(e, &QLineEdit::textEdited, this, [this, ctl](const QString& t) {
-            ctl->Type(FromQt(t));
-            After();
+            Act([&] { ctl->Type(FromQt(t)); });
         });
         controlOf_[e] = &c;
         e->installEventFilter(this);
@@ -487,8 +609,12 @@ void TFormWindow::Refresh() {
     if (detached_) return;
     bool was = refreshing_;
     refreshing_ = true;
+    if (QString title = ToQt(WindowCaption(form_)); windowTitle() != title) setWindowTitle(title);
     // Controls added since the window was built.
-    while (built_ < form_.Controls().size()) Build(*form_.Controls()[built_]);
+    if (built_ < form_.Controls().size()) {
+        while (built_ < form_.Controls().size()) Build(*form_.Controls()[built_]);
+        Arrange();
+    }
     for (const auto& cp : form_.Controls()) {
         const TControl& c = *cp;
         if (QAction* a = Action(c.Name)) {
@@ -543,7 +669,8 @@ void TFormWindow::RefreshControl(const TControl& c, QWidget* w) {
                 else l->clear();
             }
         } else {
-            l->setText(caption.isEmpty() ? text : caption);
+            // A label's caption names what its text shows ("x:" and the coordinate).
+            l->setText(caption.isEmpty() ? text : text.isEmpty() ? caption : caption + " " + text);
         }
     } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
         if (e->text() != text) e->setText(text);
@@ -558,7 +685,8 @@ void TFormWindow::RefreshControl(const TControl& c, QWidget* w) {
         r->setText(caption);
         r->setChecked(c.Checked);
     } else if (auto* p = qobject_cast<QPushButton*>(w)) {
-        p->setText(caption.isEmpty() ? QString::fromStdString(c.Name) : caption);
+        ButtonFace face = FaceOf(c);
+        if (p->text() != ToQt(face.Caption)) p->setText(ToQt(face.Caption));
         p->setDefault(c.ModalResult == mrOk);
         if (c.Checked) p->setCheckable(true);  // a tool bar button that stays down
         p->setChecked(c.Checked);
@@ -637,11 +765,33 @@ void TFormWindow::RefreshControl(const TControl& c, QWidget* w) {
         if (sb->currentMessage() != (text.isEmpty() ? caption : text)) sb->showMessage(text.isEmpty() ? caption : text);
     }
     // Hints pop up unless the application shows none.
-    QString tip = Application().ShowHint() ? ToQt(c.Hint) : QString();
+    std::string hint = c.Kind == TControlKind::Button ? FaceOf(c).Tip : c.Hint;
+    QString tip = Application().ShowHint() ? ToQt(hint) : QString();
     if (w->toolTip() != tip) w->setToolTip(tip);
     w->setEnabled(c.Enabled);
     auto shown = shown_.find(AnsiUpperCase(c.Name));
-    if (shown != shown_.end()) shown->second->setVisible(c.Visible);
+    if (shown != shown_.end()) {
+        shown->second->setVisible(c.Visible);
+        // A hidden client control takes its column and titles along.
+        if (columns_.count(shown->second)) shown->second->parentWidget()->setVisible(c.Visible);
+    }
+}
+
+void RunGuarded(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (...) {
+        // Shown as the headless loop shows it; the window goes on.
+        try {
+            Application().HandleException(&Application());
+        } catch (...) {
+        }
+    }
+}
+
+void TFormWindow::Act(const std::function<void()>& call) {
+    RunGuarded(call);
+    After();
 }
 
 void TFormWindow::After() {
@@ -664,8 +814,7 @@ bool TFormWindow::eventFilter(QObject* watched, QEvent* e) {
             }
             break;
         case QEvent::FocusIn:
-            c->Focus();
-            After();
+            Act([&] { c->Focus(); });
             break;
         case QEvent::KeyPress:
             KeyToForm(static_cast<QKeyEvent*>(e));
@@ -676,6 +825,7 @@ bool TFormWindow::eventFilter(QObject* watched, QEvent* e) {
             break;
         case QEvent::MouseButtonPress:
             pressed_ = c;  // a drag starts from the control the button went down on
+            if (RightClick(c, static_cast<QMouseEvent*>(e))) return true;
             break;
         case QEvent::DragEnter:
         case QEvent::DragMove:
@@ -684,24 +834,23 @@ bool TFormWindow::eventFilter(QObject* watched, QEvent* e) {
             TControl* source = DragSource(drop->mimeData());
             if (!c->OnDragDrop || !source || source == c) break;
             drop->acceptProposedAction();
-            if (e->type() == QEvent::Drop) {
-                pressed_ = nullptr;
-                c->DragDrop(*source);
-            } else {
-                QPoint at = drop->position().toPoint();
-                c->DragOver(*source, at.x(), at.y());
-            }
-            After();
+            if (e->type() == QEvent::Drop) pressed_ = nullptr;
+            Act([&] {
+                if (e->type() == QEvent::Drop) c->DragDrop(*source);
+                else c->DragOver(*source, drop->position().toPoint().x(), drop->position().toPoint().y());
+            });
             return true;
         }
         case QEvent::MouseButtonRelease:
             pressed_ = nullptr;
+            // A right button's release went with its press.
+            if (static_cast<QMouseEvent*>(e)->button() == Qt::RightButton && c->OnMouse && c->Kind != TControlKind::Image)
+                return true;
             // A picture, label or panel takes a click.
             if ((c->Kind == TControlKind::Image || c->Kind == TControlKind::Label ||
                  (c->Kind == TControlKind::Panel && c->OnClick)) &&
                 static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
-                c->Click();
-                After();
+                Act([&] { c->Click(); });
             }
             break;
         default:
@@ -710,13 +859,26 @@ bool TFormWindow::eventFilter(QObject* watched, QEvent* e) {
     return QDialog::eventFilter(watched, e);
 }
 
+bool TFormWindow::RightClick(TControl* c, QMouseEvent* e) {
+    // The right button on a control that takes mouse input (a map image has its own view):
+    // its press is the whole click, down and up, since a window system may hand the release
+    // to another widget.
+    if (e->button() != Qt::RightButton || !c->OnMouse || c->Kind == TControlKind::Image) return false;
+    QPoint p = e->position().toPoint();
+    uint32_t shift = ShiftState(e->modifiers(), e->buttons());
+    Act([&] {
+        c->Mouse(TControl::TMouseAction::Down, 1, shift, p.x(), p.y());
+        c->Mouse(TControl::TMouseAction::Up, 1, shift & ~16u, p.x(), p.y());
+    });
+    return true;
+}
+
 void TFormWindow::KeyToForm(QKeyEvent* e) {
     // The form sees each key before its control does, once.
     if (e == keyed_) return;
     keyed_ = e;
     if (uint16_t key = VirtualKey(e->key())) {
-        form_.KeyDown(key, ShiftState(e->modifiers()));
-        After();
+        Act([&] { form_.KeyDown(key, ShiftState(e->modifiers())); });
     }
 }
 
@@ -738,15 +900,17 @@ void TFormWindow::contextMenuEvent(QContextMenuEvent* e) {
 }
 
 void TFormWindow::mouseReleaseEvent(QMouseEvent* e) {
-    form_.MouseUp();
-    After();
+    Act([&] { form_.MouseUp(); });
     QDialog::mouseReleaseEvent(e);
 }
 
 void TFormWindow::Bounds() {
     if (!isVisible() || refreshing_) return;
-    form_.SetBounds(x(), y(), width(), height());
-    After();
+    // A map window's size is its image's: that is what it opens at again.
+    QSize size = this->size();
+    for (QWidget* child : findChildren<QWidget*>())
+        if (auto* v = dynamic_cast<TImageView*>(child); v && v->ShowsPixels()) size = v->size();
+    Act([&] { form_.SetBounds(x(), y(), size.width(), size.height()); });
 }
 
 void TFormWindow::resizeEvent(QResizeEvent* e) {
@@ -764,9 +928,8 @@ void TFormWindow::dragEnterEvent(QDragEnterEvent* e) {
 }
 
 void TFormWindow::dropEvent(QDropEvent* e) {
-    form_.DragDrop(DragSource(e->mimeData()));
     e->acceptProposedAction();
-    After();
+    Act([&] { form_.DragDrop(DragSource(e->mimeData())); });
 }
 
 TControl* TFormWindow::DragSource(const QMimeData* data) const {

@@ -5,6 +5,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "screen/form_window.h"
+
 uint32_t ShiftState(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons) {
     uint32_t s = 0;
     if (mods & Qt::ShiftModifier) s |= 1;
@@ -26,7 +28,8 @@ TImageView::TImageView(TControl& control, QWidget* parent) : QWidget(parent), co
 
 QSize TImageView::sizeHint() const {
     const TForm* f = control_ ? &control_->Form() : nullptr;
-    if (f && ShowsPixels() && f->Width > 0 && f->Height > 0) return {f->Width, f->Height};
+    // A map shown on screen is never smaller than 800 x 600 at first.
+    if (f && ShowsPixels() && f->Width > 0 && f->Height > 0) return QSize(f->Width, f->Height).expandedTo({800, 600});
     return {240, 120};
 }
 
@@ -45,7 +48,8 @@ void TImageView::Mouse(TControl::TMouseAction action, QMouseEvent* e) {
     int button = e->button() == Qt::RightButton ? 1 : e->button() == Qt::MiddleButton ? 2 : 0;
     if (action != TControl::TMouseAction::Move && e->button() != Qt::LeftButton && button == 0) return;
     QPoint p = e->position().toPoint();
-    control_->Mouse(action, button, ShiftState(e->modifiers(), e->buttons()), p.x(), p.y());
+    TControl* c = control_;
+    RunGuarded([&] { c->Mouse(action, button, ShiftState(e->modifiers(), e->buttons()), p.x(), p.y()); });
     update();
 }
 
@@ -60,7 +64,7 @@ void TImageView::mouseReleaseEvent(QMouseEvent* e) { Mouse(TControl::TMouseActio
 
 void TImageView::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
-    if (control_) control_->ResizeImage(width(), height());
+    if (TControl* c = control_) RunGuarded([&] { c->ResizeImage(width(), height()); });
 }
 
 void TImageView::contextMenuEvent(QContextMenuEvent* e) { e->accept(); }

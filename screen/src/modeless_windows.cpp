@@ -1,6 +1,9 @@
 #include "modeless_windows.h"
 
 #include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
+#include <algorithm>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QMenu>
@@ -69,11 +72,44 @@ void Retire(TModelessWindow* w) {
 
 }  // namespace
 
+// A new window opens where its form was last, else the main window at the top left of the
+// screen and the others beside it (below it when there is no room), never off the screen.
+static void Place(TModelessWindow* w) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect room = screen->availableGeometry();
+    const TForm& form = w->Form();
+    constexpr int kTitle = 32, kGap = 8;  // room for the frame the window manager adds
+    QSize size = w->size().boundedTo(room.size() - QSize(kGap, kTitle + kGap));
+    if (size != w->size()) w->resize(size);
+    QPoint at = room.topLeft() + QPoint(kGap, kGap);
+    const TModelessWindow* main = nullptr;
+    auto m = Windows().find(static_cast<const TForm*>(Application().MainForm()));
+    if (m != Windows().end() && m->second && m->second != w && m->second->isVisible()) main = m->second;
+    static int cascade = 0;
+    if (form.Left != 0 || form.Top != 0) {
+        at = {form.Left, form.Top};
+    } else if (main) {
+        QRect beside = main->frameGeometry();
+        int step = 24 * (cascade++ % 8);
+        if (beside.right() + kGap + size.width() <= room.right()) at = {beside.right() + kGap + step, beside.top() + step};
+        else at = {beside.left() + step, beside.bottom() + kGap + step};
+    }
+    at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - size.width())));
+    at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() - size.height() - kTitle)));
+    w->move(at);
+}
+
 void ShowFormWindow(TForm& form) {
     QPointer<TModelessWindow>& slot = Windows()[&form];
-    if (!slot) slot = new TModelessWindow(form);
-    else slot->Refresh();
-    slot->show();
+    if (!slot) {
+        slot = new TModelessWindow(form);
+        if (!form.Maximized) Place(slot);
+    } else {
+        slot->Refresh();
+    }
+    if (form.Maximized) slot->showMaximized();
+    else slot->show();
     slot->raise();
 }
 

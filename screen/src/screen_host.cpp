@@ -4,6 +4,9 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -55,7 +58,11 @@ public:
         // "text|*.a;*.b|text2|*.c" as Qt filters "text (*.a *.b);;text2 (*.c)"
         QStringList parts = ToQt(filter).split('|');
         QStringList filters;
-        for (int i = 0; i + 1 < parts.size(); i += 2) filters << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+        for (int i = 0; i + 1 < parts.size(); i += 2) {
+            QString patterns = QString(parts[i + 1]).replace(';', ' ');
+            // A text that already names its patterns keeps them once.
+            filters << (parts[i].contains("(" + patterns + ")") ? parts[i] : parts[i] + " (" + patterns + ")");
+        }
         QString f = QFileDialog::getOpenFileName(nullptr, QString(), ToQt(initialDir), filters.join(";;"));
         if (f.isEmpty()) return false;
         fileName = FromQt(f);
@@ -84,6 +91,7 @@ public:
 struct ScreenState {
     std::unique_ptr<QApplication> app;
     TScreenHost host;
+    std::unique_ptr<QTranslator> czech;
     QTimer* queue = nullptr;
 };
 ScreenState* g_screen = nullptr;
@@ -94,6 +102,10 @@ bool OpenScreen(int& argc, char** argv) {
     if (g_screen) return false;
     g_screen = new ScreenState;
     if (!QApplication::instance()) g_screen->app = std::make_unique<QApplication>(argc, argv);
+    // Qt's own dialogs and buttons speak Czech.
+    g_screen->czech = std::make_unique<QTranslator>();
+    if (g_screen->czech->load(QLocale(QLocale::Czech), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(g_screen->czech.get());
     // The application's posted messages run between window events on this thread.
     g_screen->queue = new QTimer;
     g_screen->queue->setInterval(5);

@@ -27,6 +27,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QScreen>
+#include <cstdlib>
 #include <QTreeWidget>
 
 #include "platform/common_dialogs.h"
@@ -34,6 +36,7 @@
 #include "platform/host.h"
 #include "platform/sysutils.h"
 #include "platform/yes_no.h"
+#include "screen/screen_host.h"
 #include "screen_test_support.h"
 
 
@@ -359,6 +362,134 @@ TEST(FormWindow, PlacedControlsSitAtTheirRectangles) {
     EXPECT_GE(canvas->height(), 55);
     EXPECT_GE(canvas->width(), 487);
     EXPECT_NE(w.Widget("l_Stacked")->parentWidget(), canvas);
+}
+
+}  // namespace
+
+namespace {
+
+// A window as the forms of the map windows are laid out: a tool bar panel, an image, a
+// status panel, and the form's own buttons.
+struct Board : TForm {
+    uint8_t pixels[4 * 4 * 4] = {};
+    std::vector<std::string> log;
+    Board() : TForm("TBoard") {
+        Width = 400;
+        Height = 300;
+        Add(TControlKind::Panel, "ToolPanel");
+        for (const char* name : {"b_50", "b_25", "b_Odd"}) Add(TControlKind::Button, name, {}, "ToolPanel");
+        (*this)["b_Odd"].Hint = Cz("Otevření souboru");
+        TControl& image = Add(TControlKind::Image, "Image");
+        image.Pixels = [this] { return TControl::TPixels{pixels, 4, 4, 16}; };
+        Add(TControlKind::Panel, "StatusPanel");
+        Add(TControlKind::Label, "l_x", "x:", "StatusPanel").Text = "12.50";
+        Add(TControlKind::Button, "b_Own");
+        TControl& mouse = Add(TControlKind::Button, "b_Mouse", "Pravé");
+        mouse.OnMouse = [this](TControl&, TControl::TMouseAction action, int button, uint32_t, int, int) {
+            log.push_back((action == TControl::TMouseAction::Up ? "up " : "down ") + std::to_string(button));
+        };
+        (*this)["b_Own"].OnClick = [](TControl&) { throw Exception(Cz("Chyba tlačítka")); };
+    }
+};
+
+QPoint At(QWidget* w, QWidget* in) { return w->mapTo(in, QPoint()); }
+
+// Bars across the top in rows that wrap, the image in the rest growing with the window, the
+// status line at the bottom; captions never the control's name, titles never the class name.
+TEST(FormWindowLayout, BarsImageAndStatusLineByKind) {
+    App();
+    Application().SetTitle("Program");
+    Board form;
+    TFormWindow w(form);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QWidget* image = w.Widget("Image");
+    QWidget* b50 = w.Widget("b_50");
+    QWidget* own = w.Widget("b_Own");
+    auto* x = qobject_cast<QLabel*>(w.Widget("l_x"));
+    ASSERT_TRUE(image && b50 && own && x);
+    EXPECT_EQ(At(b50, &w).y(), At(w.Widget("b_25"), &w).y());
+    EXPECT_LT(At(b50, &w).y(), At(image, &w).y());
+    EXPECT_LT(At(own, &w).y(), At(image, &w).y());
+    EXPECT_GT(At(x, &w).y(), At(image, &w).y() + image->height() - 1);
+    EXPECT_EQ(x->text(), "x: 12.50");
+    for (QSize size : {QSize(500, 400), QSize(800, 600)}) {
+        w.resize(size);
+        QTest::qWait(20);
+        EXPECT_GT(image->width() * image->height(), w.width() * w.height() / 2) << size.width();
+    }
+    // Narrow: the bar's buttons wrap into a second row instead of widening the window.
+    w.resize(w.minimumSizeHint().width(), 400);
+    QTest::qWait(20);
+    EXPECT_LE(w.width(), 300);
+    EXPECT_GT(At(w.Widget("b_Odd"), &w).y(), At(b50, &w).y());
+    // Captions from the role, from the hint, else the hint's first word; the title is the
+    // program's.
+    struct Case {
+        const char* name;
+        const char* text;
+    } cases[] = {{"b_50", "1:50 000"}, {"b_25", "1:25 000"}, {"b_Odd", "Otevření"}, {"b_Own", "..."}};
+    for (const Case& c : cases)
+        EXPECT_EQ(qobject_cast<QPushButton*>(w.Widget(c.name))->text(), QString::fromUtf8(c.text)) << c.name;
+    EXPECT_EQ(w.windowTitle(), "Program");
+    screentest::ExpectNoNamesShown(w);
+    Application().SetTitle("");
+}
+
+// An exception from a handler is shown as the headless loop shows it; the window goes on.
+// A right button on a control that takes mouse input reaches it.
+TEST(FormWindowLayout, HandlerErrorsAreShownAndRightClicksReachTheControl) {
+    App();
+    ScriptedHost host;
+    SetUserHost(&host);
+    ClearHostLog();
+    Board form;
+    TFormWindow w(form);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QTest::mouseClick(w.Widget("b_Own"), Qt::LeftButton);
+    ASSERT_FALSE(HostLog().empty());
+    EXPECT_NE(HostLog().back().find(Cz("Chyba tlačítka")), std::string::npos);
+    EXPECT_TRUE(w.isVisible());
+    QTest::mouseClick(w.Widget("b_Mouse"), Qt::RightButton);
+    EXPECT_EQ(form.log, (std::vector<std::string>{"down 1", "up 1"}));
+    SetUserHost(nullptr);
+}
+
+// A window shown without waiting opens on the screen: at its stored place pulled back inside
+// the screen, else beside the main window.
+TEST(FormWindowLayout, WindowsOpenOnTheScreen) {
+    App();
+    setenv("DISPLAY", ":0", 0);  // the offscreen platform needs none, the screen host asks
+    int argc = 1;
+    char name[] = "screen_tests";
+    char* argv[] = {name, nullptr};
+    ASSERT_TRUE(StartScreen(argc, argv));
+    QRect room = QApplication::primaryScreen()->availableGeometry();
+    TForm main("TMain"), far("TFar"), beside("TBeside");
+    for (TForm* f : {&main, &far, &beside}) f->Add(TControlKind::Label, "l_Text", "Text");
+    Application().SetMainForm(&main);
+    main.Show();
+    far.Left = room.right() + 500;
+    far.Top = -300;
+    far.Show();
+    beside.Show();
+    QTest::qWait(50);
+    TFormWindow* m = FormWindow(main);
+    TFormWindow* f = FormWindow(far);
+    TFormWindow* b = FormWindow(beside);
+    ASSERT_TRUE(m && f && b);
+    for (TFormWindow* w : {m, f, b}) {
+        EXPECT_TRUE(room.contains(w->frameGeometry().topLeft())) << w->x() << "," << w->y();
+        EXPECT_LE(w->x() + std::min(w->width(), room.width()), room.right() + 1);
+    }
+    EXPECT_TRUE(b->x() >= m->frameGeometry().right() || b->y() >= m->frameGeometry().bottom());
+    main.Hide();
+    far.Hide();
+    beside.Hide();
+    Application().SetMainForm(nullptr);
+    StopScreen();
+    SetUserHost(nullptr);
 }
 
 }  // namespace

@@ -3,7 +3,11 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
 #include <QTest>
 #include <memory>
 #include <vector>
@@ -35,6 +39,31 @@ inline void ExpectEveryControlShown(const std::vector<std::unique_ptr<TForm>>& f
                 EXPECT_TRUE(w.Widget(c->Name) || w.Action(c->Name)) << f->ClassName() << " " << c->Name;
             }
     }
+}
+
+// No visible widget of the window shows a control's name or the form's class name, and the
+// window has a title that is not the class name.
+inline void ExpectNoNamesShown(const TFormWindow& w) {
+    const TForm& form = w.Form();
+    SCOPED_TRACE(form.ClassName());
+    EXPECT_FALSE(w.windowTitle().isEmpty());
+    EXPECT_NE(w.windowTitle().toStdString(), form.ClassName());
+    for (QWidget* child : w.findChildren<QWidget*>()) {
+        if (!child->isVisibleTo(&w)) continue;
+        QString text;
+        if (auto* b = qobject_cast<QAbstractButton*>(child)) text = b->text();
+        else if (auto* l = qobject_cast<QLabel*>(child)) text = l->text();
+        else if (auto* g = qobject_cast<QGroupBox*>(child)) text = g->title();
+        if (text.isEmpty()) continue;
+        EXPECT_FALSE(form.Find(FromQt(text))) << text.toStdString();
+        EXPECT_NE(text.toStdString(), form.ClassName());
+    }
+}
+
+// A picture for docs/ in the build folder.
+inline void SaveShot(QWidget& w, const char* dir, const char* name) {
+    QDir().mkpath(dir);
+    EXPECT_TRUE(w.grab().save(QString(dir) + "/" + name)) << name;
 }
 
 }  // namespace screentest

@@ -1,5 +1,7 @@
 #include "setup/installer.h"
 
+#include <algorithm>
+
 #include "platform/files.h"
 #include "platform/host.h"
 #include "platform/sysutils.h"
@@ -17,6 +19,7 @@ bool IsStepMessage(const TMsg& m) {
 }  // namespace
 
 TDesktop::TDesktop(const std::string& programPath) {
+    MakeWindow();
     previousHook_ = Application().OnMessage;
     Application().OnMessage = [this](TMsg& m, bool& handled) {
         if (IsStepMessage(m)) {
@@ -52,7 +55,48 @@ TDesktop::~TDesktop() {
 }
 
 void TDesktop::Show() {
-    if (!finished_) PostStep(kIntroMessage);
+    if (finished_) return;
+    window_->Show();
+    PostStep(kIntroMessage);
+}
+
+void TDesktop::MakeWindow() {
+    window_ = std::make_unique<TForm>("TDesktop");
+    window_->Caption = Application().Title();
+    window_->Maximized = true;
+    window_->Width = kScreenWidth;
+    window_->Height = kScreenHeight;
+    window_->Add(TControlKind::Label, "l_Title", "INSTALACE");
+    window_->Add(TControlKind::Label, "l_Caption");
+    TControl& picture = window_->Add(TControlKind::Image, "Picture");
+    picture.Pixels = [this] { return Backdrop(); };
+    picture.OnImageResize = [this](TControl&, int width, int height) {
+        backdropWidth_ = std::max(1, width);
+        backdropHeight_ = std::max(1, height);
+    };
+    // Closing the window is quitting the installation.
+    window_->OnCloseQuery = [this](TForm&) {
+        if (!finished_) PostStep(kQuitMessage);
+        return false;
+    };
+    ShowState();
+}
+
+void TDesktop::ShowState() {
+    if (!window_) return;
+    (*window_)["l_Title"].Visible = labelsVisible_;
+    (*window_)["l_Caption"].Visible = labelsVisible_ && !caption_.empty();
+    (*window_)["l_Caption"].Caption = caption_;
+}
+
+TControl::TPixels TDesktop::Backdrop() {
+    const int w = backdropWidth_, h = backdropHeight_;
+    backdrop_.assign(static_cast<size_t>(w) * h, 0xFF000000u);
+    const TPicture& p = picture_;
+    for (int y = std::max(0, p.top); y < std::min(h, p.top + p.height); ++y)
+        for (int x = std::max(0, p.left); x < std::min(w, p.left + p.width); ++x)
+            backdrop_[static_cast<size_t>(y) * w + x] = p.Pixel(x - p.left, y - p.top) | 0xFF000000u;
+    return {reinterpret_cast<const uint8_t*>(backdrop_.data()), w, h, w * 4};
 }
 
 void TDesktop::Run() {
@@ -64,6 +108,10 @@ void TDesktop::PostStep(uint32_t message) { PostMessage(Application().Handle(), 
 
 void TDesktop::StepMessage(uint32_t message) {
     if (finished_) return;
+    struct Shown {
+        TDesktop* desktop;
+        ~Shown() { desktop->ShowState(); }
+    } shown{this};
     switch (message) {
         case kIntroMessage:
             PlayIntro();
@@ -130,6 +178,7 @@ void TDesktop::DoStep(const std::string& line) {
 
 void TDesktop::PlayIntro() {
     labelsVisible_ = false;
+    ShowState();
     const int w = kScreenWidth, h = kScreenHeight;
     picture_ = TPicture{w, h, 0, 0, std::vector<uint32_t>(static_cast<size_t>(w) * h, 0xFF000000u)};
     const int cw = w / 10 + 1, ch = h / 10 + 1;

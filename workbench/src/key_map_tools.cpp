@@ -92,6 +92,7 @@ void TGuideSelector::Redraw(TMapSpace* space) {
     i->Show_ZM = Show_ZM;
     try {
         i->SetDevice(d);
+        i->Reset(d);  // the page region: without it no sheet is over the region and nothing is drawn
         i->SetInput(space);
         i->DoIt();
     } catch (const Exception&) {

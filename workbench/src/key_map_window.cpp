@@ -147,6 +147,10 @@ TGuideForm::TGuideForm(TGuideFormTool* tool)
         std::string n = name;
         Add(TControlKind::Button, n, {}, "GuideBar").OnClick = [this, n](TControl&) { Toggle(n.c_str()); };
     }
+    // The right mouse button on the base-map switch sets its scale, colour and width.
+    (*this)["b_ZM"].OnMouse = [this](TControl&, TControl::TMouseAction action, int button, uint32_t, int, int) {
+        if (action == TControl::TMouseAction::Up && button == 1) ZMDialog();
+    };
     Add(TControlKind::Button, "b_Viewer", {}, "GuideBar").OnClick = post(guide_msg::ShowViewer);
     Add(TControlKind::Button, "b_GuideSelector", {}, "GuideBar").OnClick = post(guide_msg::ShowSheetSelector);
     Add(TControlKind::Button, "b_MakeDetail", {}, "GuideBar").OnClick = post(guide_msg::ShowSheetSelector, true);
@@ -347,8 +351,10 @@ void TGuideFormTool::Create() {
     if (FForm) {
         FForm->Left = ini.ReadInteger("GuideForm", "Left", 0);
         FForm->Top = ini.ReadInteger("GuideForm", "Top", 0);
-        FForm->Resize(std::max(1, ini.ReadInteger("GuideForm", "Width", 200)),
-                      std::max(1, ini.ReadInteger("GuideForm", "Height", 200)));
+        // Without a stored size the window shows its map at the default size.
+        if (ini.ValueExists("GuideForm", "Width") || ini.ValueExists("GuideForm", "Height"))
+            FForm->Resize(std::max(1, ini.ReadInteger("GuideForm", "Width", 200)),
+                          std::max(1, ini.ReadInteger("GuideForm", "Height", 200)));
     }
 }
 

@@ -137,6 +137,7 @@ public:
     std::string Caption;
     std::string Name;
     int Left = 0, Top = 0, Width = 0, Height = 0;
+    bool Maximized = false;  // a window fills the screen
     bool Visible = false;
     int ModalResult = 0;
     std::string PopupMenu;  // the pop-up menu shown over the form

@@ -4,6 +4,7 @@
 // the window.
 #pragma once
 #include <QDialog>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -12,7 +13,10 @@
 
 class QAction;
 class QComboBox;
+class QBoxLayout;
 class QHBoxLayout;
+class QSplitter;
+class QVBoxLayout;
 class QLayout;
 class QMenu;
 class QMenuBar;
@@ -46,6 +50,14 @@ protected:
     void reject() override;
 
 private:
+    // Where a control of the form itself goes: the tool bar, the fields or the client area.
+    enum class TZone { Tools, Fields, Client };
+    TZone ZoneOf(const TControl& c) const;
+    bool TopLevel(const TControl& c) const;
+    // Panels of buttons or labels become bars along the edges, labels before a client
+    // control its title.
+    void Arrange();
+    static void AddTo(QLayout* into, QWidget* w);
     void Build(TControl& c);
     QWidget* Make(TControl& c);
     void BuildMenuItem(TControl& c);
@@ -54,8 +66,12 @@ private:
     void RefreshControl(const TControl& c, QWidget* w);
     bool ItemsChanged(const TControl& c, const std::vector<std::string>& items);
     void KeyToForm(QKeyEvent* e);
+    // A right button pressed over a control that takes mouse input: its click.
+    bool RightClick(TControl* c, QMouseEvent* e);
     void Bounds();
     void After();  // a user action ran: refresh, and end on a result
+    // A user action on the form: an exception from its handlers is shown, then After.
+    void Act(const std::function<void()>& call);
     // The control a drag comes from: the one its data names while that control's form and
     // window live (a drag from another window), else the control the button went down on
     // here; nullptr when the named control is gone.
@@ -71,6 +87,12 @@ private:
     QMenuBar* menus_ = nullptr;
     QStatusBar* status_ = nullptr;
     QHBoxLayout* buttonRow_ = nullptr;
+    QVBoxLayout* top_ = nullptr;     // tool bars
+    QLayout* tools_ = nullptr;       // the form's own buttons
+    QVBoxLayout* fields_ = nullptr;  // what is neither bar nor client
+    QVBoxLayout* bottom_ = nullptr;  // status lines
+    QSplitter* client_ = nullptr;    // images, memos, grids, trees, lists, page controls
+    std::map<const QWidget*, QVBoxLayout*> columns_;  // a client control's column
     QTimer* timer_ = nullptr;
     size_t built_ = 0;  // controls built so far
     const QEvent* keyed_ = nullptr;  // the key event the form already saw
@@ -79,6 +101,10 @@ private:
     bool refreshing_ = false;
     bool detached_ = false;
 };
+
+// Runs a call into the forms; an exception it raises is shown as the application's loop
+// shows one, and goes no further.
+void RunGuarded(const std::function<void()>& call);
 
 // Windows-1250 text to Qt and back.
 QString ToQt(const std::string& text1250);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/controls.h"
 #include "platform/forms.h"
 #include "setup/install_script.h"
 #include "setup/program_groups.h"
@@ -92,7 +93,15 @@ private:
     void AddToGroupStep(const std::string& value);
     void RunProgramStep(const std::string& value);
 
+    // The window: the title and caption labels over the picture, filling the screen.
+    void MakeWindow();
+    void ShowState();
+    TControl::TPixels Backdrop();
+
     TApplication::MessageHook previousHook_;
+    std::unique_ptr<TForm> window_;
+    std::vector<uint32_t> backdrop_;  // the picture at its place on black, the window's size
+    int backdropWidth_ = kScreenWidth, backdropHeight_ = kScreenHeight;
     InstallScript script_;
     ProgramManager groups_;
     std::string caption_;

@@ -14,8 +14,8 @@ class TFormToolManager;
 class TStandardImageForm : public TForm {
 public:
     // Initial size of the window and its image.
-    static constexpr int DefaultWidth = 640;
-    static constexpr int DefaultHeight = 480;
+    static constexpr int DefaultWidth = 800;
+    static constexpr int DefaultHeight = 600;
 
     explicit TStandardImageForm(TFormToolManager* manager);
     // A window of its own class name built on this one.
