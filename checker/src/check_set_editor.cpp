@@ -381,7 +381,7 @@ TElement* TINESetupDialogForm::LoadFile(const std::string& fileName) {
         root = loader->Output;
     } catch (Exception& e) {
         // The set in the editor stays as it was.
-        ShowMessage(e.Message());
+        ShowErrorMessage(e.Message());
     }
     Free(loader);
     return root;
@@ -403,7 +403,7 @@ void TINESetupDialogForm::Open() {
     if (ChooseFile(false, file) && Container()) {
         if (TElement* loaded = LoadFile(file)) {
             if (!loaded->Is<TInterpretNodeEntity>()) {
-                ShowMessage(Cz("Soubor neobsahuje kontrolu: ") + file);
+                ShowErrorMessage(Cz("Soubor neobsahuje kontrolu: ") + file);
                 Free(loaded);
             } else {
                 if (TInterpretNodeEntity* set = CheckSet()) Container()->FreeElement(set);
@@ -437,7 +437,7 @@ void TINESetupDialogForm::OpenAdd() {
         FileName = file;
         SetModified(true);
     } else if (loaded) {
-        ShowMessage(Cz("Soubor neobsahuje kontrolu: ") + file);
+        ShowErrorMessage(Cz("Soubor neobsahuje kontrolu: ") + file);
     }
     if (loaded) Free(loaded);
     Refresh();

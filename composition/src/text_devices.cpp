@@ -8,6 +8,7 @@
 
 #include "interpret/interpret.h"
 #include "kernel/class_registry.h"
+#include "kernel/file_elements.h"
 #include "kernel/messages.h"
 #include "kernel/world.h"
 #include "platform/classes.h"
@@ -296,7 +297,7 @@ bool TStdtxtForm::SaveToFile(const std::string& path) {
         }
         return true;
     } catch (const Exception& e) {
-        ShowMessage(e.Message());
+        ShowErrorMessage(e.Message());
         return false;
     }
 }
@@ -314,7 +315,7 @@ bool TStdtxtForm::LoadFromFile(const std::string& path) {
         SetCaret(0, 0);
         return true;
     } catch (const Exception& e) {
-        ShowMessage(e.Message());
+        ShowErrorMessage(e.Message());
         return false;
     }
 }
@@ -505,12 +506,24 @@ void TTextFileDevice::Destroy() {
 void TTextFileDevice::SetFileName(const std::string& name) {
     CloseFile();
     if (name.empty()) return;
+    if (ModelFileReading::Active()) {
+        FFileName = name;
+        return;
+    }
+    OpenFile(name);
+}
+
+void TTextFileDevice::OpenFile(const std::string& name) {
     try {
         FStream = new TFileStream(name, fmCreate);
     } catch (Exception& e) {
         throw EInOutError(e.Message());
     }
     FFileName = name;
+}
+
+void TTextFileDevice::BeginOutput() {
+    if (!FStream && !FFileName.empty()) OpenFile(FFileName);
 }
 
 void TTextFileDevice::CloseFile() {

@@ -96,11 +96,11 @@ void TWorld::HandleWinMessage(TMsg& msg, bool& handled) {
     if (message && IsLive(message)) Free(message);
 }
 
-void TWorld::HandleException(void*, Exception& e) { ShowMessage("World Level Error :" + e.Message()); }
-
-TTechnology* TWorld::GetMainTool() {
-    if (!StillChild(this, FMainTool)) {
-        Error();
+void TWorld::HandleException(void*, Exception& e) { ShowErrorMessage("World Level Error :" + e.Message()); }
+     
+     TTechnology* TWorld::GetMainTool() {
+         if (!StillChild(this, FMainTool)) {
+             Error();
         return nullptr;
     }
     return FMainTool;
