@@ -86,7 +86,7 @@ bool TCheckPropsTool::Test() {
         }
         return !FTree || EvaluateCondition(*FTree, input);
     } catch (const std::exception&) {
-        ShowErrorMessage("Condition processing Error\r\n" + TestCondition);
+        ShowMessage("Condition processing Error\r\n" + TestCondition);
         return true;
     }
 }

@@ -87,7 +87,7 @@ void TMainTool::DoIt() {
     for (const char* name : {"SysReg.Yesk", "Model.Yesk"}) {
         std::string path = folder + name;
         if (FileExists(path)) RunScript(path);
-        else ShowErrorMessage(Cz("Nelze nalézt soubor ") + path);
+        else ShowMessage(Cz("Nelze nalézt soubor ") + path);
     }
     ShowCheckLabel();
     ShowDataLabel();

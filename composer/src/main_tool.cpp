@@ -125,7 +125,7 @@ void TMainTool::DoIt() {
     PostTextMsg(tm_StatusText, Cz("Inicializace registru ZARIX"), this);
     std::string sysReg = folder + "SysReg.Yesk";
     if (FileExists(sysReg)) RunScript(sysReg);
-    else ShowErrorMessage(Cz("Nelze nalézt soubor ") + sysReg);
+    else ShowMessage(Cz("Nelze nalézt soubor ") + sysReg);
     std::string model = folder + "Model.Yesk";
     if (FileExists(model)) RunScript(model);
     PostTextMsg(tm_StatusText, Cz("Inicializace Plug - Ins"), this);
