@@ -57,6 +57,8 @@ bool IsFolder(const std::string& osPath) {
 
 // The widest field a record counts; a sidecar may declare any width.
 constexpr int64_t kMaxFieldWidth = 65535;
+// The widest text of a number OGR is let to make.
+constexpr int kMaxNumberWidth = 64;
 
 int64_t DataSize(OGRFieldDefnH f) {
     const int64_t width = std::min<int64_t>(OGR_Fld_GetWidth(f), kMaxFieldWidth);
@@ -274,6 +276,11 @@ std::string TableCursor::Value(int field) const {
     if (!current_ || field < 0 || field >= FieldCount()) return {};
     auto f = static_cast<OGRFeatureH>(current_);
     if (!OGR_F_IsFieldSetAndNotNull(f, field)) return {};
+    // A real with a declared width or precision beyond any number's is written plainly:
+    // OGR pads it to that width (a sidecar's "Real(99999999999.9)" took gigabytes).
+    OGRFieldDefnH d = OGR_F_GetFieldDefnRef(f, field);
+    if (OGR_Fld_GetType(d) == OFTReal && (OGR_Fld_GetWidth(d) > kMaxNumberWidth || OGR_Fld_GetPrecision(d) > kMaxNumberWidth))
+        return CPLSPrintf("%.15g", OGR_F_GetFieldAsDouble(f, field));
     return FromOsName(OGR_F_GetFieldAsString(f, field));
 }
 

@@ -198,6 +198,8 @@ TEST_F(DatabaseClassTest, SidecarWidthsGiveSizesThatDoNotOverflow) {
         {"Integer,String(10),String(20)", 4 + 11 + 21},
         {"Integer,String(2000000000),String(2000000000)", 4 + 2 * 65536},
         {"Integer,String(2147483647),Real", 4 + 65536 + 8},
+        // a real of absurd precision reads as its number, not as a text of that width
+        {"Real(99999999999.99999999),String,String", 8 + 256 + 256},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.types);
@@ -207,6 +209,7 @@ TEST_F(DatabaseClassTest, SidecarWidthsGiveSizesThatDoNotOverflow) {
         ASSERT_EQ(c->ElementsCount(), 2) << c->LastError();
         EXPECT_EQ(c->GetRecordSize(), k.recordSize);
         EXPECT_EQ(c->GetWholeSize(), 2 * k.recordSize);
+        EXPECT_EQ(c->Get(0)->GetPropertyStringByName("ID"), "1");
         Free(c);
     }
 }
