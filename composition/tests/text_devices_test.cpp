@@ -322,6 +322,7 @@ TEST_F(TextDevicesTest, ReadingAModelLeavesTheFilesItNamesAlone) {
     SetPropStringByName(scripted, "FileName", victim);
     EXPECT_EQ(ReadBytes(victim), "");
     Free(scripted);
+    for (const std::string& name : {victim, model, cut}) fs::remove(name);
 }
 
 }  // namespace
