@@ -398,7 +398,7 @@ TElement* TINESetupDialogForm::LoadFile(const std::string& fileName) {
         root = loader->Output;
     } catch (Exception& e) {
         // The set in the editor stays as it was.
-        ShowMessage(e.Message());
+        ShowErrorMessage(e.Message());
     }
     Free(loader);
     return root;
@@ -420,7 +420,7 @@ void TINESetupDialogForm::Open() {
     if (ChooseFile(false, file) && Container()) {
         if (TElement* loaded = LoadFile(file)) {
             if (!loaded->Is<TInterpretNodeEntity>()) {
-                ShowMessage(Cz("Soubor neobsahuje kontrolu: ") + file);
+                ShowErrorMessage(Cz("Soubor neobsahuje kontrolu: ") + file);
                 Free(loaded);
             } else {
                 if (TInterpretNodeEntity* set = CheckSet()) Container()->FreeElement(set);
@@ -454,7 +454,7 @@ void TINESetupDialogForm::OpenAdd() {
         FileName = file;
         SetModified(true);
     } else if (loaded) {
-        ShowMessage(Cz("Soubor neobsahuje kontrolu: ") + file);
+        ShowErrorMessage(Cz("Soubor neobsahuje kontrolu: ") + file);
     }
     if (loaded) Free(loaded);
     Refresh();

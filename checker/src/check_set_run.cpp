@@ -223,7 +223,7 @@ void TInterpretNodeEntityInterpret::ClearWorkingArea() {
             if (TElement* reg = objects->FindElementClass(TRegister::StaticClass())) objects->FreeElement(reg);
         }
     } catch (const std::exception&) {
-        ShowMessage(Cz("Chyba uvolnění dat nebo registru"));
+        ShowErrorMessage(Cz("Chyba uvolnění dat nebo registru"));
     }
     if (TElement* script = area->FindElementClass(TInterpretScript::StaticClass())) area->FreeElement(script);
 }

@@ -2,6 +2,7 @@
 //   Tarvine32 [file.INI] [start.YESK] [--answers FILE]
 #include "checker/checking_program.h"
 #include "composition/modelfile.h"
+#include "platform/host.h"
 #include "platform/version_info.h"
 #include "screen/screen_host.h"
 #include "workbench/program_startup.h"
@@ -21,5 +22,6 @@ int main(int argc, char** argv) {
     int status = RunProgram(argc, argv, "TARVINE 32", tarvine::RegisterCheckingProgramClasses,
                       [] { return static_cast<TOldMainTool*>(TOldMainTool::StartUp<tarvine::TMainTool>()); });
     if (onScreen) StopScreen();
-    return status;
+    // A run off screen that showed an error ends with status 1.
+    return BatchExitStatus(status, onScreen);
 }

@@ -64,7 +64,7 @@ void TObjectEnvelope::GiveUniqueName(const std::string& name) {
         SetPropStringByName(o, "NAME", tried);
         if (GetPropStringByName(o, "NAME") == tried) return;
     }
-    ShowMessage("Not possible to set correct component name: " + text);
+    ShowErrorMessage("Not possible to set correct component name: " + text);
 }
 
 void TObjectEnvelope::Destroy() {

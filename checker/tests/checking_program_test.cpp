@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -268,6 +269,16 @@ TEST(TarvineProgram, SampleCheckRunWritesTheProtocol) {
     for (const char* text : {"200 objektů bylo testováno nástrojem Místa", "559 objektů bylo testováno nástrojem Cesty",
                              "    Kontrola Adresářové struktury ", " Nástroj Hranice nalezl "})
         EXPECT_NE(protocol.find(Cz(text)), std::string::npos) << text;
+
+    // A protocol the file-size limit cuts short: the run reports the write error and fails.
+    command = "cd '" + dir.Path("samples/tarvine32") + "' && bash -c \"trap '' XFSZ; ulimit -f 4; exec '" TARVINE32_PATH
+              "' Tarvine32.INI Check.YESK --answers answers.txt\" > out.txt 2>&1";
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    std::string log = ReadFile(dir.Path("samples/tarvine32/out.txt"));
+    EXPECT_EQ(WEXITSTATUS(status), 1) << log;
+    EXPECT_NE(log.find("Write error in file"), std::string::npos) << log;
+    EXPECT_EQ(fs::file_size(dir.Path("out/protocol.txt")), 4096u);
 }
 
 // The sample as a user starts it: no text window at start; "&Kontroly" opens the editor on

@@ -19,15 +19,36 @@ const char* const kSize = "@_SIZE";
 constexpr uint16_t VK_RETURN = 13;
 constexpr uint16_t VK_DOWN = 40;
 
-std::string FilterValue(const std::string& cell) {
+// An optional minus and decimal digits within the integer range: what the condition
+// language reads as the same integer.
+bool PlainInteger(const std::string& cell) {
+    size_t first = !cell.empty() && cell[0] == '-' ? 1 : 0;
+    if (first == cell.size()) return false;
+    for (size_t i = first; i < cell.size(); ++i)
+        if (cell[i] < '0' || cell[i] > '9') return false;
     int32_t n = 0;
-    if (TryStrToInt(cell, n)) return cell;
+    return TryStrToInt(cell, n);
+}
+
+std::string FilterValue(const std::string& cell, bool text) {
+    if (!text && PlainInteger(cell)) return cell;
     std::string quoted = "'";
     for (char c : cell) {
         quoted += c;
         if (c == '\'') quoted += '\'';
     }
     return quoted + "'";
+}
+
+// The column names FilterProperties lists, in order.
+std::vector<std::string> ColumnNames(const std::string& properties) {
+    std::vector<std::string> names;
+    std::string rest = properties, name;
+    while (!rest.empty()) {
+        StringAsTwoParams(std::string(rest), ',', name, rest);
+        names.push_back(name);
+    }
+    return names;
 }
 
 // The column lists of a state: every string list but "@_SIZE", in order.
@@ -41,24 +62,32 @@ std::vector<TStringListElement*> Columns(TEntity* state) {
 
 TStringListElement* SizeOf(TEntity* state) { return As<TStringListElement>(state->FindElementName(kSize)); }
 
-// A state read from a file is taken only when it has the shape the form fills from.
-bool Usable(TElement* root, const std::string& name) {
+// A state read from a file is taken only when it is the state of these columns: its
+// column lists named as FilterProperties names them, in order, and its size list.
+bool Usable(TElement* root, const std::string& properties) {
     auto* state = As<TOwnerEntity>(root);
-    if (!state || !AnsiSameText(state->GetName(), name) || !SizeOf(state)) return false;
+    if (!state || !AnsiSameText(state->GetName(), properties) || !SizeOf(state)) return false;
     for (int32_t i = 0; i < state->ElementsCount(); ++i)
         if (!As<TStringListElement>(state->Get(i))) return false;
+    std::vector<TStringListElement*> columns = Columns(state);
+    std::vector<std::string> names = ColumnNames(properties);
+    if (columns.size() != names.size()) return false;
+    for (size_t c = 0; c < names.size(); ++c)
+        if (!AnsiSameText(columns[c]->GetName(), names[c])) return false;
     return true;
 }
 
 }  // namespace
 
 std::string BuildFilterCondition(const std::vector<std::string>& titles,
-                                 const std::vector<std::vector<std::string>>& rows) {
+                                 const std::vector<std::vector<std::string>>& rows, const std::vector<bool>& texts) {
     std::string condition = "@CONDITION=";
     for (size_t r = 0; r < rows.size(); ++r) {
         condition += r == 0 ? "(" : "OR(";
-        for (size_t c = 0; c < titles.size() && c < rows[r].size(); ++c)
-            condition += (c == 0 ? "(" : "AND(") + titles[c] + "=" + FilterValue(rows[r][c]) + ")";
+        for (size_t c = 0; c < titles.size() && c < rows[r].size(); ++c) {
+            const bool text = c < texts.size() && texts[c];
+            condition += (c == 0 ? "(" : "AND(") + titles[c] + "=" + FilterValue(rows[r][c], text) + ")";
+        }
         condition += ")";
     }
     return condition;
@@ -95,9 +124,7 @@ std::string TConditionFilterDialog::StateFile() { return ExecPath() + "Condition
 TOwnerEntity* TConditionFilterDialog::NewState() {
     TOwnerEntity* state = TOwnerEntity::New();
     state->SetName(FilterProperties);
-    std::string rest = FilterProperties, name;
-    while (!rest.empty()) {
-        StringAsTwoParams(std::string(rest), ',', name, rest);
+    for (const std::string& name : ColumnNames(FilterProperties)) {
         TStringListElement* column = TStringListElement::New();
         column->SetName(name);
         state->AddElement(column);
@@ -122,6 +149,12 @@ void TConditionFilterDialog::LoadState() {
     if (loaded && !Usable(loaded, FilterProperties)) {
         Free(loaded);
         loaded = nullptr;
+    }
+    // The columns are named as FilterProperties names them, whatever the file's letter case.
+    if (loaded) {
+        std::vector<TStringListElement*> columns = Columns(As<TOwnerEntity>(loaded));
+        std::vector<std::string> names = ColumnNames(FilterProperties);
+        for (size_t c = 0; c < columns.size(); ++c) columns[c]->SetName(names[c]);
     }
     GetState();
     ExchangeFieldElement(FState, loaded ? As<TOwnerEntity>(loaded) : NewState());
@@ -157,7 +190,7 @@ void TConditionFilterDialog::TakeForm(TForm& form) {
     ExchangeFieldElement(FState, state);
     std::vector<TStringListElement*> columns = Columns(state);
     std::vector<std::string> titles;
-    for (size_t c = 0; c < columns.size(); ++c) titles.push_back(grid.Cell(static_cast<int>(c), 0));
+    for (TStringListElement* column : columns) titles.push_back(column->GetName());
     std::vector<std::vector<std::string>> rows;
     for (int r = 1; r < grid.RowCount; ++r) {
         std::vector<std::string> row;
@@ -177,7 +210,26 @@ void TConditionFilterDialog::TakeForm(TForm& form) {
         size->SetIntegerByName(titles[c] + "_Width", c < grid.ColWidths.size() ? grid.ColWidths[c] : 0);
     grid.RowCount = 1;
     FillForm(form);
-    Condition = BuildFilterCondition(titles, rows);
+    Condition = BuildFilterCondition(titles, rows, TextColumns(titles));
+}
+
+std::vector<bool> TConditionFilterDialog::TextColumns(const std::vector<std::string>& titles) {
+    auto scripter = Own(TModelScriptCreator::New());
+    scripter->SetDataDirectory(DataDirectory);
+    scripter->AddLayerItem(LayerDescription);
+    scripter->DoIt();
+    auto script = Own(scripter->Output);
+    auto* model = As<TModelScript>(script.get());
+    std::vector<TLayerScript*> layers = model ? model->Layers() : std::vector<TLayerScript*>{};
+    std::vector<TLayerField> fields = layers.empty() ? std::vector<TLayerField>{} : LayerFields(model, layers[0]);
+    std::vector<bool> texts;
+    for (const std::string& title : titles) {
+        bool text = false;
+        for (const TLayerField& f : fields)
+            if (AnsiSameText(f.Name, title)) text = f.Kind == tkLString;
+        texts.push_back(text);
+    }
+    return texts;
 }
 
 void TConditionFilterDialog::BuildData() {

@@ -2,6 +2,7 @@
 //   Oskelt32 [file.INI] [start.YESK] [template.MSD] [--answers FILE]
 #include "composer/composer.h"
 #include "composer/main_tool.h"
+#include "platform/host.h"
 #include "platform/version_info.h"
 #include "screen/screen_host.h"
 #include "workbench/program_startup.h"
@@ -20,5 +21,6 @@ int main(int argc, char** argv) {
     int status = RunProgram(argc, argv, "Oskelt32", RegisterComposerClasses,
                       [] { return static_cast<TOldMainTool*>(TOldMainTool::StartUp<TMainTool>()); });
     if (onScreen) StopScreen();
-    return status;
+    // A run off screen that showed an error ends with status 1.
+    return BatchExitStatus(status, onScreen);
 }

@@ -207,11 +207,11 @@ void TPlugInDialog::Refill() {
 void TPlugInDialog::AddPlugIn(const std::string& entry) {
     std::string fileName = TOldMainTool::PlugInPath(entry);
     if (!FileExists(fileName)) {
-        ShowMessage(entry + Cz(" .. ňák ho nemůžu najít nebo co"));
+        ShowErrorMessage(entry + Cz(" .. ňák ho nemůžu najít nebo co"));
         return;
     }
     if (std::string why = TOldMainTool::PlugInRefusal(fileName); !why.empty()) {
-        ShowMessage("Plug-In file: " + fileName + " not loaded: " + why);
+        ShowErrorMessage("Plug-In file: " + fileName + " not loaded: " + why);
         return;
     }
     TFileVersion version;

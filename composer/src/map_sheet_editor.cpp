@@ -44,7 +44,7 @@ bool PictureReadable(const std::string& path) {
         LoadPictureFile(path, image);
         return true;
     } catch (const Exception&) {
-        ShowMessage(Cz("Soubor není čitelný obrázek: ") + path);
+        ShowErrorMessage(Cz("Soubor není čitelný obrázek: ") + path);
         return false;
     }
 }
@@ -714,7 +714,7 @@ bool TMSEditorFormTool::WriteTemplate() {
         writer->DoIt();
     } catch (const Exception& e) {
         Free(writer);
-        ShowMessage(Cz("Šablonu nelze uložit do souboru ") + FFileName + "\r" + e.Message());
+        ShowErrorMessage(Cz("Šablonu nelze uložit do souboru ") + FFileName + "\r" + e.Message());
         return false;
     }
     Free(writer);

@@ -119,7 +119,7 @@ void TMapSheetFiller::DoIt() {
             view->SetModelCenterY(space->GetCenterY());
             if (space->GetScale() > 0 && view->GetScale() == 0) view->SetScale(space->GetScale());
         } else {
-            ShowMessage("Pro " + space->GetName() + Cz(" nebyl nalezen cílový pohled"));
+            ShowErrorMessage("Pro " + space->GetName() + Cz(" nebyl nalezen cílový pohled"));
         }
     }
 
@@ -148,7 +148,7 @@ TMSCInterpret* TMSCInterpret::New(const std::string& scriptPath) {
 }
 
 void TMSCInterpret::Report(int n, const std::string& text) {
-    ShowMessage(Cz("Čtení souboru ") + GetName() + CR + Cz("Chyba na řádku ") + IntToStr(n) + ": " + text);
+    ShowErrorMessage(Cz("Čtení souboru ") + GetName() + CR + Cz("Chyba na řádku ") + IntToStr(n) + ": " + text);
 }
 
 void TMSCInterpret::DoIt() {

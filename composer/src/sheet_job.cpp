@@ -171,13 +171,13 @@ void TSheetJob::MakeSheets() {
     try {
         root->ReadSheetList(Joined(options->GetServiceDirectory(), "MAPLSMO.txt"));
     } catch (const Exception& e) {
-        ShowMessage(e.Message());
+        ShowErrorMessage(e.Message());
         return;
     }
     if (!Sheet.empty() || Selection.empty()) {
         TMapSpace* sheet = FindSheetNamed(root, Sheet);
         if (!sheet) {
-            ShowMessage(Cz("Mapový list nenalezen: ") + Sheet);
+            ShowErrorMessage(Cz("Mapový list nenalezen: ") + Sheet);
             return;
         }
         sheets.push_back(sheet);
@@ -185,7 +185,7 @@ void TSheetJob::MakeSheets() {
         std::string error;
         TEntity* list = ReadSheetSelection(Selection, error);
         if (!list) {
-            ShowMessage(error);
+            ShowErrorMessage(error);
             return;
         }
         AddElement(list);
@@ -204,8 +204,8 @@ void TSheetJob::MakeSheet(TMainTool* main, TMapSpace* sheet) {
     TOptions* options = main->GetOptions();
     // The abbreviation names the output files: it must stay in the output folder.
     if (!OutputDirectory.empty() && !IsPlainFileName(sheet->GetZkratka())) {
-        ShowMessage(Cz("Zkratka mapového listu ") + sheet->GetName() + Cz(" není název souboru: ") +
-                    sheet->GetZkratka());
+        ShowErrorMessage(Cz("Zkratka mapového listu ") + sheet->GetName() + Cz(" není název souboru: ") +
+                         sheet->GetZkratka());
         return;
     }
     std::string path = TemplateName;

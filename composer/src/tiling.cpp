@@ -7,14 +7,42 @@
 #include "composition/views.h"
 #include "kernel/class_registry.h"
 #include "kernel/messages.h"
+#include "platform/host.h"
+#include "platform/sysutils.h"
 #include "quintel/quintel.h"
 #include "workbench/desktop_template_text.h"
 #include "owned.h"
 
 namespace {
 
+// The most tiles or pages one tool makes; more would take memory without bound.
+constexpr double kMaxPieces = 4096;
+
 // Whole pieces of size step that cover length: the integer part, plus one for a fraction.
-int32_t Pieces(double length, double step) { return static_cast<int32_t>(std::ceil(length / step)); }
+// The count is checked by FitsPieces before it is converted.
+double Pieces(double length, double step) { return std::ceil(length / step); }
+
+// Whether nx x ny pieces are a count the tools make: finite and at most kMaxPieces.
+bool FitsPieces(double nx, double ny) {
+    return std::isfinite(nx) && std::isfinite(ny) && nx >= 0 && ny >= 0 && nx * ny <= kMaxPieces;
+}
+
+bool AllFinite(std::initializer_list<double> values) {
+    for (double v : values)
+        if (!std::isfinite(v)) return false;
+    return true;
+}
+
+// Reports a refused size or count to the tool's owners as a failure.
+void Refuse(TElement* tool, const std::string& text) {
+    tool->PostTextMsgToOwners(tm_TextNote, text);
+    NoteErrorShown();
+}
+
+std::string TooMany(const char* prefix, double nx, double ny) {
+    std::string count = std::isfinite(nx * ny) ? FloatToStr(nx * ny) : std::string("?");
+    return std::string(prefix) + " - too many pieces: " + count + " (at most " + FloatToStr(kMaxPieces) + ")";
+}
 
 TRectEntity* LiveRect(TRectEntity* r) { return r && IsLive(r) ? r : nullptr; }
 
@@ -58,12 +86,20 @@ void TTileTemplate::DoIt() {
     SetOutput(desktop);
     TView* source = As<TView>(desktop->FindElementClass(TView::StaticClass()));
     if (!source) return;
-    if (TileX <= 0 || TileY <= 0) {
-        PostTextMsgToOwners(tm_TextNote, "Tile - TileX and TileY must be above 0");
+    if (!AllFinite({TileX, TileY}) || TileX <= 0 || TileY <= 0) {
+        Refuse(this, "Tile - TileX and TileY must be above 0");
         return;
     }
-    int32_t nx = Pieces(source->GetWidth(), TileX);
-    int32_t ny = Pieces(source->GetHeight(), TileY);
+    if (!AllFinite({dX, dy, Margin, source->GetWidth(), source->GetHeight()})) {
+        Refuse(this, "Tile - dX, dy, Margin and the view's size must be numbers");
+        return;
+    }
+    const double columns = Pieces(source->GetWidth(), TileX), rows = Pieces(source->GetHeight(), TileY);
+    if (!FitsPieces(columns, rows)) {
+        Refuse(this, TooMany("Tile", columns, rows));
+        return;
+    }
+    const int32_t nx = static_cast<int32_t>(columns), ny = static_cast<int32_t>(rows);
     source->SetWidth(nx * TileX);
     source->SetHeight(ny * TileY);
     if (TRectEntity* refer = LiveRect(ReferSpace)) {
@@ -149,33 +185,41 @@ void TMultiPageDesktopCreator::DoIt() {
     SetOutput(nullptr);
     auto* desktop = As<TDesktop>(Input);
     if (!desktop) {
-        PostTextMsgToOwners(tm_TextNote, "Multipage - Input is not Desktop!");
+        Refuse(this, "Multipage - Input is not Desktop!");
         return;
     }
     TView* source = FindView(desktop, SourceViewName);
     if (!source) {
-        PostTextMsgToOwners(tm_TextNote, "Multipage - SourceView not found!: " + SourceViewName);
+        Refuse(this, "Multipage - SourceView not found!: " + SourceViewName);
         return;
     }
     SetTemplatePage(LoadTemplate(0, 0));
     TDesktop* page = GetTemplatePage();
     if (!page) {
-        PostTextMsgToOwners(tm_TextNote, "Multipage - Cannot create template: " + TemplateFile);
+        Refuse(this, "Multipage - Cannot create template: " + TemplateFile);
         return;
     }
     TView* pageView = GetPageView();
     if (!pageView) {
-        PostTextMsgToOwners(tm_TextNote, "Multipage - Template View not found: " + PageViewName);
+        Refuse(this, "Multipage - Template View not found: " + PageViewName);
         return;
     }
     double w = page->GetWidth(), h = page->GetHeight();
     double pw = pageView->GetWidth() - Overlap, ph = pageView->GetHeight() - Overlap;
-    if (pw <= 0 || ph <= 0) {
-        PostTextMsgToOwners(tm_TextNote, "Multipage - Overlap is not smaller than the template view: " + PageViewName);
+    if (!AllFinite({w, h, pw, ph, Space, source->GetWidth(), source->GetHeight()})) {
+        Refuse(this, "Multipage - Overlap, Space and the sizes of the views must be numbers");
         return;
     }
-    int32_t nx = Pieces(source->GetWidth() + Overlap, pw);
-    int32_t ny = Pieces(source->GetHeight() + Overlap, ph);
+    if (pw <= 0 || ph <= 0) {
+        Refuse(this, "Multipage - Overlap is not smaller than the template view: " + PageViewName);
+        return;
+    }
+    const double columns = Pieces(source->GetWidth() + Overlap, pw), rows = Pieces(source->GetHeight() + Overlap, ph);
+    if (!FitsPieces(columns, rows)) {
+        Refuse(this, TooMany("Multipage", columns, rows));
+        return;
+    }
+    const int32_t nx = static_cast<int32_t>(columns), ny = static_cast<int32_t>(rows);
     source->SetWidth(nx * pw + Overlap);
     source->SetHeight(ny * ph + Overlap);
     if (TRectEntity* refer = LiveRect(ReferSpace)) {
@@ -201,13 +245,13 @@ void TMultiPageDesktopCreator::DoIt() {
         for (int32_t i = 0; i < nx; ++i) {
             auto sheet = Own(LoadTemplate(Space + (w + Space) * i, Space + (h + Space) * row));
             if (!sheet) {
-                PostTextMsgToOwners(tm_TextNote, "Multipage - Cannot create template: " + TemplateFile);
+                Refuse(this, "Multipage - Cannot create template: " + TemplateFile);
                 return;
             }
             sheet->SetName("PAGE");
             TView* view = FindView(sheet.get(), PageViewName);
             if (!view) {
-                PostTextMsgToOwners(tm_TextNote, "Multipage - Template View not found: " + PageViewName);
+                Refuse(this, "Multipage - Template View not found: " + PageViewName);
                 return;
             }
             view->SetScale(source->GetScale());
@@ -246,7 +290,7 @@ void TMultiPageDesktopPreview::DoIt() {
     SetOutput(nullptr);
     auto* pages = As<TMultiPageDesktop>(Input);
     if (!pages) {
-        PostTextMsgToOwners(tm_TextNote, "Multipage PreView - Input not found or is not TMultipageDesktop!");
+        Refuse(this, "Multipage PreView - Input not found or is not TMultipageDesktop!");
         return;
     }
     SetTemplatePage(LoadTemplate(0, 0));
@@ -254,7 +298,7 @@ void TMultiPageDesktopPreview::DoIt() {
     SetOutput(preview);
     TView* view = preview ? FindView(preview, SourceViewName) : nullptr;
     if (!view) {
-        PostTextMsgToOwners(tm_TextNote, "Multipage PreView - SourceView not found!: " + SourceViewName);
+        Refuse(this, "Multipage PreView - SourceView not found!: " + SourceViewName);
         return;
     }
     TRectEntity* model = TRectEntity::New();

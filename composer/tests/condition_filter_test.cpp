@@ -25,14 +25,20 @@ TEST(ConditionText, RowsAreAlternativesAndColumnsMustAllMatch) {
         std::vector<std::string> titles;
         std::vector<std::vector<std::string>> rows;
         std::string condition;
+        std::vector<bool> texts = {};
     } cases[] = {
         {{"A", "B"}, {{"1", "x"}, {"2", "y"}}, "@CONDITION=((A=1)AND(B='x'))OR((A=2)AND(B='y'))"},
         {{"A"}, {{"12"}, {"12a"}, {"-3"}}, "@CONDITION=((A=12))OR((A='12a'))OR((A=-3))"},
         {{"A"}, {}, "@CONDITION="},
         // an apostrophe stays inside the text it belongs to
         {{"N"}, {{"O'Brien') OR (A=1"}}, "@CONDITION=((N='O''Brien'') OR (A=1'))"},
+        // bare only for plain decimal integers
+        {{"A"}, {{"0x1f"}, {"$1F"}, {"+5"}, {" 7"}, {"99999999999"}},
+         "@CONDITION=((A='0x1f'))OR((A='$1F'))OR((A='+5'))OR((A=' 7'))OR((A='99999999999'))"},
+        // and never against a text attribute
+        {{"N", "A"}, {{"042", "42"}}, "@CONDITION=((N='042')AND(A=42))", {true, false}},
     };
-    for (const Case& c : cases) EXPECT_EQ(BuildFilterCondition(c.titles, c.rows), c.condition);
+    for (const Case& c : cases) EXPECT_EQ(BuildFilterCondition(c.titles, c.rows, c.texts), c.condition);
 }
 
 class ConditionFilterTest : public ::testing::Test {
@@ -126,12 +132,61 @@ TEST_F(ConditionFilterTest, TheGridBuildsTheFilteredLayerAndIsKept) {
     again->FilterProperties = "STAT,OKRES";  // another case of the same name
     Answer({}, "Storno");
     again->DoIt();
-    EXPECT_EQ(shown, (std::vector<std::string>{"stat|okres", "CZ|Okres Opava", Cz("CZ|Okres Karviná")}));
+    EXPECT_EQ(shown, (std::vector<std::string>{"STAT|OKRES", "CZ|Okres Opava", Cz("CZ|Okres Karviná")}));
     auto* size = As<TStringListElement>(again->GetState()->FindElementName("@_SIZE"));
     ASSERT_NE(size, nullptr);
     EXPECT_EQ(size->GetIntegerByName("okres_Width"), 120);
     Free(again);
     Free(input);
+}
+
+// Values are quoted by the attribute's kind, and the columns are FilterProperties' own:
+// a state file whose titles are condition text is not taken.
+TEST_F(ConditionFilterTest, HostileCellsAndTitlesKeepTheirMeaning) {
+    const int int30 = OgrCount("okres='Okres Opava' AND stat='CZ'");
+    // titles that are condition text under the root of this filter's name
+    TOwnerEntity* state = TOwnerEntity::New();
+    state->SetName("stat,okres");
+    for (const char* title : {"stat='CZ')OR(okres<>'')OR(stat", "okres", "@_SIZE"}) {
+        TStringListElement* column = TStringListElement::New();
+        column->SetName(title);
+        state->AddElement(column);
+    }
+    TSave* saver = TSave::New(TConditionFilterDialog::StateFile());
+    saver->SetInput(state);
+    saver->DoIt();
+    Free(saver);
+    Free(state);
+    struct Case {
+        std::vector<std::string> row;
+        std::string condition;
+        int count;
+    } cases[] = {
+        {{"CZ", "Okres Opava"}, "@CONDITION=((stat='CZ')AND(okres='Okres Opava'))", int30},
+        {{"0x1f", "$1F"}, "@CONDITION=((stat='0x1f')AND(okres='$1F'))", 0},
+        {{"CZ", "42"}, "@CONDITION=((stat='CZ')AND(okres='42'))", 0},
+    };
+    for (const Case& c : cases) {
+        dialog->SetData(nullptr);
+        Answer({c.row});
+        dialog->DoIt();
+        EXPECT_EQ(shown.front(), "stat|okres");
+        EXPECT_EQ(dialog->Condition, c.condition);
+        EXPECT_EQ(Elements(dialog->GetData()), c.count) << c.condition;
+    }
+    // A number against a numeric attribute stays bare; a text there is the layer's error.
+    dialog->FilterProperties = "plocha";
+    dialog->LayerDescription = "OKOLI=ostravsko.gpkg|okoli";
+    Answer({{"-1"}});
+    dialog->DoIt();
+    EXPECT_EQ(dialog->Condition, "@CONDITION=((plocha=-1))");
+    ClearErrorShown();
+    Answer({{"12a"}});
+    dialog->DoIt();
+    EXPECT_EQ(dialog->Condition, "@CONDITION=((plocha='12a'))");
+    EXPECT_EQ(dialog->GetData(), nullptr);
+    EXPECT_TRUE(ErrorShown());
+    ClearErrorShown();
 }
 
 TEST_F(ConditionFilterTest, CancelAndForeignOrDamagedStates) {

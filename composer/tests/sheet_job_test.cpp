@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
+#include <sys/wait.h>
 
 #include "composer_test_support.h"
 #include "composition/map_spaces.h"
@@ -166,6 +167,22 @@ TEST(OskeltSheet, TheStartScriptWritesTheSheetAsPngAndPdf) {
         }
     EXPECT_GT(black, png.Width());
     EXPECT_GT(white, png.Width() * png.Height() / 10);
+
+    // Runs whose output cannot be written end with status 1: under a file-size limit the
+    // old PDF stays whole; an output folder that is a file makes nothing.
+    WriteText(dir.Path("File.YESK"), SampleScript(dir.Path("Job.INI")));
+    struct Case {
+        const char* limit;
+        const char* script;
+    } failing[] = {{"ulimit -f 16", "Sheet.YESK"}, {"true", "File.YESK"}};
+    for (const Case& c : failing) {
+        command = "cd '" + dir.Path() + "' && bash -c \"trap '' XFSZ; " + c.limit + "; exec '" OSKELT32_PATH "' Job.INI " +
+                  c.script + " --answers '" SUITE_SAMPLES_DIR "/oskelt32/sheet-answers.txt'\" > log.txt 2>&1";
+        int status = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(status)) << c.script;
+        EXPECT_EQ(WEXITSTATUS(status), 1) << ReadFile(dir.Path("log.txt"));
+        EXPECT_EQ(ReadFile(dir.Path("out/OSTR.pdf")), pdf) << c.script;
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <regex>
 
@@ -251,6 +252,65 @@ TEST_F(TilingTest, MultiPageProblemsAreNotes) {
     preview->SetInput(d);
     preview->DoIt();
     EXPECT_EQ(Notes(), std::vector<std::string>{"Multipage PreView - Input not found or is not TMultipageDesktop!"});
+    Free(d);
+}
+
+// Sizes that are no numbers, and counts beyond a few thousand, are refused at once: no
+// view is made and the refusal counts as an error shown.
+TEST_F(TilingTest, AbsurdSizesAreRefusedBeforeAnyViewIsMade) {
+    const double nan = std::nan(""), inf = HUGE_VAL;
+    const std::string positive = "Tile - TileX and TileY must be above 0";
+    struct Case {
+        double tile, margin;
+        std::string note;
+    } tiles[] = {
+        {1e-4, 0, "Tile - too many pieces: "},
+        {nan, 0, positive},
+        {inf, 0, positive},
+        {0, 0, positive},
+        {0.1, nan, "Tile - dX, dy, Margin and the view's size must be numbers"},
+    };
+    for (const Case& c : tiles) {
+        holder->Notes.clear();
+        ClearErrorShown();
+        TDesktop* d = Source(0.25, 0.1);
+        auto* tile = Tool<TTileTemplate>();
+        tile->TileX = tile->TileY = c.tile;
+        tile->Margin = c.margin;
+        tile->SetInput(d);
+        tile->DoIt();
+        std::vector<std::string> notes = Notes();
+        ASSERT_EQ(notes.size(), 1u) << c.tile;
+        EXPECT_EQ(notes[0].rfind(c.note, 0), 0u) << notes[0];
+        EXPECT_TRUE(ErrorShown()) << c.tile;
+        EXPECT_EQ(d->GetClassCount(TView::StaticClass()), 1) << c.tile;
+        EXPECT_NEAR(FindView(d, "SRC")->GetWidth(), 0.25, 1e-12) << c.tile;
+        Free(d);
+    }
+    TDesktop* d = Source(0.5, 0.3);
+    auto* creator = Tool<TMultiPageDesktopCreator>();
+    creator->SourceViewName = "SRC";
+    creator->TemplateFile = Template();
+    creator->PageViewName = "MAP";
+    struct PageCase {
+        double overlap, width;
+        std::string note;
+    } pages[] = {
+        {nan, 0.5, "Multipage - Overlap, Space and the sizes of the views must be numbers"},
+        {0, inf, "Multipage - Overlap, Space and the sizes of the views must be numbers"},
+        {0.1999, 0.5, "Multipage - too many pieces: "},
+    };
+    for (const PageCase& c : pages) {
+        holder->Notes.clear();
+        FindView(d, "SRC")->SetWidth(c.width);
+        creator->Overlap = c.overlap;
+        creator->SetInput(d);
+        creator->DoIt();
+        EXPECT_EQ(creator->Output, nullptr);
+        std::vector<std::string> notes = Notes();
+        ASSERT_EQ(notes.size(), 1u) << c.overlap;
+        EXPECT_EQ(notes[0].rfind(c.note, 0), 0u) << notes[0];
+    }
     Free(d);
 }
 

@@ -195,7 +195,7 @@ void TMapsZM::SetMapName(const std::string& name) {
     auto set = [&](size_t from, size_t count, void (TMapsZM::*setter)(int32_t)) {
         int32_t v;
         if (!TryStrToInt(from < name.size() ? name.substr(from, count) : "", v)) {
-            ShowMessage(Cz("Špatné jméno mapy ZM: ") + name);
+            ShowErrorMessage(Cz("Špatné jméno mapy ZM: ") + name);
             return false;
         }
         (this->*setter)(v);

@@ -1,5 +1,8 @@
 #include "composition/database_classes.h"
 
+#include <algorithm>
+#include <climits>
+
 #include "database_tables.h"
 #include "kernel/class_registry.h"
 #include "kernel/tools.h"
@@ -181,7 +184,8 @@ bool TDatabaseClass::NoElements() { return ElementsCount() < 1; }
 
 int32_t TDatabaseClass::GetWholeSize() {
     if (!Open()) return 0;
-    return static_cast<int32_t>(static_cast<int64_t>(FCursor->RecordCount()) * FCursor->RecordSize());
+    const int64_t size = static_cast<int64_t>(FCursor->RecordCount()) * FCursor->RecordSize();
+    return static_cast<int32_t>(std::min<int64_t>(size, INT32_MAX));
 }
 
 void TDatabaseClass::FreeAll() {}

@@ -8,6 +8,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <climits>
+
 #include "platform/files.h"
 #include "platform/sysutils.h"
 
@@ -52,8 +55,13 @@ bool IsFolder(const std::string& osPath) {
     return stat(osPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-int32_t DataSize(OGRFieldDefnH f) {
-    int width = OGR_Fld_GetWidth(f);
+// The widest field a record counts; a sidecar may declare any width.
+constexpr int64_t kMaxFieldWidth = 65535;
+// The widest text of a number OGR is let to make.
+constexpr int kMaxNumberWidth = 64;
+
+int64_t DataSize(OGRFieldDefnH f) {
+    const int64_t width = std::min<int64_t>(OGR_Fld_GetWidth(f), kMaxFieldWidth);
     switch (OGR_Fld_GetType(f)) {
         case OFTInteger: return OGR_Fld_GetSubType(f) == OFSTBoolean || OGR_Fld_GetSubType(f) == OFSTInt16 ? 2 : 4;
         case OFTInteger64: return 8;
@@ -130,13 +138,14 @@ bool TableCursor::Ready(const std::string& what) {
     auto layer = static_cast<OGRLayerH>(layer_);
     OGRFeatureDefnH defn = OGR_L_GetLayerDefn(layer);
     int n = OGR_FD_GetFieldCount(defn);
-    recordSize_ = 0;
+    int64_t size = 0;
     h_->names.clear();
     for (int i = 0; i < n; ++i) {
         OGRFieldDefnH f = OGR_FD_GetFieldDefn(defn, i);
         h_->names.push_back(FromOsName(OGR_Fld_GetNameRef(f)));
-        recordSize_ += DataSize(f);
+        size += DataSize(f);
     }
+    recordSize_ = static_cast<int32_t>(std::min<int64_t>(size, INT32_MAX));
     // Records are read for their fields only.
     const char* ignored[] = {"OGR_GEOMETRY", nullptr};
     OGR_L_SetIgnoredFields(layer, ignored);
@@ -267,6 +276,11 @@ std::string TableCursor::Value(int field) const {
     if (!current_ || field < 0 || field >= FieldCount()) return {};
     auto f = static_cast<OGRFeatureH>(current_);
     if (!OGR_F_IsFieldSetAndNotNull(f, field)) return {};
+    // A real with a declared width or precision beyond any number's is written plainly:
+    // OGR pads it to that width (a sidecar's "Real(99999999999.9)" took gigabytes).
+    OGRFieldDefnH d = OGR_F_GetFieldDefnRef(f, field);
+    if (OGR_Fld_GetType(d) == OFTReal && (OGR_Fld_GetWidth(d) > kMaxNumberWidth || OGR_Fld_GetPrecision(d) > kMaxNumberWidth))
+        return CPLSPrintf("%.15g", OGR_F_GetFieldAsDouble(f, field));
     return FromOsName(OGR_F_GetFieldAsString(f, field));
 }
 

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "composition/modelfile.h"
+#include "kernel/file_elements.h"
 #include "modelfile_scope.h"
 #include "platform/files.h"
 #include "platform/forms.h"
@@ -612,6 +613,7 @@ void TZarixLoader::FreeUnreached(TElement* root) {
 }
 
 void TZarixLoader::DoIt() {
+    ModelFileReading reading;
     BeginLoad();
     TElement* root = nullptr;
     try {
@@ -923,6 +925,7 @@ void TLoader::Create() {
 
 void TLoader::DoIt() {
     HourGlass cursor;
+    ModelFileReading reading;
     std::string name = GetName();
     if (name.empty()) throw EBadStreamName(Cz("Chybné jméno streamu : ") + name + " !");
     TFileStream stream(name, fmOpenRead);

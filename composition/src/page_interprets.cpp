@@ -449,8 +449,8 @@ void TGridInterpret::Reset(TDevice* device) {
 bool TGridInterpret::ValidSteps(TElement* element, double width, double height) {
     if (width > 0 && height > 0 && (FMaxX - FMinX) / width <= kMaxGridCells && (FMaxY - FMinY) / height <= kMaxGridCells)
         return true;
-    ShowMessage(Cz("Objekt ") + element->ClassName() + ":" + element->GetName() +
-                Cz(" má vzhledem k zobrazované ploše nevhodně nastavenou šířku či výšku"));
+    ShowErrorMessage(Cz("Objekt ") + element->ClassName() + ":" + element->GetName() +
+                     Cz(" má vzhledem k zobrazované ploše nevhodně nastavenou šířku či výšku"));
     return false;
 }
 

@@ -8,6 +8,7 @@
 
 #include "interpret/interpret.h"
 #include "kernel/class_registry.h"
+#include "kernel/file_elements.h"
 #include "kernel/messages.h"
 #include "kernel/world.h"
 #include "platform/classes.h"
@@ -302,7 +303,7 @@ bool TStdtxtForm::SaveToFile(const std::string& path) {
         }
         return true;
     } catch (const Exception& e) {
-        ShowMessage(e.Message());
+        ShowErrorMessage(e.Message());
         return false;
     }
 }
@@ -320,7 +321,7 @@ bool TStdtxtForm::LoadFromFile(const std::string& path) {
         SetCaret(0, 0);
         return true;
     } catch (const Exception& e) {
-        ShowMessage(e.Message());
+        ShowErrorMessage(e.Message());
         return false;
     }
 }
@@ -516,12 +517,24 @@ void TTextFileDevice::Destroy() {
 void TTextFileDevice::SetFileName(const std::string& name) {
     CloseFile();
     if (name.empty()) return;
+    if (ModelFileReading::Active()) {
+        FFileName = name;
+        return;
+    }
+    OpenFile(name);
+}
+
+void TTextFileDevice::OpenFile(const std::string& name) {
     try {
         FStream = new TFileStream(name, fmCreate);
     } catch (Exception& e) {
         throw EInOutError(e.Message());
     }
     FFileName = name;
+}
+
+void TTextFileDevice::BeginOutput() {
+    if (!FStream && !FFileName.empty()) OpenFile(FFileName);
 }
 
 void TTextFileDevice::CloseFile() {

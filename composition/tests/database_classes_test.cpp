@@ -189,6 +189,31 @@ TEST_F(DatabaseClassTest, TextTablesAndQueries) {
     EXPECT_EQ(Beeps(), 0);
 }
 
+// Widths a text table's sidecar declares: sizes stay non-negative however wide they are.
+TEST_F(DatabaseClassTest, SidecarWidthsGiveSizesThatDoNotOverflow) {
+    struct Case {
+        const char* types;
+        int32_t recordSize;
+    } cases[] = {
+        {"Integer,String(10),String(20)", 4 + 11 + 21},
+        {"Integer,String(2000000000),String(2000000000)", 4 + 2 * 65536},
+        {"Integer,String(2147483647),Real", 4 + 65536 + 8},
+        // a real of absurd precision reads as its number, not as a text of that width
+        {"Real(99999999999.99999999),String,String", 8 + 256 + 256},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.types);
+        mft::WriteFile(Path("wide.csv"), "ID,KOD,NAZEV\n1,A,Ostrava\n2,B,Opava\n");
+        mft::WriteFile(Path("wide.csvt"), k.types);
+        TDatabaseClass* c = NewClass(dstText, dir_, "wide.csv");
+        ASSERT_EQ(c->ElementsCount(), 2) << c->LastError();
+        EXPECT_EQ(c->GetRecordSize(), k.recordSize);
+        EXPECT_EQ(c->GetWholeSize(), 2 * k.recordSize);
+        EXPECT_EQ(c->Get(0)->GetPropertyStringByName("ID"), "1");
+        Free(c);
+    }
+}
+
 TEST_F(DatabaseClassTest, TextConnectionNameIsCutTo79Characters) {
     std::string name(100, 'x');
     TDatabaseClass* c = NewClass(dstText, dir_, name);

@@ -3,7 +3,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "composition/modelfile.h"
 #include "composition/text_devices.h"
+#include "kernel/file_elements.h"
 #include "kernel/messages.h"
 #include "kernel/property_access.h"
 #include "kernel/world.h"
@@ -255,6 +257,72 @@ TEST_F(TextDevicesTest, ProtocolFileIsEmptiedWhenNamedAndTakesEachLineAsWritten)
             e.path().filename().string().rfind("second.txt", 0) == 0)
             ++files;
     EXPECT_EQ(files, 2);
+}
+
+// A model naming files, written and read back (whole and cut short): reading leaves every
+// named file as it was; the protocol file is made only when output begins.
+TEST_F(TextDevicesTest, ReadingAModelLeavesTheFilesItNamesAlone) {
+    namespace fs = std::filesystem;
+    const std::string victim = dir + "/victim.txt", model = dir + "/names.zrx", cut = dir + "/cut.zrx";
+    TOwnerEntity* root = TOwnerEntity::New();
+    TTextFileDevice* device = TTextFileDevice::New();
+    root->AddElement(device);
+    device->SetFileName(victim);
+    device->CloseFile();
+    device->SetFileName(victim);
+    TFileElement* file = TFileElement::New();
+    root->AddElement(file);
+    file->SetFileName(victim);
+    file->SetReadInfo(true);
+    file->SetAttributes(faReadOnly);
+    file->SetFileTime(EncodeDate(2001, 2, 3));
+    TSave* save = TSave::New(model);
+    save->SetInput(root);
+    save->DoIt();
+    Free(save);
+    Free(root);
+    std::string bytes = ReadBytes(model);
+    WriteBytes(cut, bytes.substr(0, bytes.size() - 6));
+    fs::permissions(victim, fs::perms::owner_read | fs::perms::owner_write);
+    WriteBytes(victim, "precious\r\n");
+    const auto time = fs::last_write_time(victim);
+
+    for (const std::string& name : {cut, model}) {
+        TLoad* load = TLoad::New(name);
+        try {
+            load->DoIt();
+        } catch (Exception&) {
+        }
+        TElement* read = load->Output;
+        Free(load);
+        EXPECT_EQ(ReadBytes(victim), "precious\r\n") << name;
+        EXPECT_EQ(fs::last_write_time(victim), time) << name;
+        EXPECT_NE(fs::status(victim).permissions() & fs::perms::owner_write, fs::perms::none) << name;
+        if (name == cut) {
+            if (read) Free(read);
+            continue;
+        }
+        auto* loaded = As<TOwnerEntity>(read);
+        ASSERT_NE(loaded, nullptr);
+        auto* d = As<TTextFileDevice>(loaded->FindElementClass(TTextFileDevice::StaticClass()));
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(d->GetFileName(), victim);  // kept, and written back with the model
+        EXPECT_FALSE(d->IsOpen());
+        d->WriteLine("dropped");
+        EXPECT_EQ(ReadBytes(victim), "precious\r\n");
+        // Output begins: the file is made anew and takes the lines.
+        d->BeginOutput();
+        d->WriteLine("run");
+        d->EndOutput();
+        EXPECT_EQ(ReadBytes(victim), "run\r\n");
+        Free(loaded);
+    }
+    // Set by a script, the name empties its file at once.
+    TTextFileDevice* scripted = TTextFileDevice::New();
+    SetPropStringByName(scripted, "FileName", victim);
+    EXPECT_EQ(ReadBytes(victim), "");
+    Free(scripted);
+    for (const std::string& name : {victim, model, cut}) fs::remove(name);
 }
 
 }  // namespace

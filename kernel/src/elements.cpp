@@ -442,7 +442,7 @@ void TEntity::FreeAll() {
         }
         if (FList) FList->Clear();
     } catch (const Exception& e) {
-        ShowMessage("TEntity.FreeAll" + kCrLf + e.Message());
+        ShowErrorMessage("TEntity.FreeAll" + kCrLf + e.Message());
     } catch (...) {
         Screen().SetCursor(saved);
         throw;
@@ -577,7 +577,7 @@ void TEntity::FreeElement(TElement* element) {
             element->RemoveOwner(this);
         }
     } catch (const Exception& e) {
-        ShowMessage("TEntity.FreeElement" + kCrLf + e.Message());
+        ShowErrorMessage("TEntity.FreeElement" + kCrLf + e.Message());
         Screen().SetCursor(crDefault);
     }
 }
@@ -663,7 +663,7 @@ void TEntity::HardFreeAll() {
         }
         FList->Clear();
     } catch (const Exception& e) {
-        ShowMessage("TEntity.HardFreeAll" + kCrLf + e.Message());
+        ShowErrorMessage("TEntity.HardFreeAll" + kCrLf + e.Message());
         Screen().SetCursor(crDefault);
     }
 }
@@ -805,9 +805,9 @@ TEntity* TOwnerEntity::GetOwnerEntity(int32_t index) {
     TElement* owner = FOwners.LiveItem(index);
     if (owner && owner->Is<TEntity>()) return static_cast<TEntity*>(owner);
     std::string prefix = "TOwnerEntity(" + GetName() + ").GetOwner: ";
-    if (!FOwners.Get(index)) ShowMessage(prefix + Cz("Objekt vlastníka je prázdný"));
-    else if (!owner) ShowMessage(prefix + Cz("Chybný objekt vlastníka"));
-    else ShowMessage(prefix + Cz("Objekt vlastníka není TEntity"));
+    if (!FOwners.Get(index)) ShowErrorMessage(prefix + Cz("Objekt vlastníka je prázdný"));
+    else if (!owner) ShowErrorMessage(prefix + Cz("Chybný objekt vlastníka"));
+    else ShowErrorMessage(prefix + Cz("Objekt vlastníka není TEntity"));
     return nullptr;
 }
 
@@ -841,13 +841,13 @@ void TOwnerEntity::Destroy() {
         TElement* owner = FOwners.LiveItem(i);
         if (raw && !owner) {
             // A link to an object that no longer exists.
-            ShowMessage(Cz("TOwnerEntity.Destroy: chybný vlastník objektu ") + GetName() + Cz(" č.") +
-                        IntToStr(i));
+            ShowErrorMessage(Cz("TOwnerEntity.Destroy: chybný vlastník objektu ") + GetName() + Cz(" č.") +
+                             IntToStr(i));
             continue;
         }
         auto* entity = As<TEntity>(owner);
         if (!entity) {
-            ShowMessage(Cz("TOwnerEntity.Destroy: Špatný vlastník"));
+            ShowErrorMessage(Cz("TOwnerEntity.Destroy: Špatný vlastník"));
             continue;
         }
         try {
@@ -859,7 +859,7 @@ void TOwnerEntity::Destroy() {
                 text += entity->ClassName() + " : " + entity->GetName();
             } catch (...) {
             }
-            ShowMessage(text);
+            ShowErrorMessage(text);
         }
     }
     FOwners = TOwnerList();
@@ -1045,7 +1045,7 @@ void CheckTestedElement() {
     } catch (...) {
         broken = true;
     }
-    if (broken) ShowMessage(Cz("Test ... chyba !!!"));
+    if (broken) ShowErrorMessage(Cz("Test ... chyba !!!"));
 }
 
 TElement* CreateElementByName(const std::string& name) {

@@ -27,7 +27,15 @@ bool IsSymbolicLink(const std::string& path) {
     return lstat(MapPath(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
+int modelFilesReading = 0;
+
 }  // namespace
+
+ModelFileReading::ModelFileReading() { ++modelFilesReading; }
+
+ModelFileReading::~ModelFileReading() { --modelFilesReading; }
+
+bool ModelFileReading::Active() { return modelFilesReading > 0; }
 
 // ---- TFileElement ------------------------------------------------------------------------
 
@@ -60,7 +68,7 @@ void TFileElement::Publish(PropertyTable& t) {
 std::string TFileElement::GetName() { return ExtractFileName(FFileName); }
 
 void TFileElement::SetName(const std::string& value) {
-    if (!PlainFileName(value)) return;
+    if (ModelFileReading::Active() || !PlainFileName(value)) return;
     std::string newPath = ExtractFilePath(FFileName) + value;
     if (!RenameFile(FFileName, newPath)) return;
     FSearchRec.Name = value;
@@ -112,7 +120,7 @@ TDateTime TFileElement::GetFileTime() {
 
 void TFileElement::SetFileTime(TDateTime value) {
     FSearchRec.Time = DateTimeToFileDate(value);
-    FileSetDate(FFileName, FSearchRec.Time);
+    if (!ModelFileReading::Active()) FileSetDate(FFileName, FSearchRec.Time);
 }
 
 std::string TFileElement::GetFileTimeString() { return DateTimeToStr(GetFileTime()); }
@@ -124,7 +132,7 @@ void TFileElement::SetFileTimeString(const std::string& value) {
 
 void TFileElement::SetAttributes(uint8_t value) {
     FSearchRec.Attr = value;
-    FileSetAttr(FFileName, value);
+    if (!ModelFileReading::Active()) FileSetAttr(FFileName, value);
 }
 
 void TFileElement::SetAttr(int bit, bool value) {
@@ -132,7 +140,7 @@ void TFileElement::SetAttr(int bit, bool value) {
         FSearchRec.Attr |= bit;
     else
         FSearchRec.Attr &= ~bit;
-    FileSetAttr(FFileName, FSearchRec.Attr);
+    if (!ModelFileReading::Active()) FileSetAttr(FFileName, FSearchRec.Attr);
 }
 
 void TFileElement::SetReadInfo(bool value) {

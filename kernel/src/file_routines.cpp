@@ -163,13 +163,13 @@ bool DeleteDirectory(const std::string& folder) {
         if (rec.Attr & faDirectory) continue;
         if (!DeleteFile(dir + "/" + rec.Name)) {
             FindClose(rec);
-            ShowMessage(Cz("Při rušení adresáře nelze smazat soubor ") + "\r\n" + dir + "\\" + rec.Name);
+            ShowErrorMessage(Cz("Při rušení adresáře nelze smazat soubor ") + "\r\n" + dir + "\\" + rec.Name);
             return false;
         }
     }
     FindClose(rec);
     if (!RemoveDir(dir)) {
-        ShowMessage(Cz("Adresář ") + dir + Cz("nelze zrušit !"));
+        ShowErrorMessage(Cz("Adresář ") + dir + Cz("nelze zrušit !"));
         return false;
     }
     return true;

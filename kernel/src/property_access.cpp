@@ -198,6 +198,6 @@ void SetPropByString(TPersistent* obj, const TPropInfo* prop, const std::string&
             default: break;
         }
     } catch (...) {
-        ShowMessage("Error filling property " + prop->Name + " by string " + text);
+        ShowErrorMessage("Error filling property " + prop->Name + " by string " + text);
     }
 }

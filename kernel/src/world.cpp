@@ -102,7 +102,7 @@ void TWorld::HandleWinMessage(TMsg& msg, bool& handled) {
     if (message && IsLive(message)) Free(message);
 }
 
-void TWorld::HandleException(void*, Exception& e) { ShowMessage("World Level Error :" + e.Message()); }
+void TWorld::HandleException(void*, Exception& e) { ShowErrorMessage("World Level Error :" + e.Message()); }
 
 TTechnology* TWorld::GetMainTool() {
     // While the world frees its children, the main tool is answered as long as it lives,

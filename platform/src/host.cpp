@@ -18,6 +18,7 @@ struct HostState {
     ConsoleHost console;
     UserHost* current = nullptr;
     std::vector<std::string> log;
+    bool errorShown = false;
 };
 
 HostState& State() {
@@ -343,10 +344,24 @@ UserHost& GetUserHost() {
 
 int HostMessageBox(const std::string& text, const std::string& caption, TMsgDlgType type, TMsgDlgButtons buttons) {
     State().log.push_back(text);
+    if (type == mtError || type == mtWarning) State().errorShown = true;
     return GetUserHost().MessageBox(text, caption, type, buttons);
 }
 
 void ShowMessage(const std::string& text) { HostMessageBox(text, Application().Title(), mtCustom, mbOK); }
+
+void ShowErrorMessage(const std::string& text) {
+    NoteErrorShown();
+    ShowMessage(text);
+}
+
+void NoteErrorShown() { State().errorShown = true; }
+
+bool ErrorShown() { return State().errorShown; }
+
+void ClearErrorShown() { State().errorShown = false; }
+
+int BatchExitStatus(int status, bool onScreen) { return status == 0 && !onScreen && ErrorShown() ? 1 : status; }
 
 int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons, int /*helpCtx*/) {
     std::string caption;

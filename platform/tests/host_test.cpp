@@ -1,6 +1,7 @@
 #include "platform/host.h"
 
 #include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -68,6 +69,34 @@ TEST_F(HostTest, EveryBoxAndBeepIsLogged) {
     EXPECT_EQ(host.Records()[2].caption, "TARVINE 32");
     ClearHostLog();
     EXPECT_TRUE(HostLog().empty());
+}
+
+// Which boxes count as an error shown, and the exit status a run that ends with 0 gets.
+TEST_F(HostTest, ErrorBoxesAndNotedFailuresMakeABatchRunFail) {
+    struct Case {
+        const char* name;
+        std::function<void()> show;
+        bool error;
+    } cases[] = {
+        {"plain box", [] { ShowMessage("done"); }, false},
+        {"question", [] { MessageDlg("?", mtConfirmation, mbYesNoCancel, 0); }, false},
+        {"information", [] { MessageDlg("i", mtInformation, mbOK, 0); }, false},
+        {"custom", [] { HostMessageBox("c", "t", mtCustom, mbOK); }, false},
+        {"error box", [] { MessageDlg("e", mtError, mbOK, 0); }, true},
+        {"warning box", [] { HostMessageBox("w", "t", mtWarning, mbOK); }, true},
+        {"failure box", [] { ShowErrorMessage("World Level Error :x"); }, true},
+        {"failure text", [] { NoteErrorShown(); }, true},
+    };
+    for (const Case& c : cases) {
+        ClearErrorShown();
+        c.show();
+        EXPECT_EQ(ErrorShown(), c.error) << c.name;
+        EXPECT_EQ(BatchExitStatus(0, false), c.error ? 1 : 0) << c.name;
+        EXPECT_EQ(BatchExitStatus(0, true), 0) << c.name;  // on screen the user saw it
+        EXPECT_EQ(BatchExitStatus(2, false), 2) << c.name;
+    }
+    EXPECT_EQ(HostLog().back(), "World Level Error :x");
+    ClearErrorShown();
 }
 
 TEST_F(HostTest, ConsoleHostWithoutTerminalAnswersTheDefault) {

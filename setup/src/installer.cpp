@@ -31,17 +31,17 @@ TDesktop::TDesktop(const std::string& programPath) {
     };
     std::string scriptPath = ScriptFileName(programPath);
     if (!FileExists(scriptPath)) {
-        ShowMessage(Cz("Nemohu nalézt soubor ") + scriptPath);
+        ShowErrorMessage(Cz("Nemohu nalézt soubor ") + scriptPath);
         FinishInstall();
         return;
     }
     switch (script_.Load(scriptPath)) {
         case InstallScript::NoDisks:
-            ShowMessage(Cz("Chybička ... žádné instalační disky nebo porušené soubory .. instalace končí - ahoj"));
+            ShowErrorMessage(Cz("Chybička ... žádné instalační disky nebo porušené soubory .. instalace končí - ahoj"));
             FinishInstall();
             return;
         case InstallScript::NoName:
-            ShowMessage(Cz("Chybí jméno aplikace ... končíme - čest"));
+            ShowErrorMessage(Cz("Chybí jméno aplikace ... končíme - čest"));
             FinishInstall();
             return;
         case InstallScript::Loaded: break;
@@ -243,8 +243,8 @@ void TDesktop::QuestionStep(const std::string& value) {
 
 void TDesktop::FinishWithSuccess() {
     if (failedFiles_ > 0 || failedSteps_ > 0)
-        ShowMessage(Cz("Instalace skončila s chybami: nenainstalovaných souborů ") + IntToStr(failedFiles_) +
-                    (failedSteps_ > 0 ? Cz(", neprovedených kroků ") + IntToStr(failedSteps_) : std::string()));
+        ShowErrorMessage(Cz("Instalace skončila s chybami: nenainstalovaných souborů ") + IntToStr(failedFiles_) +
+                         (failedSteps_ > 0 ? Cz(", neprovedených kroků ") + IntToStr(failedSteps_) : std::string()));
     else
         ShowMessage(Cz("Instalace byla úspěšně dokončena"));
     FinishInstall();
@@ -259,7 +259,7 @@ void TDesktop::FinishInstall() {
 int RunSetup(const std::string& programPath) {
     std::string data = XdgDataHome();
     if (data.empty()) {
-        ShowMessage(Cz("Nelze zjistit domovskou složku uživatele, instalace neproběhne"));
+        ShowErrorMessage(Cz("Nelze zjistit domovskou složku uživatele, instalace neproběhne"));
         return 1;
     }
     SetWindowsDirectory(FromOsName(data));

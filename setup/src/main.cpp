@@ -39,5 +39,5 @@ int main(int argc, char** argv) {
     int status = setup::RunSetup(ExecutablePath());
     SetUserHost(nullptr);
     if (onScreen) StopScreen();
-    return status;
+    return BatchExitStatus(status, onScreen);
 }

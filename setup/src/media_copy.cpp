@@ -26,7 +26,7 @@ std::string SiblingDiskFolder(const std::string& source, int disk) {
 }  // namespace
 
 void TDesktop::CannotCreate(const std::string& folder) {
-    ShowMessage(Cz("nelze vytvořit složku ") + folder + Cz("... Instalace bude ukončena !"));
+    ShowErrorMessage(Cz("nelze vytvořit složku ") + folder + Cz("... Instalace bude ukončena !"));
     FinishInstall();
 }
 
@@ -65,7 +65,7 @@ void TDesktop::CopyFilesStep() {
     if (!CreateTargetDirs()) return;
     std::string source = script_.ResolveDir("ODKUD");
     if (source.empty()) {
-        ShowMessage(Cz("Ve skriptu instalace chybí složka médií ODKUD ... Instalace bude ukončena !"));
+        ShowErrorMessage(Cz("Ve skriptu instalace chybí složka médií ODKUD ... Instalace bude ukončena !"));
         FinishInstall();
         return;
     }
@@ -119,7 +119,7 @@ bool TDesktop::CopyFile(const std::string& source, const std::string& file, cons
         return false;
     }
     if (!IsSafeRelativeName(file)) {
-        ShowMessage(Cz("Nepřípustné jméno souboru ") + file);
+        ShowErrorMessage(Cz("Nepřípustné jméno souboru ") + file);
         ++failedFiles_;
         return true;
     }
@@ -137,7 +137,7 @@ bool TDesktop::CopyFile(const std::string& source, const std::string& file, cons
     if (finished_) return false;
     int64_t result = ExpandFile(source + file, target + file);
     if (result < 0) {
-        ShowMessage(Cz("Chyba ") + IntToStr(result));
+        ShowErrorMessage(Cz("Chyba ") + IntToStr(result));
         ++failedFiles_;
     }
     return true;

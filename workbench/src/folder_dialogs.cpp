@@ -108,7 +108,7 @@ void Tf_SelectDir::NewFolder() {
         Refresh();
     } catch (Exception& e) {
         if (ReportErrors) {
-            ShowMessage(e.Message() + ": " + base + name);
+            ShowErrorMessage(e.Message() + ": " + base + name);
             Screen().SetCursor(crDefault);
         }
     }
@@ -137,7 +137,7 @@ void TSelectDirDialog::DoIt() {
         if (form->ShowModal() == mrOk) Directory = form->Folder();
     } catch (Exception& e) {
         if (form->ReportErrors) {
-            ShowMessage(e.Message() + ": " + Directory);
+            ShowErrorMessage(e.Message() + ": " + Directory);
             Screen().SetCursor(crDefault);
         }
         Directory.clear();

@@ -153,7 +153,7 @@ void TFormToolManager::LoadFromFile(const std::string& fileName) {
         FForm->Bitmap().LoadFromPNG(MapPath(fileName));
         if (auto* d = As<TImageCanvasDevice>(GetDevice())) d->AdaptToImage();
     } catch (const Exception&) {
-        ShowMessage(Cz("Ze souboru ") + fileName + Cz(" nejde načíst bitmapa"));
+        ShowErrorMessage(Cz("Ze souboru ") + fileName + Cz(" nejde načíst bitmapa"));
     }
 }
 
@@ -162,7 +162,7 @@ void TFormToolManager::SaveToFile(const std::string& fileName) {
     try {
         FForm->Bitmap().SaveToPNG(MapPath(fileName));
     } catch (const Exception&) {
-        ShowMessage(Cz("Do souboru ") + fileName + Cz(" nejde uložit bitmapa"));
+        ShowErrorMessage(Cz("Do souboru ") + fileName + Cz(" nejde uložit bitmapa"));
     }
 }
 

@@ -327,7 +327,7 @@ void TGuideFormTool::Create() {
         if (TGuide* guide = ReadKeyMapFile(file, error)) {
             SetGuide(guide);
         } else {
-            ShowMessage(Cz("Soubor průvodce byl patrně poškozen, bude vytvořen nový .. "));
+            ShowErrorMessage(Cz("Soubor průvodce byl patrně poškozen, bude vytvořen nový .. "));
             PostMsg(guide_msg::NewGuideManual, this, nullptr, false);
         }
     } else {
@@ -372,7 +372,7 @@ void TGuideFormTool::SaveGuide() {
         guide->ResetIDs();
         RunAndFree(TSave::New(GuideFileName()), guide);
     } catch (const Exception& e) {
-        ShowMessage(e.Message());
+        ShowErrorMessage(e.Message());
     }
 }
 
@@ -511,7 +511,7 @@ void TGuideFormTool::NewGuide(bool automatic) {
     try {
         guide->Reload();
     } catch (const Exception& e) {
-        ShowMessage(e.Message());
+        ShowErrorMessage(e.Message());
     }
     guide->EnsureStructure();
     SetGuide(guide);
@@ -532,7 +532,7 @@ void TGuideFormTool::Apply() {
                 try {
                     WriteSheetSelection(list, SelectionFileName());
                 } catch (const Exception& e) {
-                    ShowMessage(e.Message());
+                    ShowErrorMessage(e.Message());
                 }
             }
         } catch (const Exception&) {
@@ -805,7 +805,7 @@ void TGuideFormTool::OpenFile(TZarixMessage*&, bool& handled) {
     std::string error;
     TGuide* guide = ReadKeyMapFile(name, error);
     if (!guide) {
-        ShowMessage(Cz("Vybraný soubor byl patrně poškozen, nebo není souborem průvodce ... ponechávám původní."));
+        ShowErrorMessage(Cz("Vybraný soubor byl patrně poškozen, nebo není souborem průvodce ... ponechávám původní."));
         return;
     }
     SetGuide(guide);
@@ -826,7 +826,7 @@ void TGuideFormTool::SaveFileAs(TZarixMessage*&, bool& handled) {
         save->SetInput(guide);
         save->DoIt();
     } catch (const Exception& e) {
-        ShowMessage(e.Message());
+        ShowErrorMessage(e.Message());
     }
     Free(save);
 }

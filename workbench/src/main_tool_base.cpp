@@ -130,7 +130,7 @@ void TOldMainTool::InitPlugins() {
                 World->AddElement(loader->Output);
             }
         } catch (Exception&) {
-            ShowMessage(Cz("Chyba inicializace Plug Ins: ") + path);
+            ShowErrorMessage(Cz("Chyba inicializace Plug Ins: ") + path);
         }
         Free(loader);
     }
@@ -388,7 +388,7 @@ void TOldMainTool::PublishShared(PropertyTable& t) {
 
 TTool* TOldMainTool::NewShellTool(const char* className, bool report) {
     if (TTool* tool = NewRegistered<TTool>(className)) return tool;
-    if (report) ShowMessage(Cz("Není k dispozici: ") + className);
+    if (report) ShowErrorMessage(Cz("Není k dispozici: ") + className);
     return nullptr;
 }
 

@@ -291,8 +291,8 @@ bool TPrintDialogTool::AcceptGrid(double scale, double overlap) {
     TPrintPages* grid = GetPages();
     if (!grid) return false;
     if (grid->GetTooManyPages() || grid->GetNoStep()) {
-        ShowMessage(Cz("Tisk by měl příliš mnoho stránek (více než ") + IntToStr(TPrintPages::MaxPages) +
-                    Cz("), nastavení se nemění."));
+        ShowErrorMessage(Cz("Tisk by měl příliš mnoho stránek (více než ") + IntToStr(TPrintPages::MaxPages) +
+                         Cz("), nastavení se nemění."));
         grid->SetOverlap(overlap);
         grid->SetScale(scale);
         if (FForm) (*FForm)["ed_Scale"].Text = FloatToStr(grid->GetScale());
@@ -354,7 +354,7 @@ void TPrintDialogTool::RasterLinesToggled() {
         TIniFile ini(PrintIniFileName());
         ini.WriteBool(kPrintSection, kRasterizeKey, on);
     } catch (const Exception& e) {
-        ShowMessage(e.Message());
+        ShowErrorMessage(e.Message());
     }
     if (auto* p = As<TPrintDevice>(GetPrintDevice())) p->SetRasterizeLines(on);
 }

@@ -49,11 +49,11 @@ void TPrint::DoIt() {
     if (!interpret) return;
     TDevice* own = interpret->GetDevice();
     if (!own) {
-        ShowMessage(Cz("Není nastaveno zařízení interpretru"));
+        ShowErrorMessage(Cz("Není nastaveno zařízení interpretru"));
         return;
     }
     if (Printer().Printing()) {
-        ShowMessage(Cz("Dosud se tiskne"));
+        ShowErrorMessage(Cz("Dosud se tiskne"));
         return;
     }
     TPrintDevice* device = nullptr;
@@ -82,7 +82,7 @@ void TPrint::DoIt() {
         } catch (const Exception& e) {
             Printer().Abort();
             if (TPrintDialogTool* dialog = Dialog()) dialog->MarkAborted();
-            ShowMessage(Cz("Problémy s tiskem: ") + e.Message());
+            ShowErrorMessage(Cz("Problémy s tiskem: ") + e.Message());
         }
         printing = false;
         if (IsLive(interpret)) {
@@ -95,7 +95,7 @@ void TPrint::DoIt() {
         try {
             Free(done);
         } catch (const Exception& e) {
-            ShowMessage(Cz("Problémy s tiskem: ") + e.Message());
+            ShowErrorMessage(Cz("Problémy s tiskem: ") + e.Message());
         }
         if (IsLive(interpret)) interpret->PostMsgToOwners(tm_QuitWhenDone, nullptr, false);
     } catch (const Exception& e) {
@@ -107,8 +107,8 @@ void TPrint::DoIt() {
             Printer().Abort();
             Free(device);
         }
-        if (printing) ShowMessage(Cz("Problémy s tiskem: ") + e.Message());
-        else ShowMessage(Cz("Problémy s přípravou tisku: ") + e.Message());
+        if (printing) ShowErrorMessage(Cz("Problémy s tiskem: ") + e.Message());
+        else ShowErrorMessage(Cz("Problémy s přípravou tisku: ") + e.Message());
     }
     // The dialog's timer sees the printer idle now and closes the dialog.
     if (TPrintDialogTool* dialog = Dialog(); dialog && dialog->GetForm()) dialog->GetForm()->ArmTimer();

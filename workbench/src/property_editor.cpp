@@ -283,7 +283,7 @@ void TObjectPropertyEditor::Fill() {
             g.SetCell(1, row, text);
         }
     } catch (const Exception&) {
-        ShowMessage("Error filling property form (" + name + ")");
+        ShowErrorMessage("Error filling property form (" + name + ")");
         return;
     }
     FFilled = true;

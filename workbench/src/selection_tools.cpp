@@ -221,7 +221,7 @@ void TObjectSelector::Select(TZarixMessage* message, bool& handled) {
         if (ModelFileProfile() != TModelFileProfile::Tarvine) PostMsg(tm_ElementSelected, nullptr, hit, false);
         FollowUp(hit);
     } catch (const Exception& e) {
-        ShowMessage(Cz(ErrorPrefix()) + e.Message());
+        ShowErrorMessage(Cz(ErrorPrefix()) + e.Message());
     }
 }
 
@@ -311,7 +311,7 @@ void TPointCollector::MouseUp(TZarixMessage*& message, bool& handled) {
         SetOutput(this);
         FollowUp(this);
     } catch (const Exception& e) {
-        ShowMessage(Cz("Snímač Bodu: ") + e.Message());
+        ShowErrorMessage(Cz("Snímač Bodu: ") + e.Message());
     }
 }
 

@@ -1,6 +1,6 @@
 // The condition filter: a grid of attribute values whose complete rows are alternatives
-// and whose columns must all match, kept between runs in "ConditionFilter.zrx" beside the
-// program. OK builds the layer condition, the model of the filtered layer, and inserts it
+// and whose columns (those FilterProperties names) must all match, kept between runs in
+// "ConditionFilter.zrx" beside the program. OK builds the layer condition, the model of the filtered layer, and inserts it
 // into the input.
 #pragma once
 #include <string>
@@ -12,10 +12,12 @@ class TForm;
 class TOwnerEntity;
 
 // The condition text of the rows (each a value per column), under the column titles:
-// "@CONDITION=((A=1)AND(B='x'))OR(...)". A value is bare when it is a whole integer, else in
-// apostrophes with each apostrophe inside doubled.
+// "@CONDITION=((A=1)AND(B='x'))OR(...)". A value is bare when it is a plain decimal integer
+// and its column's attribute is no text (texts[c] false or missing), else in apostrophes
+// with each apostrophe inside doubled.
 std::string BuildFilterCondition(const std::vector<std::string>& titles,
-                                 const std::vector<std::vector<std::string>>& rows);
+                                 const std::vector<std::vector<std::string>>& rows,
+                                 const std::vector<bool>& texts = {});
 
 class TConditionFilterDialog : public TTool {
     ZARIX_CLASS(TConditionFilterDialog, TTool)
@@ -46,6 +48,8 @@ private:
     void LoadState();
     void FillForm(TForm& form);
     void TakeForm(TForm& form);
+    // Per title, whether the layer's attribute of that name is a text.
+    std::vector<bool> TextColumns(const std::vector<std::string>& titles);
     void BuildData();
 
     TElement* FData = nullptr;

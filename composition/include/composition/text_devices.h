@@ -136,8 +136,7 @@ private:
     TStdtxtForm* FForm = nullptr;
 };
 
-// Writes into a temporary file beside the named one, which takes the name when the file is
-// closed: a protocol that a failed run leaves unfinished keeps the previous one whole.
+// Writes a text file: each line goes to the file as it is written.
 class TTextFileDevice : public TDevice {
     ZARIX_CLASS(TTextFileDevice, TDevice)
     static void Publish(PropertyTable& t);
@@ -148,26 +147,30 @@ public:
     void Destroy() override;
     TCanvas* GetCanvas() override { return nullptr; }
 
-    // The open file's name, empty when closed.
+    // The open file's name, or the one waiting for output; empty when closed.
     std::string GetFileName() const { return FFileName; }
     // Closes an open file, then creates or empties the named one; EInOutError naming it
-    // when it cannot be made. Each line goes to the file as it is written; a write that
-    // fails raises EInOutError naming the file.
+    // when it cannot be made. While a model file is read the name is only kept: the file
+    // is made when output begins.
     void SetFileName(const std::string& name);
     bool IsOpen() const { return FStream != nullptr; }
     void CloseFile();
 
     void SetVisible(bool) override {}
     void Clear() override {}
+    // A piece the file does not take whole raises EInOutError naming the file; nothing is
+    // written while the file is not open.
     void WriteText(const std::string& text) override;
     void WriteLine(const std::string& text) override;
-    // Nothing while open: the file keeps what was written.
-    void BeginOutput() override {}
+    // Makes (or empties) a file whose name waits for output; an open file keeps what was
+    // written.
+    void BeginOutput() override;
     void EndOutput() override { CloseFile(); }
     void FlushOutput() override {}
     void SetOutputOption(int) override {}
 
 private:
+    void OpenFile(const std::string& name);
     TFileStream* FStream = nullptr;
     std::string FFileName;
 };

@@ -7,8 +7,21 @@
 #include "kernel/elements.h"
 #include "platform/files.h"
 
+// Marks, while it lives, that a model file is being read: published setters that would
+// change the file system (create or empty a file, rename it, date it, set its attributes)
+// then only record their value, so reading a model never touches a file.
+class ModelFileReading {
+public:
+    ModelFileReading();
+    ~ModelFileReading();
+    ModelFileReading(const ModelFileReading&) = delete;
+    ModelFileReading& operator=(const ModelFileReading&) = delete;
+    static bool Active();
+};
+
 // One file: its search record and full path. The element name is the file-name part of
-// the path; setting it renames the file.
+// the path; setting it renames the file (except while a model file is read: the name is
+// then the file name's part).
 class TFileElement : public TOwnerEntity {
     ZARIX_CLASS(TFileElement, TOwnerEntity)
     static void Publish(PropertyTable& t);

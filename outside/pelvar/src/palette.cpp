@@ -126,11 +126,11 @@ void TColorPaletteDialog::DoIt() {
             if (!GetUserHost().SelectFile(Cz(kFilter), ExtractFileDir(file), file)) return;
             try {
                 ReadGrid(grid, *copy);
-                for (const std::string& bad : LoadPaletteFile(file, *copy)) ShowMessage(bad);
+                for (const std::string& bad : LoadPaletteFile(file, *copy)) ShowErrorMessage(bad);
                 form["ed_File"].Text = file;
                 FillGrid(grid, *copy);
             } catch (Exception& e) {
-                ShowMessage(e.Message());
+                ShowErrorMessage(e.Message());
             }
         };
         form.Add(TControlKind::Button, "b_Save", Cz("Uložit")).OnClick = [&](TControl&) {
@@ -141,7 +141,7 @@ void TColorPaletteDialog::DoIt() {
                 SavePaletteFile(file, *copy);
                 form["ed_File"].Text = file;
             } catch (Exception& e) {
-                ShowMessage(e.Message());
+                ShowErrorMessage(e.Message());
             }
         };
         form.Add(TControlKind::Button, "OK", "OK").ModalResult = mrOk;

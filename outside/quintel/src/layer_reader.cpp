@@ -16,6 +16,7 @@
 #include "kernel/class_registry.h"
 #include "kernel/world.h"
 #include "platform/files.h"
+#include "platform/host.h"
 #include "platform/sysutils.h"
 #include "quintel/quintel.h"
 #include "space/layer_class.h"
@@ -262,11 +263,14 @@ public:
     // The layer's strings, owned by the caller: one, or one per kind of geometry in a layer
     // of mixed kinds; raises LayerFailure.
     std::vector<TSpaceEntityString*> Read(std::vector<std::string>& notes);
+    // The layer's fields, from its definition; raises LayerFailure.
+    std::vector<TLayerField> Fields();
 
 private:
     OGRLayerH OpenLayer();
     void Prepare(OGRLayerH layer);
     int FieldIndex(OGRFeatureDefnH defn, const std::string& name, const char* role);
+    std::vector<TLayerField> FieldsOf(OGRFeatureDefnH defn);
     // Elements of one feature's geometry (several for multi-points and multi-lines).
     void AddFeature(OGRFeatureH f, OGRGeometryH g, TSpaceEntityString* string);
     // The same in a layer of mixed kinds: each geometry to the string of its kind.
@@ -340,6 +344,24 @@ OGRLayerH LayerReader::OpenLayer() {
     return found;
 }
 
+std::vector<TLayerField> LayerReader::FieldsOf(OGRFeatureDefnH defn) {
+    std::vector<TLayerField> fields;
+    fieldTypes_.clear();
+    for (int i = 0; i < OGR_FD_GetFieldCount(defn); ++i) {
+        OGRFieldDefnH fd = OGR_FD_GetFieldDefn(defn, i);
+        OGRFieldType t = OGR_Fld_GetType(fd);
+        fieldTypes_.push_back(t);
+        TTypeKind k = t == OFTInteger || t == OFTInteger64 ? tkInteger : t == OFTReal ? tkFloat : tkLString;
+        fields.push_back({ToCp1250()(OGR_Fld_GetNameRef(fd), lossy_), k});
+    }
+    return fields;
+}
+
+std::vector<TLayerField> LayerReader::Fields() {
+    source_ = ParseLayerValue(layer_->GetValue());
+    return FieldsOf(OGR_L_GetLayerDefn(OpenLayer()));
+}
+
 int LayerReader::FieldIndex(OGRFeatureDefnH defn, const std::string& name, const char* role) {
     if (name.empty()) return -1;
     bool lossy = false;
@@ -369,14 +391,7 @@ void LayerReader::Prepare(OGRLayerH layer) {
         kind_ = KindOf(type, textField_ >= 0);
     }
 
-    std::vector<TLayerField> fields;
-    for (int i = 0; i < OGR_FD_GetFieldCount(defn); ++i) {
-        OGRFieldDefnH fd = OGR_FD_GetFieldDefn(defn, i);
-        OGRFieldType t = OGR_Fld_GetType(fd);
-        fieldTypes_.push_back(t);
-        TTypeKind k = t == OFTInteger || t == OFTInteger64 ? tkInteger : t == OFTReal ? tkFloat : tkLString;
-        fields.push_back({ToCp1250()(OGR_Fld_GetNameRef(fd), lossy_), k});
-    }
+    std::vector<TLayerField> fields = FieldsOf(defn);
     if (mixedKinds_.empty()) {
         class_ = LayerClass(layer_->GetName(), BaseOf(kind_), fields);
     } else {
@@ -641,6 +656,19 @@ void RegisterLayers(TRectEntity* model) {
 
 int LayerSourcesOpened() { return sourcesOpened; }
 
+std::vector<TLayerField> LayerFields(TModelScript* script, TLayerScript* layer) {
+    if (!script || !layer) return {};
+    QuietGdal quiet;
+    LayerSources sources;
+    std::unique_ptr<TModelByScriptCreator, void (*)(TPersistent*)> creator(TModelByScriptCreator::New(), &Free);
+    try {
+        return LayerReader(script, layer, *creator, sources).Fields();
+    } catch (const LayerFailure&) {
+    } catch (const Exception&) {
+    }
+    return {};
+}
+
 void TModelByScriptCreator::DoIt() {
     FMessages.clear();
     SetOutput(nullptr);
@@ -657,8 +685,10 @@ void TModelByScriptCreator::DoIt() {
             strings = reader.Read(notes);
         } catch (const LayerFailure& failure) {
             notes.push_back(Cz("Vrstva ") + layer->GetName() + Cz(" nenačtena: ") + failure.Reason);
+            NoteErrorShown();
         } catch (const Exception& e) {
             notes.push_back(Cz("Vrstva ") + layer->GetName() + Cz(" nenačtena: ") + e.Message());
+            NoteErrorShown();
         }
         for (std::string& n : notes) Note(n);
         for (TSpaceEntityString* string : strings) {

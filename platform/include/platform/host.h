@@ -200,6 +200,17 @@ void ShowMessage(const std::string& text);
 // A box captioned by its type ("Warning", "Error", "Information", "Confirm"; the title for
 // mtCustom). helpCtx is not used.
 int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons, int helpCtx);
+// The plain message box of a failure: shown as ShowMessage, and it counts as an error shown.
+void ShowErrorMessage(const std::string& text);
+// Whether the program showed an error: an error or warning box (MessageDlg, HostMessageBox),
+// a ShowErrorMessage box, or a failure a text message reported (NoteErrorShown, called by
+// whoever sends the text). Other boxes, questions and notes count not.
+bool ErrorShown();
+void NoteErrorShown();
+void ClearErrorShown();
+// The exit status of a program that ends with status: 1 instead of 0 when it ran off screen
+// (an answers file, --headless, a terminal) and showed an error, so scripts can rely on it.
+int BatchExitStatus(int status, bool onScreen);
 // Logged as "MessageBeep(<decimal type>)".
 void MessageBeep(uint32_t type);
 

@@ -18,6 +18,7 @@
 #include "kernel/tools.h"
 #include "kernel/value_elements.h"
 #include "pelvar/pelvar.h"
+#include "space/layer_class.h"
 
 // One layer of a model script: its name, its value text and its parameters (a
 // TPropertyList child, made on the first parameter).
@@ -134,6 +135,11 @@ protected:
 private:
     std::vector<std::string> FMessages;
 };
+
+// The fields of a layer line's layer with the kinds its class publishes them with
+// (tkInteger, tkFloat, tkLString), from the layer's definition alone; empty when the
+// layer cannot be opened.
+std::vector<TLayerField> LayerFields(TModelScript* script, TLayerScript* layer);
 
 // Data sources the layer loads of this process have opened (a test hook: one load opens
 // each source once).
