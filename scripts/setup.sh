@@ -4,6 +4,9 @@ set -euo pipefail
 PKGS=(cmake ninja-build g++ clang libclang-rt-dev libgtest-dev libgmock-dev libbenchmark-dev
       libcairo2-dev libjpeg-dev pkg-config libgdal-dev gdal-bin liblua5.4-dev libmspack-dev
       mscompress libgdk-pixbuf-2.0-dev libgeos-dev libboost-dev qt6-base-dev)
+PKGS+=(libcups2-dev)
+# The printing test starts a CUPS server of its own: cupsd and its pass-through filter.
+PKGS+=(cups-daemon cups-core-drivers)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

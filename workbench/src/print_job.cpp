@@ -1,8 +1,10 @@
 #include "workbench/print_job.h"
 
 #include "device/printer.h"
+#include "device/printer_setup_dialog.h"
 #include "kernel/class_registry.h"
 #include "kernel/value_elements.h"
+#include "kernel/world.h"
 #include "platform/files.h"
 #include "platform/host.h"
 #include "platform/sysutils.h"
@@ -58,6 +60,7 @@ void TPrint::DoIt() {
     }
     TPrintDevice* device = nullptr;
     bool printing = false;
+    LoadPrinterChoice(PrintIniFileName());
     try {
         device = TPrintDevice::New();
         interpret->SetPrinting(true);
@@ -95,9 +98,13 @@ void TPrint::DoIt() {
         try {
             Free(done);
         } catch (const Exception& e) {
+            if (TPrintDialogTool* dialog = Dialog()) dialog->MarkAborted();
             ShowMessage(Cz("Problémy s tiskem: ") + e.Message());
         }
         if (IsLive(interpret)) interpret->PostMsgToOwners(tm_QuitWhenDone, nullptr, false);
+        // Where the job went: a queue, or a file and why.
+        if (TTechnology* main = World ? World->GetMainTool() : nullptr)
+            if (!Printer().TargetNote().empty()) PostTextMsg(tm_TextNote, Printer().TargetNote(), main);
     } catch (const Exception& e) {
         if (device) {
             if (IsLive(interpret)) {
