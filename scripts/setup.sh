@@ -7,6 +7,9 @@ PKGS=(cmake ninja-build g++ clang libclang-rt-dev libgtest-dev libgmock-dev libb
 # The families the suite draws its font names with ("Arial": Liberation Sans), and FreeType for their metrics.
 PKGS+=(fonts-liberation2 libfreetype-dev libfontconfig-dev)
 PKGS+=(qt6-translations-l10n)  # Qt's own dialogs in Czech
+PKGS+=(libcups2-dev)
+# The printing test starts a CUPS server of its own: cupsd and its pass-through filter.
+PKGS+=(cups-daemon cups-core-drivers)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -31,7 +31,7 @@ std::string Joined(const std::string& folder, const std::string& name) {
 
 // The desktop on a grid of printer sheets, one PDF page each; answers the page count.
 int32_t PrintOnSheets(TInterpret* interpret, TDesktop* desktop, double overlap, const std::string& pdf) {
-    Printer().SetFileName(MapPath(pdf));
+    Printer().SetJobFile(MapPath(pdf));
     TDevice* own = interpret->GetDevice();
     TPrintDevice* device = TPrintDevice::New();
     TPrintPages* grid = TPrintPages::New();

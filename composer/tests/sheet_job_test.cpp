@@ -10,6 +10,7 @@
 #include "device/canvas.h"
 #include "workbench/form_tool_manager.h"
 #include "workbench/key_map_window.h"
+#include "../../outside/device/tests/private_cups_server.h"
 
 namespace {
 
@@ -277,6 +278,62 @@ TEST_F(ComposerTest, TheSampleSelectionIsWhatTheKeyMapWrites) {
     const std::string sample = SUITE_SAMPLES_DIR "/oskelt32/Select.ZRX";
     if (const char* w = std::getenv("SUITE_WRITE_SAMPLES"); w && std::string(w) == "1") WriteText(sample, made);
     EXPECT_EQ(ReadFile(sample), made);
+}
+
+// The sample sheet printed through its map window's print command: to the default queue of
+// a CUPS server, the dialog's end message naming it; without a server into the file.
+TEST(OskeltSheet, TheSheetsWindowPrintsToThePrinterQueueOrWithoutAServerToTheFile) {
+    std::string missing = PrivateCupsServer::Missing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
+    PrivateCupsServer server;
+    std::string why;
+    ASSERT_TRUE(server.Start({{"Sheets", true, true, false, "sheets.pdf"}}, why)) << why;
+    PrivateCupsServer::Forget();  // for the program only
+    TempDir dir("oskeltprint");
+    ASSERT_FALSE(dir.Path().empty());
+    WriteText(dir.Path("Job.INI"), "[Options]\r\nServiceDirectory=" SUITE_SAMPLES_DIR "/service\r\nDataDirectory=" SUITE_SAMPLES_DIR
+                                   "/data\r\n");
+    std::string script = std::regex_replace(SampleScript(dir.Path("out")), std::regex("main:Post\\(2\\)"), R"(yesk.ProcessMessages()
+for i = 0, main:ChildCount() - 1 do
+  local tools = main:Child(i)
+  if tools:ClassName() == "TTools" then
+    for j = tools:ChildCount() - 1, 0, -1 do
+      if tools:Child(j):Is("TFormToolManager") then
+        tools:Child(j):Post(40)
+        break
+      end
+    end
+  end
+end
+main:Post(2)
+)");
+    WriteText(dir.Path("Print.YESK"), script);
+    WriteText(dir.Path("answers.txt"), "OK\nOK\nYes\n");  // the sheet's texts, the print dialog, the quit
+    struct Case {
+        std::string server;
+        std::string printed;  // the file with the pages
+        std::string note, end;
+    } cases[] = {
+        {server.Socket(), server.Out() + "/sheets.pdf", "Tisk na tiskárnu \"Sheets\"", "Ukončen tisk na \"Sheets\""},
+        {dir.Path("none.sock"), dir.Path("print.pdf"), "neodpovídá", "Ukončen tisk na \"PDF\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.server);
+        std::string command = "cd '" + dir.Path() + "' && CUPS_SERVER='" + c.server + "' '" OSKELT32_PATH
+                              "' Job.INI Print.YESK --answers answers.txt > log.txt 2>&1";
+        ASSERT_EQ(std::system(command.c_str()), 0) << ReadFile(dir.Path("log.txt"));
+        std::string log = ReadFile(dir.Path("log.txt"));
+        EXPECT_NE(log.find(c.note), std::string::npos) << log;
+        EXPECT_NE(log.find(c.end), std::string::npos) << log;
+        std::string sheet = ReadFile(dir.Path("out/OSTR.pdf")), printed = ReadFile(c.printed);
+        ASSERT_EQ(printed.rfind("%PDF-", 0), 0u) << log << server.Log();
+        std::regex page("/Type\\s*/Page[^s]");
+        auto pages = [&](const std::string& pdf) {
+            return std::distance(std::sregex_iterator(pdf.begin(), pdf.end(), page), std::sregex_iterator());
+        };
+        EXPECT_GT(pages(printed), 1);
+        EXPECT_EQ(pages(printed), pages(sheet));  // the same sheets as the job's own file
+    }
 }
 
 }  // namespace

@@ -3,12 +3,14 @@
 #include <cairo.h>
 
 #include "composition/modelfile.h"
+#include "device/printer_setup_dialog.h"
 #include "kernel/elements.h"
 #include "kernel/tools.h"
 #include "platform/forms.h"
 #include "platform/host.h"
 #include "platform/sysutils.h"
 #include "workbench/form_tool_manager.h"
+#include "workbench/print_dialog.h"
 
 namespace {
 constexpr uint16_t kF1 = 112;
@@ -81,7 +83,8 @@ TStandardImageForm::TStandardImageForm(TFormToolManager* manager, std::string cl
     Item("Tisk1", "&Tisk", kMainMenu);
     Item("Tiskni1", "&Tiskni", "Tisk1").OnClick = [this](TControl&) { Post(tm_PrintView); };
     Item("Nastaveni1", "&Nastavení", "Tisk1").OnClick = [](TControl&) {
-        GetUserHost().ShowModal("TPrinterSetupDialog");
+        TPrinterSetupDialog dialog;
+        dialog.Execute(PrintIniFileName());
     };
     Item("TisknoutJakoBitmapu1", "Tisknout jako bitmapu", "Tisk1").OnClick = [](TControl& c) {
         c.Checked = !c.Checked;

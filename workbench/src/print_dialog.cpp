@@ -116,6 +116,11 @@ TPrnDlg::TPrnDlg(TPrintDialogTool* tool) : TForm("TPrnDlg"), FTool(tool) {
                 SetActiveControl(back);
             }
         };
+    FClock.Interval = TimerInterval;
+    FClock.OnTimer = [this] {
+        FClock.SetEnabled(false);
+        ArmTimer();
+    };
     OnShow = [this](TForm&) { Post(tm_ReView); };
     OnClose = [this](TForm&) {
         if (FTool && LiveDialogs().count(FTool)) FTool->FormClosed();
@@ -141,7 +146,12 @@ void TPrnDlg::PrintPressed() {
 void TPrnDlg::SetTimerEnabled(bool on) {
     bool was = FTimer;
     FTimer = on;
+    if (!on) FClock.SetEnabled(false);
     if (on && !was) ArmTimer();
+}
+
+void TPrnDlg::ArmTimerLater() {
+    if (FTimer) FClock.SetEnabled(true);
 }
 
 void TPrnDlg::ArmTimer() {
@@ -408,9 +418,23 @@ void TPrintDialogTool::TimerTick() {
     if (!FForm || !FForm->TimerEnabled()) return;
     if (Printer().Printing()) {
         (*FForm)["lbTime"].Caption = TimeToStr(Now() - FForm->StartTime);
+        // The server prints the job: look again in a while. Without a window system's loop
+        // the while is spent here, or the program's loop would run out of messages.
+        if (Printer().JobSent()) {
+            if (Application().HasEventLoop()) {
+                FForm->ArmTimerLater();
+            } else {
+                Printer().WaitForJob(TPrnDlg::TimerInterval);
+                FForm->ArmTimer();
+            }
+        }
         return;
     }
     FForm->SetTimerEnabled(false);
+    if (!Printer().Failure().empty() && !FAborted) {
+        FAborted = true;
+        ShowErrorMessage(Cz("Problémy s tiskem: ") + FromOsName(Printer().Failure()));
+    }
     FForm->Close();
 }
 

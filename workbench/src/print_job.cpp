@@ -1,12 +1,16 @@
 #include "workbench/print_job.h"
 
 #include "device/printer.h"
+#include "device/printer_setup_dialog.h"
 #include "kernel/class_registry.h"
+#include "kernel/messages.h"
 #include "kernel/value_elements.h"
+#include "kernel/world.h"
 #include "platform/files.h"
 #include "platform/host.h"
 #include "platform/sysutils.h"
 #include "workbench/interactive_tools.h"
+#include "workbench/main_tool_base.h"
 #include "workbench/print_dialog.h"
 
 void RunInterpret(TInterpret* interpret) {
@@ -33,6 +37,22 @@ int32_t PrintSheetGrid(TInterpret* interpret, TPrintDevice* device, TPrintPages*
 
 namespace {
 
+// A line in the main tool's log at once, not queued: a script may have asked the program
+// to quit before the job ends.
+void LogNow(TElement* sender, const std::string& text) {
+    auto* main = World ? As<TOldMainTool>(World->GetMainTool()) : nullptr;
+    if (!main || text.empty()) return;
+    TZarixTextMessage* m = TZarixTextMessage::CreateMessage(tm_TextNote, sender, main, nullptr, false);
+    m->SetMessageText(text);
+    try {
+        main->ShowLogText(m);
+    } catch (...) {
+        Free(m);
+        throw;
+    }
+    Free(m);
+}
+
 std::string SheetCaption(int32_t number, int32_t count) {
     return Cz("Tisk strany č. ") + IntToStr(number) + " (" + IntToStr(count) + ")";
 }
@@ -58,6 +78,7 @@ void TPrint::DoIt() {
     }
     TPrintDevice* device = nullptr;
     bool printing = false;
+    LoadPrinterChoice(PrintIniFileName());
     try {
         device = TPrintDevice::New();
         interpret->SetPrinting(true);
@@ -95,9 +116,11 @@ void TPrint::DoIt() {
         try {
             Free(done);
         } catch (const Exception& e) {
+            if (TPrintDialogTool* dialog = Dialog()) dialog->MarkAborted();
             ShowErrorMessage(Cz("Problémy s tiskem: ") + e.Message());
         }
         if (IsLive(interpret)) interpret->PostMsgToOwners(tm_QuitWhenDone, nullptr, false);
+        LogNow(this, Printer().TargetNote());
     } catch (const Exception& e) {
         if (device) {
             if (IsLive(interpret)) {

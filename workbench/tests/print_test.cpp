@@ -8,6 +8,7 @@
 #include "workbench/print_dialog.h"
 #include "workbench_test_util.h"
 #include "../../platform/tests/test_support.h"
+#include "../../outside/device/tests/private_cups_server.h"
 
 namespace {
 
@@ -186,6 +187,7 @@ TEST_F(PrintTest, AFullDiskKeepsTheOldFileAndIsAPrintingProblem) {
         Print(Desktop(0.5, 0.5));
     }
     EXPECT_TRUE(Logged(Cz("Problémy s tiskem: Cannot write the print file ") + pdf));
+    EXPECT_FALSE(Logged(Cz("Ukončen tisk")));
     EXPECT_EQ(wbtest::ReadFile(pdf), "the old file");
     EXPECT_FALSE(Printer().Printing());
 }
@@ -278,6 +280,50 @@ TEST_F(PrintTest, TheRasterLineSettingIsKeptInTheIniFile) {
     manager->PostMsg(tm_PrintView, manager, nullptr, false);
     Application().ProcessMessages();
     EXPECT_TRUE(shown);
+}
+
+// The job goes to the queue kept in the ini file and the dialog waits until the server has
+// printed it; a refused or failed job is a printing problem; without a server the job is
+// the file.
+TEST_F(PrintTest, AJobOnAPrinterQueueIsWaitedForAndItsEndReported) {
+    std::string missing = PrivateCupsServer::Missing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
+    PrivateCupsServer server;
+    std::string why;
+    ASSERT_TRUE(server.Start({{"Sheets", true, true, false, "sheets.pdf"},
+                              {"Closed", false, false, false, "closed.pdf"},
+                              {"Broken", false, true, false, "missing/broken.pdf"}},
+                             why))
+        << why;
+    struct Case {
+        const char* queue;
+        bool server;
+        std::string said;  // the end message
+        std::string output;  // the file with the pages
+    } cases[] = {
+        {"Sheets", true, Cz("Ukončen tisk na \"Sheets\""), server.Out() + "/sheets.pdf"},
+        {"Closed", true, Cz("Problémy s tiskem: "), ""},
+        {"Broken", true, Cz("Problémy s tiskem: "), ""},
+        {"", false, Cz("Ukončen tisk na \"PDF\""), pdf},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.queue);
+        ClearHostLog();
+        Printer().SetFileName(pdf);
+        if (!c.server) PrivateCupsServer::UseNone(wbtest::TempPath(""));
+        TIniFile(PrintIniFileName()).WriteString("PRINT", "Printer", c.queue);
+        host.PushResult(mrOk);
+        Print(Desktop(0.5, 0.5));  // 3 x 2 sheets
+        EXPECT_FALSE(Printer().Printing());
+        EXPECT_TRUE(Logged(c.said)) << HostLog().back() << server.Log();
+        EXPECT_EQ(Logged(Cz("Ukončen tisk")), !c.output.empty());
+        if (!c.output.empty()) {
+            EXPECT_EQ(wbtest::PdfPageCount(wbtest::ReadFile(c.output)), 6);
+        }
+        manager->SetInput(nullptr);
+    }
+    EXPECT_FALSE(FileExists(server.Out() + "/closed.pdf"));
+    Printer().SetFileName(pdf);
 }
 
 }  // namespace

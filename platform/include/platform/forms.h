@@ -91,6 +91,7 @@ public:
     void Terminate() { terminated_ = true; }
     // The window system's loop, or nil for none (the default).
     void SetEventLoop(std::function<void()> loop) { eventLoop_ = std::move(loop); }
+    bool HasEventLoop() const { return static_cast<bool>(eventLoop_); }
     // Lets the window system run inside ProcessMessages (windows repaint and take input
     // while a long job runs); nil for none (the default).
     void SetEventPump(std::function<void()> pump) { eventPump_ = std::move(pump); }

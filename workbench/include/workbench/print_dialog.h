@@ -10,6 +10,7 @@
 #include "device/canvas.h"
 #include "platform/controls.h"
 #include "platform/files.h"
+#include "platform/forms.h"
 #include "workbench/interactive_tools.h"
 #include "workbench/print_pages.h"
 
@@ -40,8 +41,10 @@ public:
     bool TimerEnabled() const { return FTimer; }
     // Ticks while the printer prints; a tick that finds the printer idle closes the form.
     void SetTimerEnabled(bool on);
-    // Asks for the next tick (the timer has no clock of its own: the job asks when it ends).
+    // Asks for the next tick (the job asks when it ends).
     void ArmTimer();
+    // Asks for the next tick in TimerInterval milliseconds, on a loop with a clock.
+    void ArmTimerLater();
     TDateTime StartTime = 0;
 
 private:
@@ -50,6 +53,7 @@ private:
     TPrintDialogTool* FTool;
     TRasterImage FBitmap;
     TControl* FRefocus = nullptr;
+    TTimer FClock;
     bool FTimer = false;
     bool FPrintStarted = false;
 };
