@@ -293,7 +293,14 @@ TEST(OskeltSheet, TheSheetsWindowPrintsToThePrinterQueueOrWithoutAServerToTheFil
     ASSERT_FALSE(dir.Path().empty());
     WriteText(dir.Path("Job.INI"), "[Options]\r\nServiceDirectory=" SUITE_SAMPLES_DIR "/service\r\nDataDirectory=" SUITE_SAMPLES_DIR
                                    "/data\r\n");
-    std::string script = std::regex_replace(SampleScript(dir.Path("out")), std::regex("main:Post\\(2\\)"), R"(yesk.ProcessMessages()
+    // The job's own PDF first; a job with an output folder closes its window when done.
+    WriteText(dir.Path("Sheet.YESK"), SampleScript(dir.Path("out")));
+    std::string own = "cd '" + dir.Path() + "' && CUPS_SERVER='" + dir.Path("none.sock") + "' '" OSKELT32_PATH
+                      "' Job.INI Sheet.YESK --answers '" SUITE_SAMPLES_DIR "/oskelt32/sheet-answers.txt' > log.txt 2>&1";
+    ASSERT_EQ(std::system(own.c_str()), 0) << ReadFile(dir.Path("log.txt"));
+    // Without an output folder the sheet's window stays open to print from.
+    std::string windowScript = std::regex_replace(SampleScript(dir.Path("out")), std::regex("job:Set\\(\"OutputDirectory\"[^\n]*"), "");
+    std::string script = std::regex_replace(windowScript, std::regex("main:Post\\(2\\)"), R"(yesk.ProcessMessages()
 for i = 0, main:ChildCount() - 1 do
   local tools = main:Child(i)
   if tools:ClassName() == "TTools" then
