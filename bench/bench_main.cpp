@@ -1,25 +1,16 @@
 // The main of every benchmark program: it runs in a temporary folder of its own, removed at
 // its end, so that nothing a benchmark writes lands in the folder it was started from.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-namespace fs = std::filesystem;
+#include "own_folder.h"
 
 int main(int argc, char** argv) {
-    std::string pattern = (fs::temp_directory_path() / "suite-bench-XXXXXX").string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    if (!mkdtemp(name.data())) {
-        std::perror("mkdtemp");
-        return 1;
-    }
-    const fs::path folder = name.data();
-    const fs::path started = fs::current_path();
+    OwnFolder folder("suite-bench");
+    if (!folder.Made()) return 1;
+    const std::filesystem::path& started = folder.Started();
     // Output files named on the command line stay where they were meant to go.
     std::vector<std::string> args(argv, argv + argc);
     for (std::string& a : args) {
@@ -31,14 +22,11 @@ int main(int argc, char** argv) {
     for (std::string& a : args) pointers.push_back(a.data());
     pointers.push_back(nullptr);
     int count = argc;
-    fs::current_path(folder);
+    folder.Enter();
     benchmark::Initialize(&count, pointers.data());
     int status = 0;
     if (benchmark::ReportUnrecognizedArguments(count, pointers.data())) status = 1;
     else benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    std::error_code ignored;
-    fs::current_path(started, ignored);
-    fs::remove_all(folder, ignored);
     return status;
 }

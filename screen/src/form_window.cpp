@@ -241,13 +241,7 @@ void TFormWindow::Build(TControl& c) {
         case TZone::Client: {
             // The client area: side by side when there are several, each under the labels
             // that come right before it.
-            auto* column = new QWidget;
-            auto* lines = new QVBoxLayout(column);
-            lines->setContentsMargins(0, 0, 0, 0);
-            lines->addWidget(placed, 1);
-            client_->addWidget(column);
-            client_->show();
-            columns_[placed] = lines;
+            AddClientColumn(placed);
             break;
         }
         default:
@@ -266,6 +260,17 @@ void TFormWindow::AddTo(QLayout* into, QWidget* w) {
     int end = box->count();
     if (end > 0 && box->itemAt(end - 1)->spacerItem()) --end;
     box->insertWidget(end, w);
+}
+
+// A client control in a column of its own, side by side with the others.
+void TFormWindow::AddClientColumn(QWidget* placed) {
+    auto* column = new QWidget;
+    auto* lines = new QVBoxLayout(column);
+    lines->setContentsMargins(0, 0, 0, 0);
+    lines->addWidget(placed, 1);
+    client_->addWidget(column);
+    client_->show();
+    columns_[placed] = lines;
 }
 
 TFormWindow::TZone TFormWindow::ZoneOf(const TControl& c) const {
@@ -305,13 +310,7 @@ void TFormWindow::Arrange() {
             // A panel holding a tree, grid, list or memo is part of the client area.
             if (std::any_of(kids.begin(), kids.end(), [this](const TControl* k) { return ZoneOf(*k) == TZone::Client; })) {
                 fields_->removeWidget(placed);
-                auto* column = new QWidget;
-                auto* lines = new QVBoxLayout(column);
-                lines->setContentsMargins(0, 0, 0, 0);
-                lines->addWidget(placed, 1);
-                client_->addWidget(column);
-                client_->show();
-                columns_[placed] = lines;
+                AddClientColumn(placed);
                 continue;
             }
             bool labels = true, row = true;

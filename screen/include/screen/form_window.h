@@ -53,6 +53,7 @@ private:
     // Where a control of the form itself goes: the tool bar, the fields or the client area.
     enum class TZone { Tools, Fields, Client };
     TZone ZoneOf(const TControl& c) const;
+    void AddClientColumn(QWidget* placed);
     bool TopLevel(const TControl& c) const;
     // Panels of buttons or labels become bars along the edges, labels before a client
     // control its title.
