@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include "platform/classes.h"
 #include "platform/files.h"
@@ -69,14 +70,12 @@ void ReleaseFontCaches() {
     FcFini();
 }
 
-void EnsureFontCleanup() {
-    static bool registered = false;
-    if (registered) return;
-    registered = true;
-    std::atexit(ReleaseFontCaches);
-}
-
 }  // namespace
+
+void EnsureFontCleanup() {
+    static std::once_flag registered;
+    std::call_once(registered, [] { std::atexit(ReleaseFontCaches); });
+}
 
 // ---- TRasterImage -----------------------------------------------------------
 

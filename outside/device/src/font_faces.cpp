@@ -117,7 +117,10 @@ std::string MappedFontFamily(const std::string& name) {
 
 const TFontFace& FontFaceFor(const std::string& name, bool bold, bool italic) {
     std::lock_guard<std::mutex> lock(gFacesLock);
-    if (!gFaces) gFaces = new std::map<std::tuple<std::string, bool, bool>, TFontFace>;
+    if (!gFaces) {
+        gFaces = new std::map<std::tuple<std::string, bool, bool>, TFontFace>;
+        EnsureFontCleanup();
+    }
     auto key = std::make_tuple(AnsiUpperCase(name), bold, italic);
     auto it = gFaces->find(key);
     if (it == gFaces->end()) it = gFaces->emplace(key, MakeFace(name, bold, italic)).first;

@@ -26,3 +26,6 @@ const TFontFace& FontFaceFor(const std::string& name, bool bold, bool italic);
 
 // Frees the cached faces (at the process's end, before Cairo's and fontconfig's caches).
 void ReleaseFontFaces();
+
+// Registers, once, the emptying of the font caches at the process's end.
+void EnsureFontCleanup();
