@@ -13,6 +13,7 @@
 #include "kernel/class_registry.h"
 #include "platform/forms.h"
 #include "platform/host.h"
+#include "platform/scope_exit.h"
 #include "raster/raster.h"
 
 namespace {
@@ -26,10 +27,10 @@ bool IsExactly(TElement* e, const TClassInfo* cls) { return e && e->ClassType() 
 
 TCanvasDevice* CanvasDeviceOf(TInterpret* interpret) { return As<TCanvasDevice>(interpret->GetDevice()); }
 
-// What the view interpret changes on the device, put back when the scope ends.
-class DeviceStateGuard {
+// What the view interpret changes on the device, kept to be put back.
+class DeviceState {
 public:
-    explicit DeviceStateGuard(TDevice* device) : device_(device) {
+    explicit DeviceState(TDevice* device) {
         T_Page* page = device->GetPage();
         TPageProjection* pr = device->GetProjection();
         clipping_ = page->GetClipping();
@@ -43,10 +44,9 @@ public:
         rotateX_ = pr->GetRotateCenter_X();
         rotateY_ = pr->GetRotateCenter_Y();
     }
-    ~DeviceStateGuard() {
-        if (!IsLive(device_)) return;
-        T_Page* page = device_->GetPage();
-        TPageProjection* pr = device_->GetProjection();
+    void Restore(TDevice* device) const {
+        T_Page* page = device->GetPage();
+        TPageProjection* pr = device->GetProjection();
         page->SetClipRegion(clip_);
         page->SetClipping(clipping_);
         page->SetSecondDrawing(second_);
@@ -57,11 +57,8 @@ public:
         pr->SetVirtualScale(virtualScale_);
         pr->SetPageRegion(region_);
     }
-    DeviceStateGuard(const DeviceStateGuard&) = delete;
-    DeviceStateGuard& operator=(const DeviceStateGuard&) = delete;
 
 private:
-    TDevice* device_;
     bool clipping_;
     TPixelRect clip_;
     bool second_;
@@ -230,7 +227,10 @@ void TViewInterpret::DrawView(TView* view) {
                  std::min(view->GetMaxX(), shown.Max.X), std::min(view->GetMaxY(), shown.Max.Y));
 
     // Everything from the clip on is undone however the drawing ends.
-    DeviceStateGuard guard(device);
+    const DeviceState saved(device);
+    auto restore = MakeScopeExit([&] {
+        if (IsLive(device)) saved.Restore(device);
+    });
     TPixelRect partOnDevice = pr->GetPageRect(part);
     double centreX, centreY;
     pr->GetPagePointF((part.Min.X + part.Max.X) / 2, (part.Min.Y + part.Max.Y) / 2, centreX, centreY);

@@ -7,6 +7,7 @@
 #include "kernel/class_registry.h"
 #include "kernel/messages.h"
 #include "platform/forms.h"
+#include "platform/scope_exit.h"
 
 namespace {
 
@@ -23,14 +24,13 @@ template <class T> void HoldChild(TEntity* self, T*& field, T* element) {
     if (element && self->IndexOf(element) < 0) self->AddElement(element);
 }
 
-// Clears the busy bit however the walk ends.
-struct BusyGuard {
-    TTool* tool;
-    explicit BusyGuard(TTool* t) : tool(t) { tool->SetBusy(true); }
-    ~BusyGuard() {
+// Sets the busy bit; the guard answered clears it however the walk ends.
+auto MarkBusy(TTool* tool) {
+    tool->SetBusy(true);
+    return MakeScopeExit([tool] {
         if (IsLive(tool)) tool->SetBusy(false);
-    }
-};
+    });
+}
 
 // Runs the interpret's walk; the finishing step follows also when the walk raises.
 template <class Finish> void DoItThen(TInterpret* interpret, Finish finish) {
@@ -86,7 +86,7 @@ void TInterpret::EnsureSubInterprets() {
 
 void TInterpret::DoIt() {
     EnsureSubInterprets();
-    BusyGuard busy(this);
+    auto busy = MarkBusy(this);
     BeforeDoIt();
     Level = 1;
     if (Input) {
@@ -331,7 +331,7 @@ void TUniversalInterpret::DoIt() {
             if (IsLive(i)) i->Close();
     };
     {
-        BusyGuard busy(this);
+        auto busy = MarkBusy(this);
         TTool::SetBreak(false);
         for (TInterpret* i : used) {
             i->SetPrinting(FPrinting);
