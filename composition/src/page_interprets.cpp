@@ -11,6 +11,7 @@
 #include "composition/text_blocks.h"
 #include "composition/views.h"
 #include "kernel/class_registry.h"
+#include "kernel/element_holder.h"
 #include "platform/forms.h"
 #include "platform/host.h"
 #include "platform/scope_exit.h"
@@ -74,13 +75,8 @@ private:
 // A walk of an interpret, closed also when it raises.
 void RunClosed(TInterpret* interpret, TDevice* device) {
     interpret->Reset(device);
-    try {
-        interpret->DoIt();
-    } catch (...) {
-        interpret->Close();
-        throw;
-    }
-    interpret->Close();
+    auto close = MakeScopeExit([interpret] { interpret->Close(); });
+    interpret->DoIt();
 }
 
 }  // namespace
@@ -89,16 +85,10 @@ void DrawDesktop(TDesktop* desktop, TDevice* device) {
     if (!desktop || !device || !device->GetProjection()) return;
     TPageProjection* pr = device->GetProjection();
     if (!pr->GetIsOK()) pr->ChangeProjectionByRect(desktop->Rect(), device->GetPage());
-    TDesktopInterpret* interpret = TDesktopInterpret::New();
-    try {
-        interpret->SetDevice(device);
-        interpret->Input = desktop;
-        RunClosed(interpret, device);
-    } catch (...) {
-        Free(interpret);
-        throw;
-    }
-    Free(interpret);
+    TElementHolder<TDesktopInterpret> interpret(TDesktopInterpret::New());
+    interpret->SetDevice(device);
+    interpret->Input = desktop;
+    RunClosed(interpret.Get(), device);
 }
 
 // ---- TDesktopInterpret -------------------------------------------------------------------
