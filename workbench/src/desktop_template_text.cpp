@@ -14,6 +14,7 @@
 #include "platform/host.h"
 #include "platform/sysutils.h"
 #include "quintel/quintel.h"
+#include "platform/scope_exit.h"
 
 namespace {
 
@@ -245,14 +246,11 @@ void TDeskTopSaveToText::Line(const std::string& text) { FLines->Add(text); }
 void TDeskTopSaveToText::DoIt() {
     if (!As<TDesktop>(Input) || MSDFileName.empty()) return;
     TStringList lines;
-    FLines = &lines;
-    try {
+    {
+        FLines = &lines;
+        auto forget = MakeScopeExit([this] { FLines = nullptr; });
         TRecursor::DoIt();
-    } catch (...) {
-        FLines = nullptr;
-        throw;
     }
-    FLines = nullptr;
     lines.SaveToFile(MSDFileName);
 }
 
