@@ -69,19 +69,20 @@ void TInterpretNodeEntityInterpret::Process(TElement* element) {
     TDevice* device = GetDevice();
     if (!entity || !device) return;
     device->BeginOutput();
+    auto endOutput = MakeScopeExit([device] {
+        if (IsLive(device)) device->EndOutput();
+    });
     try {
         RunNodes(entity, device);
     } catch (...) {
-        // What the run left in the working area goes; the protocol keeps what was written.
+        // What a failed run left in the working area goes; the protocol keeps what was written.
         try {
             ClearWorkingArea();
             EndProgress();
-            if (IsLive(device)) device->EndOutput();
         } catch (...) {
         }
         throw;
     }
-    device->EndOutput();
 }
 
 void TInterpretNodeEntityInterpret::RunNodes(TInterpretNodeEntity* entity, TDevice* device) {
@@ -139,16 +140,15 @@ void TInterpretNodeEntityInterpret::RunCheckNode(TInterpretNode* node, int32_t i
 
     TOwnerEntity* area = GetWorkingArea();
     TUniversalInterpret* ui = GetUI();
-    try {
+    {
+        auto dropUi = MakeScopeExit([ui, area] {
+            if (IsLive(ui) && IsLive(area)) area->FreeElement(ui);
+        });
         ui->SetInput(area->FindElementName("DATA"));
         ui->SetScript(As<TInterpretScript>(area->FindElementClass(TInterpretScript::StaticClass())));
         ui->SetDevice(device);
         ui->DoIt();
-    } catch (...) {
-        if (IsLive(ui) && IsLive(area)) area->FreeElement(ui);
-        throw;
     }
-    if (IsLive(ui) && IsLive(area)) area->FreeElement(ui);
     ClearWorkingArea();
 }
 

@@ -232,18 +232,7 @@ TMainForm::TMainForm(TOldMainTool* tool) : TMainForm2(tool, "TMainForm") {
         PostToTool(msg::ImportLayers);
     };
     // The script console opens on the world itself: 71 is the check set-up here.
-    (*this)["mi_Yesk"].OnClick = [](TControl&) {
-        TCommandLineDlg* console = TCommandLineDlg::New();
-        THeld<TCommandLineDlg> alive(console);
-        try {
-            console->SetElement(World);
-            console->Show();
-        } catch (...) {
-            if (alive.Get()) Free(console);
-            throw;
-        }
-        if (alive.Get()) Free(console);
-    };
+    (*this)["mi_Yesk"].OnClick = [](TControl&) { OpenScriptConsole(World); };
 }
 
 TMainForm::~TMainForm() { Application().OnHint = nullptr; }

@@ -5,6 +5,7 @@
 #include "composition/map_spaces.h"
 #include "composition/pages.h"
 #include "kernel/class_registry.h"
+#include "kernel/element_holder.h"
 #include "kernel/file_routines.h"
 #include "kernel/property_access.h"
 #include "kernel/real_ini_file.h"
@@ -18,6 +19,7 @@
 #include "platform/inifiles.h"
 #include "platform/scope_exit.h"
 #include "symbol/symbol.h"
+#include "workbench/program_startup.h"
 #include "yesk/command_line.h"
 
 namespace {
@@ -272,16 +274,7 @@ void TMainTool::Explore(TElement* data, bool owners) { ExploreElement(data, owne
 void TMainTool::EditProperties(TElement* data) { EditElementProperties(data); }
 
 void TMainTool::CommandLineDialog(TElement* data) {
-    TCommandLineDlg* console = TCommandLineDlg::New();
-    THeld<TCommandLineDlg> alive(console);
-    console->SetElement(data ? data : World);
-    try {
-        console->Show();
-    } catch (...) {
-        if (alive.Get()) Free(console);
-        throw;
-    }
-    if (alive.Get()) Free(console);
+    OpenScriptConsole(data);
 }
 
 void TMainTool::ShowStatusText(TZarixMessage* message) {
@@ -289,15 +282,8 @@ void TMainTool::ShowStatusText(TZarixMessage* message) {
 }
 
 void TMainTool::EditColorPalette() {
-    TTool* dialog = NewShellTool("TColorPaletteDialog");
-    if (!dialog) return;
-    try {
-        dialog->DoIt();
-    } catch (...) {
-        Free(dialog);
-        throw;
-    }
-    Free(dialog);
+    TElementHolder<TTool> dialog(NewShellTool("TColorPaletteDialog"));
+    if (dialog) dialog->DoIt();
 }
 
 void TMainTool::ImportLayers() { ImportLayersFrom(GetOptions()->DataDirectory); }
