@@ -34,13 +34,8 @@ auto MarkBusy(TTool* tool) {
 
 // Runs the interpret's walk; the finishing step follows also when the walk raises.
 template <class Finish> void DoItThen(TInterpret* interpret, Finish finish) {
-    try {
-        interpret->DoIt();
-    } catch (...) {
-        finish();
-        throw;
-    }
-    finish();
+    auto finishing = MakeScopeExit(std::move(finish));
+    interpret->DoIt();
 }
 
 }  // namespace
@@ -337,24 +332,19 @@ void TUniversalInterpret::DoIt() {
             i->SetPrinting(FPrinting);
             i->Reset(device);
         }
-        try {
-            BeforeDoIt();
-            Level = 1;
-            FVisited = 0;
-            if (Input) {
-                PrepareOutPut();
-                UniVisit(Input);
-            }
-            ProcessOutput();
-            AfterDoIt();
-        } catch (...) {
-            closeAll();
-            PostMsgToOwners(kDoneMsg, nullptr, false);
-            throw;
+        // However the walk ends, the interprets are closed and then the owners hear of it.
+        auto done = MakeScopeExit([this] { PostMsgToOwners(kDoneMsg, nullptr, false); });
+        auto close = MakeScopeExit(closeAll);
+        BeforeDoIt();
+        Level = 1;
+        FVisited = 0;
+        if (Input) {
+            PrepareOutPut();
+            UniVisit(Input);
         }
-        closeAll();
+        ProcessOutput();
+        AfterDoIt();
     }
-    PostMsgToOwners(kDoneMsg, nullptr, false);
 }
 
 void TUniversalInterpret::UniVisit(TElement* element) {
