@@ -41,18 +41,18 @@ bool ScaleOk(const std::string& text, double& v) { return ParseNumber(text, v) &
 }  // namespace
 
 void TViewDialog::EditLayers(TView* view) {
-    auto toList = HoldNew<TStringListFromModelScript>();
+    auto toList = Hold(TStringListFromModelScript::New());
     toList->SetInput(view->GetModelScript());
     toList->DoIt();
     TElement* lines = toList->Output;
-    auto dialog = HoldNew<TLayerImportDialog>();
+    auto dialog = Hold(TLayerImportDialog::New());
     dialog->SetDataDirectory(DataDirectory);
     dialog->SetInput(lines);
     dialog->DoIt();
     TElement* edited = dialog->Output;
     if (lines) Free(lines);
     if (!edited) return;  // cancelled: the script stays
-    auto creator = HoldNew<TModelScriptCreator>();
+    auto creator = Hold(TModelScriptCreator::New());
     creator->SetDataDirectory(DataDirectory);
     creator->SetInput(edited);
     creator->DoIt();

@@ -53,5 +53,5 @@ private:
     T* p_ = nullptr;
 };
 
-// A holder of a new element of class T (T::New()).
-template <class T> TElementHolder<T> HoldNew() { return TElementHolder<T>(T::New()); }
+// A holder of p, its type taken from p: auto tool = Hold(TSave::New(name));
+template <class T> TElementHolder<T> Hold(T* p) { return TElementHolder<T>(p); }
