@@ -69,20 +69,21 @@ void TInterpretNodeEntityInterpret::Process(TElement* element) {
     TDevice* device = GetDevice();
     if (!entity || !device) return;
     device->BeginOutput();
-    auto endOutput = MakeScopeExit([device] {
-        if (IsLive(device)) device->EndOutput();
-    });
     try {
         RunNodes(entity, device);
     } catch (...) {
-        // What a failed run left in the working area goes; the protocol keeps what was written.
+        // What a failed run left in the working area goes; the protocol keeps what was
+        // written. Failures of this cleanup give way to the run's own; on the normal path
+        // a failing end of output is the caller's to hear.
         try {
             ClearWorkingArea();
             EndProgress();
+            if (IsLive(device)) device->EndOutput();
         } catch (...) {
         }
         throw;
     }
+    device->EndOutput();
 }
 
 void TInterpretNodeEntityInterpret::RunNodes(TInterpretNodeEntity* entity, TDevice* device) {

@@ -75,8 +75,15 @@ private:
 // A walk of an interpret, closed also when it raises.
 void RunClosed(TInterpret* interpret, TDevice* device) {
     interpret->Reset(device);
-    auto close = MakeScopeExit([interpret] { interpret->Close(); });
-    interpret->DoIt();
+    try {
+        interpret->DoIt();
+    } catch (...) {
+        // Closing writes to the device and can fail: on the normal path that failure is
+        // the caller's, so it is no guard.
+        interpret->Close();
+        throw;
+    }
+    interpret->Close();
 }
 
 }  // namespace

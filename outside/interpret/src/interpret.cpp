@@ -34,8 +34,15 @@ auto MarkBusy(TTool* tool) {
 
 // Runs the interpret's walk; the finishing step follows also when the walk raises.
 template <class Finish> void DoItThen(TInterpret* interpret, Finish finish) {
-    auto finishing = MakeScopeExit(std::move(finish));
-    interpret->DoIt();
+    try {
+        interpret->DoIt();
+    } catch (...) {
+        // Closing writes to the device and can fail: on the normal path that failure is
+        // the caller's, so it is no guard.
+        finish();
+        throw;
+    }
+    finish();
 }
 
 }  // namespace
@@ -332,19 +339,26 @@ void TUniversalInterpret::DoIt() {
             i->SetPrinting(FPrinting);
             i->Reset(device);
         }
-        // However the walk ends, the interprets are closed and then the owners hear of it.
-        auto done = MakeScopeExit([this] { PostMsgToOwners(kDoneMsg, nullptr, false); });
-        auto close = MakeScopeExit(closeAll);
-        BeforeDoIt();
-        Level = 1;
-        FVisited = 0;
-        if (Input) {
-            PrepareOutPut();
-            UniVisit(Input);
+        try {
+            BeforeDoIt();
+            Level = 1;
+            FVisited = 0;
+            if (Input) {
+                PrepareOutPut();
+                UniVisit(Input);
+            }
+            ProcessOutput();
+            AfterDoIt();
+        } catch (...) {
+            // Closing writes to the devices and can fail: on the normal path that failure
+            // is the caller's, so it is no guard; the owners hear of the end either way.
+            closeAll();
+            PostMsgToOwners(kDoneMsg, nullptr, false);
+            throw;
         }
-        ProcessOutput();
-        AfterDoIt();
+        closeAll();
     }
+    PostMsgToOwners(kDoneMsg, nullptr, false);
 }
 
 void TUniversalInterpret::UniVisit(TElement* element) {
