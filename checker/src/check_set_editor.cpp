@@ -14,6 +14,7 @@
 #include "platform/sysutils.h"
 #include "workbench/main_tool_base.h"
 #include "workbench/name_dialog.h"
+#include "kernel/element_holder.h"
 
 namespace {
 
@@ -475,18 +476,16 @@ void TINESetupDialogForm::Save() {
                    mtConfirmation, TMsgDlgButtons{mbYes, mbNo}, 0) != mrYes)
         return;
     FModified = false;
-    TSave* saver = TSave::New(FileName);
+    TElementHolder<TSave> saver(TSave::New(FileName));
     Caption = FileName;
     try {
         saver->SetInput(set);
         saver->DoIt();
     } catch (...) {
-        Free(saver);
         // The file was not written: the set is still to be saved.
         FModified = true;
         throw;
     }
-    Free(saver);
 }
 
 void TINESetupDialogForm::SaveAs() {
@@ -602,27 +601,21 @@ void TINESetupDialogForm::AddPropertiesFromPalette() {
 void TINESetupDialogForm::EditDataModel() {
     auto* node = As<TInterpretNode>(SelectedNode());
     if (!node) return;
-    TTool* dialog = NewRegistered<TTool>("TLayerImportDialog");
-    if (!dialog) return;
-    TStringListElement* input = nullptr;
-    try {
+    {
+        TElementHolder<TStringListElement> input;
+        TElementHolder<TTool> dialog(NewRegistered<TTool>("TLayerImportDialog"));
+        if (!dialog) return;
         dialog->SetPropertyStringByName("DataDirectory", MainToolOption("DataDirectory"));
         if (TStringListElement* model = node->GetDataModel()) {
-            input = TStringListElement::New();
+            input.Reset(TStringListElement::New());
             for (int32_t i = 0; i < model->ElementsCount(); ++i)
                 if (TStringElement* item = model->GetSElems(i)) input->AddNameIsValue(item->GetNameIsValue());
-            dialog->SetInput(input);
+            dialog->SetInput(input.Get());
         }
         dialog->DoIt();
         // A cancelled dialog gives nothing: the data model stays.
         if (auto* output = As<TStringListElement>(dialog->Output)) node->SetDataModel(output);
-    } catch (...) {
-        Free(dialog);
-        if (input) Free(input);
-        throw;
     }
-    Free(dialog);
-    if (input) Free(input);
     SetModified(true);
     RefreshDataModel();
 }
@@ -684,17 +677,13 @@ void TINESetupDialogForm::CreateDirsByDisk() {
     if (!root) return;
     std::string folder = InitialDir;
     if (!GetUserHost().SelectDirectory(Cz("Výběr adresáře pro šablonu"), folder)) return;
-    TDirectoryElement* disk = TDirectoryElement::New();
-    try {
+    {
+        TElementHolder<TDirectoryElement> disk(TDirectoryElement::New());
         disk->DirOnly = true;
         disk->SetFileName(folder);
         while (root->ElementsCount() > 0) root->FreeElement(root->Get(root->ElementsCount() - 1));
-        root->SetTemplateElement(disk);
-    } catch (...) {
-        Free(disk);
-        throw;
+        root->SetTemplateElement(disk.Get());
     }
-    Free(disk);
     RefreshFolders();
     SetModified(true);
 }

@@ -1,6 +1,7 @@
 #include "checker/check_set_run.h"
 
 #include "checker/folder_structure_checks.h"
+#include "kernel/element_holder.h"
 #include "kernel/string_routines.h"
 #include "kernel/world.h"
 #include "platform/forms.h"
@@ -10,17 +11,6 @@
 #include "space/space.h"
 
 namespace {
-
-// Frees what it holds when the scope ends.
-template <class T> struct Holding {
-    T* p = nullptr;
-    ~Holding() { Free(p); }
-    T* Take() {
-        T* t = p;
-        p = nullptr;
-        return t;
-    }
-};
 
 }  // namespace
 
@@ -82,7 +72,9 @@ void TInterpretNodeEntityInterpret::Process(TElement* element) {
     try {
         RunNodes(entity, device);
     } catch (...) {
-        // What the run left in the working area goes; the protocol keeps what was written.
+        // What a failed run left in the working area goes; the protocol keeps what was
+        // written. Failures of this cleanup give way to the run's own; on the normal path
+        // a failing end of output is the caller's to hear.
         try {
             ClearWorkingArea();
             EndProgress();
@@ -102,11 +94,11 @@ void TInterpretNodeEntityInterpret::RunNodes(TInterpretNodeEntity* entity, TDevi
         SetProgress(i);
         TElement* child = entity->Get(i);
         if (auto* folders = As<TDirectoryHCheckNode>(child)) {
-            Holding<TDirectoryHCheckTool> tool{TDirectoryHCheckTool::New()};
-            tool.p->SetNode(folders);
-            tool.p->Directory = DataDirectory;
-            tool.p->SetDevice(device);
-            tool.p->DoIt();
+            TElementHolder<TDirectoryHCheckTool> tool{TDirectoryHCheckTool::New()};
+            tool->SetNode(folders);
+            tool->Directory = DataDirectory;
+            tool->SetDevice(device);
+            tool->DoIt();
         } else if (auto* node = As<TInterpretNode>(child)) {
             RunCheckNode(node, i, count, device);
         }
@@ -138,10 +130,10 @@ void TInterpretNodeEntityInterpret::RunCheckNode(TInterpretNode* node, int32_t i
     device->WriteLine("  " + node->GetName());
     device->WriteLine(kProtocolStars);
     if (InterpretIModel) {
-        Holding<TInterpretIModel> print{TInterpretIModel::New()};
-        print.p->SetInput(node->GetInterpretModel());
-        print.p->SetDevice(device);
-        print.p->DoIt();
+        TElementHolder<TInterpretIModel> print{TInterpretIModel::New()};
+        print->SetInput(node->GetInterpretModel());
+        print->SetDevice(device);
+        print->DoIt();
         PrintDataModel(node, device);
     }
     SetProgressText(prefix + Cz(" -interpretace ..."));
@@ -149,38 +141,37 @@ void TInterpretNodeEntityInterpret::RunCheckNode(TInterpretNode* node, int32_t i
 
     TOwnerEntity* area = GetWorkingArea();
     TUniversalInterpret* ui = GetUI();
-    try {
+    {
+        auto dropUi = MakeScopeExit([ui, area] {
+            if (IsLive(ui) && IsLive(area)) area->FreeElement(ui);
+        });
         ui->SetInput(area->FindElementName("DATA"));
         ui->SetScript(As<TInterpretScript>(area->FindElementClass(TInterpretScript::StaticClass())));
         ui->SetDevice(device);
         ui->DoIt();
-    } catch (...) {
-        if (IsLive(ui) && IsLive(area)) area->FreeElement(ui);
-        throw;
     }
-    if (IsLive(ui) && IsLive(area)) area->FreeElement(ui);
     ClearWorkingArea();
 }
 
 bool TInterpretNodeEntityInterpret::LoadData(TInterpretNode* node) {
     TOwnerEntity* area = GetWorkingArea();
     if (!area) return false;
-    Holding<TStringListElement> settings{TStringListElement::New()};
+    TElementHolder<TStringListElement> settings{TStringListElement::New()};
     if (TStringListElement* model = node->GetDataModel())
         for (int32_t i = 0; i < model->ElementsCount(); ++i)
-            settings.p->AddNameString(model->GetNameAtIndex(i), model->GetString(i));
-    Holding<TModelScriptCreator> creator{TModelScriptCreator::New()};
-    creator.p->SetDataDirectory(DataDirectory);
-    creator.p->SetInput(settings.p);
-    creator.p->DoIt();
-    Holding<TElement> script{creator.p->Output};
-    creator.p->SetOutput(nullptr);
-    Holding<TModelByScriptCreator> converter{node->GetDynamic() ? TModelScriptToDynamicModel::New()
+            settings->AddNameString(model->GetNameAtIndex(i), model->GetString(i));
+    TElementHolder<TModelScriptCreator> creator{TModelScriptCreator::New()};
+    creator->SetDataDirectory(DataDirectory);
+    creator->SetInput(settings.Get());
+    creator->DoIt();
+    TElementHolder<TElement> script{creator->Output};
+    creator->SetOutput(nullptr);
+    TElementHolder<TModelByScriptCreator> converter{node->GetDynamic() ? TModelScriptToDynamicModel::New()
                                                                 : TModelByScriptCreator::New()};
-    converter.p->SetInput(script.p);
-    converter.p->DoIt();
-    TElement* data = converter.p->Output;
-    converter.p->SetOutput(nullptr);
+    converter->SetInput(script.Get());
+    converter->DoIt();
+    TElement* data = converter->Output;
+    converter->SetOutput(nullptr);
     if (!data) return false;
     data->SetName("DATA");
     if (auto* dynamic = As<TDynamicModel>(data)) dynamic->SetActive(true);
@@ -191,11 +182,11 @@ bool TInterpretNodeEntityInterpret::LoadData(TInterpretNode* node) {
 bool TInterpretNodeEntityInterpret::CreateScript(TInterpretNode* node) {
     TOwnerEntity* area = GetWorkingArea();
     if (!area) return false;
-    Holding<TInterpretModelToIntrepretScript> converter{TInterpretModelToIntrepretScript::New()};
-    converter.p->SetInput(node->GetInterpretModel());
-    converter.p->DoIt();
-    TElement* script = converter.p->Output;
-    converter.p->SetOutput(nullptr);
+    TElementHolder<TInterpretModelToIntrepretScript> converter{TInterpretModelToIntrepretScript::New()};
+    converter->SetInput(node->GetInterpretModel());
+    converter->DoIt();
+    TElement* script = converter->Output;
+    converter->SetOutput(nullptr);
     if (!script) return false;
     area->AddElement(script);
     return true;

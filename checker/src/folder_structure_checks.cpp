@@ -7,6 +7,8 @@
 
 #include "kernel/file_elements.h"
 #include "platform/sysutils.h"
+#include "platform/scope_exit.h"
+#include "kernel/element_holder.h"
 
 const char kProtocolStars[] = "******************************************";
 
@@ -28,10 +30,6 @@ void Collect(THierarchyTemplate* node, THierarchyTemplateStatus status, std::vec
 }
 
 // Resets the template however the check ends.
-struct ResetOnExit {
-    THierarchyTemplate* node;
-    ~ResetOnExit() { node->SetDoReset(true); }
-};
 
 }  // namespace
 
@@ -204,19 +202,13 @@ void TDirectoryHCheckTool::DoIt() {
     TDirectoryHCheckNode* node = GetNode();
     if (!node) return;
     THierarchyTemplate* root = node->GetTemplate();
-    ResetOnExit reset{root};
+    auto reset = MakeScopeExit([root] { root->SetDoReset(true); });
     {
-        TDirectoryElement* folder = TDirectoryElement::New();
+        TElementHolder<TDirectoryElement> folder(TDirectoryElement::New());
         folder->DirOnly = true;
         folder->ListSubFolders = false;  // the matching enters only the folders it names
-        try {
-            folder->SetFileName(Directory);
-            root->SetHierarchyElement(folder);
-        } catch (...) {
-            Free(folder);
-            throw;
-        }
-        Free(folder);
+        folder->SetFileName(Directory);
+        root->SetHierarchyElement(folder.Get());
     }
     std::vector<THierarchyTemplate*> missing, extra;
     Collect(root, THierarchyTemplateStatus::htsClear, missing);

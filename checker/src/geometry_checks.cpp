@@ -6,6 +6,7 @@
 
 #include "gravo/topology.h"
 #include "platform/sysutils.h"
+#include "kernel/element_holder.h"
 
 namespace {
 
@@ -133,20 +134,16 @@ bool TCheckPolyLineOverlay::Test() {
     auto* line = As<TPolyElement>(LiveInput(this));
     if (!line) return true;
     if (FQTree) {
-        TLinComparator* comparator = TLinComparator::New();
-        comparator->SetInput(line);
-        comparator->OwnPieces = true;
-        comparator->QTree = FQTree;
-        comparator->Tolerance = Tolerance;
-        std::unique_ptr<TLinesAbscEntity, void (*)(TPersistent*)> result(nullptr, &Free);
-        try {
+        TElementHolder<TLinesAbscEntity> result;
+        {
+            TElementHolder<TLinComparator> comparator(TLinComparator::New());
+            comparator->SetInput(line);
+            comparator->OwnPieces = true;
+            comparator->QTree = FQTree;
+            comparator->Tolerance = Tolerance;
             comparator->DoIt();
-            result.reset(As<TLinesAbscEntity>(comparator->Output));
-        } catch (...) {
-            Free(comparator);
-            throw;
+            result.Reset(As<TLinesAbscEntity>(comparator->Output));
         }
-        Free(comparator);
         if (!result || result->Pieces.empty()) State = 3;
         else if (result->Pieces.front().Line != line) State = 2;
         else if (result->Changed) State = 1;

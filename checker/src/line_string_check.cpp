@@ -1,28 +1,24 @@
 #include "checker/check_interprets.h"
 #include "checker/folder_structure_checks.h"
 #include "gravo/topology.h"
+#include "kernel/element_holder.h"
 #include "kernel/string_routines.h"
 #include "platform/forms.h"
+#include "platform/scope_exit.h"
 #include "platform/sysutils.h"
 #include "space/space.h"
 #include "wendrik/wendrik.h"
 
 namespace {
 
-// Frees what it holds when the scope ends.
-template <class T> struct Holding {
-    T* p = nullptr;
-    ~Holding() { Free(p); }
-};
-
 // Creates, names and runs one topology tool on the input; answers its output.
 template <class T> TElement* RunTool(const std::string& name, TElement* input, T* tool = nullptr) {
-    Holding<T> held{tool ? tool : T::New()};
-    held.p->SetName(name);
-    held.p->SetInput(input);
-    held.p->DoIt();
-    TElement* out = held.p->Output;
-    held.p->SetOutput(nullptr);
+    TElementHolder<T> held{tool ? tool : T::New()};
+    held->SetName(name);
+    held->SetInput(input);
+    held->DoIt();
+    TElement* out = held->Output;
+    held->SetOutput(nullptr);
     return out;
 }
 
@@ -40,10 +36,6 @@ struct Gauge {
     }
 };
 
-struct CursorGuard {
-    CursorGuard() { Screen().SetCursor(crHourGlass); }
-    ~CursorGuard() { Screen().SetCursor(crDefault); }
-};
 
 }  // namespace
 
@@ -87,14 +79,13 @@ void TCheckLineStringInterpret::Process(TElement* element) {
     connector->NearPrecision = 1000;
     RunTool<TNodesConector>(Cz("Zapojování uzlů v QTree"), FQTree, connector);
     RunTool<TDeleteDirectRelationsToLinesInQTree>(Cz("Rušení QTree vazeb na linie"), FQTree);
-    Holding<TElement> built{RunTool<TCreateAreasForQTree>(Cz("Tvorba ploch v QTree"), FQTree)};
-    if (!built.p) return;
-    RunTool<TSubAreaMakerInQTree>("", built.p);
-    FRegions = As<TEntity>(RunTool<THledacPloch>("", built.p));
+    TElementHolder<TElement> built{RunTool<TCreateAreasForQTree>(Cz("Tvorba ploch v QTree"), FQTree)};
+    if (!built.Get()) return;
+    RunTool<TSubAreaMakerInQTree>("", built.Get());
+    FRegions = As<TEntity>(RunTool<THledacPloch>("", built.Get()));
     if (!FRegions) return;
     AddElement(FRegions);
-    Free(built.p);
-    built.p = nullptr;
+    built.Reset();
 
     ExamineRegions(FRegions);
     if (!OutputDir.empty()) {
@@ -120,11 +111,11 @@ void TCheckLineStringInterpret::ExamineRegions(TEntity* regions) {
         auto* region = As<TPolyLineAreaElement>(regions->Get(i));
         if (!region) continue;
         try {
-            Holding<TFindAreaThroughLines> finder{TFindAreaThroughLines::New()};
-            finder.p->SetInput(region);
-            finder.p->DoIt();
-            finder.p->SetOutput(nullptr);
-            if (finder.p->ClearFinding) {
+            TElementHolder<TFindAreaThroughLines> finder{TFindAreaThroughLines::New()};
+            finder->SetInput(region);
+            finder->DoIt();
+            finder->SetOutput(nullptr);
+            if (finder->ClearFinding) {
                 regions->FreeElement(region);
                 continue;
             }
@@ -143,12 +134,13 @@ void TCheckLineStringInterpret::ExamineRegions(TEntity* regions) {
 void TCheckLineStringInterpret::ExportRegions(TEntity* regions) {
     if (regions->ElementsCount() == 0) return;
     RunTool<TMultiAreaPointPlacer>("", regions);
-    CursorGuard cursor;
-    Holding<TExportAreasToGravo> exporter{TExportAreasToGravo::New()};
-    exporter.p->SetInput(regions);
-    exporter.p->SetName(Cz("Export ploch z QTree do ") + FBlockName);
-    exporter.p->BlockName = FBlockName;
-    exporter.p->DoIt();
+    Screen().SetCursor(crHourGlass);
+    auto cursor = MakeScopeExit([] { Screen().SetCursor(crDefault); });
+    TElementHolder<TExportAreasToGravo> exporter{TExportAreasToGravo::New()};
+    exporter->SetInput(regions);
+    exporter->SetName(Cz("Export ploch z QTree do ") + FBlockName);
+    exporter->BlockName = FBlockName;
+    exporter->DoIt();
 }
 
 void TCheckLineStringInterpret::WriteSummary() {

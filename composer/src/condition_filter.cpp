@@ -11,7 +11,7 @@
 #include "platform/files.h"
 #include "platform/sysutils.h"
 #include "quintel/quintel.h"
-#include "owned.h"
+#include "kernel/element_holder.h"
 
 namespace {
 
@@ -138,7 +138,7 @@ TOwnerEntity* TConditionFilterDialog::NewState() {
 void TConditionFilterDialog::LoadState() {
     TElement* loaded = nullptr;
     if (FileExists(StateFile())) {
-        auto loader = Own(TLoad::New(StateFile()));
+        auto loader = Hold(TLoad::New(StateFile()));
         try {
             loader->DoIt();
             loaded = loader->Output;
@@ -214,12 +214,12 @@ void TConditionFilterDialog::TakeForm(TForm& form) {
 }
 
 std::vector<bool> TConditionFilterDialog::TextColumns(const std::vector<std::string>& titles) {
-    auto scripter = Own(TModelScriptCreator::New());
+    auto scripter = Hold(TModelScriptCreator::New());
     scripter->SetDataDirectory(DataDirectory);
     scripter->AddLayerItem(LayerDescription);
     scripter->DoIt();
-    auto script = Own(scripter->Output);
-    auto* model = As<TModelScript>(script.get());
+    auto script = Hold(scripter->Output);
+    auto* model = As<TModelScript>(script.Get());
     std::vector<TLayerScript*> layers = model ? model->Layers() : std::vector<TLayerScript*>{};
     std::vector<TLayerField> fields = layers.empty() ? std::vector<TLayerField>{} : LayerFields(model, layers[0]);
     std::vector<bool> texts;
@@ -233,14 +233,14 @@ std::vector<bool> TConditionFilterDialog::TextColumns(const std::vector<std::str
 }
 
 void TConditionFilterDialog::BuildData() {
-    auto scripter = Own(TModelScriptCreator::New());
+    auto scripter = Hold(TModelScriptCreator::New());
     scripter->SetDataDirectory(DataDirectory);
     scripter->AddLayerItem(LayerDescription);
     scripter->AddLayerProperty(Condition);
     scripter->DoIt();
-    auto script = Own(scripter->Output);
-    auto creator = Own(TModelByScriptCreator::New());
-    creator->SetInput(script.get());
+    auto script = Hold(scripter->Output);
+    auto creator = Hold(TModelByScriptCreator::New());
+    creator->SetInput(script.Get());
     creator->DoIt();
     SetData(creator->Output);
 }
@@ -267,7 +267,7 @@ void TConditionFilterDialog::DoIt() {
     FillForm(form);
     if (form.ShowModal() != mrOk) return;
     TakeForm(form);
-    auto saver = Own(TSave::New(StateFile()));
+    auto saver = Hold(TSave::New(StateFile()));
     saver->SetInput(GetState());
     saver->DoIt();
     BuildData();

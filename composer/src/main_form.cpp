@@ -12,6 +12,7 @@
 #include "platform/inifiles.h"
 #include "platform/packages.h"
 #include "workbench/file_version.h"
+#include "kernel/element_holder.h"
 
 // ---- TMainForm ------------------------------------------------------------------------
 
@@ -185,15 +186,9 @@ TStringListElement* TPlugInDialog::PluginList() {
 }
 
 void TPlugInDialog::SaveList() {
-    TSave* saver = TSave::New(ExecPath() + "Plugin.ZRX");
-    try {
-        saver->SetInput(PluginList());
-        saver->DoIt();
-    } catch (...) {
-        Free(saver);
-        throw;
-    }
-    Free(saver);
+    TElementHolder<TSave> saver(TSave::New(ExecPath() + "Plugin.ZRX"));
+    saver->SetInput(PluginList());
+    saver->DoIt();
 }
 
 void TPlugInDialog::Refill() {

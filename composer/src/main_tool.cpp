@@ -5,6 +5,7 @@
 #include "composition/map_spaces.h"
 #include "composition/pages.h"
 #include "kernel/class_registry.h"
+#include "kernel/element_holder.h"
 #include "kernel/file_routines.h"
 #include "kernel/property_access.h"
 #include "kernel/real_ini_file.h"
@@ -16,7 +17,9 @@
 #include "platform/host.h"
 #include "pelvar/palette.h"
 #include "platform/inifiles.h"
+#include "platform/scope_exit.h"
 #include "symbol/symbol.h"
+#include "workbench/program_startup.h"
 #include "yesk/command_line.h"
 
 namespace {
@@ -271,16 +274,7 @@ void TMainTool::Explore(TElement* data, bool owners) { ExploreElement(data, owne
 void TMainTool::EditProperties(TElement* data) { EditElementProperties(data); }
 
 void TMainTool::CommandLineDialog(TElement* data) {
-    TCommandLineDlg* console = TCommandLineDlg::New();
-    THeld<TCommandLineDlg> alive(console);
-    console->SetElement(data ? data : World);
-    try {
-        console->Show();
-    } catch (...) {
-        if (alive.Get()) Free(console);
-        throw;
-    }
-    if (alive.Get()) Free(console);
+    OpenScriptConsole(data);
 }
 
 void TMainTool::ShowStatusText(TZarixMessage* message) {
@@ -288,15 +282,8 @@ void TMainTool::ShowStatusText(TZarixMessage* message) {
 }
 
 void TMainTool::EditColorPalette() {
-    TTool* dialog = NewShellTool("TColorPaletteDialog");
-    if (!dialog) return;
-    try {
-        dialog->DoIt();
-    } catch (...) {
-        Free(dialog);
-        throw;
-    }
-    Free(dialog);
+    TElementHolder<TTool> dialog(NewShellTool("TColorPaletteDialog"));
+    if (dialog) dialog->DoIt();
 }
 
 void TMainTool::ImportLayers() { ImportLayersFrom(GetOptions()->DataDirectory); }
@@ -476,15 +463,11 @@ TTool* TMainTool::Filler() {
 
 namespace {
 
-// Ends a progress however its work ends.
-struct ProgressScope {
-    TTool* tool;
-    ~ProgressScope() { tool->EndProgress(); }
-    void Text(const std::string& text) {
-        tool->SetProgressText(text);
-        Application().ProcessMessages();
-    }
-};
+// Shows the step of a progress at once.
+void ProgressText(TTool* tool, const std::string& text) {
+    tool->SetProgressText(text);
+    Application().ProcessMessages();
+}
 
 void FeedFiller(TTool* filler, TElement* mapSpace, const std::string& templatePath, const std::string& data,
                 bool graphics) {
@@ -499,12 +482,12 @@ void FeedFiller(TTool* filler, TElement* mapSpace, const std::string& templatePa
 void TMainTool::CreateMapComposition() {
     std::string path = GetSelectedTemplate();
     StartProgress(Cz("Vytváření mapové kompozice"), 0, 0);
-    ProgressScope progress{this};
+    auto endProgress = MakeScopeExit([this] { EndProgress(); });
     {
-        progress.Text(path);
+        ProgressText(this, path);
         std::string script = ChangeFileExt(path, ".YESK");
         if (!path.empty() && FileExists(script)) {
-            progress.Text(Cz("Byl nalezen Yesk soubor, nyní přebírá řízení tvorby mapy..."));
+            ProgressText(this, Cz("Byl nalezen Yesk soubor, nyní přebírá řízení tvorby mapy..."));
             TCommandLine* runner = GetCommandLine();
             THeld<TCommandLine> alive(runner);
             runner->FileName = script;
@@ -521,12 +504,12 @@ void TMainTool::CreateMapComposition() {
             ShowMessage(Cz("Tvorba mapových listů není k dispozici"));
             return;
         }
-        progress.Text(Cz("Automatická tvorba mapy ..."));
+        ProgressText(this, Cz("Automatická tvorba mapy ..."));
         FeedFiller(filler, space, path, GetOptions()->DataDirectory, true);
-        progress.Text(Cz("Analýza vrstev ..."));
-        progress.Text(Cz("Import vrstev ..."));
+        ProgressText(this, Cz("Analýza vrstev ..."));
+        ProgressText(this, Cz("Import vrstev ..."));
         filler->DoIt();
-        progress.Text(Cz("Zobrazení ..."));
+        ProgressText(this, Cz("Zobrazení ..."));
         PostMsg(msg::OpenComposition, this, filler->Output, false);
     }
 }

@@ -19,7 +19,7 @@
 #include "platform/sysutils.h"
 #include "quintel/quintel.h"
 #include "workbench/desktop_template_text.h"
-#include "owned.h"
+#include "kernel/element_holder.h"
 
 namespace {
 
@@ -105,7 +105,7 @@ void TMapSheetFiller::DoIt() {
     FTemplate = NamedString("TEMPLATE");
     TDesktop* desktop = nullptr;
     if (!FTemplate.empty() && FileExists(FTemplate)) {
-        auto generator = Own(TMSTemplateGenerator::New());
+        auto generator = Hold(TMSTemplateGenerator::New());
         generator->SetTemplatePath(FTemplate);
         generator->DoIt();
         desktop = As<TDesktop>(generator->Output);
@@ -131,7 +131,7 @@ void TMapSheetFiller::DoIt() {
             if (!view->GetReadAfter()) view->BuildModel();
         });
         const uint64_t serial = desktop->Serial();
-        auto script = Own(TMSCInterpret::New(ChangeFileExt(FTemplate, ".MSC")));
+        auto script = Hold(TMSCInterpret::New(ChangeFileExt(FTemplate, ".MSC")));
         script->SetInput(desktop);
         script->DoIt();
         if (!IsLive(desktop, serial)) return;
@@ -223,9 +223,9 @@ void TMSCInterpret::ExecuteLine(TDesktop* desktop, const std::string& line, int 
         const TClassInfo* cls = p && p->Kind() == tkClass ? p->PropType->ClassRef() : nullptr;
         // A property that is missing or holds no string list is left as it is.
         if (!lines || !cls || !cls->InheritsFrom(TPersistentStringList::StaticClass()) || !p->HasWriter()) return;
-        auto held = Own(TPersistentStringList::New());
+        auto held = Hold(TPersistentStringList::New());
         held->AssignLines(*lines);
-        SetObjectPropByName(target, property, held.get());  // the property copies the lines
+        SetObjectPropByName(target, property, held.Get());  // the property copies the lines
         return;
     }
     std::string text;
@@ -236,7 +236,7 @@ void TMSCInterpret::ExecuteLine(TDesktop* desktop, const std::string& line, int 
 }
 
 void TMSCInterpret::QueryTexts(TDesktop* desktop) {
-    auto texts = Own(TQuickEntity::New());
+    auto texts = Hold(TQuickEntity::New());
     for (int32_t i = 0; i < desktop->ElementsCount(); ++i) {
         auto* text = As<TText>(desktop->Get(i));
         std::string rest;
@@ -245,8 +245,8 @@ void TMSCInterpret::QueryTexts(TDesktop* desktop) {
         texts->AddElement(text);
     }
     if (texts->ElementsCount() > 0) {
-        auto dialog = Own(TVarTextDialog::New());
-        dialog->SetInput(texts.get());
+        auto dialog = Hold(TVarTextDialog::New());
+        dialog->SetInput(texts.Get());
         dialog->DoIt();
     }
     texts->Clear();  // the texts stay the desktop's
@@ -272,7 +272,7 @@ TMapSpace* TMapCreator::GetMapSpace() { return IsLive(Input) ? As<TMapSpace>(Inp
 void TMapCreator::SetMapSpace(TMapSpace* space) { SetInput(space); }
 
 void TMapCreator::DoIt() {
-    auto filler = Own(TMapSheetFiller::New());
+    auto filler = Hold(TMapSheetFiller::New());
     filler->SetInput(GetMapSpace());
     filler->SetInput(TStringElement::New("TEMPLATE", TemplateName));
     filler->SetInput(TStringElement::New("DATADIR", DataDirectory));

@@ -21,6 +21,7 @@
 #include "workbench/print_job.h"
 #include "workbench/print_pages.h"
 #include "yesk/held.h"
+#include "platform/scope_exit.h"
 
 namespace {
 
@@ -145,15 +146,11 @@ void TSheetJob::on_tm_StartTask(TZarixMessage*&, bool& handled) {
 
 void TSheetJob::DoIt() {
     ++Jobs().running;
-    try {
-        MakeSheets();
-    } catch (...) {
+    auto next = MakeScopeExit([this] {
         --Jobs().running;
         StartNextWaitingJob();
-        throw;
-    }
-    --Jobs().running;
-    StartNextWaitingJob();
+    });
+    MakeSheets();
 }
 
 void TSheetJob::MakeSheets() {

@@ -11,7 +11,7 @@
 #include "platform/sysutils.h"
 #include "quintel/quintel.h"
 #include "workbench/desktop_template_text.h"
-#include "owned.h"
+#include "kernel/element_holder.h"
 
 namespace {
 
@@ -158,7 +158,7 @@ TView* TMultiDesktopTool::GetPageView() {
 }
 
 TDesktop* TMultiDesktopTool::LoadTemplate(double dx, double dy) {
-    auto generator = Own(TMSTemplateGenerator::New());
+    auto generator = Hold(TMSTemplateGenerator::New());
     generator->SetTemplatePath(TemplateFile);
     generator->DeltaX = dx;
     generator->DeltaY = dy;
@@ -229,7 +229,7 @@ void TMultiPageDesktopCreator::DoIt() {
     source->SetReadModel(true);
     TRectangle r;
     source->GetProjection()->GetModelRect(r);
-    auto pages = Own(TMultiPageDesktop::New());
+    auto pages = Hold(TMultiPageDesktop::New());
     pages->NumberTextName = NumberTextName;
     pages->LeftNumberTextName = LeftNumberTextName;
     pages->RightNumberTextName = RightNumberTextName;
@@ -243,13 +243,13 @@ void TMultiPageDesktopCreator::DoIt() {
     bool first = true;
     for (int32_t row = ny - 1; row >= 0; --row) {
         for (int32_t i = 0; i < nx; ++i) {
-            auto sheet = Own(LoadTemplate(Space + (w + Space) * i, Space + (h + Space) * row));
+            auto sheet = Hold(LoadTemplate(Space + (w + Space) * i, Space + (h + Space) * row));
             if (!sheet) {
                 Refuse(this, "Multipage - Cannot create template: " + TemplateFile);
                 return;
             }
             sheet->SetName("PAGE");
-            TView* view = FindView(sheet.get(), PageViewName);
+            TView* view = FindView(sheet.Get(), PageViewName);
             if (!view) {
                 Refuse(this, "Multipage - Template View not found: " + PageViewName);
                 return;
@@ -263,7 +263,7 @@ void TMultiPageDesktopCreator::DoIt() {
             }
             view->SetModelCenterX(r.Min.X + mw / 2 + (mw - pages->RealOverlap) * i);
             view->SetModelCenterY(r.Min.Y + mh / 2 + (mh - pages->RealOverlap) * row);
-            pages->AddElement(sheet.release());
+            pages->AddElement(sheet.Release());
         }
     }
     pages->GetRect()->Clear();
@@ -272,7 +272,7 @@ void TMultiPageDesktopCreator::DoIt() {
     pages->SetMaxX(pages->GetMaxX() + Space);
     pages->SetMaxY(pages->GetMaxY() + Space);
     pages->SetFillNumbers(true);
-    SetOutput(pages.release());
+    SetOutput(pages.Release());
 }
 
 // ---- TMultiPageDesktopPreview ---------------------------------------------------------------

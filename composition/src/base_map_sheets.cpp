@@ -3,6 +3,7 @@
 #include "kernel/class_registry.h"
 #include "platform/host.h"
 #include "platform/sysutils.h"
+#include "platform/scope_exit.h"
 
 namespace {
 
@@ -248,15 +249,11 @@ void TInterpretZM::DoIt() {
     Free(FRegion);
     FRegion = TRectangle::New(0, 0, 0, 0);
     if (TDevice* d = GetDevice()) d->GetProjection()->GetModelRect(*FRegion);
-    try {
-        inherited::DoIt();
-    } catch (...) {
+    auto dropRegion = MakeScopeExit([this] {
         Free(FRegion);
         FRegion = nullptr;
-        throw;
-    }
-    Free(FRegion);
-    FRegion = nullptr;
+    });
+    inherited::DoIt();
 }
 
 void TInterpretZM::Destroy() {

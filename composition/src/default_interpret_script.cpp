@@ -8,6 +8,8 @@
 #include "interpret/interpret.h"
 #include "raster/raster.h"
 #include "space/space.h"
+#include "platform/scope_exit.h"
+#include "kernel/element_holder.h"
 
 namespace {
 
@@ -40,17 +42,14 @@ void TUniversalGravoScriptCreator::DoIt() {
 }
 
 TInterpretScript* NewDefaultInterpretScript() {
-    TUniversalGravoScriptCreator* creator = TUniversalGravoScriptCreator::New();
-    try {
-        creator->DoIt();
-    } catch (...) {
+    TElementHolder<TUniversalGravoScriptCreator> creator(TUniversalGravoScriptCreator::New());
+    // An output that is no script, or one of a failed run, is freed with the creator.
+    auto dropOutput = MakeScopeExit([&creator] {
         Free(creator->Output);
-        Free(creator);
-        throw;
-    }
+        creator->Output = nullptr;
+    });
+    creator->DoIt();
     auto* script = As<TInterpretScript>(creator->Output);
-    if (!script) Free(creator->Output);
-    creator->Output = nullptr;
-    Free(creator);
+    if (script) creator->Output = nullptr;
     return script;
 }

@@ -6,6 +6,7 @@
 #include "kernel/class_registry.h"
 #include "pelvar/map_world.h"
 #include "platform/sysutils.h"
+#include "kernel/element_holder.h"
 
 namespace {
 
@@ -427,12 +428,9 @@ TMapSpace* TSMO_25::GetSelfCopyWithDetail() {
     // The copy stays among the root's children: it finds its sheets, neighbours and full
     // name through the root.
     if (TSMO* root = GetRoot()) root->AddElement(copy);
-    try {
-        copy->CollectDetail5();
-    } catch (...) {
-        Free(copy);
-        throw;
-    }
+    TElementHolder<TSMO_25> held(copy);
+    copy->CollectDetail5();
+    held.Release();
     copy->SetName(" ");
     return copy;
 }

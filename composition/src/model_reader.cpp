@@ -4,10 +4,12 @@
 
 #include "composition/modelfile.h"
 #include "kernel/file_elements.h"
+#include "kernel/element_holder.h"
 #include "modelfile_scope.h"
 #include "platform/files.h"
 #include "platform/forms.h"
 #include "platform/host.h"
+#include "platform/scope_exit.h"
 #include "platform/sysutils.h"
 
 namespace {
@@ -616,6 +618,10 @@ void TZarixLoader::DoIt() {
     ModelFileReading reading;
     BeginLoad();
     TElement* root = nullptr;
+    auto finish = MakeScopeExit([this] {
+        FreeTables();
+        EndLoad();
+    });
     try {
         CreateTables();
         ReadHeader();
@@ -626,26 +632,18 @@ void TZarixLoader::DoIt() {
         if (!root) {
             throw EClassNotFound(Cz("Neregistrovaný element: ") + (FLastClass ? FLastClass->Name : std::string()));
         }
-    } catch (const EModelFileError&) {
-        FreeMade();
-        FreeTables();
-        EndLoad();
-        throw;
     } catch (const EReadError& e) {
+        // A failed load frees what it made; a damaged stream is named as the model file.
         FreeMade();
-        FreeTables();
-        EndLoad();
+        if (dynamic_cast<const EModelFileError*>(&e)) throw;
         throw EModelFileError(Cz("Poškozený soubor modelu ") + FileName + " : " + e.Message());
     } catch (...) {
+        // A failed load frees what it made.
         FreeMade();
-        FreeTables();
-        EndLoad();
         throw;
     }
     FreeUnreached(root);
     Output = root;
-    FreeTables();
-    EndLoad();
 }
 
 // ---- TStreamLoader -------------------------------------------------------------------------
@@ -877,16 +875,10 @@ void TStreamLoader::ReadChildren() {
 }
 
 void TStreamLoader::LoadOldFormat() {
-    TLoader* loader = TLoader::New();
+    TElementHolder<TLoader> loader(TLoader::New());
     loader->SetName(FileName);
-    try {
-        loader->DoIt();
-    } catch (...) {
-        Free(loader);
-        throw;
-    }
+    loader->DoIt();
     if (loader->Output) Output = loader->Output;
-    Free(loader);
 }
 
 void TStreamLoader::DoIt() {
@@ -940,15 +932,10 @@ void TLoader::DoIt() {
     auto fail = [&](const std::string& text) {
         MessageDlg(text, mtError, mbOK, 0);
         FreeLoadedElements(made);
-        close();
     };
-    try {
-        reader.ReadSignature();
-        reader.ReadListBegin();
-    } catch (...) {
-        close();
-        throw;
-    }
+    auto closing = MakeScopeExit(close);
+    reader.ReadSignature();
+    reader.ReadListBegin();
     while (true) {
         std::string className;
         try {
@@ -991,7 +978,6 @@ void TLoader::DoIt() {
         }
     }
     if (root) Output = root;
-    close();
 }
 
 void RegisterELoaderUnit() {

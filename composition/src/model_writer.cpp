@@ -6,6 +6,7 @@
 #include "modelfile_scope.h"
 #include "platform/forms.h"
 #include "platform/sysutils.h"
+#include "platform/scope_exit.h"
 
 namespace {
 
@@ -266,15 +267,12 @@ void TZarixSaver::WriteInline(TElement* element) {
     // parents find it; an element from outside is written afresh for every reference.
     bool inTree = element->ID == BaseID;
     if (!inTree) element->ResetIDs();
-    ++FInlineDepth;
-    try {
+    {
+        ++FInlineDepth;
+        auto depth = MakeScopeExit([this] { --FInlineDepth; });
         if (QGoInside(element)) GoInside(element);
         Process(element);
-    } catch (...) {
-        --FInlineDepth;
-        throw;
     }
-    --FInlineDepth;
     WriteRawListEnd();
     if (!inTree) element->ID = -1;
     FCurrent = current;
@@ -367,32 +365,27 @@ void TZarixSaver::DoIt() {
         FMark = BaseID;
         FMarkTaken = TakenChildrenCount();
     }
-    try {
-        if (count > 500)
-            StartProgress(Cz("Ukládání modelu do souboru ") + FileName + Cz(" -celkem ") + IntToStr(count) +
-                              Cz(" Elementů"),
-                          0, count);
-        WriteClasses();
-        FCounter = 0;
-        if (FWritten.capacity() < SpareWritten().capacity()) FWritten.swap(SpareWritten());
-        FWritten.clear();
-        FWritten.reserve(static_cast<size_t>(std::max(count, 0)) + 1);
-        FEntering.Clear();
-        FCurrent = nullptr;
-        FCurrentType = nullptr;
-        FInlineDepth = 0;
-        WriteHeader();
-        FFreedChildren = FreedChildrenCount();
-        inherited::DoIt();
-    } catch (...) {
+    auto finish = MakeScopeExit([this] {
         ReleaseWritten();
         FEntering.Clear();
         EndProgress();
-        throw;
-    }
-    ReleaseWritten();
+    });
+    if (count > 500)
+        StartProgress(Cz("Ukládání modelu do souboru ") + FileName + Cz(" -celkem ") + IntToStr(count) +
+                          Cz(" Elementů"),
+                      0, count);
+    WriteClasses();
+    FCounter = 0;
+    if (FWritten.capacity() < SpareWritten().capacity()) FWritten.swap(SpareWritten());
+    FWritten.clear();
+    FWritten.reserve(static_cast<size_t>(std::max(count, 0)) + 1);
     FEntering.Clear();
-    EndProgress();
+    FCurrent = nullptr;
+    FCurrentType = nullptr;
+    FInlineDepth = 0;
+    WriteHeader();
+    FFreedChildren = FreedChildrenCount();
+    inherited::DoIt();
 }
 
 void TZarixSaver::ReleaseWritten() {

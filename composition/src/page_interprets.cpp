@@ -11,8 +11,10 @@
 #include "composition/text_blocks.h"
 #include "composition/views.h"
 #include "kernel/class_registry.h"
+#include "kernel/element_holder.h"
 #include "platform/forms.h"
 #include "platform/host.h"
+#include "platform/scope_exit.h"
 #include "raster/raster.h"
 
 namespace {
@@ -26,10 +28,10 @@ bool IsExactly(TElement* e, const TClassInfo* cls) { return e && e->ClassType() 
 
 TCanvasDevice* CanvasDeviceOf(TInterpret* interpret) { return As<TCanvasDevice>(interpret->GetDevice()); }
 
-// What the view interpret changes on the device, put back when the scope ends.
-class DeviceStateGuard {
+// What the view interpret changes on the device, kept to be put back.
+class DeviceState {
 public:
-    explicit DeviceStateGuard(TDevice* device) : device_(device) {
+    explicit DeviceState(TDevice* device) {
         T_Page* page = device->GetPage();
         TPageProjection* pr = device->GetProjection();
         clipping_ = page->GetClipping();
@@ -43,10 +45,9 @@ public:
         rotateX_ = pr->GetRotateCenter_X();
         rotateY_ = pr->GetRotateCenter_Y();
     }
-    ~DeviceStateGuard() {
-        if (!IsLive(device_)) return;
-        T_Page* page = device_->GetPage();
-        TPageProjection* pr = device_->GetProjection();
+    void Restore(TDevice* device) const {
+        T_Page* page = device->GetPage();
+        TPageProjection* pr = device->GetProjection();
         page->SetClipRegion(clip_);
         page->SetClipping(clipping_);
         page->SetSecondDrawing(second_);
@@ -57,11 +58,8 @@ public:
         pr->SetVirtualScale(virtualScale_);
         pr->SetPageRegion(region_);
     }
-    DeviceStateGuard(const DeviceStateGuard&) = delete;
-    DeviceStateGuard& operator=(const DeviceStateGuard&) = delete;
 
 private:
-    TDevice* device_;
     bool clipping_;
     TPixelRect clip_;
     bool second_;
@@ -80,6 +78,8 @@ void RunClosed(TInterpret* interpret, TDevice* device) {
     try {
         interpret->DoIt();
     } catch (...) {
+        // Closing writes to the device and can fail: on the normal path that failure is
+        // the caller's, so it is no guard.
         interpret->Close();
         throw;
     }
@@ -92,16 +92,10 @@ void DrawDesktop(TDesktop* desktop, TDevice* device) {
     if (!desktop || !device || !device->GetProjection()) return;
     TPageProjection* pr = device->GetProjection();
     if (!pr->GetIsOK()) pr->ChangeProjectionByRect(desktop->Rect(), device->GetPage());
-    TDesktopInterpret* interpret = TDesktopInterpret::New();
-    try {
-        interpret->SetDevice(device);
-        interpret->Input = desktop;
-        RunClosed(interpret, device);
-    } catch (...) {
-        Free(interpret);
-        throw;
-    }
-    Free(interpret);
+    TElementHolder<TDesktopInterpret> interpret(TDesktopInterpret::New());
+    interpret->SetDevice(device);
+    interpret->Input = desktop;
+    RunClosed(interpret.Get(), device);
 }
 
 // ---- TDesktopInterpret -------------------------------------------------------------------
@@ -230,7 +224,10 @@ void TViewInterpret::DrawView(TView* view) {
                  std::min(view->GetMaxX(), shown.Max.X), std::min(view->GetMaxY(), shown.Max.Y));
 
     // Everything from the clip on is undone however the drawing ends.
-    DeviceStateGuard guard(device);
+    const DeviceState saved(device);
+    auto restore = MakeScopeExit([&] {
+        if (IsLive(device)) saved.Restore(device);
+    });
     TPixelRect partOnDevice = pr->GetPageRect(part);
     double centreX, centreY;
     pr->GetPagePointF((part.Min.X + part.Max.X) / 2, (part.Min.Y + part.Max.Y) / 2, centreX, centreY);

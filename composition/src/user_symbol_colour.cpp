@@ -5,6 +5,7 @@
 #include "kernel/class_registry.h"
 #include "platform/sysutils.h"
 #include "symbol/symbol.h"
+#include "platform/scope_exit.h"
 
 using composition_detail::StillHeld;
 
@@ -56,14 +57,11 @@ TColor TSetUserSymbolColor::Resolve(int32_t index) {
         saved->SetAsInteger(props->ColorIndex);
         props->ColorIndex = index;
         // The element keeps its own index whatever the tool does.
-        try {
+        {
+            auto restore = MakeScopeExit([props, saved] { props->ColorIndex = saved->GetAsInteger(); });
             tool->SetInput(GetElem());
             tool->DoIt();
-        } catch (...) {
-            props->ColorIndex = saved->GetAsInteger();
-            throw;
         }
-        props->ColorIndex = saved->GetAsInteger();
         value = StrToInt(tool->Result);
     } else if (PropColor.empty()) {
         value = 0xFFFFFF;

@@ -3,6 +3,8 @@
 #include "held_children.h"
 #include "kernel/class_registry.h"
 #include "platform/sysutils.h"
+#include "platform/scope_exit.h"
+#include "kernel/element_holder.h"
 
 using composition_detail::StillHeld;
 
@@ -112,9 +114,9 @@ void TView::BuildModel() {
     auto* script = As<TModelScript>(FindElementClass(TModelScript::StaticClass()));
     if (!script) return;
     TViewProjection* projection = GetProjection();
-    TModelByScriptCreator* creator = TModelByScriptCreator::New();
     TElement* model = nullptr;
-    try {
+    {
+        TElementHolder<TModelByScriptCreator> creator(TModelByScriptCreator::New());
         creator->SetInput(script);
         // Without a valid projection there is no area: the whole model is read.
         if (projection->GetIsOK()) {
@@ -123,11 +125,7 @@ void TView::BuildModel() {
         }
         creator->DoIt();
         model = creator->Output;
-    } catch (...) {
-        Free(creator);
-        throw;
     }
-    Free(creator);
     if (!model) return;
     // A model read before, which nothing else holds, would be lost.
     TElement* previous = GetModel();
@@ -153,15 +151,12 @@ double TView::CenterThroughControl(bool x) {
     TViewProjection* p = GetProjection();
     TView* control = FFollowing ? nullptr : GetControlView();
     if (!control) return x ? p->GetCenterX() : p->GetCenterY();
-    FFollowing = true;
     double value = 0;
-    try {
+    {
+        FFollowing = true;
+        auto done = MakeScopeExit([this] { FFollowing = false; });
         value = x ? control->GetModelCenterX() + FModelDeltaX : control->GetModelCenterY() + FModelDeltaY;
-    } catch (...) {
-        FFollowing = false;
-        throw;
     }
-    FFollowing = false;
     if (x) p->SetCenterX(value);
     else p->SetCenterY(value);
     return value;

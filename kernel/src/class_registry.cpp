@@ -5,6 +5,7 @@
 
 
 #include "platform/sysutils.h"
+#include "kernel/element_holder.h"
 
 TZarixClasses* ZarixClasses = nullptr;
 
@@ -177,25 +178,18 @@ void TZarixInstance::SetPropertyValue(int32_t index, TZarixPropValue& value) {
 
 TPersistent* TZarixInstance::CreateInstanceCopy() {
     if (!FInstance || !FElementClass) return nullptr;
-    TPersistent* copy = FElementClass->CreateInstance();
-    TZarixInstance* target = TZarixInstance::New();
-    try {
-        target->SetInstance(copy);
-        for (int32_t i = 0; i < FPropCount; ++i) {
-            const TPropInfo* p = FPropTable[static_cast<size_t>(i)];
-            // Only what a file would carry: readable, writable and stored.
-            if (!p->HasReader() || !p->HasWriter() || !GetPropertyStored(i)) continue;
-            TZarixPropValue value;
-            GetPropertyValue(i, value);
-            target->SetPropertyValue(i, value);
-        }
-    } catch (...) {
-        Free(target);
-        Free(copy);
-        throw;
+    TElementHolder<TPersistent> copy(FElementClass->CreateInstance());
+    TElementHolder<TZarixInstance> target(TZarixInstance::New());
+    target->SetInstance(copy.Get());
+    for (int32_t i = 0; i < FPropCount; ++i) {
+        const TPropInfo* p = FPropTable[static_cast<size_t>(i)];
+        // Only what a file would carry: readable, writable and stored.
+        if (!p->HasReader() || !p->HasWriter() || !GetPropertyStored(i)) continue;
+        TZarixPropValue value;
+        GetPropertyValue(i, value);
+        target->SetPropertyValue(i, value);
     }
-    Free(target);
-    return copy;
+    return copy.Release();
 }
 
 // ---- TZarixClasses ---------------------------------------------------------------------------
@@ -394,17 +388,9 @@ TElementClass FindZarixClass(const std::string& name) {
 
 TElement* CreateElementCopy(TElement* element) {
     if (!element) return nullptr;
-    TZarixInstance* instance = TZarixInstance::New();
-    TPersistent* copy = nullptr;
-    try {
-        instance->SetInstance(element);
-        copy = instance->CreateInstanceCopy();
-    } catch (...) {
-        Free(instance);
-        throw;
-    }
-    Free(instance);
-    return static_cast<TElement*>(copy);
+    TElementHolder<TZarixInstance> instance(TZarixInstance::New());
+    instance->SetInstance(element);
+    return static_cast<TElement*>(instance->CreateInstanceCopy());
 }
 
 void RegisterEClassUnit() {

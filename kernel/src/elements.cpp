@@ -8,6 +8,7 @@
 #include "kernel/messages.h"
 #include "platform/forms.h"
 #include "platform/host.h"
+#include "platform/scope_exit.h"
 #include "platform/windows.h"
 
 int32_t BaseID = 0;
@@ -427,6 +428,7 @@ void TEntity::FreeAll() {
     if (NoElements()) return;
     TCursor saved = Screen().Cursor();
     Screen().SetCursor(crHourGlass);
+    auto restore = MakeScopeExit([saved] { Screen().SetCursor(saved); });
     try {
         if (FList->Count() > kPumpAbove) Application().ProcessMessages();
         for (int i = Clamp(FList->Count() - 1, FList); i >= 0; i = Clamp(i - 1, FList)) {
@@ -443,11 +445,7 @@ void TEntity::FreeAll() {
         if (FList) FList->Clear();
     } catch (const Exception& e) {
         ShowErrorMessage("TEntity.FreeAll" + kCrLf + e.Message());
-    } catch (...) {
-        Screen().SetCursor(saved);
-        throw;
     }
-    Screen().SetCursor(saved);
 }
 
 namespace {

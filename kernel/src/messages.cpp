@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "platform/forms.h"
 #include "platform/host.h"
+#include "kernel/element_holder.h"
 
 // ---- TZarixMessage ------------------------------------------------------------------------
 
@@ -109,14 +110,8 @@ void TElement::OwnersHandleMessage(TZarixMessage*& message, bool& handled) {
 
 void TElement::SendMsg(int32_t msg, TElement* receiver, TElement* data, bool killData) {
     // A sent message passes no queue and no handler takes it over: free it here.
-    TZarixMessage* m = TZarixMessage::CreateMessage(msg, this, receiver, data, killData);
-    try {
-        m->Send();
-    } catch (...) {
-        Free(m);
-        throw;
-    }
-    Free(m);
+    TElementHolder<TZarixMessage> m(TZarixMessage::CreateMessage(msg, this, receiver, data, killData));
+    m->Send();
 }
 
 void TElement::PostMsg(int32_t msg, TElement* receiver, TElement* data, bool killData) {

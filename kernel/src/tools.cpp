@@ -1,6 +1,7 @@
 #include "kernel/tools.h"
 
 #include "kernel/class_registry.h"
+#include "kernel/element_holder.h"
 #include "kernel/property_access.h"
 #include "platform/files.h"
 #include "platform/forms.h"
@@ -429,28 +430,19 @@ bool CreateAndExecuteTool(const std::string& className, TElement* input) {
         Free(element);
         return false;
     }
-    try {
-        tool->SetInput(input);
-        tool->DoIt();
-    } catch (...) {
+    auto release = MakeScopeExit([tool] {
         if (IsLive(tool)) Free(tool);
-        throw;
-    }
-    if (IsLive(tool)) Free(tool);
+    });
+    tool->SetInput(input);
+    tool->DoIt();
     return true;
 }
 
 TElement* RunAndFree(TTool* tool, TElement* input) {
     tool->SetInput(input);
-    try {
-        tool->DoIt();
-    } catch (...) {
-        Free(tool);
-        throw;
-    }
-    TElement* out = tool->Output;
-    Free(tool);
-    return out;
+    TElementHolder<TTool> held(tool);
+    tool->DoIt();
+    return tool->Output;
 }
 
 void RegisterToolsUnit() {

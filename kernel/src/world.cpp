@@ -4,6 +4,7 @@
 #include "kernel/messages.h"
 #include "platform/files.h"
 #include "platform/host.h"
+#include "platform/scope_exit.h"
 
 #include "child_field.h"
 
@@ -88,18 +89,15 @@ void TWorld::HandleWinMessage(TMsg& msg, bool& handled) {
     }
     if (message->Sender && !IsLive(message->Sender)) message->Sender = nullptr;
     if (message->Data && !IsLive(message->Data)) message->Data = nullptr;
-    try {
-        if (message->Receiver) {
-            message->Receiver->HandleMessage(message, handled);
-        } else if (TTechnology* main = GetMainTool()) {
-            message->Receiver = main;
-            main->HandleMessage(message, handled);
-        }
-    } catch (...) {
+    auto release = MakeScopeExit([&message] {
         if (message && IsLive(message)) Free(message);
-        throw;
+    });
+    if (message->Receiver) {
+        message->Receiver->HandleMessage(message, handled);
+    } else if (TTechnology* main = GetMainTool()) {
+        message->Receiver = main;
+        main->HandleMessage(message, handled);
     }
-    if (message && IsLive(message)) Free(message);
 }
 
 void TWorld::HandleException(void*, Exception& e) { ShowErrorMessage("World Level Error :" + e.Message()); }

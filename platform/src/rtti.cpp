@@ -13,6 +13,7 @@
 #include <unordered_set>
 
 #include "platform/large_blocks.h"
+#include "platform/scope_exit.h"
 #include "platform/sysutils.h"
 
 // Present when a leak checker is linked in.
@@ -454,10 +455,10 @@ void CreateOrRelease(TPersistent* obj) {
     try {
         obj->Create();
     } catch (...) {
+        // Only a failed creation releases the object, and its first failure is reported.
         try {
             obj->Destroy();
         } catch (...) {
-            // the first failure is the one reported
         }
         delete obj;
         throw;
@@ -600,14 +601,9 @@ void TPersistent::Assign(TPersistent* source) {
 
 void Free(TPersistent* obj) {
     if (!obj) return;
-    try {
-        obj->BeforeDestruction();
-        obj->Destroy();
-    } catch (...) {
-        delete obj;
-        throw;
-    }
-    delete obj;
+    auto release = MakeScopeExit([obj] { delete obj; });
+    obj->BeforeDestruction();
+    obj->Destroy();
 }
 
 bool rtti_detail::IsLiveInSet(const void* obj) { return obj && LiveSet().Contains(obj); }

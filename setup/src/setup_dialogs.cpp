@@ -5,6 +5,7 @@
 #include "platform/host.h"
 #include "platform/sysutils.h"
 #include "setup/string_routines.h"
+#include "platform/scope_exit.h"
 
 namespace setup {
 
@@ -67,15 +68,8 @@ int TSetupDialog::ShowModal() {
         if (key == 27) f["Konec"].Click();
         else if (key == 13) f["OK"].Click();
     };
-    int result;
-    try {
-        result = form.ShowModal();
-    } catch (...) {
-        g_active = outer;
-        throw;
-    }
-    g_active = outer;
-    return result;
+    auto restore = MakeScopeExit([outer] { g_active = outer; });
+    return form.ShowModal();
 }
 
 TDirDlg::TDirDlg(TStringList& varDirs) : varDirs_(varDirs) {

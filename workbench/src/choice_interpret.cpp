@@ -10,6 +10,7 @@
 #include "platform/forms.h"
 #include "platform/host.h"
 #include "workbench/property_editor.h"
+#include "platform/scope_exit.h"
 
 namespace {
 
@@ -91,20 +92,18 @@ void TChoicedElementInterpret::DoIt() {
     Screen().SetCursor(crHourGlass);
     auto form = std::make_unique<TF_dbfrecForm>();
     bool filled = false;
-    try {
+    {
+        auto done = MakeScopeExit([&] {
+            form->GravoDBFTable1.Close();
+            Screen().SetCursor(cursor);
+        });
         filled = FillRecord(*form, entity, props);
-    } catch (...) {
-        form->GravoDBFTable1.Close();
-        Screen().SetCursor(cursor);
-        throw;
+        if (filled) {
+            form->Left = Left;
+            form->Top = Top;
+            form->Show();
+        }
     }
-    if (filled) {
-        form->Left = Left;
-        form->Top = Top;
-        form->Show();
-    }
-    form->GravoDBFTable1.Close();
-    Screen().SetCursor(cursor);
     if (filled) Forms().push_back(std::move(form));
 }
 

@@ -14,6 +14,8 @@
 #include "platform/host.h"
 #include "platform/sysutils.h"
 #include "quintel/quintel.h"
+#include "platform/scope_exit.h"
+#include "kernel/element_holder.h"
 
 namespace {
 
@@ -78,24 +80,24 @@ void TMSTemplateGenerator::Publish(PropertyTable& t) {
 }
 
 TText* TMSTemplateGenerator::ReadText() {
-    std::unique_ptr<TText, void (*)(TPersistent*)> text(TText::New(), Free);
-    ReadProperties(text.get());
-    return text.release();
+    TElementHolder<TText> text(TText::New());
+    ReadProperties(text.Get());
+    return text.Release();
 }
 
 TElement* TMSTemplateGenerator::ReadGraphicFile() {
     TElementClass cls = GraphicFileClass();
     if (!cls) return nullptr;
-    std::unique_ptr<TElement, void (*)(TPersistent*)> picture(As<TElement>(cls->CreateInstance()), Free);
-    if (picture) ReadProperties(picture.get());
-    return picture.release();
+    TElementHolder<TElement> picture(As<TElement>(cls->CreateInstance()));
+    if (picture) ReadProperties(picture.Get());
+    return picture.Release();
 }
 
 TDrawRectangle* TMSTemplateGenerator::ReadDrawRectangle() {
-    std::unique_ptr<TDrawRectangle, void (*)(TPersistent*)> rect(TDrawRectangle::New(), Free);
-    ReadProperties(rect.get());
+    TElementHolder<TDrawRectangle> rect(TDrawRectangle::New());
+    ReadProperties(rect.Get());
     rect->SetBrushStyle(bsClear);
-    return rect.release();
+    return rect.Release();
 }
 
 void TMSTemplateGenerator::ReadProperties(TElement* element) { ReadLines(element, nullptr); }
@@ -145,7 +147,7 @@ void TMSTemplateGenerator::ReadNested(TElement* file, TDesktop* desktop) {
         if (open == canonical) throw Exception(Cz("Šablona se načítá sama do sebe: ") + path);
     auto* generator = As<TMSTemplateGenerator>(CreateElementByName(ClassName()));
     if (!generator) return;
-    std::unique_ptr<TMSTemplateGenerator, void (*)(TPersistent*)> holder(generator, Free);
+    TElementHolder<TMSTemplateGenerator> holder(generator);
     generator->SetTemplatePath(path);
     generator->DeltaX = nested->DeltaX;
     generator->DeltaY = nested->DeltaY;
@@ -156,14 +158,14 @@ void TMSTemplateGenerator::ReadNested(TElement* file, TDesktop* desktop) {
 void TMSTemplateGenerator::ReadSection(const std::string& section, TDesktop*& desktop) {
     TElement* element = CreateElementByName(section);
     if (!element) return;  // the registry has shown its box; the lines are skipped
-    std::unique_ptr<TElement, void (*)(TPersistent*)> held(element, Free);
+    TElementHolder<TElement> held(element);
     if (!desktop) {
         auto* page = As<TDesktop>(element);
         if (!page) return;  // anything before the desktop is dropped unread
         ReadProperties(page);
         page->Move(DeltaX, DeltaY);
         desktop = page;
-        held.release();
+        held.Release();
         return;
     }
     if (element->Is<TDeskTopFile>()) {
@@ -176,7 +178,7 @@ void TMSTemplateGenerator::ReadSection(const std::string& section, TDesktop*& de
     if (auto* rect = As<TRectEntity>(element)) {
         rect->Move(DeltaX, DeltaY);
         desktop->AddElement(rect);
-        held.release();
+        held.Release();
     }
 }
 
@@ -245,14 +247,11 @@ void TDeskTopSaveToText::Line(const std::string& text) { FLines->Add(text); }
 void TDeskTopSaveToText::DoIt() {
     if (!As<TDesktop>(Input) || MSDFileName.empty()) return;
     TStringList lines;
-    FLines = &lines;
-    try {
+    {
+        FLines = &lines;
+        auto forget = MakeScopeExit([this] { FLines = nullptr; });
         TRecursor::DoIt();
-    } catch (...) {
-        FLines = nullptr;
-        throw;
     }
-    FLines = nullptr;
     lines.SaveToFile(MSDFileName);
 }
 

@@ -5,6 +5,7 @@
 
 #include "composition/pages.h"
 #include "drive_lists.h"
+#include "kernel/element_holder.h"
 #include "kernel/value_elements.h"
 #include "platform/files.h"
 #include "platform/host.h"
@@ -37,28 +38,21 @@ std::string ScaleText(double scale) {
 
 bool ScaleOk(const std::string& text, double& v) { return ParseNumber(text, v) && v > 0; }
 
-// A helper tool freed at the end of the scope.
-template <class T> struct Owned {
-    T* p = T::New();
-    ~Owned() { Free(p); }
-    T* operator->() const { return p; }
-};
-
 }  // namespace
 
 void TViewDialog::EditLayers(TView* view) {
-    Owned<TStringListFromModelScript> toList;
+    auto toList = Hold(TStringListFromModelScript::New());
     toList->SetInput(view->GetModelScript());
     toList->DoIt();
     TElement* lines = toList->Output;
-    Owned<TLayerImportDialog> dialog;
+    auto dialog = Hold(TLayerImportDialog::New());
     dialog->SetDataDirectory(DataDirectory);
     dialog->SetInput(lines);
     dialog->DoIt();
     TElement* edited = dialog->Output;
     if (lines) Free(lines);
     if (!edited) return;  // cancelled: the script stays
-    Owned<TModelScriptCreator> creator;
+    auto creator = Hold(TModelScriptCreator::New());
     creator->SetDataDirectory(DataDirectory);
     creator->SetInput(edited);
     creator->DoIt();

@@ -8,6 +8,8 @@
 #include "platform/sysutils.h"
 #include "workbench/print_job.h"
 #include "workbench/selection_tools.h"
+#include "platform/scope_exit.h"
+#include "kernel/element_holder.h"
 
 namespace {
 
@@ -545,17 +547,12 @@ void TFormToolManager::PrintView(TZarixMessage*&, bool& handled) {
     handled = true;
     auto* universal = As<TUniversalInterpret>(GetInterpret());
     if (universal && FForm) universal->SetTile((*FForm)["TisknoutJakoBitmapu1"].Checked);
-    TPrint* print = TPrint::New();
-    try {
-        print->SetInput(GetInterpret());
-        print->DoIt();
-    } catch (...) {
-        Free(print);
+    auto untile = MakeScopeExit([universal] {
         if (universal && IsLive(universal)) universal->SetTile(false);
-        throw;
-    }
-    Free(print);
-    if (universal && IsLive(universal)) universal->SetTile(false);
+    });
+    TElementHolder<TPrint> print(TPrint::New());
+    print->SetInput(GetInterpret());
+    print->DoIt();
 }
 
 void TFormToolManager::ToggleQuickView(TZarixMessage*&, bool& handled) {

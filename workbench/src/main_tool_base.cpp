@@ -21,6 +21,7 @@
 #include "platform/packages.h"
 #include "platform/windows.h"
 #include "yesk/command_line.h"
+#include "kernel/element_holder.h"
 
 namespace {
 
@@ -395,15 +396,9 @@ TTool* TOldMainTool::NewShellTool(const char* className, bool report) {
 void TOldMainTool::OpenMapWindow(TElement* data) {
     TTool* manager = NewShellTool("TFormToolManager");
     if (!manager) return;
-    if (TTool* creator = NewShellTool("TUniversalGravoScriptCreator", false)) {
-        try {
-            creator->DoIt();
-            if (creator->Output) SetObjectPropByName(manager, "InterpretScript", creator->Output);
-        } catch (...) {
-            Free(creator);
-            throw;
-        }
-        Free(creator);
+    if (TElementHolder<TTool> creator{NewShellTool("TUniversalGravoScriptCreator", false)}) {
+        creator->DoIt();
+        if (creator->Output) SetObjectPropByName(manager, "InterpretScript", creator->Output);
     }
     manager->SetPropertyLongIntByName("PageColor", data ? 12632256 : 16777215);
     manager->SetInput(data);

@@ -12,6 +12,8 @@
 #include "workbench/interactive_tools.h"
 #include "workbench/main_tool_base.h"
 #include "workbench/print_dialog.h"
+#include "platform/scope_exit.h"
+#include "kernel/element_holder.h"
 
 void RunInterpret(TInterpret* interpret) {
     TZarixMessage* none = nullptr;
@@ -42,15 +44,9 @@ namespace {
 void LogNow(TElement* sender, const std::string& text) {
     auto* main = World ? As<TOldMainTool>(World->GetMainTool()) : nullptr;
     if (!main || text.empty()) return;
-    TZarixTextMessage* m = TZarixTextMessage::CreateMessage(tm_TextNote, sender, main, nullptr, false);
+    TElementHolder<TZarixTextMessage> m(TZarixTextMessage::CreateMessage(tm_TextNote, sender, main, nullptr, false));
     m->SetMessageText(text);
-    try {
-        main->ShowLogText(m);
-    } catch (...) {
-        Free(m);
-        throw;
-    }
-    Free(m);
+    main->ShowLogText(m.Get());
 }
 
 std::string SheetCaption(int32_t number, int32_t count) {
@@ -195,34 +191,28 @@ void TPrint::PrintMultiPageDesktop(TInterpret* interpret, TPrintDevice* device, 
         (*form)["lbStart"].Caption = TimeToStr(form->StartTime);
     }
     TElement* input = interpret->Input;
-    auto finish = [&] {
+    auto finish = MakeScopeExit([&] {
         if (IsLive(dialog)) dialog->ReleaseGrid();
         Free(list);
         list = nullptr;
         if (IsLive(interpret)) interpret->SetInput(input);
-    };
-    try {
-        bool printed = false;
-        int32_t count = pages->PageCount();
-        for (int32_t r = 0; r < count; ++r) {
-            TDesktop* page = pages->GetPage(r);
-            if (!page) continue;
-            pages->SetActualPage(page);
-            int32_t number = pages->GetActualNumber();
-            if (list && !list->ValueExists(number)) continue;
-            if (form && IsLive(dialog) && dialog->GetForm() == form) form->Caption = SheetCaption(number, count);
-            if (printed) device->NewPage();
-            printed = true;
-            T2DPoint centre{page->GetCenterX() + dx, page->GetCenterY() + dy};
-            device->GetProjection()->ChangeProjection(centre, device->GetPage(), scale);
-            interpret->SetInput(page);
-            RunInterpret(interpret);
-        }
-    } catch (...) {
-        finish();
-        throw;
+    });
+    bool printed = false;
+    int32_t count = pages->PageCount();
+    for (int32_t r = 0; r < count; ++r) {
+        TDesktop* page = pages->GetPage(r);
+        if (!page) continue;
+        pages->SetActualPage(page);
+        int32_t number = pages->GetActualNumber();
+        if (list && !list->ValueExists(number)) continue;
+        if (form && IsLive(dialog) && dialog->GetForm() == form) form->Caption = SheetCaption(number, count);
+        if (printed) device->NewPage();
+        printed = true;
+        T2DPoint centre{page->GetCenterX() + dx, page->GetCenterY() + dy};
+        device->GetProjection()->ChangeProjection(centre, device->GetPage(), scale);
+        interpret->SetInput(page);
+        RunInterpret(interpret);
     }
-    finish();
 }
 
 void RegisterPrintJobUnit() { RegisterZarixClass<TPrint>(); }

@@ -9,6 +9,7 @@
 #include "workbench/main_tool_base.h"
 #include "workbench/workbench.h"
 #include "yesk/command_line.h"
+#include "platform/scope_exit.h"
 
 void RegisterProgramClasses() {
     static bool done = false;
@@ -50,16 +51,22 @@ void RunMainTool(TOldMainTool* tool) {
         tool->PostMsg(tm_QuitTask, tool, nullptr, false);
         app.ProcessMessages();
         if (app.Terminated() || !held.Get()) break;
-        TCommandLineDlg* console = TCommandLineDlg::New();
-        THeld<TCommandLineDlg> alive(console);
         try {
-            console->SetElement(World);
-            console->Show();
+            OpenScriptConsole(World);
         } catch (...) {
             app.HandleException(tool);
         }
-        if (alive.Get()) Free(console);
     }
+}
+
+void OpenScriptConsole(TElement* element) {
+    TCommandLineDlg* console = TCommandLineDlg::New();
+    THeld<TCommandLineDlg> alive(console);
+    auto release = MakeScopeExit([&] {
+        if (alive.Get()) Free(console);
+    });
+    console->SetElement(element ? element : World);
+    console->Show();
 }
 
 int RunProgram(int argc, char** argv, const char* title, void (*registerClasses)(), TOldMainTool* (*startUp)()) {

@@ -9,6 +9,7 @@
 #include "platform/host.h"
 #include "platform/sysutils.h"
 #include "space/instance_properties.h"
+#include "platform/scope_exit.h"
 
 namespace {
 
@@ -305,13 +306,8 @@ void TObjectPropertyEditor::Commit(int32_t row) {
         Fill();
         return;
     }
-    try {
-        FProperties->SetPropString(text);
-    } catch (...) {
-        Fill();  // the cell shows the value the property kept
-        throw;
-    }
-    Fill();
+    auto fill = MakeScopeExit([this] { Fill(); });  // a refused value shows the one kept
+    FProperties->SetPropString(text);
 }
 
 void TObjectPropertyEditor::PostToMainTool(int32_t msg) {

@@ -8,6 +8,7 @@
 #include "space/space.h"
 #include "workbench/choice_interpret.h"
 #include "workbench/form_tool_manager.h"
+#include "kernel/element_holder.h"
 
 namespace {
 
@@ -173,10 +174,10 @@ void TObjectSelector::Select(TZarixMessage* message, bool& handled) {
         TDevice* device = GetDevice();
         TPageProjection* projection = device ? device->GetProjection() : nullptr;
         if (!projection) throw Exception("No projection");
-        TPickUper* pick = NewPickUper();
-        if (!pick) return;
         TElement* hit = nullptr;
-        try {
+        {
+            TElementHolder<TPickUper> pick(NewPickUper());
+            if (!pick) return;
             if (UsesTolerance()) pick->Tolerance = projection->GetModelLength(PixelTolerance);
             T2DPoint m = projection->GetModelPoint(event->X, event->Y);
             pick->SetX(m.X);
@@ -184,11 +185,7 @@ void TObjectSelector::Select(TZarixMessage* message, bool& handled) {
             pick->SetInput(Input && IsLive(Input, FInputSerial) ? Input : nullptr);
             pick->DoIt();
             hit = pick->Output;
-        } catch (...) {
-            Free(pick);
-            throw;
         }
-        Free(pick);
         if (!hit) return;
         uint64_t serial = hit->Serial();
         try {
@@ -202,19 +199,13 @@ void TObjectSelector::Select(TZarixMessage* message, bool& handled) {
                 left = form->Left + event->X + 10;
                 top = form->Top + event->Y + 10;
             }
-            auto* view = TChoicedElementInterpret::New();
+            TElementHolder<TChoicedElementInterpret> view(TChoicedElementInterpret::New());
             view->DontViewProps = DontViewProps;
             view->DontViewDBF = DontViewDBF;
             view->Left = left;
             view->Top = top;
             view->SetInput(hit);
-            try {
-                view->DoIt();
-            } catch (...) {
-                Free(view);
-                throw;
-            }
-            Free(view);
+            view->DoIt();
         }
         if (!IsLive(hit, serial)) return;
         SetOutput(hit);
@@ -258,31 +249,28 @@ void TAreaSelector::MarkHit(TElement* element) {
     TDevice* d = GetDevice();
     if (!area || !d) return;
     TAreaElement* shape = area;
-    TAreaElement* made = nullptr;
-    if (area->Is<TPolyLineAreaElement>()) shape = made = CreateAreaElement(area);
-    try {
-        std::vector<std::vector<T2DPoint>> rings;
-        if (shape)
-            for (int32_t part = 0; part < shape->PartCount(); ++part)
-                rings.emplace_back(shape->Points().begin() + shape->Parts()[static_cast<size_t>(part)],
-                                   shape->Points().begin() + shape->PartEnd(part));
-        d->GetBrush()->SetColor(kWhite);
-        d->GetBrush()->SetStyle(bsBDiagonal);
-        d->GetPen()->SetStyle(psClear);
-        d->PolyPolygon(rings);
-        d->GetBrush()->SetColor(kBlack);
-        d->GetBrush()->SetStyle(bsFDiagonal);
-        d->GetPen()->SetColor(kRed);
-        d->GetPen()->SetStyle(psSolid);
-        d->PolyPolygon(rings);
-        XCross(area->GetRefX(), area->GetRefY(), 5);
-        d->GetPen()->SetColor(kWhite);
-        PlusCross(area->GetRefX(), area->GetRefY(), 5);
-    } catch (...) {
-        if (made) Free(made);
-        throw;
+    TElementHolder<TAreaElement> made;
+    if (area->Is<TPolyLineAreaElement>()) {
+        made.Reset(CreateAreaElement(area));
+        shape = made.Get();
     }
-    if (made) Free(made);
+    std::vector<std::vector<T2DPoint>> rings;
+    if (shape)
+        for (int32_t part = 0; part < shape->PartCount(); ++part)
+            rings.emplace_back(shape->Points().begin() + shape->Parts()[static_cast<size_t>(part)],
+                               shape->Points().begin() + shape->PartEnd(part));
+    d->GetBrush()->SetColor(kWhite);
+    d->GetBrush()->SetStyle(bsBDiagonal);
+    d->GetPen()->SetStyle(psClear);
+    d->PolyPolygon(rings);
+    d->GetBrush()->SetColor(kBlack);
+    d->GetBrush()->SetStyle(bsFDiagonal);
+    d->GetPen()->SetColor(kRed);
+    d->GetPen()->SetStyle(psSolid);
+    d->PolyPolygon(rings);
+    XCross(area->GetRefX(), area->GetRefY(), 5);
+    d->GetPen()->SetColor(kWhite);
+    PlusCross(area->GetRefX(), area->GetRefY(), 5);
 }
 
 const char* TPointSelector::ErrorPrefix() { return "Hledač Bodu: "; }

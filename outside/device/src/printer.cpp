@@ -13,6 +13,7 @@
 #include "platform/files.h"
 #include "platform/forms.h"
 #include "platform/sysutils.h"
+#include "platform/scope_exit.h"
 
 namespace {
 constexpr double kInch = 0.0254;
@@ -167,13 +168,10 @@ void TPrinter::BeginDoc() {
     job_ = 0;
     failure_.clear();
     double w = paperW_, h = paperH_;
-    try {
+    {
+        auto forget = MakeScopeExit([this] { jobFile_.clear(); });
         ChooseTarget(w, h);
-    } catch (...) {
-        jobFile_.clear();
-        throw;
     }
-    jobFile_.clear();
     jobW_ = w;
     jobH_ = h;
     jobDpi_ = dpi_;

@@ -7,6 +7,7 @@
 #include "kernel/class_registry.h"
 #include "kernel/messages.h"
 #include "platform/forms.h"
+#include "platform/scope_exit.h"
 
 namespace {
 
@@ -23,20 +24,21 @@ template <class T> void HoldChild(TEntity* self, T*& field, T* element) {
     if (element && self->IndexOf(element) < 0) self->AddElement(element);
 }
 
-// Clears the busy bit however the walk ends.
-struct BusyGuard {
-    TTool* tool;
-    explicit BusyGuard(TTool* t) : tool(t) { tool->SetBusy(true); }
-    ~BusyGuard() {
+// Sets the busy bit; the guard answered clears it however the walk ends.
+auto MarkBusy(TTool* tool) {
+    tool->SetBusy(true);
+    return MakeScopeExit([tool] {
         if (IsLive(tool)) tool->SetBusy(false);
-    }
-};
+    });
+}
 
 // Runs the interpret's walk; the finishing step follows also when the walk raises.
 template <class Finish> void DoItThen(TInterpret* interpret, Finish finish) {
     try {
         interpret->DoIt();
     } catch (...) {
+        // Closing writes to the device and can fail: on the normal path that failure is
+        // the caller's, so it is no guard.
         finish();
         throw;
     }
@@ -86,7 +88,7 @@ void TInterpret::EnsureSubInterprets() {
 
 void TInterpret::DoIt() {
     EnsureSubInterprets();
-    BusyGuard busy(this);
+    auto busy = MarkBusy(this);
     BeforeDoIt();
     Level = 1;
     if (Input) {
@@ -331,7 +333,7 @@ void TUniversalInterpret::DoIt() {
             if (IsLive(i)) i->Close();
     };
     {
-        BusyGuard busy(this);
+        auto busy = MarkBusy(this);
         TTool::SetBreak(false);
         for (TInterpret* i : used) {
             i->SetPrinting(FPrinting);
@@ -348,6 +350,8 @@ void TUniversalInterpret::DoIt() {
             ProcessOutput();
             AfterDoIt();
         } catch (...) {
+            // Closing writes to the devices and can fail: on the normal path that failure
+            // is the caller's, so it is no guard; the owners hear of the end either way.
             closeAll();
             PostMsgToOwners(kDoneMsg, nullptr, false);
             throw;

@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "platform/host.h"
 #include "platform/sysutils.h"
+#include "kernel/element_holder.h"
 
 namespace {
 
@@ -113,50 +114,44 @@ void ReadGrid(const TControl& grid, TColorPalette& palette) {
 }  // namespace
 
 void TColorPaletteDialog::DoIt() {
-    TColorPalette* copy = TColorPalette::New();
+    TElementHolder<TColorPalette> copy(TColorPalette::New());
     TForm form("TColorPaletteDialog");
-    try {
-        copy->Assign(CurrentPalette());
-        form.Caption = Cz("Barevná paleta");
-        TControl& grid = form.Add(TControlKind::Grid, "Colors");
-        FillGrid(grid, *copy);
-        form.Add(TControlKind::Edit, "ed_File").Text = GetPaletteFile();
-        form.Add(TControlKind::Button, "b_Load", Cz("Načíst")).OnClick = [&](TControl&) {
-            std::string file = form["ed_File"].Text;
-            if (!GetUserHost().SelectFile(Cz(kFilter), ExtractFileDir(file), file)) return;
-            try {
-                ReadGrid(grid, *copy);
-                for (const std::string& bad : LoadPaletteFile(file, *copy)) ShowErrorMessage(bad);
-                form["ed_File"].Text = file;
-                FillGrid(grid, *copy);
-            } catch (Exception& e) {
-                ShowErrorMessage(e.Message());
-            }
-        };
-        form.Add(TControlKind::Button, "b_Save", Cz("Uložit")).OnClick = [&](TControl&) {
-            std::string file = form["ed_File"].Text;
-            if (!GetUserHost().SelectFile(Cz(kFilter), ExtractFileDir(file), file)) return;
-            try {
-                ReadGrid(grid, *copy);
-                SavePaletteFile(file, *copy);
-                form["ed_File"].Text = file;
-            } catch (Exception& e) {
-                ShowErrorMessage(e.Message());
-            }
-        };
-        form.Add(TControlKind::Button, "OK", "OK").ModalResult = mrOk;
-        form.Add(TControlKind::Button, "Storno", "Storno").ModalResult = mrCancel;
-        if (form.ShowModal() == mrOk) {
+    copy->Assign(CurrentPalette());
+    form.Caption = Cz("Barevná paleta");
+    TControl& grid = form.Add(TControlKind::Grid, "Colors");
+    FillGrid(grid, *copy);
+    form.Add(TControlKind::Edit, "ed_File").Text = GetPaletteFile();
+    form.Add(TControlKind::Button, "b_Load", Cz("Načíst")).OnClick = [&](TControl&) {
+        std::string file = form["ed_File"].Text;
+        if (!GetUserHost().SelectFile(Cz(kFilter), ExtractFileDir(file), file)) return;
+        try {
             ReadGrid(grid, *copy);
-            CurrentPalette()->Assign(copy);
-            PaletteFileName() = form["ed_File"].Text;
-            ApplyCurrentPalette();
+            for (const std::string& bad : LoadPaletteFile(file, *copy)) ShowErrorMessage(bad);
+            form["ed_File"].Text = file;
+            FillGrid(grid, *copy);
+        } catch (Exception& e) {
+            ShowErrorMessage(e.Message());
         }
-    } catch (...) {
-        Free(copy);
-        throw;
+    };
+    form.Add(TControlKind::Button, "b_Save", Cz("Uložit")).OnClick = [&](TControl&) {
+        std::string file = form["ed_File"].Text;
+        if (!GetUserHost().SelectFile(Cz(kFilter), ExtractFileDir(file), file)) return;
+        try {
+            ReadGrid(grid, *copy);
+            SavePaletteFile(file, *copy);
+            form["ed_File"].Text = file;
+        } catch (Exception& e) {
+            ShowErrorMessage(e.Message());
+        }
+    };
+    form.Add(TControlKind::Button, "OK", "OK").ModalResult = mrOk;
+    form.Add(TControlKind::Button, "Storno", "Storno").ModalResult = mrCancel;
+    if (form.ShowModal() == mrOk) {
+        ReadGrid(grid, *copy);
+        CurrentPalette()->Assign(copy.Get());
+        PaletteFileName() = form["ed_File"].Text;
+        ApplyCurrentPalette();
     }
-    Free(copy);
 }
 
 void RegisterPaletteUnit() { RegisterZarixClass<TColorPaletteDialog>(); }

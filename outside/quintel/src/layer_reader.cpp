@@ -22,6 +22,7 @@
 #include "space/layer_class.h"
 #include "space/space.h"
 #include "yesk/condition.h"
+#include "kernel/element_holder.h"
 
 namespace {
 
@@ -484,15 +485,8 @@ void LayerReader::AddFeature(OGRFeatureH f, OGRGeometryH g, TSpaceEntityString* 
         return;
     }
     auto keep = [&](TSpaceEntity* e) {
-        bool held = false;
-        try {
-            held = Holds(e);
-        } catch (...) {
-            Free(e);
-            throw;
-        }
-        if (held) pending_.push_back({string, e});
-        else Free(e);
+        TElementHolder<TSpaceEntity> owned(e);
+        if (Holds(e)) pending_.push_back({string, owned.Release()});
     };
     std::vector<T2DPoint> points;
     switch (kind_) {
@@ -534,23 +528,16 @@ void LayerReader::AddFeature(OGRFeatureH f, OGRGeometryH g, TSpaceEntityString* 
                 }
                 return true;
             };
+            TElementHolder<TAreaElement> owned(e);
             bool ok = true;
-            try {
-                if (type == wkbPolygon) ok = addPolygon(g);
-                else if (type == wkbMultiPolygon || type == wkbGeometryCollection)
-                    for (int i = 0; i < OGR_G_GetGeometryCount(g) && ok; ++i)
-                        ok = addPolygon(OGR_G_GetGeometryRef(g, i));
-                else ok = false;
-            } catch (...) {
-                Free(e);
-                throw;
-            }
-            if (!ok || !e->NotEmpty()) {
-                Free(e);
-                throw LayerFailure{};
-            }
+            if (type == wkbPolygon) ok = addPolygon(g);
+            else if (type == wkbMultiPolygon || type == wkbGeometryCollection)
+                for (int i = 0; i < OGR_G_GetGeometryCount(g) && ok; ++i)
+                    ok = addPolygon(OGR_G_GetGeometryRef(g, i));
+            else ok = false;
+            if (!ok || !e->NotEmpty()) throw LayerFailure{};
             e->UpdateGeometry();
-            keep(e);
+            keep(owned.Release());
             return;
         }
     }

@@ -5,6 +5,7 @@
 #include "platform/host.h"
 #include "platform/sysutils.h"
 #include "quintel/quintel.h"
+#include "kernel/element_holder.h"
 
 namespace {
 
@@ -159,7 +160,7 @@ void TModelScriptCreator::AddLayerProperty(const std::string& item) {
 }
 
 void TModelScriptCreator::DoIt() {
-    auto script = std::unique_ptr<TModelScript, void (*)(TPersistent*)>(TModelScript::New(), &Free);
+    TElementHolder<TModelScript> script(TModelScript::New());
     script->SetName("Model Script");
     auto add = [&](const std::string& line) {
         std::string name, value;
@@ -179,7 +180,7 @@ void TModelScriptCreator::DoIt() {
     for (const std::string& line : FItems) add(line);
     FItems.clear();
     script->FillWildNames(FDataDirectory);
-    SetOutput(script.release());
+    SetOutput(script.Release());
 }
 
 // ---- TStringListFromModelScript ----------------------------------------------------------------

@@ -134,6 +134,7 @@ TElementClass LayerClass(const std::string& name, TElementClass base, const std:
     try {
         RegisterRunTimeClass(ci);
     } catch (...) {
+        // A class the registry refused is dropped; a registered one lives on.
         delete ci;
         throw;
     }

@@ -6,6 +6,7 @@
 
 #include "platform/host.h"
 
+class TElement;
 class TOldMainTool;
 
 // Registers the classes of Kernel and of the workbench with all it builds on, in unit
@@ -20,6 +21,10 @@ bool ReadProgramArguments(int argc, char** argv, std::string& answersFile, std::
 // until the application terminates. When the queue runs empty the user is asked to quit
 // (message 2); refusing opens the script console on the world, and the loop goes on.
 void RunMainTool(TOldMainTool* tool);
+
+// Shows the script console on the element (the world when nil) and frees it once shown,
+// however the showing ends, unless it freed itself.
+void OpenScriptConsole(TElement* element);
 
 // The main block of a program: its own arguments and the answers file (status 2 with a
 // message when either is wrong), its classes, the information panel, the application

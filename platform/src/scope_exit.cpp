@@ -1,0 +1,7 @@
+#include "platform/scope_exit.h"
+
+#include <cstdio>
+
+void ReportCleanupFailure(const char* what) noexcept {
+    std::fprintf(stderr, "cleanup failed: %s\n", what ? what : "unknown exception");
+}
