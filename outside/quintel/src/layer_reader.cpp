@@ -294,7 +294,7 @@ private:
     // A layer of mixed kinds: the kinds it holds, and for each its class and string.
     std::set<Kind> mixedKinds_;
     std::map<Kind, TElementClass> mixedClasses_;
-    std::map<Kind, std::unique_ptr<TSpaceEntityString, void (*)(TPersistent*)>> mixedStrings_;
+    std::map<Kind, TElementHolder<TSpaceEntityString>> mixedStrings_;
     std::vector<OGRFieldType> fieldTypes_;
     int textField_ = -1, codeField_ = -1, symbolField_ = -1;
     std::shared_ptr<const yesk_detail::CondTree> condition_;
@@ -557,7 +557,7 @@ void LayerReader::AddMixedFeature(OGRFeatureH f, OGRGeometryH g) {
     if (held == mixedStrings_.end()) throw LayerFailure{};
     kind_ = k;
     class_ = cls->second;
-    AddFeature(f, g, held->second.get());
+    AddFeature(f, g, held->second.Get());
 }
 
 std::vector<TSpaceEntityString*> LayerReader::Read(std::vector<std::string>& notes) {
@@ -568,11 +568,11 @@ std::vector<TSpaceEntityString*> LayerReader::Read(std::vector<std::string>& not
     const bool mixed = !mixedKinds_.empty();
     // Every kind the layer holds has its string, whatever the area lets in.
     for (Kind k : mixedKinds_) {
-        std::unique_ptr<TSpaceEntityString, void (*)(TPersistent*)> string(NewString(k), &Free);
+        TElementHolder<TSpaceEntityString> string(NewString(k));
         string->SetName(layer_->GetName() + KindSuffix(k));
         mixedStrings_.emplace(k, std::move(string));
     }
-    auto string = std::unique_ptr<TSpaceEntityString, void (*)(TPersistent*)>(NewString(kind_), &Free);
+    TElementHolder<TSpaceEntityString> string(NewString(kind_));
     string->SetName(layer_->GetName());
     OGR_L_ResetReading(layer);
     int64_t number = 0, empty = 0;
@@ -596,7 +596,7 @@ std::vector<TSpaceEntityString*> LayerReader::Read(std::vector<std::string>& not
         }
         try {
             if (mixed) AddMixedFeature(f.get(), g);
-            else AddFeature(f.get(), g, string.get());
+            else AddFeature(f.get(), g, string.Get());
             for (auto& [into, e] : pending_) into->AddAndUpdateRect(e);
             pending_.clear();
         } catch (const LayerFailure& failure) {
@@ -614,11 +614,11 @@ std::vector<TSpaceEntityString*> LayerReader::Read(std::vector<std::string>& not
     if (lossy_) Note(Cz("znaky, které Windows-1250 nemá, jsou nahrazeny \"?\""));
     std::vector<TSpaceEntityString*> strings;
     if (!mixed) {
-        strings.push_back(string.release());
+        strings.push_back(string.Release());
         return strings;
     }
     // In the order of the kinds: points or texts, lines, areas.
-    for (auto& [k, held] : mixedStrings_) strings.push_back(held.release());
+    for (auto& [k, held] : mixedStrings_) strings.push_back(held.Release());
     return strings;
 }
 
@@ -647,7 +647,7 @@ std::vector<TLayerField> LayerFields(TModelScript* script, TLayerScript* layer) 
     if (!script || !layer) return {};
     QuietGdal quiet;
     LayerSources sources;
-    std::unique_ptr<TModelByScriptCreator, void (*)(TPersistent*)> creator(TModelByScriptCreator::New(), &Free);
+    TElementHolder<TModelByScriptCreator> creator(TModelByScriptCreator::New());
     try {
         return LayerReader(script, layer, *creator, sources).Fields();
     } catch (const LayerFailure&) {
