@@ -4,38 +4,11 @@
 #include <random>
 #include <vector>
 
-#include "../../kernel/tests/test_support.h"
-#include "checker/check_tools.h"
-#include "checker/geometry_checks.h"
+#include "geometry_fixture.h"
 
 namespace {
 
-class PointDistance : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { RegisterCheckerClasses(); }
-    void SetUp() override {
-        model = TRectEntity::New();
-        points = TPointString::New();
-        model->AddElement(points);
-    }
-    void TearDown() override {
-        Free(model);
-        DropQueue();
-    }
-    TPointElement* Point(double x, double y) {
-        auto* p = TPointElement::New(x, y);
-        points->AddElement(p);
-        return p;
-    }
-    static int32_t Run(TCheckTool* check, TElement* element) {
-        check->Reset();
-        check->SetInput(element);
-        check->DoIt();
-        return check->Error;
-    }
-    TRectEntity* model = nullptr;
-    TPointString* points = nullptr;
-};
+class PointDistance : public GeometryChecks {};
 
 // Each point against every earlier one, by the same strict test; the tolerance may change
 // between points.
