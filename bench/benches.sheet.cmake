@@ -9,10 +9,11 @@ add_executable(plain_sheet ${CMAKE_CURRENT_SOURCE_DIR}/plain_sheet.cpp)
 target_link_libraries(plain_sheet PRIVATE GDAL::GDAL PkgConfig::PLAIN_SHEET_CAIRO)
 
 # Only loading Oskelt32's outside libraries, in the order Oskelt32 names them.
-pkg_check_modules(LIBRARIES_ONLY REQUIRED IMPORTED_TARGET fontconfig lua5.4)
+pkg_check_modules(LIBRARIES_ONLY REQUIRED IMPORTED_TARGET fontconfig freetype2 lua5.4)
 find_package(JPEG REQUIRED)
+find_package(Cups REQUIRED)
 find_library(GEOS_C_LIBRARY NAMES geos_c REQUIRED)
 add_executable(libraries_only ${CMAKE_CURRENT_SOURCE_DIR}/libraries_only.cpp)
 target_link_options(libraries_only PRIVATE LINKER:--no-as-needed)
 target_link_libraries(libraries_only PRIVATE GDAL::GDAL ${GEOS_C_LIBRARY} JPEG::JPEG PkgConfig::LIBRARIES_ONLY
-                      PkgConfig::PLAIN_SHEET_CAIRO)
+                      PkgConfig::PLAIN_SHEET_CAIRO Cups::Cups)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Times whole processes, several rounds in turn, and prints median and range of each:
 #   sheet   Oskelt32 making the sample sheet Ostrava (Sheet.YESK: window PNG and the printed PDF),
-#   plain   plain_sheet making the same from the same data (OGR read, Cairo PNG 640x480, 8 A4 pages),
+#   plain   plain_sheet making the same from the same data (OGR read, Cairo PNG of the map window's 800x600, 8 A4 pages),
 #   sheets  Oskelt32 making all twelve sheets of the sheet list in one run (AllSheets.YESK),
 #   plain12 plain_sheet making the same twelve areas in one process,
 #   quit    Oskelt32 starting and quitting (Quit.YESK),
@@ -50,9 +50,9 @@ run() {  # name folder command...
 }
 for ((i = 0; i < rounds; i++)); do
   run sheet "$samples/oskelt32" "$oskelt" Oskelt32.INI Sheet.YESK --answers sheet-answers.txt
-  run plain "$work/out" "$plain" "$data" -475000 -1120000 -450000 -1105000 plain.png 640 480 plain.pdf 4 2
+  run plain "$work/out" "$plain" "$data" -475000 -1120000 -450000 -1105000 plain.png 800 600 plain.pdf 4 2
   run sheets "$samples/oskelt32" "$oskelt" Oskelt32.INI AllSheets.YESK --answers all-sheets-answers.txt
-  run plain12 "$work/out" "$plain" "$data" "${areas[@]:0:4}" plain.png 640 480 plain.pdf 4 2 "${areas[@]:4}"
+  run plain12 "$work/out" "$plain" "$data" "${areas[@]:0:4}" plain.png 800 600 plain.pdf 4 2 "${areas[@]:4}"
   run quit "$samples/oskelt32" "$oskelt" Oskelt32.INI Quit.YESK --answers answers.txt
   run libs "$work/out" "$libs"
 done

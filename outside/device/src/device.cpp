@@ -183,8 +183,9 @@ TRasterImage* TBitmapDevice::GetBitmap() {
 
 void TBitmapDevice::SetBitmap(TRasterImage* bitmap) {
     FBitmap = bitmap;
-    TRasterImage* b = GetBitmap();
-    TDevice::SetPageSize(b->Width(), b->Height());
+    // Letting go of a bitmap keeps the page's size; an own raster is made when drawn on.
+    TRasterImage* b = bitmap ? bitmap : FOwnBitmap;
+    if (b) TDevice::SetPageSize(b->Width(), b->Height());
 }
 
 TCanvas* TBitmapDevice::GetCanvas() { return GetBitmap()->Canvas(); }
