@@ -3,20 +3,51 @@
 // drawn with Cairo into a PNG of the window's size and into a PDF of A4 pages (COLUMNS x ROWS).
 // Further areas make further sheets from the same opened data, each into files named with
 // its number (OUT-2.png, OUT-2.pdf, ...). Without arguments it only loads its libraries.
+// With PLAIN_SHEET_DURABLE=1 each file is written as Oskelt32 writes it: beside the target,
+// flushed to the disk, renamed, and the folder flushed.
 //   plain_sheet DATA.gpkg MINX MINY MAXX MAXY OUT.png WIDTH HEIGHT OUT.pdf COLUMNS ROWS [MINX MINY MAXX MAXY]...
 #include <cairo-pdf.h>
 #include <cairo.h>
 #include <gdal.h>
 #include <ogr_api.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
+
+const bool kDurable = [] {
+    const char* v = std::getenv("PLAIN_SHEET_DURABLE");
+    return v && std::strcmp(v, "1") == 0;
+}();
+
+std::string Written(const std::string& name) { return kDurable ? name + ".tmp" : name; }
+
+void Keep(const std::string& name) {
+    if (!kDurable) return;
+    const std::string tmp = Written(name);
+    int fd = ::open(tmp.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+    ::rename(tmp.c_str(), name.c_str());
+    const size_t slash = name.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : name.substr(0, slash);
+    int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
 
 struct Path {
     std::vector<double> xy;  // x0 y0 x1 y1 ...
@@ -130,13 +161,14 @@ size_t MakeSheet(GDALDatasetH ds, const double area[4], const std::string& pngNa
     cairo_paint(cr);
     Draw(cr, features, m, 1, width, height);
     cairo_destroy(cr);
-    cairo_surface_write_to_png(png, pngName.c_str());
+    cairo_surface_write_to_png(png, Written(pngName).c_str());
     cairo_surface_destroy(png);
+    Keep(pngName);
 
     // The sheet at 1:50000 on A4 pages, 10 mm overlap, each page clipped.
     const double mm = 72 / 25.4, pageW = 210 * mm, pageH = 297 * mm, step = 10 * mm;
     const double ground = 1000 / 50000.0 * mm;  // points per metre of ground
-    cairo_surface_t* pdf = cairo_pdf_surface_create(pdfName.c_str(), pageW, pageH);
+    cairo_surface_t* pdf = cairo_pdf_surface_create(Written(pdfName).c_str(), pageW, pageH);
     cr = cairo_create(pdf);
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < columns; ++c) {
@@ -151,6 +183,7 @@ size_t MakeSheet(GDALDatasetH ds, const double area[4], const std::string& pngNa
         }
     cairo_destroy(cr);
     cairo_surface_destroy(pdf);
+    Keep(pdfName);
     return features.size();
 }
 

@@ -45,9 +45,11 @@ SELECT CASE WHEN fid = 20 THEN MakePoint(X(geom) + 5000, Y(geom), 5514) ELSE geo
 sql okoli MULTIPOLYGON "
 SELECT CASE WHEN fid = 30 THEN ST_Translate(geom, 0, -80000, 0) ELSE geom END AS geom, nazev, stat, plocha FROM okoli"
 
-# Countries, with the two-letter code their cells name them by.
+# Countries, with the two-letter code their cells name them by and their area in m²
+# (the cells' check of areas reads it on the countries loaded as their fathers).
 sql zeme MULTIPOLYGON "
-SELECT geom, a3, nazev, CASE a3 WHEN 'CZE' THEN 'CZ' WHEN 'POL' THEN 'PL' ELSE '' END AS stat FROM zeme"
+SELECT geom, a3, nazev, CASE a3 WHEN 'CZE' THEN 'CZ' WHEN 'POL' THEN 'PL' ELSE '' END AS stat,
+       CAST(ROUND(ST_Area(geom)) AS INTEGER) AS plocha FROM zeme"
 
 # The border, and a triangle of lines (a ring) closing a region with no area of its own.
 sql hranice MULTILINESTRING "

@@ -4,6 +4,8 @@
 #   plain   plain_sheet making the same from the same data (OGR read, Cairo PNG of the map window's 800x600, 8 A4 pages),
 #   sheets  Oskelt32 making all twelve sheets of the sheet list in one run (AllSheets.YESK),
 #   plain12 plain_sheet making the same twelve areas in one process,
+#   durable, durable12  the same two, each file written as Oskelt32 writes it (flushed to
+#           the disk before it is renamed; PLAIN_SHEET_DURABLE=1),
 #   quit    Oskelt32 starting and quitting (Quit.YESK),
 #   libs    libraries_only: loading the same outside libraries as Oskelt32 and ending.
 # Then each further sheet, (twelve - one) / 11 of the wall times, of both programs.
@@ -53,6 +55,8 @@ for ((i = 0; i < rounds; i++)); do
   run plain "$work/out" "$plain" "$data" -475000 -1120000 -450000 -1105000 plain.png 800 600 plain.pdf 4 2
   run sheets "$samples/oskelt32" "$oskelt" Oskelt32.INI AllSheets.YESK --answers all-sheets-answers.txt
   run plain12 "$work/out" "$plain" "$data" "${areas[@]:0:4}" plain.png 800 600 plain.pdf 4 2 "${areas[@]:4}"
+  run durable "$work/out" env PLAIN_SHEET_DURABLE=1 "$plain" "$data" -475000 -1120000 -450000 -1105000 plain.png 800 600 plain.pdf 4 2
+  run durable12 "$work/out" env PLAIN_SHEET_DURABLE=1 "$plain" "$data" "${areas[@]:0:4}" plain.png 800 600 plain.pdf 4 2 "${areas[@]:4}"
   run quit "$samples/oskelt32" "$oskelt" Oskelt32.INI Quit.YESK --answers answers.txt
   run libs "$work/out" "$libs"
 done
@@ -60,7 +64,7 @@ echo "load average: $(cut -d' ' -f1-3 /proc/loadavg); $rounds rounds; ms: median
 median() {  # list: median min max
   echo "$1" | tr ' ' '\n' | grep . | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)], a[1], a[NR] }'
 }
-for name in sheet plain sheets plain12 quit libs; do
+for name in sheet plain sheets plain12 durable durable12 quit libs; do
   read -r m lo hi <<<"$(median "${times[$name]}")"
   read -r cm clo chi <<<"$(median "${cpu[$name]}")"
   printf "%-8s %6d (%d-%d)   cpu %6d (%d-%d)\n" "$name" "$m" "$lo" "$hi" "$cm" "$clo" "$chi"
@@ -70,4 +74,4 @@ further() {  # twelve one: ms per further sheet
   read -r b _ <<<"$(median "${times[$2]}")"
   awk -v a="$a" -v b="$b" 'BEGIN { printf "%.1f", (a - b) / 11 }'
 }
-echo "each further sheet: Oskelt32 $(further sheets sheet) ms, plain_sheet $(further plain12 plain) ms"
+echo "each further sheet: Oskelt32 $(further sheets sheet) ms, plain_sheet $(further plain12 plain) ms, durable $(further durable12 durable) ms"
