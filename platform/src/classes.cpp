@@ -158,9 +158,13 @@ void TReplacingFileStream::Drop(int err) {
 
 int64_t TReplacingFileStream::Read(void*, int64_t) { return 0; }
 
-int64_t TReplacingFileStream::Write(const void* buffer, int64_t count) {
-    if (fd_ < 0 || committed_) throw EWriteError("Stream write error");
-    const auto* p = static_cast<const char*>(buffer);
+namespace {
+// Writers such as libpng and Cairo's PDF hand over many small pieces.
+constexpr size_t kReplacingBuffer = 64 * 1024;
+constexpr size_t kLargePiece = 16 * 1024;
+}  // namespace
+
+void TReplacingFileStream::Put(const char* p, int64_t count) {
     int64_t done = 0;
     while (done < count) {
         ssize_t n = ::write(fd_, p + done, static_cast<size_t>(count - done));
@@ -169,6 +173,27 @@ int64_t TReplacingFileStream::Write(const void* buffer, int64_t count) {
             Drop(errno);
         }
         done += n;
+    }
+}
+
+void TReplacingFileStream::Flush() {
+    if (pending_.empty()) return;
+    Put(pending_.data(), static_cast<int64_t>(pending_.size()));
+    pending_.clear();
+}
+
+int64_t TReplacingFileStream::Write(const void* buffer, int64_t count) {
+    if (fd_ < 0 || committed_) throw EWriteError("Stream write error");
+    if (count <= 0) return 0;
+    const auto* p = static_cast<const char*>(buffer);
+    // Large pieces (a model writer's whole buffer) go straight to the file.
+    if (pending_.size() + static_cast<size_t>(count) > kReplacingBuffer || static_cast<size_t>(count) >= kLargePiece)
+        Flush();
+    if (static_cast<size_t>(count) >= kLargePiece) {
+        Put(p, count);
+    } else {
+        if (pending_.capacity() < kReplacingBuffer) pending_.reserve(kReplacingBuffer);
+        pending_.insert(pending_.end(), p, p + count);
     }
     size_ += count;
     return count;
@@ -187,6 +212,7 @@ void TReplacingFileStream::SetSize(int64_t size) {
 
 void TReplacingFileStream::Commit() {
     if (fd_ < 0 || committed_) throw EWriteError("Stream write error");
+    Flush();
     // On the disk before the name: a power loss leaves the old file or the whole new one.
     if (::fsync(fd_) != 0) Drop(errno);
     int closed = ::close(fd_);

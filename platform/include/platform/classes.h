@@ -186,7 +186,10 @@ public:
 private:
     [[noreturn]] void Fail(int err);
     [[noreturn]] void Drop(int err);
+    void Put(const char* p, int64_t count);
+    void Flush();
     std::string path_, target_, tmp_;
+    std::vector<char> pending_;  // written to the file when full and at Commit
     int fd_ = -1;
     int64_t size_ = 0;
     bool committed_ = false;
