@@ -69,9 +69,12 @@ for name in sheet plain sheets plain12 durable durable12 quit libs; do
   read -r cm clo chi <<<"$(median "${cpu[$name]}")"
   printf "%-8s %6d (%d-%d)   cpu %6d (%d-%d)\n" "$name" "$m" "$lo" "$hi" "$cm" "$clo" "$chi"
 done
-further() {  # twelve one: ms per further sheet
-  read -r a _ <<<"$(median "${times[$1]}")"
-  read -r b _ <<<"$(median "${times[$2]}")"
+further() {  # twelve one [cpu]: ms per further sheet, of wall or CPU time
+  local -n t=times
+  [ "${3:-}" = cpu ] && local -n t=cpu
+  read -r a _ <<<"$(median "${t[$1]}")"
+  read -r b _ <<<"$(median "${t[$2]}")"
   awk -v a="$a" -v b="$b" 'BEGIN { printf "%.1f", (a - b) / 11 }'
 }
 echo "each further sheet: Oskelt32 $(further sheets sheet) ms, plain_sheet $(further plain12 plain) ms, durable $(further durable12 durable) ms"
+echo "  of CPU time: Oskelt32 $(further sheets sheet cpu) ms, plain_sheet $(further plain12 plain cpu) ms, durable $(further durable12 durable cpu) ms"
