@@ -118,6 +118,11 @@ TEST_F(CheckSetEditorOnScreenTest, TheSampleSetFillsTheWindow) {
 
 // The checking program's main window: its buttons as a tool bar, the labels, the status line.
 TEST_F(CheckSetEditorOnScreenTest, TheMainWindow) {
+    // The labels as the sample's options show them.
+    tool->GetOptions()->DataDirectory = "../data";
+    tool->GetOptions()->INE = "Kontroly.ZRX";
+    tool->ShowDataLabel();
+    tool->ShowCheckLabel();
     TFormWindow w(Form());
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
