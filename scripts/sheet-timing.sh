@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Times whole processes, several rounds in turn, and prints median and range of each:
 #   sheet   Oskelt32 making the sample sheet Ostrava (Sheet.YESK: window PNG and the printed PDF),
-#   plain   plain_sheet making the same from the same data (OGR read, Cairo PNG of the map window's 800x600, 8 A4 pages),
+#   plain   plain_sheet making the same from the same data (OGR read, Cairo PNG of the map
+#           window's 800 x 600, 8 A4 pages),
 #   sheets  Oskelt32 making all twelve sheets of the sheet list in one run (AllSheets.YESK),
 #   plain12 plain_sheet making the same twelve areas in one process,
 #   durable, durable12  the same two, each file written as Oskelt32 writes it (flushed to
 #           the disk before it is renamed; PLAIN_SHEET_DURABLE=1),
 #   quit    Oskelt32 starting and quitting (Quit.YESK),
 #   libs    libraries_only: loading the same outside libraries as Oskelt32 and ending.
-# Then each further sheet, (twelve - one) / 11 of the wall times, of both programs.
+# Then each further sheet, (twelve - one) / 11 of the wall times and of the CPU times.
 # Usage: bash scripts/sheet-timing.sh [ROUNDS] (after the build in build/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
