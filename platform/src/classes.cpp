@@ -186,13 +186,14 @@ int64_t TReplacingFileStream::Write(const void* buffer, int64_t count) {
     if (fd_ < 0 || committed_) throw EWriteError("Stream write error");
     if (count <= 0) return 0;
     const auto* p = static_cast<const char*>(buffer);
-    // Large pieces (a model writer's whole buffer) go straight to the file.
-    if (pending_.size() + static_cast<size_t>(count) > kReplacingBuffer || static_cast<size_t>(count) >= kLargePiece)
+    const auto n = static_cast<size_t>(count);
+    if (n >= kLargePiece) {
+        // Large pieces (a model writer's whole buffer) go straight to the file.
         Flush();
-    if (static_cast<size_t>(count) >= kLargePiece) {
         Put(p, count);
     } else {
-        if (pending_.capacity() < kReplacingBuffer) pending_.reserve(kReplacingBuffer);
+        if (pending_.size() + n > kReplacingBuffer) Flush();
+        pending_.reserve(kReplacingBuffer);
         pending_.insert(pending_.end(), p, p + count);
     }
     size_ += count;

@@ -1,15 +1,11 @@
 // Files the user keeps: on the disk before they take their name, without touching the
 // process's umask. fsync and umask are watched by standing in for them in this program.
 #include <dlfcn.h>
-#include <csignal>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -64,10 +60,6 @@ TEST(KeptFiles, ReachTheDiskBeforeTheirNameAndLeaveTheUmask) {
 TEST(KeptFiles, PiecesArriveInOrderAndALateFailureKeepsTheOldFile) {
     TempDir tmp("kept_");
     const std::string path = tmp.Path("out.bin");
-    auto contents = [&] {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
     std::string expected;
     {
         TReplacingFileStream f(path);
@@ -80,26 +72,19 @@ TEST(KeptFiles, PiecesArriveInOrderAndALateFailureKeepsTheOldFile) {
         EXPECT_EQ(f.Size(), static_cast<int64_t>(expected.size()));
         f.Commit();
     }
-    EXPECT_EQ(contents(), expected);
+    EXPECT_EQ(ReadFile(path), expected);
 
-    struct rlimit old {};
-    getrlimit(RLIMIT_FSIZE, &old);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit low = old;
-    low.rlim_cur = 1000;
-    setrlimit(RLIMIT_FSIZE, &low);
     bool raised = false;
     try {
+        FileSizeLimit limit(1000);
         TReplacingFileStream f(path);
         for (int i = 0; i < 200; ++i) f.WriteBuffer("0123456789", 10);  // all still in the buffer
         f.Commit();
     } catch (const Exception&) {
         raised = true;
     }
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
     EXPECT_TRUE(raised);
-    EXPECT_EQ(contents(), expected);
+    EXPECT_EQ(ReadFile(path), expected);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp.Path()), {}), 1);
 }
 

@@ -48,7 +48,6 @@ private:
     std::string path_;
 };
 
-// A file's bytes; empty when it cannot be read.
 // A full disk: the process may write no file beyond a few KB while it lives.
 class FileSizeLimit {
 public:
@@ -69,6 +68,7 @@ private:
     void (*oldHandler_)(int) = nullptr;
 };
 
+// A file's bytes; empty when it cannot be read.
 inline std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
